@@ -1,0 +1,42 @@
+# Helpers shared by every CMakeLists of the tree.
+
+option(VEXA_WERROR "Treat compiler warnings as errors" ON)
+
+# Warnings for our own targets (third-party code keeps its own flags).
+function(vexa_warnings target)
+  target_compile_options(${target} PRIVATE
+    -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
+    -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Wnull-dereference
+    $<$<BOOL:${VEXA_WERROR}>:-Werror>)
+endfunction()
+
+# vexa_add_gtest(NAME SOURCES files... [LIBS libs...] [LABELS labels...])
+# A GoogleTest executable registered with ctest. Natively every test case becomes a ctest
+# test; under Wine the executable is one ctest test that runs inside the test session's
+# prefix (see scripts/wine-session), so its test cases share one Wine start.
+function(vexa_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  vexa_warnings(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock)
+  if(WIN32)
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+    set_tests_properties(${name} PROPERTIES
+      FIXTURES_REQUIRED wine_session LABELS "wine;${ARG_LABELS}")
+  else()
+    include(GoogleTest)
+    gtest_discover_tests(${name} PROPERTIES LABELS "native;${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()
+
+# vexa_add_script_test(NAME SCRIPT file [ARGS...] [WINE])
+# A shell test; WINE ones run inside the Wine test session.
+function(vexa_add_script_test name)
+  cmake_parse_arguments(ARG "WINE" "SCRIPT" "ARGS;LABELS" ${ARGN})
+  add_test(NAME ${name} COMMAND bash ${ARG_SCRIPT} ${ARG_ARGS})
+  set_tests_properties(${name} PROPERTIES LABELS "script;${ARG_LABELS}"
+    ENVIRONMENT "VEXA_SOURCE_DIR=${PROJECT_SOURCE_DIR};VEXA_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  if(ARG_WINE)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_session)
+  endif()
+endfunction()

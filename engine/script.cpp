@@ -1,0 +1,143 @@
+#include "script.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <memory>
+
+#include "text.h"
+
+namespace {
+
+constexpr char kQuote = '"';
+
+bool IsWhiteSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+const std::string* LineAt(const ScriptLines& lines, std::size_t index) {
+  return index < lines.size() ? &lines[index] : nullptr;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+ScriptLines SplitScriptText(std::string_view text) {
+  ScriptLines lines(1);
+  for (char c : text) {
+    if (c == '\r') {
+      lines.emplace_back();
+    } else if (c != '\n' && c != '\0') {
+      lines.back().push_back(c);
+    }
+  }
+  return lines;
+}
+
+bool LoadScript(const std::string& path, ScriptLines& lines) {
+  lines.clear();
+  // The C runtime's fopen shares the file with other readers and writers.
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) return false;
+
+  std::string text;
+  char buffer[64 * 1024];
+  for (;;) {
+    std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
+    if (got == 0) break;
+    if (text.size() + got > kMaxScriptBytes) return false;
+    text.append(buffer, got);
+  }
+  if (std::ferror(file.get())) return false;
+
+  lines = SplitScriptText(text);
+  return true;
+}
+
+std::string CommandWord(const ScriptLines& lines, std::size_t index) {
+  const std::string* line = LineAt(lines, index);
+  if (!line) return {};
+  auto begin = std::find_if_not(line->begin(), line->end(), IsWhiteSpace);
+  auto end = std::find_if(begin, line->end(),
+                          [](char c) { return c == ' ' || c == '\t' || c == kQuote; });
+  return UpperCase(std::string_view(line->data() + (begin - line->begin()),
+                                    static_cast<std::size_t>(end - begin)));
+}
+
+std::string ScriptArgument(const ScriptLines& lines, std::size_t index, int n) {
+  const std::string* line = LineAt(lines, index);
+  if (!line || n < 1) return {};
+  // Walk to the (2n-1)-th quote; the argument runs to the next one.
+  std::size_t open = std::string::npos;
+  std::size_t from = 0;
+  for (int quote = 1; quote <= 2 * n - 1; ++quote) {
+    open = line->find(kQuote, from);
+    if (open == std::string::npos) return {};
+    from = open + 1;
+  }
+  std::size_t close = line->find(kQuote, from);
+  if (close == std::string::npos) return {};
+  return line->substr(open + 1, close - open - 1);
+}
+
+int ArgumentCount(const ScriptLines& lines, std::size_t index) {
+  const std::string* line = LineAt(lines, index);
+  if (!line) return 0;
+  auto quotes = std::count(line->begin(), line->end(), kQuote);
+  return static_cast<int>(std::min<std::ptrdiff_t>(quotes / 2, std::numeric_limits<int>::max()));
+}
+
+std::string ScriptSetting(const ScriptLines& lines, std::string_view name) {
+  const std::string word = "SET" + UpperCase(name);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (CommandWord(lines, i) == word) return ScriptArgument(lines, i, 1);
+  }
+  return {};
+}
+
+std::int64_t ScriptNumber(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsWhiteSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  // Accumulate as a negative number: its range holds the most negative value too.
+  constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+  std::int64_t value = 0;
+  bool saturated = false;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    const int digit = text[i] - '0';
+    if (value < (kMin + digit) / 10) {
+      saturated = true;
+      continue;
+    }
+    value = value * 10 - digit;
+  }
+  if (saturated) return negative ? kMin : std::numeric_limits<std::int64_t>::max();
+  if (negative) return value;
+  return value == kMin ? std::numeric_limits<std::int64_t>::max() : -value;
+}
+
+bool ProductSubDirectoryName(std::string_view value, std::string& name) {
+  std::string path(value);
+  if (path.empty() || path.back() != '\\') path.push_back('\\');
+  path.pop_back();
+  std::size_t slash = path.find_last_of("\\/");
+  name = (slash == std::string::npos ? path : path.substr(slash + 1)) + "\\";
+  // "C:\" and "<ProgramFilesDir>\" name a root, "\" alone an empty component.
+  const bool names_root = name.size() >= 2 && (name.ends_with(">\\") || name.ends_with(":\\"));
+  return !names_root && name != "\\";
+}
+
+bool TextAfterPlaceholder(std::string_view value, std::string_view placeholder, std::string& rest) {
+  if (!StartsWithIgnoringCase(value, placeholder)) return false;
+  std::string_view after = value.substr(placeholder.size());
+  if (!after.empty() && after.front() == '\\') after.remove_prefix(1);
+  rest.assign(after);
+  return true;
+}
