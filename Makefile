@@ -1,0 +1,41 @@
+# make build   both builds, then dist/ (the wizard's directory, as a user gets it)
+# make check   build, then every test: native, under Wine, end-to-end
+# make demo    the main job on the built-in sample data
+# make fuzz    each fuzz target for FUZZ_SECONDS (default 60) seconds
+# Every target first runs scripts/setup-deps, which is quick when all is in place.
+SHELL := /bin/bash
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps native windows build dist check demo fuzz clean
+
+all: build
+
+deps:
+	@scripts/setup-deps
+
+native: deps
+	@[ -f build/native/build.ninja ] || cmake --preset native
+	cmake --build --preset native
+
+windows: deps
+	@[ -f build/windows/build.ninja ] || cmake --preset windows
+	cmake --build --preset windows
+
+build: native windows dist
+
+dist:
+	@scripts/assemble-dist
+
+check: build
+	@scripts/check
+
+demo: native
+	@scripts/demo
+
+fuzz: deps
+	@[ -f build/fuzz/build.ninja ] || cmake --preset fuzz
+	cmake --build --preset fuzz
+	@scripts/run-fuzz $(FUZZ_SECONDS)
+
+clean:
+	rm -rf build/native build/windows build/fuzz build/wine-session dist
