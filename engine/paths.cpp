@@ -1,0 +1,6 @@
+#include "paths.h"
+
+std::string FileNameOfPath(std::string_view path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}

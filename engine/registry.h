@@ -1,0 +1,44 @@
+// Registry access with "->" paths: a key below a root key is written as its sub-key names
+// joined by a separator ("SOFTWARE->Microsoft->Windows->CurrentVersion"). Every caller
+// passes "->"; the separator stays a parameter so that a name containing "\" is never
+// split by accident.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+// An open registry key, closed when it goes out of scope.
+class RegistryKey {
+ public:
+  RegistryKey() = default;
+  explicit RegistryKey(HKEY key) : key_(key) {}
+  RegistryKey(RegistryKey&& other) noexcept : key_(other.release()) {}
+  RegistryKey& operator=(RegistryKey&& other) noexcept;
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  ~RegistryKey() { reset(); }
+
+  HKEY get() const { return key_; }
+  explicit operator bool() const { return key_ != nullptr; }
+  HKEY release();
+  void reset(HKEY key = nullptr);
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// Opens the sub-keys of `path` one below the other: for reading with the query-value
+// right, or, with `create`, for writing (all access), creating missing keys. An empty
+// key when any step fails.
+RegistryKey OpenRegistryPath(HKEY root, std::string_view path, std::string_view separator, bool create);
+
+// The string value `name` of the key at `path`; "" when the key or value cannot be read,
+// is not a string, or does not fit in `buffer_size` bytes with its terminating zero.
+std::string ReadRegistryString(HKEY root, std::string_view path, std::string_view name,
+                               std::string_view separator, DWORD buffer_size);
+
+// Creates the key path and writes `data` as a REG_SZ value.
+bool WriteRegistryString(HKEY root, std::string_view path, std::string_view name, std::string_view data,
+                         std::string_view separator);
