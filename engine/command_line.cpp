@@ -1,0 +1,41 @@
+#include "command_line.h"
+
+#include "text.h"
+
+namespace {
+
+bool TakeValue(const std::string& argument, std::size_t prefix_length, std::string& value, std::string& error) {
+  if (!value.empty()) {
+    error = "The option " + argument.substr(0, prefix_length) + " is given more than once.";
+    return false;
+  }
+  value = argument.substr(prefix_length);
+  if (value.empty()) {
+    error = "The option " + argument + " needs a value.";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseEngineOptions(const std::vector<std::string>& arguments, EngineOptions& options, std::string& error) {
+  options = EngineOptions{};
+  error.clear();
+  for (const std::string& argument : arguments) {
+    std::string normalised = argument;
+    if (!normalised.empty() && normalised.front() == '-') normalised.front() = '/';
+    if (EqualsIgnoringCase(normalised, "/S")) {
+      options.silent = true;
+    } else if (StartsWithIgnoringCase(normalised, "/D=")) {
+      if (!TakeValue(normalised, 3, options.destination, error)) return false;
+    } else if (StartsWithIgnoringCase(normalised, "/LOG=")) {
+      if (!TakeValue(normalised, 5, options.log_file, error)) return false;
+    } else {
+      error = "Unknown command-line option: " + argument +
+              "\r\nUsage: Setup.exe [/S] [/D=<directory>] [/LOG=<file>]";
+      return false;
+    }
+  }
+  return true;
+}

@@ -1,0 +1,30 @@
+// The engine's command line, for unattended installation:
+//
+//   /S            silent: no window; Install is pressed at once with the default
+//                 destination; a previous installation is removed without asking;
+//                 messages go to the log; a restart is never started
+//   /D=<dir>      destination instead of the default (the Change Folder rule applies)
+//   /LOG=<file>   the log text, and in silent mode every message, also go to this file
+//
+// Switches are case-insensitive and may start with "/" or "-". With no arguments the
+// engine is the interactive dialog.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct EngineOptions {
+  bool silent = false;
+  std::string destination;  // empty: the default destination
+  std::string log_file;     // empty: no log file
+};
+
+// Exit status of a silent run, as deployment tools read it.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitRestartNeeded = 3010;
+inline constexpr int kExitCancelled = 1602;
+inline constexpr int kExitFailure = 1603;
+
+// Parses the arguments after the program name. False with `error` set for an unknown
+// switch, a switch given twice, or /D= or /LOG= without a value.
+bool ParseEngineOptions(const std::vector<std::string>& arguments, EngineOptions& options, std::string& error);
