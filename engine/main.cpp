@@ -1,0 +1,47 @@
+// VexaInstall: the setup engine inside every Setup.exe.
+//
+// With no arguments it is the install dialog; with /S it installs without a window (see
+// command_line.h). In the dialog the exit status is 0 on every path; silent runs report
+// success, restart needed, cancelled or failed.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "dialog.h"
+#include "log_file.h"
+#include "run.h"
+#include "silent.h"
+
+namespace {
+
+// A Setup.exe is usually run from a downloads folder, where anyone may have left a DLL
+// named like a system one. Libraries loaded from here on come from the system directory
+// only; the implicit imports are limited to DLLs that Windows itself always loads from
+// there.
+void RestrictDllSearchToSystemDirectory() {
+  SetDllDirectoryA("");
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  RestrictDllSearchToSystemDirectory();
+  std::vector<std::string> arguments(__argv + 1, __argv + __argc);
+  RunState run;
+  std::string error;
+  if (!ParseEngineOptions(arguments, run.options, error)) {
+    LogFile(run.options.log_file).Append("Message: " + error);
+    if (!run.options.silent) MessageBoxA(nullptr, error.c_str(), "VexaInstall", MB_OK | MB_ICONERROR);
+    return kExitFailure;
+  }
+  const LogFile log(run.options.log_file);
+  if (run.options.silent) return RunSilently(run, log);
+
+  InstallDialog dialog(run, log);
+  run.ui = &dialog;
+  if (InitializeRun(run)) dialog.Run(instance);
+  return 0;
+}

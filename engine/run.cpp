@@ -1,0 +1,296 @@
+#include "run.h"
+
+#define WT_DEFINE_ALL_APIS
+#include <softpub.h>
+#include <wintrust.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "cabinet.h"
+#include "choices.h"
+#include "package.h"
+#include "paths.h"
+#include "program_files.h"
+#include "registry.h"
+#include "text.h"
+
+namespace {
+
+constexpr const char* kScriptFileName = "Script.TXT";
+
+using WinVerifyTrustFunction = LONG(WINAPI*)(HWND, GUID*, LPVOID);
+
+std::string OwnExePath() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const std::size_t dot = path.find_last_of('.');
+  if (dot != std::string::npos && path.find_last_of('\\') < dot) path.resize(dot);
+  return UpperCase(path + ".EXE");
+}
+
+std::string TemporaryPath() {
+  char path[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathA(sizeof path, path);
+  if (length == 0 || length > MAX_PATH) return {};
+  std::string result(path, length);
+  if (result.back() != '\\') result.push_back('\\');
+  return result;
+}
+
+// Removes a package directory of start-up together with its Attachment.CAB.
+void DiscardPackageDirectory(const std::string& directory) {
+  DeleteFileA((directory + std::string(kAttachmentFileName)).c_str());
+  DeleteTemporaryDirectory(directory);
+}
+
+// The script, taken out of a first copy of the attachment that is removed again at once.
+bool TakeOutScript(RunState& run) {
+  std::string directory;
+  std::string error;
+  if (!ExtractAttachment(run.own_exe_path, directory, error)) {
+    run.ui->ShowMessage(error);
+    return false;
+  }
+  const std::string cabinet = directory + std::string(kAttachmentFileName);
+  if (!ExtractFileFromCab(cabinet, directory, kScriptFileName)) {
+    DiscardPackageDirectory(directory);
+    run.ui->ShowMessage("Error. Cannot extract script from self-extract EXE file.");
+    return false;
+  }
+  const std::string script = directory + kScriptFileName;
+  const bool loaded = LoadScript(script, run.script);
+  DeleteFileA(script.c_str());
+  DiscardPackageDirectory(directory);
+  if (!loaded) {
+    run.ui->ShowMessage("Error. Cannot load script to memory.");
+    return false;
+  }
+  return true;
+}
+
+// The package's Authenticode signature, checked through WinTrust's generic verification
+// policy. Wine and current Windows implement that policy for real, where the older
+// published-software action is accepted without any check.
+bool PackageIsTrusted(const RunState& run) {
+  const auto verify = reinterpret_cast<WinVerifyTrustFunction>(reinterpret_cast<void (*)()>(run.win_verify_trust));
+  std::wstring path(run.own_exe_path.begin(), run.own_exe_path.end());
+  const int wide_length = MultiByteToWideChar(CP_ACP, 0, run.own_exe_path.c_str(), -1, nullptr, 0);
+  if (wide_length > 0) {
+    path.assign(static_cast<std::size_t>(wide_length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, run.own_exe_path.c_str(), -1, path.data(), wide_length);
+    path.resize(static_cast<std::size_t>(wide_length - 1));
+  }
+  WINTRUST_FILE_INFO file{};
+  file.cbStruct = sizeof file;
+  file.pcwszFilePath = path.c_str();
+  WINTRUST_DATA data{};
+  data.cbStruct = sizeof data;
+  data.dwUIChoice = run.options.silent ? WTD_UI_NONE : WTD_UI_ALL;
+  data.fdwRevocationChecks = WTD_REVOKE_NONE;
+  data.dwUnionChoice = WTD_CHOICE_FILE;
+  data.pFile = &file;
+  data.dwStateAction = WTD_STATEACTION_VERIFY;
+  GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+  const LONG result = verify(nullptr, &action, &data);
+  data.dwStateAction = WTD_STATEACTION_CLOSE;
+  verify(nullptr, &action, &data);
+  return result == ERROR_SUCCESS;
+}
+
+bool CheckTrustIfAsked(RunState& run) {
+  if (UpperCase(ScriptSetting(run.script, "CheckTrust")) != "TRUE") return true;
+  if (!run.win_verify_trust) {
+    return run.ui->Ask(Question::RunWithoutTrustCheck,
+                       "The certificate of this Installation program cannot be displayed because the DLL file "
+                       "WinTrust.DLL cannot be loaded. Would you like to run this installation program anyhow?");
+  }
+  return PackageIsTrusted(run);
+}
+
+// A stop after the run's own temporary directory exists.
+bool StopWithScriptError(RunState& run, const char* message) {
+  DiscardPackageDirectory(run.temporary_directory);
+  run.temporary_directory.clear();
+  run.ui->ShowMessage(message);
+  return false;
+}
+
+bool FileExistsAt(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Between script lines: hold still while the pause flag exists, then honour a cancel.
+bool CancelRequested(const RunState& run) {
+  const std::string pause = run.temporary_directory + kPauseFlagFile;
+  while (FileExistsAt(pause)) Sleep(100);
+  return FileExistsAt(run.temporary_directory + kCancelFlagFile);
+}
+
+// One installation action of the script; an empty text when it succeeded or when the
+// line is no installation action.
+std::string RunInstallationAction(RunState& run, std::size_t line) {
+  const std::string word = CommandWord(run.script, line);
+  if (word == "INSTALLPROGRAM") {
+    return InstallProgram(run, ScriptArgument(run.script, line, 1), ScriptArgument(run.script, line, 7));
+  }
+  if (word == "INSTALLDLLFILE" || word == "INSTALLOCXFILE") {
+    return "Error. This setup engine cannot install shared components yet: " +
+           FileNameOfPath(ScriptArgument(run.script, line, 3));
+  }
+  return {};
+}
+
+void EndRun(RunState& run, RunOutcome outcome) {
+  run.outcome = outcome;
+  run.ui->CloseDialog();
+}
+
+bool IsDotDirectory(const char* name) {
+  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+// Deletes the files of `directory` and finds its first sub-directory. Links to directories
+// (junctions, symbolic links) are removed as links here, never entered.
+bool ClearFilesAndFindSubDirectory(const std::string& directory, std::string& sub_directory) {
+  sub_directory.clear();
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((directory + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return true;
+  bool ok = true;
+  do {
+    if (IsDotDirectory(found.cFileName)) continue;
+    const std::string path = directory + found.cFileName;
+    const bool is_directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const bool is_link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (is_directory && !is_link) {
+      if (sub_directory.empty()) sub_directory = path + "\\";
+      continue;
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const BOOL removed = is_directory ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str());
+    if (!removed) ok = false;
+  } while (ok && FindNextFileA(search, &found));
+  FindClose(search);
+  return ok;
+}
+
+}  // namespace
+
+bool InitializeRun(RunState& run) {
+  HMODULE wintrust = LoadLibraryExA("WinTrust.DLL", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  run.win_verify_trust = wintrust ? GetProcAddress(wintrust, "WinVerifyTrust") : nullptr;
+  run.own_exe_path = OwnExePath();
+
+  if (!TakeOutScript(run)) return false;
+  if (!CheckTrustIfAsked(run)) return false;
+
+  std::string error;
+  if (!ExtractAttachment(run.own_exe_path, run.temporary_directory, error)) {
+    run.ui->ShowMessage(error);
+    return false;
+  }
+
+  run.product_name = ScriptSetting(run.script, "ProductName");
+  if (run.product_name.empty()) return StopWithScriptError(run, "Script Error. Product name was not specified.");
+  run.product_directory = DefaultDestination(run.script, run.product_name);
+  if (run.product_directory.empty())
+    return StopWithScriptError(run, "Script Error. Product directory was not specified.");
+  if (!ProductSubDirectoryName(ScriptSetting(run.script, "ProductDirectory"), run.product_sub_directory)) {
+    return StopWithScriptError(
+        run, "Script Error. Invaid product directory. Product directory name must include sub-directory.");
+  }
+  if (!run.options.destination.empty())
+    run.product_directory = ChosenDestination(run.options.destination, run.product_sub_directory);
+  FindProgramGroup(run.script, run.program_group_directory, run.program_group_name);
+  return true;
+}
+
+bool PrepareInstallation(RunState& run, const std::string& destination) {
+  run.product_directory = destination;
+  if (run.product_directory.empty() || run.product_directory.back() != '\\') run.product_directory.push_back('\\');
+  if (!CreateDirectoryTree(run.product_directory)) {
+    run.ui->ShowMessage("Error: Cannot create directory " + run.product_directory);
+    return false;
+  }
+  return true;
+}
+
+void RunInstallation(RunState& run) {
+  run.restart_needed = false;
+  run.installed_files.clear();
+
+  for (std::size_t line = 0; line < run.script.size(); ++line) {
+    const std::string error = RunInstallationAction(run, line);
+    if (!error.empty()) {
+      run.ui->EnableCancel(false);
+      run.ui->ShowMessage(error);
+      DeleteTemporaryDirectory(run.temporary_directory);
+      return EndRun(run, RunOutcome::Failed);
+    }
+    if (CancelRequested(run)) {
+      DeleteTemporaryDirectory(run.temporary_directory);
+      return EndRun(run, RunOutcome::Cancelled);
+    }
+  }
+  run.ui->EnableCancel(false);
+
+  WriteRegistryString(HKEY_LOCAL_MACHINE, std::string(kInstalledProgramsKey) + "->" + run.product_name, "Directory",
+                      run.product_directory, "->");
+  DeleteTemporaryDirectory(run.temporary_directory);
+
+  if (run.restart_needed) {
+    run.ui->Ask(Question::RestartNow,
+                "To complete the Installation, you must re-boot your computer. Would you like to re-boot your "
+                "computer now?");
+    return EndRun(run, RunOutcome::RestartNeeded);
+  }
+  AddLogLine(run, "Installation completed");
+  const std::string done = ScriptSetting(run.script, "DoneMessage");
+  if (!done.empty()) run.ui->ShowMessage(done);
+  EndRun(run, RunOutcome::Succeeded);
+}
+
+void AddLogLine(RunState& run, const std::string& text) {
+  run.log_text += "\r\n" + text;
+  ++run.log_lines;
+  run.ui->ShowLog(run.log_text, run.log_lines);
+}
+
+bool DeleteTemporaryDirectory(const std::string& directory) {
+  const std::string temporary = TemporaryPath();
+  if (temporary.empty() || directory.empty()) return false;
+  // Judge the path as the file system will resolve it, so "..\" cannot lead elsewhere.
+  char full[MAX_PATH + 1] = {};
+  const DWORD length = GetFullPathNameA(directory.c_str(), sizeof full, full, nullptr);
+  if (length == 0 || length > MAX_PATH) return false;
+  std::string top(full, length);
+  if (top.back() != '\\') top.push_back('\\');
+  const std::string prefix = temporary + "~ts";
+  if (!StartsWithIgnoringCase(directory, prefix) || !StartsWithIgnoringCase(top, prefix)) return false;
+  if (top.find('\\', prefix.size()) != top.size() - 1) return false;  // only the "~ts" directory itself
+
+  const DWORD attributes = GetFileAttributesA(top.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveDirectoryA(top.c_str()) != 0;
+
+  std::string current = top;
+  for (;;) {
+    std::string sub_directory;
+    if (!ClearFilesAndFindSubDirectory(current, sub_directory)) return false;
+    if (!sub_directory.empty()) {
+      current = sub_directory;
+      continue;
+    }
+    SetFileAttributesA(current.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!RemoveDirectoryA(current.c_str())) return false;
+    if (current == top) return true;
+    current = top;
+  }
+}

@@ -1,0 +1,96 @@
+// Start-up and the installation run of the setup engine.
+//
+// The run state lives for the whole process. The user-interface thread fills it before the
+// Install button starts the worker; from then on only the worker writes the installed-files
+// list, the restart flag and the log. Cancel and pause reach the worker only as the flag
+// files "~cancel.flg" and "~pause.flg" in the temporary directory, which it checks between
+// script lines.
+//
+// The run shows and asks through EngineUi: the install dialog is one implementation, silent
+// mode (no window, messages to the log) the other, so both follow the same code path.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "script.h"
+
+enum class Question {
+  RunWithoutTrustCheck,
+  RemovePreviousInstallation,
+  CancelInstallation,
+  RestartNow,
+};
+
+class EngineUi {
+ public:
+  virtual ~EngineUi() = default;
+  // A message box with an OK button.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // A question with Yes and No buttons; true for Yes.
+  virtual bool Ask(Question question, const std::string& text) = 0;
+  // The log text changed; `lines` lines have been added so far.
+  virtual void ShowLog(const std::string& log_text, int lines) = 0;
+  virtual void EnableCancel(bool enabled) = 0;
+  // Ends the dialog (from the worker: posts kCloseDialogMessage).
+  virtual void CloseDialog() = 0;
+};
+
+enum class RunOutcome {
+  NotStarted,
+  Succeeded,
+  RestartNeeded,
+  Failed,
+  Cancelled,
+};
+
+// The message the worker posts to end the dialog.
+inline constexpr UINT kCloseDialogMessage = WM_USER + 1;
+
+struct RunState {
+  EngineOptions options;
+  std::string own_exe_path;         // upper case, ends in ".EXE"
+  std::string temporary_directory;  // ends with "\"
+  ScriptLines script;
+  std::string product_name;
+  std::string product_directory;  // ends with "\" once the run starts
+  std::string product_sub_directory;
+  std::string program_group_directory;  // ends with "\", or empty for none
+  std::string program_group_name = "(none)";
+  std::vector<std::string> previous_installation;
+  std::vector<std::string> installed_files;
+  bool restart_needed = false;
+  bool installing = false;
+  std::string log_text;
+  int log_lines = 0;
+  RunOutcome outcome = RunOutcome::NotStarted;
+  FARPROC win_verify_trust = nullptr;
+  EngineUi* ui = nullptr;
+};
+
+inline constexpr const char* kCancelFlagFile = "~cancel.flg";
+inline constexpr const char* kPauseFlagFile = "~pause.flg";
+
+// Start-up: takes the script out of the package, checks the signature when the script
+// asks for it, takes the attachment out again for the run and works out the product name,
+// destination and program group. False after a stop; its message has been shown and no
+// temporary directory is left.
+bool InitializeRun(RunState& run);
+
+// The checks of the Install button, up to the creation of the product directory, for the
+// destination text `destination`. False when a check failed (its message has been shown).
+bool PrepareInstallation(RunState& run, const std::string& destination);
+
+// The installation run (the worker). Sets run.outcome and ends by closing the dialog.
+void RunInstallation(RunState& run);
+
+// Appends CR LF and `text` to the log and shows it.
+void AddLogLine(RunState& run, const std::string& text);
+
+// Deletes `directory` and everything in it, but only when it is one of the engine's own
+// "~ts" directories under the system temporary path. Never follows a directory link or
+// junction out of the tree.
+bool DeleteTemporaryDirectory(const std::string& directory);

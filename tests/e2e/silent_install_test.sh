@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# Silent installs of real packages: dist/VexaInstall.exe followed by an Attachment.CAB made
+# by gcab, run under Wine with /S. Checks what a user would see: files and their dates,
+# the registry record, the log, the exit status, and that no temporary directory remains.
+set -uo pipefail
+. "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
+. "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
+. "$VEXA_SOURCE_DIR/scripts/package-lib.sh"
+
+engine=$VEXA_SOURCE_DIR/dist/VexaInstall.exe
+standin_uninstall=$VEXA_BINARY_DIR/tests/harness/harness_probe.exe
+[ -f "$engine" ] || { echo "no $engine: run make build" >&2; exit 1; }
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+temp_dir=$(wine_unix_path "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')")
+
+# A script in the wizard's style, with the given extra lines in the middle.
+write_script() {
+  local file=$1
+  shift
+  {
+    printf "'''''''''''''''''''''''''''''''''''''''''''''''''\r\n' File Name: Script.txt\r\n\r\n"
+    local line
+    for line in "$@"; do printf '%s\r\n' "$line"; done
+    printf "'''''''''''''''' end of script ''''''''''''''''''\r\n"
+  } >"$file"
+}
+
+# Program cabinets with known contents and dates.
+make_program_cabinets() {
+  local dir=$scratch/src
+  rm -rf "$dir" && mkdir -p "$dir/prog/Docs" "$dir/data" "$dir/maps"
+  printf 'main program\r\n' >"$dir/prog/App.txt"
+  printf 'help text\r\n' >"$dir/prog/Docs/Help.txt"
+  printf 'data file\r\n' >"$dir/data/Data.txt"
+  printf 'map file\r\n' >"$dir/maps/Map.txt"
+  touch -d '2021-06-15 10:20:30' "$dir/prog/App.txt" "$dir/prog/Docs/Help.txt" "$dir/data/Data.txt" "$dir/maps/Map.txt"
+  make_cab "$scratch/pkg/Program.Cab" "$dir/prog"
+  make_cab "$scratch/pkg/Data.cab" "$dir/data"
+  make_cab "$scratch/pkg/Maps.cab" "$dir/maps"
+}
+
+# build_setup NAME MEMBERS... : Setup.exe from the engine and a cabinet of the members
+# (files of $scratch/pkg).
+build_setup() {
+  local name=$1
+  shift
+  cp "$standin_uninstall" "$scratch/pkg/Uninstall.EXE"
+  make_cab "$scratch/$name.attachment.cab" "$scratch/pkg" "$@"
+  make_setup "$scratch/$name.exe" "$engine" "$scratch/$name.attachment.cab"
+}
+
+# run_setup NAME ARGS... : prints the exit status; the log is $scratch/NAME.log
+run_setup() {
+  local name=$1
+  shift
+  rm -f "$scratch/$name.log"
+  wine_run_timed 120 "$scratch/$name.exe" /S "/LOG=$(wine_windows_path "$scratch/$name.log")" "$@"
+}
+
+log_of() { tr -d '\r' <"$scratch/$1.log" 2>/dev/null; }
+leftover_temp_dirs() { find "$temp_dir" -maxdepth 1 -iname '~ts*' 2>/dev/null | wc -l; }
+mtime() { date -u -r "$1" '+%Y-%m-%d %H:%M:%S' 2>/dev/null; }
+
+mkdir -p "$scratch/pkg"
+make_program_cabinets
+product_unix=$scratch/install/Acme Test
+product_win=$(wine_windows_path "$scratch/install")'\Acme Test'
+before_temp=$(leftover_temp_dirs)
+
+# --- A full silent install into the root and the four spellings of a sub-directory.
+write_script "$scratch/pkg/Script.TXT" \
+  'SetProductName "Acme Test"' \
+  'SetProductDirectory "<ProgramFilesDir>\Acme Test"' \
+  'InstallProgram "..\cabs\Program.Cab", "100", "", "0", "400", "sig", ""' \
+  'InstallProgram "http://example.invalid/Data.cab", "100", "", "0", "400", "sig", "\Data"' \
+  'InstallProgram "Data.cab", "100", "", "0", "400", "sig", "Data"' \
+  'InstallProgram "Data.cab", "100", "", "0", "400", "sig", "Data\"' \
+  'InstallProgram "Maps.cab", "100", "", "0", "400", "sig", "Data\Maps"' \
+  'SetDoneMessage "Installation completed successfully."'
+build_setup full Script.TXT Program.Cab Data.cab Maps.cab Uninstall.EXE
+expect_eq "silent install exits 0" 0 "$(run_setup full "/D=$product_win")"
+expect_eq "program file installed" "main program" "$(tr -d '\r' <"$product_unix/App.txt" 2>/dev/null)"
+expect_eq "stored folder recreated" "help text" "$(tr -d '\r' <"$product_unix/Docs/Help.txt" 2>/dev/null)"
+expect_eq "sub-directory argument" "data file" "$(tr -d '\r' <"$product_unix/Data/Data.txt" 2>/dev/null)"
+expect_eq "nested sub-directory argument" "map file" "$(tr -d '\r' <"$product_unix/Data/Maps/Map.txt" 2>/dev/null)"
+expect_eq "cabinet date restored" "2021-06-15 10:20:30" "$(mtime "$product_unix/Docs/Help.txt")"
+expect_eq "installed-programs record" "$product_win\\" \
+  "$(wine_reg_value 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Test' Directory)"
+expect_eq "no temporary directory left" "$before_temp" "$(leftover_temp_dirs)"
+log=$(log_of full)
+expect_eq "log names each cabinet in upper case" \
+  "Installing PROGRAM.CAB|Installing DATA.CAB|Installing DATA.CAB|Installing DATA.CAB|Installing MAPS.CAB|Installation completed|Message: Installation completed successfully." \
+  "$(grep -v '^$' <<<"$log" | paste -sd '|')"
+
+# --- Stops at start-up: exact message, exit 1603, nothing installed, nothing left behind.
+expect_stop() {  # expect_stop NAME MESSAGE
+  local status
+  status=$(run_setup "$1" "/D=$(wine_windows_path "$scratch/stop-$1")")
+  expect_eq "$1: exit status" 1603 "$status"
+  expect_eq "$1: message" "Message: $2" "$(log_of "$1" | grep -v '^$')"
+  expect_eq "$1: nothing installed" no "$([ -e "$scratch/stop-$1" ] && echo yes || echo no)"
+  expect_eq "$1: no temporary directory left" "$before_temp" "$(leftover_temp_dirs)"
+}
+
+write_script "$scratch/pkg/Script.TXT" 'SetProductDirectory "<ProgramFilesDir>\Acme Test"' 'InstallProgram "Program.Cab"'
+build_setup no-name Script.TXT Program.Cab Uninstall.EXE
+expect_stop no-name "Script Error. Product name was not specified."
+
+write_script "$scratch/pkg/Script.TXT" 'SetProductName "Acme Test"' 'InstallProgram "Program.Cab"'
+build_setup no-directory Script.TXT Program.Cab Uninstall.EXE
+expect_stop no-directory "Script Error. Product directory was not specified."
+
+write_script "$scratch/pkg/Script.TXT" 'SetProductName "Acme Test"' 'SetProductDirectory "<ProgramFilesDir>\"'
+build_setup no-sub Script.TXT Program.Cab Uninstall.EXE
+expect_stop no-sub "Script Error. Invaid product directory. Product directory name must include sub-directory."
+
+build_setup no-script Program.Cab Uninstall.EXE
+expect_stop no-script "Error. Cannot extract script from self-extract EXE file."
+
+cp "$engine" "$scratch/bare.exe"
+expect_stop bare "Error. Self-extract EXE file is empty."
+
+# --- Failures during the run.
+write_script "$scratch/pkg/Script.TXT" 'SetProductName "Acme Missing"' 'SetProductDirectory "C:\Acme Missing"' \
+  'InstallProgram "Absent.cab"'
+build_setup missing-cab Script.TXT Program.Cab Uninstall.EXE
+expect_eq "missing cabinet: exit status" 1603 "$(run_setup missing-cab "/D=$(wine_windows_path "$scratch/missing")")"
+expect_eq "missing cabinet: message" "Installing ABSENT.CAB|Message: Error. Cannot extract ABSENT.CAB from self-extract EXE file." \
+  "$(log_of missing-cab | grep -v '^$' | paste -sd '|')"
+
+third_unix=$scratch/third/Acme Third
+write_script "$scratch/pkg/Script.TXT" 'SetProductName "Acme Third"' 'SetProductDirectory "C:\Acme Third"' \
+  'InstallProgram "Program.Cab"' 'InstallProgram "Data.cab", "", "", "", "", "", "Data"' 'InstallProgram "Gone.cab"' \
+  'InstallProgram "Maps.cab"' 'SetDoneMessage "Installation completed successfully."'
+build_setup third Script.TXT Program.Cab Data.cab Maps.cab Uninstall.EXE
+expect_eq "third line fails: exit status" 1603 "$(run_setup third "/D=$(wine_windows_path "$scratch/third")")"
+expect_eq "third line fails: first two lines installed" "yes yes" \
+  "$([ -f "$third_unix/App.txt" ] && echo yes) $([ -f "$third_unix/Data/Data.txt" ] && echo yes)"
+expect_eq "third line fails: later lines not run" no "$([ -e "$third_unix/Map.txt" ] && echo yes || echo no)"
+expect_eq "third line fails: only its message, no done message" \
+  "Message: Error. Cannot extract GONE.CAB from self-extract EXE file." "$(log_of third | grep '^Message')"
+if wine_reg_value 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Third' Directory >/dev/null; then
+  record=written
+else
+  record=none
+fi
+expect_eq "third line fails: no installed-programs record" none "$record"
+expect_eq "failures leave no temporary directory" "$before_temp" "$(leftover_temp_dirs)"
+
+# --- Bad command lines are refused before anything happens.
+expect_eq "unknown switch: exit status" 1603 "$(run_setup full /X)"
+expect_eq "unknown switch: message" \
+  "Message: Unknown command-line option: /X|Usage: Setup.exe [/S] [/D=<directory>] [/LOG=<file>]" \
+  "$(log_of full | paste -sd '|')"
+
+finish
