@@ -1,0 +1,191 @@
+// dialog_driver PROGRAM [ARGS...] -- STEP...
+// Starts PROGRAM and drives its dialogs as a user would, one step after the other,
+// printing what it reads:
+//   window:CAPTION   wait for the program's dialog with this caption (the main window)
+//   text:ID          print "ID=<text of control ID>" of the main window
+//   visible:ID       print "ID visible" or "ID hidden"
+//   enabled:ID       print "ID enabled" or "ID disabled"
+//   click:ID         press button ID of the main window
+//   box              wait for a message box of the program, print "box=<its text>"
+//   answer:ID        press button ID (1 OK, 6 Yes, 7 No) of that message box
+//   shot:FILE        save the screen as a BMP file
+//   exit             wait for the program to end, print "exit=<status>"
+// Each wait gives up after 30 seconds; the driver then prints "timeout at STEP", ends the
+// program and exits with 1.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kWaitMs = 30000;
+
+struct Driver {
+  PROCESS_INFORMATION process{};
+  HWND main = nullptr;
+  HWND box = nullptr;
+};
+
+std::string Quote(const std::string& arg) {
+  return arg.find_first_of(" \t") == std::string::npos ? arg : "\"" + arg + "\"";
+}
+
+struct FindContext {
+  DWORD process_id;
+  HWND skip;
+  const char* caption;
+  HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM parameter) {
+  auto& context = *reinterpret_cast<FindContext*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != context.process_id || window == context.skip || !IsWindowVisible(window)) return TRUE;
+  char class_name[16] = {};
+  GetClassNameA(window, class_name, sizeof class_name);
+  if (std::string(class_name) != "#32770") return TRUE;
+  if (context.caption) {
+    char caption[256] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (std::string(caption) != context.caption) return TRUE;
+  }
+  context.found = window;
+  return FALSE;
+}
+
+HWND WaitForDialog(const Driver& driver, HWND skip, const char* caption) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < kWaitMs) {
+    FindContext context{driver.process.dwProcessId, skip, caption, nullptr};
+    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&context));
+    if (context.found) return context.found;
+    if (WaitForSingleObject(driver.process.hProcess, 0) == WAIT_OBJECT_0) return nullptr;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+std::string ControlText(HWND dialog, int id) {
+  char text[4096] = {};
+  GetDlgItemTextA(dialog, id, text, sizeof text);
+  return text;
+}
+
+bool SaveScreenshot(const std::string& path) {
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const DWORD row = static_cast<DWORD>((width * 3 + 3) & ~3);
+  std::vector<char> pixels(static_cast<std::size_t>(row) * static_cast<std::size_t>(height));
+  GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+            DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+
+  BITMAPFILEHEADER file_header{};
+  file_header.bfType = 0x4D42;
+  file_header.bfOffBits = sizeof file_header + sizeof header;
+  file_header.bfSize = file_header.bfOffBits + static_cast<DWORD>(pixels.size());
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  std::fwrite(&file_header, sizeof file_header, 1, file);
+  std::fwrite(&header, sizeof header, 1, file);
+  std::fwrite(pixels.data(), 1, pixels.size(), file);
+  return std::fclose(file) == 0;
+}
+
+bool RunStep(Driver& driver, const std::string& step) {
+  const std::size_t colon = step.find(':');
+  const std::string verb = step.substr(0, colon);
+  const std::string value = colon == std::string::npos ? "" : step.substr(colon + 1);
+  const int id = std::atoi(value.c_str());
+  if (verb == "window") {
+    driver.main = WaitForDialog(driver, nullptr, value.c_str());
+    return driver.main != nullptr;
+  }
+  if (verb == "text") {
+    std::printf("%d=%s\n", id, ControlText(driver.main, id).c_str());
+  } else if (verb == "visible") {
+    std::printf("%d %s\n", id, IsWindowVisible(GetDlgItem(driver.main, id)) ? "visible" : "hidden");
+  } else if (verb == "enabled") {
+    std::printf("%d %s\n", id, IsWindowEnabled(GetDlgItem(driver.main, id)) ? "enabled" : "disabled");
+  } else if (verb == "click") {
+    // Posted, not sent: the click may open a modal box that would block a sent message.
+    PostMessageA(GetDlgItem(driver.main, id), BM_CLICK, 0, 0);
+  } else if (verb == "box") {
+    driver.box = WaitForDialog(driver, driver.main, nullptr);
+    if (!driver.box) return false;
+    std::string text = ControlText(driver.box, 0xFFFF);
+    for (char& c : text) {
+      if (c == '\r' || c == '\n') c = '|';
+    }
+    std::printf("box=%s\n", text.c_str());
+  } else if (verb == "answer") {
+    PostMessageA(GetDlgItem(driver.box, id), BM_CLICK, 0, 0);
+    const DWORD start = GetTickCount();
+    while (IsWindow(driver.box) && GetTickCount() - start < kWaitMs) Sleep(20);
+  } else if (verb == "shot") {
+    Sleep(300);  // let the window finish painting
+    return SaveScreenshot(value);
+  } else if (verb == "exit") {
+    if (WaitForSingleObject(driver.process.hProcess, kWaitMs) != WAIT_OBJECT_0) return false;
+    DWORD code = 0;
+    GetExitCodeProcess(driver.process.hProcess, &code);
+    std::printf("exit=%lu\n", static_cast<unsigned long>(code));
+  } else {
+    std::fprintf(stderr, "unknown step %s\n", step.c_str());
+    return false;
+  }
+  std::fflush(stdout);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int separator = 1;
+  while (separator < argc && std::string(argv[separator]) != "--") ++separator;
+  if (separator < 2 || separator >= argc) {
+    std::fprintf(stderr, "usage: dialog_driver PROGRAM [ARGS...] -- STEP...\n");
+    return 2;
+  }
+  std::string command;
+  for (int i = 1; i < separator; ++i) command += (i > 1 ? " " : "") + Quote(argv[i]);
+
+  Driver driver;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &driver.process)) {
+    std::fprintf(stderr, "cannot start %s\n", command.c_str());
+    return 2;
+  }
+  for (int i = separator + 1; i < argc; ++i) {
+    if (!RunStep(driver, argv[i])) {
+      std::printf("timeout at %s\n", argv[i]);
+      TerminateProcess(driver.process.hProcess, 1);
+      return 1;
+    }
+  }
+  CloseHandle(driver.process.hThread);
+  CloseHandle(driver.process.hProcess);
+  return 0;
+}

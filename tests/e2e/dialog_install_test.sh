@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The install dialog in a real window under Xvfb, driven by dialog_driver.exe: what it
+# shows, Install to the end, and Cancel before the run.
+set -uo pipefail
+. "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
+. "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
+. "$VEXA_SOURCE_DIR/scripts/package-lib.sh"
+
+engine=$VEXA_SOURCE_DIR/dist/VexaInstall.exe
+driver=$VEXA_BINARY_DIR/tests/e2e/dialog_driver.exe
+artifacts=$VEXA_SOURCE_DIR/build/artifacts
+mkdir -p "$artifacts"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+temp_dir=$(wine_unix_path "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')")
+leftover_temp_dirs() { find "$temp_dir" -maxdepth 1 -iname '~ts*' 2>/dev/null | wc -l; }
+
+mkdir -p "$scratch/prog/Docs" "$scratch/pkg"
+printf 'main program\r\n' >"$scratch/prog/App.txt"
+printf 'help text\r\n' >"$scratch/prog/Docs/Help.txt"
+make_cab "$scratch/pkg/Program.Cab" "$scratch/prog"
+cp "$VEXA_BINARY_DIR/tests/harness/harness_probe.exe" "$scratch/pkg/Uninstall.EXE"
+make_setup_for() {  # make_setup_for PRODUCT
+  printf 'SetProductName "%s"\r\nSetProductDirectory "<ProgramFilesDir>\\%s"\r\nInstallProgram "Program.Cab"\r\nSetDoneMessage "Installation completed successfully."\r\n' \
+    "$1" "$1" >"$scratch/pkg/Script.TXT"
+  make_cab "$scratch/attachment.cab" "$scratch/pkg" Script.TXT Program.Cab Uninstall.EXE
+  make_setup "$scratch/$1.exe" "$engine" "$scratch/attachment.cab"
+}
+drive() {  # drive SETUP STEPS...
+  local setup=$1
+  shift
+  timeout 120 wine "$driver" "$(wine_windows_path "$setup")" -- "$@" 2>/dev/null | tr -d '\r' | paste -sd '|'
+}
+before_temp=$(leftover_temp_dirs)
+program_files=$(wine_unix_path 'C:\Program Files')
+
+# --- Install through the dialog.
+make_setup_for "Acme Dialog"
+out=$(drive "$scratch/Acme Dialog.exe" window:VexaInstall text:203 text:201 text:204 visible:1000 visible:201 \
+  enabled:205 "shot:$(wine_windows_path "$scratch/dialog.bmp")" click:1001 box answer:1 exit)
+expect_eq "dialog shows, installs, says done, ends with 0" \
+  "203=Acme Dialog|201=C:\\Program Files\\Acme Dialog\\|204=(none)|1000 hidden|201 visible|205 disabled|box=Installation completed successfully.|exit=0" \
+  "$out"
+expect_eq "files installed like a silent install" "App.txt Docs/Help.txt" \
+  "$(cd "$program_files/Acme Dialog" 2>/dev/null && find . -type f | sed 's|^\./||' | LC_ALL=C sort | paste -sd ' ')"
+expect_eq "installed-programs record" 'C:\Program Files\Acme Dialog\' \
+  "$(wine_reg_value 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Dialog' Directory)"
+convert "bmp:$scratch/dialog.bmp" "$artifacts/install-dialog.png" 2>/dev/null
+expect_true "screenshot of the dialog saved" test -s "$artifacts/install-dialog.png"
+
+# --- Cancel before Install: nothing installed, temporary directory removed, status 0.
+make_setup_for "Acme Cancelled"
+out=$(drive "$scratch/Acme Cancelled.exe" window:VexaInstall click:1002 exit)
+expect_eq "cancel before install ends with 0" "exit=0" "$out"
+expect_eq "cancel before install installs nothing" no "$([ -e "$program_files/Acme Cancelled" ] && echo yes || echo no)"
+expect_eq "no temporary directory left" "$before_temp" "$(leftover_temp_dirs)"
+
+finish
