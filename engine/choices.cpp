@@ -84,7 +84,7 @@ std::string ChosenDestination(std::string folder, const std::string& product_sub
   const bool ends_with_sub =
       EndsWithIgnoringCase(folder, product_sub_directory) &&
       (folder.size() == product_sub_directory.size() ||
-       folder[folder.size() - product_sub_directory.size() - 1] == '\');
+       folder[folder.size() - product_sub_directory.size() - 1] == '\\');
   if (!ends_with_sub) folder += product_sub_directory;
   return folder;
 }

@@ -9,6 +9,7 @@
 
 #include "cabinet.h"
 #include "choices.h"
+#include "engine_size.h"
 #include "package.h"
 #include "paths.h"
 #include "program_files.h"
@@ -56,7 +57,7 @@ void DiscardPackageDirectory(const std::string& directory) {
 bool TakeOutScript(RunState& run) {
   std::string directory;
   std::string error;
-  if (!ExtractAttachment(run.own_exe_path, directory, error)) {
+  if (!ExtractAttachment(run.own_exe_path, EngineFileSize(), directory, error)) {
     run.ui->ShowMessage(error);
     return false;
   }
@@ -192,7 +193,7 @@ bool InitializeRun(RunState& run) {
   if (!CheckTrustIfAsked(run)) return false;
 
   std::string error;
-  if (!ExtractAttachment(run.own_exe_path, run.temporary_directory, error)) {
+  if (!ExtractAttachment(run.own_exe_path, EngineFileSize(), run.temporary_directory, error)) {
     run.ui->ShowMessage(error);
     return false;
   }

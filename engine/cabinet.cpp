@@ -1,0 +1,225 @@
+#include "cabinet.h"
+
+#include <mspack.h>
+#include <sys/types.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "cabinet_system.h"
+#include "text.h"
+
+namespace {
+
+constexpr unsigned kKeptAttributes = 0x27;  // read-only, hidden, system, archive
+
+// libmspack reads the cabinet and writes the files through these calls, so that output
+// files are created the engine's way (never through a link) and paths are taken as the
+// engine forms them.
+struct Stream {
+  std::FILE* file;
+};
+
+Stream* AsStream(mspack_file* file) { return reinterpret_cast<Stream*>(file); }
+
+mspack_file* OpenStream(mspack_system*, const char* filename, int mode) {
+  std::FILE* file = nullptr;
+  if (mode == MSPACK_SYS_OPEN_READ) {
+    file = OpenFileForReading(filename);
+  } else if (mode == MSPACK_SYS_OPEN_WRITE) {
+    file = CreateFileForWriting(filename);
+  }
+  if (!file) return nullptr;
+  Stream* stream = new (std::nothrow) Stream{file};
+  if (!stream) std::fclose(file);
+  return reinterpret_cast<mspack_file*>(stream);
+}
+
+void CloseStream(mspack_file* file) {
+  Stream* stream = AsStream(file);
+  if (!stream) return;
+  std::fclose(stream->file);
+  delete stream;
+}
+
+int ReadStream(mspack_file* file, void* buffer, int bytes) {
+  if (bytes < 0) return -1;
+  const std::size_t count = std::fread(buffer, 1, static_cast<std::size_t>(bytes), AsStream(file)->file);
+  if (count == 0 && std::ferror(AsStream(file)->file)) return -1;
+  return static_cast<int>(count);
+}
+
+int WriteStream(mspack_file* file, void* buffer, int bytes) {
+  if (bytes < 0) return -1;
+  const std::size_t count = std::fwrite(buffer, 1, static_cast<std::size_t>(bytes), AsStream(file)->file);
+  return count == static_cast<std::size_t>(bytes) ? bytes : -1;
+}
+
+int SeekStream(mspack_file* file, off_t offset, int mode) {
+  int whence = SEEK_SET;
+  if (mode == MSPACK_SYS_SEEK_CUR) whence = SEEK_CUR;
+  if (mode == MSPACK_SYS_SEEK_END) whence = SEEK_END;
+  return fseeko(AsStream(file)->file, offset, whence) == 0 ? 0 : -1;
+}
+
+off_t TellStream(mspack_file* file) { return ftello(AsStream(file)->file); }
+
+void IgnoreMessage(mspack_file*, const char*, ...) {}
+
+void* Allocate(mspack_system*, std::size_t bytes) { return std::malloc(bytes); }
+
+void Release(void* memory) { std::free(memory); }
+
+void Copy(void* source, void* destination, std::size_t bytes) { std::memcpy(destination, source, bytes); }
+
+mspack_system engineSystem = {OpenStream, CloseStream, ReadStream, WriteStream, SeekStream, TellStream,
+                              IgnoreMessage, Allocate, Release, Copy, nullptr};
+
+struct DecompressorDeleter {
+  void operator()(mscab_decompressor* decompressor) const { mspack_destroy_cab_decompressor(decompressor); }
+};
+using Decompressor = std::unique_ptr<mscab_decompressor, DecompressorDeleter>;
+
+class OpenCabinet {
+ public:
+  OpenCabinet(mscab_decompressor* decompressor, const std::string& path)
+      : decompressor_(decompressor), cabinet_(decompressor->open(decompressor, path.c_str())) {}
+  ~OpenCabinet() {
+    if (cabinet_) decompressor_->close(decompressor_, cabinet_);
+  }
+  OpenCabinet(const OpenCabinet&) = delete;
+  OpenCabinet& operator=(const OpenCabinet&) = delete;
+  mscabd_cabinet* get() const { return cabinet_; }
+
+ private:
+  mscab_decompressor* decompressor_;
+  mscabd_cabinet* cabinet_;
+};
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Names Windows gives to devices in every directory, with or without an extension.
+bool IsDeviceName(std::string_view component) {
+  std::string_view stem = component.substr(0, component.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+  const std::string upper = UpperCase(stem);
+  static constexpr std::array<std::string_view, 7> kNames = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+  for (std::string_view name : kNames) {
+    if (upper == name) return true;
+  }
+  if (upper.size() != 4 || (upper.compare(0, 3, "COM") != 0 && upper.compare(0, 3, "LPT") != 0)) return false;
+  const unsigned char last = static_cast<unsigned char>(upper[3]);
+  // Digits, and the superscript digits that Windows also maps to ports.
+  return (last >= '0' && last <= '9') || last == 0xB9 || last == 0xB2 || last == 0xB3;
+}
+
+bool IsAcceptableComponent(std::string_view component) {
+  if (component.empty() || component == "." || component == "..") return false;
+  // Windows strips trailing dots and blanks, so "..." and ".. " would name the parent.
+  if (component.back() == '.' || component.back() == ' ') return false;
+  return !IsDeviceName(component);
+}
+
+// Creates the directories along `targetPath`. Those inside the caller's directory (the
+// first `targetLength` characters) are simply attempted; below it, an existing link is
+// refused rather than followed out of the target.
+bool CreateDirectoriesAlong(const std::string& targetPath, std::size_t targetLength) {
+  for (std::size_t i = 1; i < targetPath.size(); ++i) {
+    if (!IsSeparator(targetPath[i])) continue;
+    const std::string directory = targetPath.substr(0, i);
+    if (i < targetLength) {
+      MakeDirectory(directory);
+      continue;
+    }
+    switch (QueryPathKind(directory)) {
+      case PathKind::Missing:
+        MakeDirectory(directory);
+        break;
+      case PathKind::Link:
+        return false;
+      default:
+        break;  // a file in the way makes the file creation fail below
+    }
+  }
+  return true;
+}
+
+struct Entry {
+  mscabd_file* file;
+  std::string targetPath;
+};
+
+}  // namespace
+
+bool StoredNameToRelativePath(std::string_view storedName, std::string& relativePath) {
+  relativePath.clear();
+  if (storedName.empty() || storedName.size() > kMaxCabinetPath) return false;
+  std::string name(storedName);
+  for (char& c : name) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || std::strchr("<>:\"|?*", c) != nullptr) return false;
+    if (c == '/') c = '\\';
+  }
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = name.find('\\', start);
+    const std::string_view component =
+        std::string_view(name).substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!IsAcceptableComponent(component)) return false;
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  relativePath = name;
+  return true;
+}
+
+bool FileExists(const std::string& path) { return QueryPathKind(path) != PathKind::Missing; }
+
+bool ExpandCabFile(const std::string& cabinetPath, const std::string& targetDirectory,
+                   std::vector<std::string>& writtenFiles, const std::string& fileFilter) {
+  if (cabinetPath.size() > kMaxCabinetPath || targetDirectory.size() > kMaxCabinetPath) return false;
+  const std::string filter = UpperCase(fileFilter);
+  bool found = false;
+
+  Decompressor decompressor(mspack_create_cab_decompressor(&engineSystem));
+  if (!decompressor) return false;
+  decompressor->set_param(decompressor.get(), MSCABD_PARAM_SALVAGE, 0);
+  decompressor->set_param(decompressor.get(), MSCABD_PARAM_FIXMSZIP, 0);
+  decompressor->set_param(decompressor.get(), MSCABD_PARAM_DECOMPBUF, 65536);
+  const OpenCabinet cabinet(decompressor.get(), cabinetPath);
+  if (!cabinet.get()) return false;
+
+  // Every name is checked before anything is written, so a hostile cabinet leaves nothing.
+  std::vector<Entry> entries;
+  for (mscabd_file* file = cabinet.get()->files; file; file = file->next) {
+    std::string relative;
+    if (!StoredNameToRelativePath(file->filename ? file->filename : "", relative)) return false;
+    std::string targetPath = targetDirectory + relative;
+    if (targetPath.size() > kMaxCabinetPath) return false;
+    entries.push_back({file, std::move(targetPath)});
+  }
+
+  for (const Entry& entry : entries) {
+    if (!CreateDirectoriesAlong(entry.targetPath, targetDirectory.size())) return false;
+    if (!filter.empty() && !EndsWithIgnoringCase(entry.targetPath, filter)) continue;
+    found = true;
+    writtenFiles.push_back(entry.targetPath);
+    if (FileExists(entry.targetPath)) DeleteOneFile(entry.targetPath);
+    if (decompressor->extract(decompressor.get(), entry.file, entry.targetPath.c_str()) != MSPACK_ERR_OK)
+      return false;
+    const mscabd_file& file = *entry.file;
+    SetFileTimesFromDos(entry.targetPath, {file.date_y, file.date_m, file.date_d, file.time_h, file.time_m, file.time_s});
+    SetFileAttributeBits(entry.targetPath, static_cast<unsigned>(file.attribs) & kKeptAttributes);
+  }
+  return filter.empty() || found;
+}
+
+bool ExtractFileFromCab(const std::string& cabinetPath, const std::string& targetDirectory,
+                        const std::string& fileName) {
+  std::vector<std::string> discarded;
+  return ExpandCabFile(cabinetPath, targetDirectory, discarded, fileName);
+}

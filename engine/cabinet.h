@@ -1,0 +1,52 @@
+// Cabinet expansion: the engine's one way of reading cabinet (CAB) files.
+//
+// A cabinet is read with libmspack's cabinet decompressor (MSZIP, Quantum, LZX). Each
+// entry gives a stored name, which may hold backslash-separated folders (DATA\MAP.BMP),
+// a DOS date and time in local time, and attribute bits. An entry's target path is the
+// target directory followed directly by its stored name. For every entry, in the order
+// the cabinet stores them, the directories along the target path are created; then, when
+// a filter is given, the entry is taken only if its target path in upper case ends with
+// the filter in upper case (a plain suffix, so A.DLL also takes BA.DLL); a taken entry is
+// listed, any file at its path is deleted, the data is written, and the file gets the
+// cabinet's date and time as creation and last-write time (local time converted to UTC)
+// and the attribute bits masked with 0x27 (read-only, hidden, system, archive).
+//
+// Where we differ on purpose, because libmspack hands back the raw stored names:
+//   * Before anything is created, every stored name of the cabinet is checked. A name
+//     that is empty, absolute, carries a drive, UNC or device prefix, has an empty, "." or
+//     ".." component, a component ending in a dot or blank, a reserved device name (CON,
+//     NUL, COM1, ...), a control character or one of  < > : " | ? *  (":" also covers
+//     alternate data streams) fails the whole expansion and nothing is written. "/" in a
+//     stored name is a folder separator, as it is for Windows itself.
+//   * While directories are made below the target directory, an existing link, junction or
+//     other reparse point on the way fails the expansion instead of being followed; the
+//     data file itself is never created through a link.
+//   * Paths longer than kMaxCabinetPath characters fail the expansion.
+//   * libmspack's salvage and MS-ZIP repair modes stay off: a damaged cabinet fails
+//     rather than half-installs. A cabinet that continues into another cabinet file is
+//     not followed; entries that need the other part fail the expansion.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+inline constexpr std::size_t kMaxCabinetPath = 255;
+
+// Writes the files of the cabinet at `cabinetPath` (all of them, or those whose target
+// path ends with `fileFilter`, ignoring case) below `targetDirectory`, appending each
+// target path to `writtenFiles` before its file is created. True only when the whole
+// cabinet was walked and, with a filter, at least one file was taken.
+bool ExpandCabFile(const std::string& cabinetPath, const std::string& targetDirectory,
+                   std::vector<std::string>& writtenFiles, const std::string& fileFilter);
+
+// ExpandCabFile with `fileName` as the filter and a list nobody reads.
+bool ExtractFileFromCab(const std::string& cabinetPath, const std::string& targetDirectory,
+                        const std::string& fileName);
+
+// True when a directory search for `path` finds an entry (file, directory or link).
+bool FileExists(const std::string& path);
+
+// The path below the target directory for a stored name, with "\" between folders; false
+// for a name the expansion refuses (see above).
+bool StoredNameToRelativePath(std::string_view storedName, std::string& relativePath);
