@@ -65,7 +65,7 @@ mtime() { date -u -r "$1" '+%Y-%m-%d %H:%M:%S' 2>/dev/null; }
 
 mkdir -p "$scratch/pkg"
 make_program_cabinets
-product_unix=$scratch/install/Acme Test
+product_unix="$scratch/install/Acme Test"
 product_win=$(wine_windows_path "$scratch/install")'\Acme Test'
 before_temp=$(leftover_temp_dirs)
 
@@ -130,7 +130,7 @@ expect_eq "missing cabinet: exit status" 1603 "$(run_setup missing-cab "/D=$(win
 expect_eq "missing cabinet: message" "Installing ABSENT.CAB|Message: Error. Cannot extract ABSENT.CAB from self-extract EXE file." \
   "$(log_of missing-cab | grep -v '^$' | paste -sd '|')"
 
-third_unix=$scratch/third/Acme Third
+third_unix="$scratch/third/Acme Third"
 write_script "$scratch/pkg/Script.TXT" 'SetProductName "Acme Third"' 'SetProductDirectory "C:\Acme Third"' \
   'InstallProgram "Program.Cab"' 'InstallProgram "Data.cab", "", "", "", "", "", "Data"' 'InstallProgram "Gone.cab"' \
   'InstallProgram "Maps.cab"' 'SetDoneMessage "Installation completed successfully."'
