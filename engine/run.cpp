@@ -190,7 +190,11 @@ bool InitializeRun(RunState& run) {
   run.own_exe_path = OwnExePath();
 
   if (!TakeOutScript(run)) return false;
-  if (!CheckTrustIfAsked(run)) return false;
+  if (!CheckTrustIfAsked(run)) {
+    // No message box here, but an administrator reading the log should learn why.
+    AddLogLine(run, "The signature of this installation program could not be verified.");
+    return false;
+  }
 
   std::string error;
   if (!ExtractAttachment(run.own_exe_path, EngineFileSize(), run.temporary_directory, error)) {
