@@ -21,8 +21,8 @@ function ringArea(ring) {
   return Math.abs(twice / 2);
 }
 
-// Every state of the atlas as { name, polygons: [[outer, hole...], ...] } in atlas
-// coordinates (x to the right, y downwards).
+// Every state of the atlas: a map from its name to its polygons ([outer, hole...] each)
+// in atlas coordinates (x to the right, y downwards).
 function loadShapes() {
   const features = topojson.feature(topology, topology.objects.states).features;
   const shapes = new Map();
@@ -42,13 +42,49 @@ function mainRings(polygons) {
   return polygons.filter((p, i) => areas[i] >= largest * MAIN_RING_SHARE).map((p) => p[0]);
 }
 
-// A transform is x' = x0 + xx * x + xy * y, y' = y0 + yx * x + yy * y.
+// A transform maps a point through a list of terms of the point (1 and x or y for the
+// scale kind; 1, x, y, x^2, xy, y^2 for the quadratic kind; taken on coordinates centred and scaled to about -1..1 so
+// that the fit stays well conditioned): x' = sum of cx[i] * term[i], y' likewise.
+const KINDS = {
+  scale: { x: (u) => [1, u[0]], y: (u) => [1, u[1]] },
+  quadratic: {
+    x: (u) => [1, u[0], u[1], u[0] * u[0], u[0] * u[1], u[1] * u[1]],
+    y: (u) => [1, u[0], u[1], u[0] * u[0], u[0] * u[1], u[1] * u[1]],
+  },
+};
+
+// The atlas is 975 x 610; its centre and half-size normalise the terms.
+const CENTRE = [487.5, 305];
+const HALF = [487.5, 305];
+
+function dot(c, terms) {
+  let sum = 0;
+  for (let i = 0; i < c.length; i++) sum += c[i] * terms[i];
+  return sum;
+}
+
 function apply(t, [x, y]) {
-  return [t.x0 + t.xx * x + t.xy * y, t.y0 + t.yx * x + t.yy * y];
+  const u = [(x - CENTRE[0]) / HALF[0], (y - CENTRE[1]) / HALF[1]];
+  const k = KINDS[t.kind];
+  return [dot(t.cx, k.x(u)), dot(t.cy, k.y(u))];
+}
+
+function termsAt(kind, axis, [x, y]) {
+  const u = [(x - CENTRE[0]) / HALF[0], (y - CENTRE[1]) / HALF[1]];
+  return KINDS[kind][axis](u);
 }
 
 function applyTransform(t, polygons) {
   return polygons.map((p) => p.map((ring) => ring.map((v) => apply(t, v))));
+}
+
+// A transform that scales by s and shifts by (ox, oy) in atlas coordinates.
+function scaleTransform(s, ox, oy) {
+  return {
+    kind: 'scale',
+    cx: [ox + s * CENTRE[0], s * HALF[0]],
+    cy: [oy + s * CENTRE[1], s * HALF[1]],
+  };
 }
 
 // Solves the least-squares problem rows * p = values through the normal equations
@@ -98,37 +134,34 @@ function boxUnder(t, rings) {
 
 // One transform that carries the main land of `states` onto their rectangles as closely
 // as least squares allows: each side of a state's box should fall on the side of its
-// rectangle (inclusive, so the box reaches to right + 1 and bottom + 1). With `shear`
-// the transform is a full affine one (x' depends on y too, which takes up the turn
-// between the atlas's projection and the table's map); otherwise each axis is only
-// scaled and shifted. The vertex that forms each side depends on the transform, so the
-// fit is repeated until those vertices settle.
-function fitTransform(states, shapes, shear) {
+// rectangle (inclusive, so the box reaches to right + 1 and bottom + 1). The vertex that
+// forms each side depends on the transform, so the fit is repeated until those vertices
+// settle. Edges of the shapes stay straight lines between transformed vertices, so the
+// box of a drawn state is always the box of its transformed vertices.
+function fitTransform(states, shapes, kind) {
   const rings = states.map((s) => mainRings(shapes.get(s.name)));
-  const row = shear ? ([x, y]) => [1, x, y] : ([x, y], axis) => [1, axis === 'x' ? x : y];
-  const unpack = (px, py) => (shear
-    ? { x0: px[0], xx: px[1], xy: px[2], y0: py[0], yx: py[1], yy: py[2] }
-    : { x0: px[0], xx: px[1], xy: 0, y0: py[0], yx: 0, yy: py[1] });
   const fit = (start, skip) => {
     let t = start;
     for (let round = 0; round < FIT_ROUNDS; round++) {
       const xr = [], xv = [], yr = [], yv = [];
       states.forEach((s, k) => {
         const b = boxUnder(t, rings[k]);
-        if (!skip.has(`${k}l`)) { xr.push(row(b.at.l, 'x')); xv.push(s.left); }
-        if (!skip.has(`${k}r`)) { xr.push(row(b.at.r, 'x')); xv.push(s.right + 1); }
-        if (!skip.has(`${k}t`)) { yr.push(row(b.at.t, 'y')); yv.push(s.top); }
-        if (!skip.has(`${k}b`)) { yr.push(row(b.at.b, 'y')); yv.push(s.bottom + 1); }
+        if (!skip.has(`${k}l`)) { xr.push(termsAt(kind, 'x', b.at.l)); xv.push(s.left); }
+        if (!skip.has(`${k}r`)) { xr.push(termsAt(kind, 'x', b.at.r)); xv.push(s.right + 1); }
+        if (!skip.has(`${k}t`)) { yr.push(termsAt(kind, 'y', b.at.t)); yv.push(s.top); }
+        if (!skip.has(`${k}b`)) { yr.push(termsAt(kind, 'y', b.at.b)); yv.push(s.bottom + 1); }
       });
-      const next = unpack(leastSquares(xr, xv), leastSquares(yr, yv));
-      const same = Object.keys(next).every((key) => next[key] === t[key]);
+      const next = { kind, cx: leastSquares(xr, xv), cy: leastSquares(yr, yv) };
+      const same = next.cx.every((c, i) => c === t.cx[i]) && next.cy.every((c, i) => c === t.cy[i]);
       t = next;
       if (same) break;
     }
     return t;
   };
-  const identity = { x0: 0, xx: 1, xy: 0, y0: 0, yx: 0, yy: 1 };
-  const first = fit(identity, new Set());
+  const start = { kind, cx: KINDS[kind].x(CENTRE).map(() => 0), cy: KINDS[kind].y(CENTRE).map(() => 0) };
+  start.cx[0] = CENTRE[0]; start.cx[1] = HALF[0];
+  start.cy[0] = CENTRE[1]; start.cy[kind === 'scale' ? 1 : 2] = HALF[1];
+  const first = fit(start, new Set());
   const loose = new Set();
   states.forEach((s, k) => {
     const b = boxUnder(first, rings[k]);
@@ -143,4 +176,4 @@ function fitTransform(states, shapes, shear) {
   return t;
 }
 
-module.exports = { loadShapes, fitTransform, applyTransform };
+module.exports = { loadShapes, fitTransform, applyTransform, scaleTransform };

@@ -8,8 +8,11 @@
 //   node mapgen.js --check      regenerate in memory and compare with the committed files
 //
 // The 48 contiguous states share one transform, fitted by least squares to their
-// rectangles in the state table; Alaska and Hawaii get one each. The District of Columbia
-// has no entry of its own and is painted as part of Maryland.
+// rectangles in the state table; Alaska and Hawaii get one each. The contiguous one is a
+// polynomial of the second degree: an affine one leaves the northern plains a few rows
+// too high against the table (the table's map was not drawn in Albers), and the rows
+// that fall outside a state's rectangle are lost to the hit test. The District of
+// Columbia has no entry of its own and is painted as part of Maryland.
 //
 // The mask must satisfy the hit test's rule: a pixel of a state's colour that lies in
 // that state's rectangle belongs to that state, and no pixel matches two states. So a
@@ -19,7 +22,7 @@
 const fs = require('fs');
 const path = require('path');
 const { STATES, PALETTE, STRIP, BLACK, SILVER, WHITE } = require('./states');
-const { loadShapes, fitTransform, applyTransform } = require('./geometry');
+const { loadShapes, fitTransform, applyTransform, scaleTransform } = require('./geometry');
 const { fillPolygons, distanceInside } = require('./raster');
 const encode = require('./encode');
 
@@ -51,8 +54,8 @@ function statePolygons(shapes, s) {
 
 function transforms(shapes) {
   const contiguous = STATES.filter((s) => !INSETS.includes(s.name));
-  const t = { contiguous: fitTransform(contiguous, shapes, true) };
-  for (const name of INSETS) t[name] = fitTransform(STATES.filter((s) => s.name === name), shapes, false);
+  const t = { contiguous: fitTransform(contiguous, shapes, 'quadratic') };
+  for (const name of INSETS) t[name] = fitTransform(STATES.filter((s) => s.name === name), shapes, 'scale');
   return t;
 }
 
@@ -169,11 +172,9 @@ function thumbnail(shapes, size, box, paint, background) {
     }
   }
   const scale = Math.min((box.x1 - box.x0) / (x1 - x0), (box.y1 - box.y0) / (y1 - y0));
-  const t = {
-    xx: scale, xy: 0, yx: 0, yy: scale,
-    x0: box.x0 + ((box.x1 - box.x0) - (x1 - x0) * scale) / 2 - x0 * scale,
-    y0: box.y0 + ((box.y1 - box.y0) - (y1 - y0) * scale) / 2 - y0 * scale,
-  };
+  const t = scaleTransform(scale,
+    box.x0 + ((box.x1 - box.x0) - (x1 - x0) * scale) / 2 - x0 * scale,
+    box.y0 + ((box.y1 - box.y0) - (y1 - y0) * scale) / 2 - y0 * scale);
   const owner = new Int8Array(size.width * size.height);
   for (const s of lower) {
     fillPolygons(applyTransform(t, statePolygons(shapes, s)), size.width, size.height, (x, y) => {
@@ -251,9 +252,8 @@ function fmt(v, width) {
 
 function report({ stats, points, t }) {
   const lines = [];
-  const n = (v) => (v < 0 ? `- ${(-v).toFixed(6)}` : `+ ${v.toFixed(6)}`);
-  const tr = (name, x) => `${name}: x' = ${x.x0.toFixed(3)} ${n(x.xx)} x ${n(x.xy)} y, ` +
-    `y' = ${x.y0.toFixed(3)} ${n(x.yx)} x ${n(x.yy)} y` +
+  const tr = (name, x) => `${name} (${x.kind}): x' terms ${x.cx.map((c) => c.toFixed(3)).join(' ')}; ` +
+    `y' terms ${x.cy.map((c) => c.toFixed(3)).join(' ')}` +
     (x.looseEdges.length ? `\n  rectangle sides left out of the fit as loose: ${x.looseEdges.join(', ')}` : '');
   lines.push(tr('contiguous', t.contiguous), tr('Alaska', t.Alaska), tr('Hawaii', t.Hawaii), '');
   lines.push('state             silhouette border clipped  clip%  painted  box - rectangle (l t r b)  point');
