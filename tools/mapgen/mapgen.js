@@ -256,6 +256,10 @@ function report({ stats, points, t }) {
     `y' terms ${x.cy.map((c) => c.toFixed(3)).join(' ')}` +
     (x.looseEdges.length ? `\n  rectangle sides left out of the fit as loose: ${x.looseEdges.join(', ')}` : '');
   lines.push(tr('contiguous', t.contiguous), tr('Alaska', t.Alaska), tr('Hawaii', t.Hawaii), '');
+  lines.push('silhouette: pixels inside the state; border: drawn black as its outline; clipped: drawn',
+    'black because they lie outside its rectangle (or in that of a state of its colour);',
+    'box - rectangle: each side of the silhouette\'s box minus that side of the rectangle',
+    '(left or top below 0, right or bottom above 0 reach outside); point: deepest painted pixel', '');
   lines.push('state             silhouette border clipped  clip%  painted  box - rectangle (l t r b)  point');
   const rows = STATES.map((s, i) => {
     const st = stats[i];
