@@ -2,11 +2,13 @@
 # make check   build, then every test: native, under Wine, end-to-end
 # make demo    the main job on the built-in sample data
 # make fuzz    each fuzz target for FUZZ_SECONDS (default 60) seconds
+# make maps    redraw the map control's pictures from the state shapes (needs npm)
+# make maps-check  regenerate them and compare with the committed files
 # Every target first runs scripts/setup-deps, which is quick when all is in place.
 SHELL := /bin/bash
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps native windows build dist check demo fuzz clean
+.PHONY: all deps native windows build dist check demo fuzz maps maps-check clean
 
 all: build
 
@@ -36,6 +38,13 @@ fuzz: deps
 	@[ -f build/fuzz/build.ninja ] || cmake --preset fuzz
 	cmake --build --preset fuzz
 	@scripts/run-fuzz $(FUZZ_SECONDS)
+
+# The normal build uses the committed pictures; only these targets need npm.
+maps:
+	cd tools/mapgen && npm ci --no-audit --no-fund && node mapgen.js
+
+maps-check:
+	cd tools/mapgen && npm ci --no-audit --no-fund && node mapgen.js --check
 
 clean:
 	rm -rf build/native build/windows build/fuzz build/wine-session dist
