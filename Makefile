@@ -31,7 +31,7 @@ dist:
 check: build
 	@scripts/check
 
-demo: native
+demo: build
 	@scripts/demo
 
 fuzz: deps
