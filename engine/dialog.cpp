@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "choices.h"
+#include "folder_chooser.h"
 #include "resource.h"
 
 namespace {
@@ -62,6 +64,9 @@ INT_PTR InstallDialog::HandleMessage(UINT message, WPARAM wparam, LPARAM) {
         case IDC_CANCEL_RUN:
           OnCancel();
           return TRUE;
+        case IDC_CHANGE_FOLDER:
+          OnChangeFolder();
+          return TRUE;
         case IDCANCEL:  // Esc, like the system menu, is ignored
           return TRUE;
       }
@@ -95,6 +100,13 @@ void InstallDialog::OnInstall() {
     DeleteTemporaryDirectory(run_.temporary_directory);
     EndDialog(window_, 0);
   }
+}
+
+void InstallDialog::OnChangeFolder() {
+  std::string folder;
+  if (!ChooseDirectory(window_, instance_, folder)) return;
+  run_.product_directory = ChosenDestination(folder, run_.product_sub_directory);
+  SetDlgItemTextA(window_, IDC_DESTINATION, run_.product_directory.c_str());
 }
 
 void InstallDialog::ShowRunControls() {

@@ -24,6 +24,7 @@ class InstallDialog : public EngineUi {
   void OnInitDialog();
   void OnInstall();
   void OnCancel();
+  void OnChangeFolder();
   void ShowRunControls();
 
   RunState& run_;

@@ -7,7 +7,16 @@
 //   enabled:ID       print "ID enabled" or "ID disabled"
 //   click:ID         press button ID of the main window
 //   box              wait for a message box of the program, print "box=<its text>"
-//   answer:ID        press button ID (1 OK, 6 Yes, 7 No) of that message box
+//   answer:ID        press button ID (1 OK, 6 Yes, 7 No) of that message box, wait until
+//                    it closes
+//   dialog:CAPTION   wait for another dialog of the program with this caption (it becomes
+//                    the box of the steps below)
+//   boxtext:ID       print "ID=<text of control ID>" of the box
+//   boxset:ID=TEXT   set the text of control ID of the box
+//   boxpress:ID      press button ID of the box without waiting
+//   boxpick:ID=TEXT  in list or drop-down list ID of the box, double-click (list) or select
+//                    (drop-down) the entry TEXT, ignoring case
+//   sleep:MS         wait MS milliseconds
 //   shot:FILE        save the screen as a BMP file
 //   exit             wait for the program to end, print "exit=<status>"
 // Each wait gives up after 30 seconds; the driver then prints "timeout at STEP", ends the
@@ -142,6 +151,34 @@ bool RunStep(Driver& driver, const std::string& step) {
     PostMessageA(GetDlgItem(driver.box, id), BM_CLICK, 0, 0);
     const DWORD start = GetTickCount();
     while (IsWindow(driver.box) && GetTickCount() - start < kWaitMs) Sleep(20);
+  } else if (verb == "dialog") {
+    driver.box = WaitForDialog(driver, driver.main, value.c_str());
+    if (!driver.box) return false;
+  } else if (verb == "boxtext") {
+    std::printf("%d=%s\n", id, ControlText(driver.box, id).c_str());
+  } else if (verb == "boxset") {
+    const std::size_t equals = value.find('=');
+    SetDlgItemTextA(driver.box, id, equals == std::string::npos ? "" : value.substr(equals + 1).c_str());
+  } else if (verb == "boxpick") {
+    const std::size_t equals = value.find('=');
+    const std::string entry = equals == std::string::npos ? "" : value.substr(equals + 1);
+    HWND list = GetDlgItem(driver.box, id);
+    char class_name[16] = {};
+    GetClassNameA(list, class_name, sizeof class_name);
+    const bool combo = std::string(class_name) == "ComboBox";
+    const LRESULT index = SendMessageA(list, combo ? CB_FINDSTRINGEXACT : LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(entry.c_str()));
+    if (index < 0) {
+      std::printf("no entry %s in %d\n", entry.c_str(), id);
+      return false;
+    }
+    SendMessageA(list, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    const WORD notification = combo ? CBN_SELCHANGE : LBN_DBLCLK;
+    SendMessageA(driver.box, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(list));
+  } else if (verb == "boxpress") {
+    PostMessageA(GetDlgItem(driver.box, id), BM_CLICK, 0, 0);
+  } else if (verb == "sleep") {
+    Sleep(static_cast<DWORD>(id));
   } else if (verb == "shot") {
     Sleep(300);  // let the window finish painting
     return SaveScreenshot(value);

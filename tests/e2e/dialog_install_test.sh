@@ -48,6 +48,22 @@ expect_eq "installed-programs record" 'C:\Program Files\Acme Dialog\' \
 convert "bmp:$scratch/dialog.bmp" "$artifacts/install-dialog.png" 2>/dev/null
 expect_true "screenshot of the dialog saved" test -s "$artifacts/install-dialog.png"
 
+# --- Change Folder: the chooser's directory gets the product sub-directory unless it ends
+# with it already; Cancel in the chooser changes nothing; Install uses the chosen folder.
+c_drive=$(wine_unix_path 'C:\')
+rm -rf "$c_drive/Chooser Test" && mkdir -p "$c_drive/Chooser Test/Acme Chosen"
+make_setup_for "Acme Chosen"
+out=$(drive "$scratch/Acme Chosen.exe" window:VexaInstall \
+  click:202 "dialog:Choose Directory" 'boxpick:1137=[-c-]' 'boxpick:1121=[chooser test]' boxtext:1088 boxpress:1 sleep:300 text:201 \
+  click:202 "dialog:Choose Directory" 'boxpick:1121=[acme chosen]' boxpress:1 sleep:300 text:201 \
+  click:202 "dialog:Choose Directory" 'boxpick:1121=[..]' boxpress:2 sleep:300 text:201 \
+  click:1001 box answer:1 exit)
+expect_eq "chooser: folder gets the sub-directory, a folder ending in it does not, Cancel keeps it" \
+  '1088=c:\chooser test|201=c:\Chooser Test\Acme Chosen\|201=c:\Chooser Test\Acme Chosen\|201=c:\Chooser Test\Acme Chosen\|box=Installation completed successfully.|exit=0' \
+  "$out"
+expect_eq "installed into the chosen folder" "main program" \
+  "$(tr -d '\r' <"$c_drive/Chooser Test/Acme Chosen/App.txt" 2>/dev/null)"
+
 # --- Cancel before Install: nothing installed, temporary directory removed, status 0.
 make_setup_for "Acme Cancelled"
 out=$(drive "$scratch/Acme Cancelled.exe" window:VexaInstall click:1002 exit)
