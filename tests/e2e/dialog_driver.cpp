@@ -78,9 +78,14 @@ HWND WaitForDialog(const Driver& driver, HWND skip, const char* caption) {
   return nullptr;
 }
 
+// A control's text on one line: CR and LF become "|".
 std::string ControlText(HWND dialog, int id) {
-  char text[4096] = {};
-  GetDlgItemTextA(dialog, id, text, sizeof text);
+  char buffer[16384] = {};
+  GetDlgItemTextA(dialog, id, buffer, sizeof buffer);
+  std::string text = buffer;
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = '|';
+  }
   return text;
 }
 
@@ -142,11 +147,7 @@ bool RunStep(Driver& driver, const std::string& step) {
   } else if (verb == "box") {
     driver.box = WaitForDialog(driver, driver.main, nullptr);
     if (!driver.box) return false;
-    std::string text = ControlText(driver.box, 0xFFFF);
-    for (char& c : text) {
-      if (c == '\r' || c == '\n') c = '|';
-    }
-    std::printf("box=%s\n", text.c_str());
+    std::printf("box=%s\n", ControlText(driver.box, 0xFFFF).c_str());
   } else if (verb == "answer") {
     PostMessageA(GetDlgItem(driver.box, id), BM_CLICK, 0, 0);
     const DWORD start = GetTickCount();
