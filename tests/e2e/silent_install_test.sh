@@ -149,6 +149,27 @@ fi
 expect_eq "third line fails: no installed-programs record" none "$record"
 expect_eq "failures leave no temporary directory" "$before_temp" "$(leftover_temp_dirs)"
 
+# --- The three messages of a program cabinet line.
+expect_program_failure() {  # expect_program_failure NAME MESSAGE LINE...
+  local name=$1 message=$2
+  shift 2
+  write_script "$scratch/pkg/Script.TXT" "SetProductName \"Acme $name\"" "SetProductDirectory \"C:\\Acme $name\"" "$@"
+  build_setup "$name" Script.TXT Program.Cab Data.cab NotACab.cab Uninstall.EXE
+  expect_eq "$name: exit status" 1603 "$(run_setup "$name" "/D=$(wine_windows_path "$scratch/$name")")"
+  expect_eq "$name: message" "Message: $message" "$(log_of "$name" | grep '^Message')"
+}
+printf 'not a cabinet at all' >"$scratch/pkg/NotACab.cab"
+expect_program_failure not-a-cab "Error. Cannot expand CAB file: NOTACAB.CAB" 'InstallProgram "NotACab.cab"'
+mkdir -p "$scratch/blocked/Acme blocked" && printf 'a file where a folder should be' >"$scratch/blocked/Acme blocked/Data"
+expect_program_failure blocked "Cannot create sub-directory Data\ to expand: DATA.CAB" \
+  'InstallProgram "Program.Cab"' 'InstallProgram "Data.cab", "", "", "", "", "", "\Data"'
+expect_eq "blocked: the line before stays installed" "main program" \
+  "$(tr -d '\r' <"$scratch/blocked/Acme blocked/App.txt" 2>/dev/null)"
+# A sub-directory may not climb out of the product directory.
+expect_program_failure escape "Cannot create sub-directory ..\..\Escaped\ to expand: DATA.CAB" \
+  'InstallProgram "Data.cab", "", "", "", "", "", "..\..\Escaped"'
+expect_eq "escape: nothing written outside" no "$([ -e "$scratch/Escaped" ] && echo yes || echo no)"
+
 # --- Bad command lines are refused before anything happens.
 expect_eq "unknown switch: exit status" 1603 "$(run_setup full /X)"
 expect_eq "unknown switch: message" \
