@@ -11,6 +11,13 @@ bool IsUnsafeComponent(std::string_view component) {
   return component == ".." || component.find(':') != std::string_view::npos;
 }
 
+// Windows strips trailing dots and blanks from folder names, so "..." or ".. " would name
+// the parent.
+bool IsUnsafeFolder(std::string_view component) {
+  return IsUnsafeComponent(component) ||
+         (!component.empty() && (component.back() == '.' || component.back() == ' ') && component != ".");
+}
+
 // The sub-folder after "<ProductProgramGroup>\": relative, no "..", no drive or stream.
 bool SubFolderStaysInGroup(std::string_view sub_folder) {
   if (!sub_folder.empty() && (sub_folder.front() == '\\' || sub_folder.front() == '/')) return false;
@@ -18,7 +25,7 @@ bool SubFolderStaysInGroup(std::string_view sub_folder) {
   while (start <= sub_folder.size()) {
     std::size_t end = sub_folder.find_first_of("\\/", start);
     if (end == std::string_view::npos) end = sub_folder.size();
-    if (IsUnsafeComponent(sub_folder.substr(start, end - start))) return false;
+    if (IsUnsafeFolder(sub_folder.substr(start, end - start))) return false;
     start = end + 1;
   }
   return true;

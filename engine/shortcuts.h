@@ -14,7 +14,8 @@
 // were written are added to the installed-files list (the folders are not listed).
 //
 // Where we differ on purpose: a sub-folder or shortcut name that would climb out of the
-// program group ("..", a drive or stream ":", or a name holding a separator) is skipped
+// program group ("..", a folder name ending in a dot or blank, which Windows would strip,
+// a drive or stream ":", or a name holding a separator) is skipped
 // like a line without its placeholder, so a script cannot make the engine write a link
 // file anywhere else on the PC.
 #pragma once

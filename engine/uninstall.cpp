@@ -14,6 +14,11 @@ bool IsAmbiguousComponent(std::string_view component) {
   return component != ".." && (component.back() == '.' || component.back() == ' ');
 }
 
+// A server or share name: no dots alone, nothing Windows would read differently.
+bool IsPlainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && name != "?" && !IsAmbiguousComponent(name);
+}
+
 // Splits off the root of a "\"-separated absolute path: "C:" or "\\server\share". False
 // for relative, drive-relative, rooted-without-drive and device paths.
 bool SplitRoot(std::string_view path, std::string& root, std::string_view& rest) {
@@ -26,11 +31,12 @@ bool SplitRoot(std::string_view path, std::string& root, std::string_view& rest)
   if (path.size() < 2 || path[0] != '\\' || path[1] != '\\') return false;
   const std::size_t server_end = path.find('\\', 2);
   if (server_end == std::string_view::npos || server_end == 2) return false;
-  const std::string_view server = path.substr(2, server_end - 2);
-  if (server == "?" || server == ".") return false;
   std::size_t share_end = path.find('\\', server_end + 1);
   if (share_end == std::string_view::npos) share_end = path.size();
-  if (share_end == server_end + 1) return false;
+  // Also refuses the device prefixes "\\?\" and "\\.\", and a share named "..".
+  if (!IsPlainName(path.substr(2, server_end - 2)) ||
+      !IsPlainName(path.substr(server_end + 1, share_end - server_end - 1)))
+    return false;
   root.assign(path.substr(0, share_end));
   rest = share_end < path.size() ? path.substr(share_end + 1) : std::string_view();
   return true;

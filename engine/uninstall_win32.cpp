@@ -66,7 +66,8 @@ void DeleteListedFile(const std::string& file, const std::vector<std::string>& r
   if (!MayDelete(file, roots)) return;
   const std::string path = NormalizedPath(file);
   const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  if (attributes & FILE_ATTRIBUTE_READONLY)
+    SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   DeleteFileA(path.c_str());
 }
 
@@ -95,8 +96,8 @@ void DeleteProductKey(const char* parent_path, const std::string& product_name) 
 
 bool WriteRegistryDword(const std::string& path, const char* name, DWORD value) {
   RegistryKey key = OpenRegistryPath(HKEY_LOCAL_MACHINE, path, "->", true);
-  return key && RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                               sizeof value) == ERROR_SUCCESS;
+  return key && RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+                    ERROR_SUCCESS;
 }
 
 std::uint64_t TotalFileBytes(const std::vector<std::string>& files) {
@@ -127,8 +128,9 @@ void RegisterUninstallEntry(const RunState& run, const std::string& uninstall_pr
 
 std::vector<std::string> FindPreviousInstallation(const std::string& product_name, std::string& directory) {
   if (product_name.empty()) return {};
-  std::string recorded = ReadRegistryString(HKEY_LOCAL_MACHINE, std::string(kInstalledProgramsKey) + "->" + product_name,
-                                            "Directory", "->", kRegistryBufferBytes);
+  std::string recorded =
+      ReadRegistryString(HKEY_LOCAL_MACHINE, std::string(kInstalledProgramsKey) + "->" + product_name, "Directory",
+                         "->", kRegistryBufferBytes);
   if (recorded.empty()) return {};
   recorded = WithBackslash(recorded);
   if (!DirectoryIsWritable(recorded)) return {};
@@ -174,8 +176,7 @@ void CreateUninstallProgram(RunState& run) {
 
   std::vector<std::string> existing;
   ReadAppendedLines(uninstall_program, existing);
-  WriteAppendedLines(uninstall_program, UninstallDataLines(std::move(existing), run.product_name,
-                                                           run.product_directory, run.program_group_directory,
-                                                           run.installed_files));
+  WriteAppendedLines(uninstall_program, UninstallDataLines(std::move(existing), run.product_name, run.product_directory,
+                                                           run.program_group_directory, run.installed_files));
   RegisterUninstallEntry(run, uninstall_program);
 }

@@ -1,9 +1,8 @@
 // The end of an installation run, driven through a user interface that records what the
 // user would have seen. The restart question is answered No here: a Yes would restart the
 // machine running the tests.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <fstream>
@@ -45,7 +44,8 @@ std::string TempPath() {
 }
 
 void DeleteProductKeys() {
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string("SOFTWARE\\Corvanta Install\\Installed Programs\\") + kProduct).c_str());
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE,
+                (std::string("SOFTWARE\\Corvanta Install\\Installed Programs\\") + kProduct).c_str());
 }
 
 class FinishInstallationTest : public ::testing::Test {
@@ -86,7 +86,8 @@ class FinishInstallationTest : public ::testing::Test {
 };
 
 TEST_F(FinishInstallationTest, PendingReplacementAsksToRestartAndSkipsDoneMessageAndProgram) {
-  Script("SetProductName \"Vexa Finish Test\"\r\nSetDoneMessage \"Done.\"\r\nExecute \"<ProductDirectory>Gone.exe\"\r\n");
+  Script(
+      "SetProductName \"Vexa Finish Test\"\r\nSetDoneMessage \"Done.\"\r\nExecute \"<ProductDirectory>Gone.exe\"\r\n");
   run_.restart_needed = true;
   FinishInstallation(run_);
   EXPECT_EQ(ui_.events, (Events{"cancel disabled", kRestartQuestion, "closed"}));
@@ -115,8 +116,8 @@ TEST_F(FinishInstallationTest, ProgramGroupsOnlyWhenTheProductHasAGroup) {
   run_.program_group_directory = product_ + "Menu\\";
   fs::create_directories(run_.temporary_directory);
   FinishInstallation(run_);
-  EXPECT_EQ(second.events, (Events{"cancel disabled", "log: Creating Program Groups", "log: Installation completed",
-                                   "closed"}));
+  EXPECT_EQ(second.events,
+            (Events{"cancel disabled", "log: Creating Program Groups", "log: Installation completed", "closed"}));
   EXPECT_EQ(run_.installed_files, (std::vector<std::string>{product_ + "Menu\\App.LNK"}));
   EXPECT_TRUE(fs::exists(product_ + "Menu\\App.LNK"));
 }
@@ -138,7 +139,7 @@ TEST(CreateShortcutEntryTest, RecordsOnlyLinkFilesThatWereWritten) {
   fs::create_directories(base);
   std::ofstream(base + "File") << "x";
   std::vector<std::string> files = {"first"};
-  EXPECT_FALSE(CreateShortcutEntry(base + "File\\Sub", "Name", base + "File", files));  // folder cannot be made
+  EXPECT_FALSE(CreateShortcutEntry(base + "File\\Sub", "Name", base + "File", files));   // folder cannot be made
   EXPECT_FALSE(CreateShortcutEntry(base, std::string(300, 'n'), base + "File", files));  // name too long
   EXPECT_TRUE(CreateShortcutEntry(base + "Group", "Mixed Case", base + "File", files));
   EXPECT_EQ(files, (std::vector<std::string>{"first", base + "Group\\Mixed Case.LNK"}));

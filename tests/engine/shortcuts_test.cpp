@@ -28,8 +28,9 @@ TEST(ShortcutOfLineTest, FolderBelowTheGroupWithOrWithoutBackslashAndInAnyCase) 
             "C:\\Menu\\Programs\\Acme\\|Acme|C:\\Program Files\\App\\App.exe");
   EXPECT_EQ(Shortcut(R"(createprogramgroup "<productprogramgroup>Tools", "T", "<PRODUCTDIRECTORY>T.exe")"),
             "C:\\Menu\\Programs\\Acme\\Tools\\|T|C:\\Program Files\\App\\T.exe");
-  EXPECT_EQ(Shortcut(R"(CreateProgramGroup "<ProductProgramGroup>\Tools\Extra\", "X", "<ProductDirectory>\Bin\App.exe")"),
-            "C:\\Menu\\Programs\\Acme\\Tools\\Extra\\|X|C:\\Program Files\\App\\Bin\\App.exe");
+  EXPECT_EQ(
+      Shortcut(R"(CreateProgramGroup "<ProductProgramGroup>\Tools\Extra\", "X", "<ProductDirectory>\Bin\App.exe")"),
+      "C:\\Menu\\Programs\\Acme\\Tools\\Extra\\|X|C:\\Program Files\\App\\Bin\\App.exe");
 }
 
 TEST(ShortcutOfLineTest, LinesWithoutBothPlaceholdersOrOfAnotherCommandAreSkipped) {
@@ -49,6 +50,9 @@ TEST(ShortcutOfLineTest, FoldersAndNamesThatLeaveTheGroupAreSkipped) {
             "skipped");
   EXPECT_EQ(Shortcut(R"(CreateProgramGroup "<ProductProgramGroup>D:\Menu", "A", "<ProductDirectory>A.exe")"),
             "skipped");
+  EXPECT_EQ(Shortcut(R"(CreateProgramGroup "<ProductProgramGroup>\Tools\...\x", "A", "<ProductDirectory>A.exe")"),
+            "skipped");
+  EXPECT_EQ(Shortcut(R"(CreateProgramGroup "<ProductProgramGroup>\.. \x", "A", "<ProductDirectory>A.exe")"), "skipped");
   EXPECT_EQ(Shortcut(R"(CreateProgramGroup "<ProductProgramGroup>", "..\A", "<ProductDirectory>A.exe")"), "skipped");
   EXPECT_EQ(Shortcut(R"(CreateProgramGroup "<ProductProgramGroup>", "..", "<ProductDirectory>A.exe")"), "skipped");
   // Dots inside a name are ordinary text.

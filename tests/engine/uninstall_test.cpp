@@ -32,8 +32,8 @@ TEST(NormalizedPathTest, FoldsSeparatorsDotsAndDotDotsKeepingCase) {
 
 TEST(NormalizedPathTest, RefusesRelativeDevicePathsAndClimbsAboveTheRoot) {
   for (const char* path : {"..\\..\\x", "Acme\\x", "C:Acme\\x", "\\Acme\\x", "\\\\?\\C:\\Acme\\x", "\\\\.\\C:\\x",
-                           "\\\\server", "C:\\..\\x", "C:\\Acme\\...\\x", "C:\\Acme\\x.\\y", "C:\\Acme\\.. \\y",
-                           "C:\\Acme\\x:stream", ""}) {
+                           "\\\\server", "\\\\server\\..\\x", "C:\\..\\x", "C:\\Acme\\...\\x", "C:\\Acme\\x.\\y",
+                           "C:\\Acme\\.. \\y", "C:\\Acme\\x:stream", ""}) {
     EXPECT_EQ(NormalizedPath(path), "") << path;
   }
 }
