@@ -73,10 +73,10 @@ link_field() { lnkinfo "$1" 2>/dev/null | sed -n "s/^\t$2[[:space:]]*: //p"; }
 
 prog_files() {  # prog_files FILE=TEXT... : $scratch/prog holds exactly these files
   rm -rf "$scratch/prog" && mkdir -p "$scratch/prog"
-  local spec
-  for spec in "$@"; do
-    mkdir -p "$(dirname "$scratch/prog/${spec%%=*}")"
-    printf '%s\r\n' "${spec#*=}" >"$scratch/prog/${spec%%=*}"
+  local entry
+  for entry in "$@"; do
+    mkdir -p "$(dirname "$scratch/prog/${entry%%=*}")"
+    printf '%s\r\n' "${entry#*=}" >"$scratch/prog/${entry%%=*}"
   done
 }
 
