@@ -10,11 +10,15 @@
 #include "cabinet.h"
 #include "choices.h"
 #include "engine_size.h"
+#include "final_program.h"
 #include "package.h"
 #include "paths.h"
 #include "program_files.h"
 #include "registry.h"
+#include "restart.h"
+#include "shortcuts.h"
 #include "text.h"
+#include "uninstall.h"
 
 namespace {
 
@@ -182,6 +186,22 @@ bool ClearFilesAndFindSubDirectory(const std::string& directory, std::string& su
   return ok;
 }
 
+// An earlier installation of the product is removed only when the user agrees; No leaves
+// the record empty and the Install button usable again.
+bool ConfirmPreviousInstallationRemoval(RunState& run) {
+  std::string directory;
+  run.previous_installation = FindPreviousInstallation(run.product_name, directory);
+  if (run.previous_installation.empty()) return true;
+  if (run.ui->Ask(Question::RemovePreviousInstallation,
+                  "A previous installation of this program was found in directory: \r\r" + directory +
+                      "\r\rContinuing will remove the previous installation of this program. Would you like to "
+                      "continue?")) {
+    return true;
+  }
+  run.previous_installation.clear();
+  return false;
+}
+
 }  // namespace
 
 bool InitializeRun(RunState& run) {
@@ -218,6 +238,7 @@ bool InitializeRun(RunState& run) {
 }
 
 bool PrepareInstallation(RunState& run, const std::string& destination) {
+  if (!ConfirmPreviousInstallationRemoval(run)) return false;
   run.product_directory = destination;
   if (run.product_directory.empty() || run.product_directory.back() != '\\') run.product_directory.push_back('\\');
   if (!CreateDirectoryTree(run.product_directory)) {
@@ -230,6 +251,13 @@ bool PrepareInstallation(RunState& run, const std::string& destination) {
 void RunInstallation(RunState& run) {
   run.restart_needed = false;
   run.installed_files.clear();
+
+  if (!run.previous_installation.empty()) {
+    run.ui->EnableCancel(false);
+    AddLogLine(run, "Removing previous installation of this program");
+    RemovePreviousInstallation(run.previous_installation);
+    run.ui->EnableCancel(true);
+  }
 
   for (std::size_t line = 0; line < run.script.size(); ++line) {
     const std::string error = RunInstallationAction(run, line);
@@ -244,21 +272,34 @@ void RunInstallation(RunState& run) {
       return EndRun(run, RunOutcome::Cancelled);
     }
   }
+  FinishInstallation(run);
+}
+
+void FinishInstallation(RunState& run) {
   run.ui->EnableCancel(false);
+  if (!run.program_group_directory.empty()) {
+    AddLogLine(run, "Creating Program Groups");
+    CreateProgramGroups(run.script, run.program_group_directory, run.product_directory, run.installed_files);
+  }
+  CreateUninstallProgram(run);
 
   WriteRegistryString(HKEY_LOCAL_MACHINE, std::string(kInstalledProgramsKey) + "->" + run.product_name, "Directory",
                       run.product_directory, "->");
   DeleteTemporaryDirectory(run.temporary_directory);
 
   if (run.restart_needed) {
-    run.ui->Ask(Question::RestartNow,
-                "To complete the Installation, you must re-boot your computer. Would you like to re-boot your "
-                "computer now?");
+    if (run.ui->Ask(Question::RestartNow,
+                    "To complete the Installation, you must re-boot your computer. Would you like to re-boot your "
+                    "computer now?")) {
+      RestartComputer();
+    }
     return EndRun(run, RunOutcome::RestartNeeded);
   }
   AddLogLine(run, "Installation completed");
   const std::string done = ScriptSetting(run.script, "DoneMessage");
   if (!done.empty()) run.ui->ShowMessage(done);
+  std::string error;
+  if (StartProgram(run.script, run.product_directory, error) == kProgramFailed) run.ui->ShowMessage(error);
   EndRun(run, RunOutcome::Succeeded);
 }
 

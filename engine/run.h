@@ -87,6 +87,11 @@ bool PrepareInstallation(RunState& run, const std::string& destination);
 // The installation run (the worker). Sets run.outcome and ends by closing the dialog.
 void RunInstallation(RunState& run);
 
+// The end of a run once the installation actions are done: program groups, uninstall
+// program, installed-programs record, removal of the temporary directory, then either
+// the restart question or the done message and the Execute program. Closes the dialog.
+void FinishInstallation(RunState& run);
+
 // Appends CR LF and `text` to the log and shows it.
 void AddLogLine(RunState& run, const std::string& text);
 

@@ -41,7 +41,7 @@ out=$(drive "$scratch/Acme Dialog.exe" window:VexaInstall text:203 text:201 text
 expect_eq "dialog shows, installs, says done, ends with 0" \
   "203=Acme Dialog|201=C:\\Program Files\\Acme Dialog\\|204=(none)|1000 hidden|201 visible|205 disabled|box=Installation completed successfully.|exit=0" \
   "$out"
-expect_eq "files installed like a silent install" "App.txt Docs/Help.txt" \
+expect_eq "files installed like a silent install" "App.txt Docs/Help.txt Uninstall/Uninstall.EXE" \
   "$(cd "$program_files/Acme Dialog" 2>/dev/null && find . -type f | sed 's|^\./||' | LC_ALL=C sort | paste -sd ' ')"
 expect_eq "installed-programs record" 'C:\Program Files\Acme Dialog\' \
   "$(wine_reg_value 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Dialog' Directory)"

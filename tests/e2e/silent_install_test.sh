@@ -91,7 +91,7 @@ expect_eq "installed-programs record" "$product_win\\" \
 expect_eq "no temporary directory left" "$before_temp" "$(leftover_temp_dirs)"
 log=$(log_of full)
 expect_eq "log names each cabinet in upper case" \
-  "Installing PROGRAM.CAB|Installing DATA.CAB|Installing DATA.CAB|Installing DATA.CAB|Installing MAPS.CAB|Installation completed|Message: Installation completed successfully." \
+  "Installing PROGRAM.CAB|Installing DATA.CAB|Installing DATA.CAB|Installing DATA.CAB|Installing MAPS.CAB|Creating Uninstall Program|Installation completed|Message: Installation completed successfully." \
   "$(grep -v '^$' <<<"$log" | paste -sd '|')"
 
 # --- Stops at start-up: exact message, exit 1603, nothing installed, nothing left behind.

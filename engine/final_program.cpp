@@ -1,0 +1,52 @@
+#include "final_program.h"
+
+#include "text.h"
+
+namespace {
+
+std::string QuotedParameter(const std::string& parameter) {
+  if (parameter.find_first_of(" \t") == std::string::npos) return parameter;
+  std::string quoted = parameter;
+  const std::size_t last = quoted.find_last_not_of('\\');
+  const std::size_t trailing = last == std::string::npos ? quoted.size() : quoted.size() - last - 1;
+  quoted.append(trailing, '\\');
+  return "\"" + quoted + "\"";
+}
+
+std::string TrimmedOfBlanks(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+ExecuteProgram FindExecuteProgram(const ScriptLines& script, const std::string& product_directory) {
+  ExecuteProgram result;
+  for (std::size_t line = 0; line < script.size(); ++line) {
+    const std::string word = CommandWord(script, line);
+    if (word != "EXECUTE" && word != "EXECUTEINSEPARATEWINDOW") continue;
+    result.has_execute_line = true;
+    std::string rest;
+    if (!TextAfterPlaceholder(ScriptArgument(script, line, 1), kProductDirectoryPlaceholder, rest)) continue;
+    result.program = product_directory + rest;
+    const int count = ArgumentCount(script, line);
+    for (int n = 2; n <= count; ++n) result.parameters.push_back(ScriptArgument(script, line, n));
+    break;
+  }
+  return result;
+}
+
+std::string ParameterText(const std::vector<std::string>& parameters) {
+  std::string text;
+  for (const std::string& parameter : parameters) text += " " + QuotedParameter(parameter);
+  return TrimmedOfBlanks(text);
+}
+
+std::string ProgramCommandLine(const std::string& program, const std::string& parameter_text) {
+  std::string command = "\"" + program + "\"";
+  if (!parameter_text.empty()) command += " " + parameter_text;
+  return command;
+}
+
+bool IsExeProgram(const std::string& program) { return EndsWithIgnoringCase(program, "EXE"); }

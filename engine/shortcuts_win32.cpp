@@ -1,0 +1,77 @@
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "paths.h"
+#include "shortcuts.h"
+
+namespace {
+
+// Releases a COM interface pointer when it goes out of scope.
+template <typename Interface>
+class ComRef {
+ public:
+  ComRef() = default;
+  ComRef(const ComRef&) = delete;
+  ComRef& operator=(const ComRef&) = delete;
+  ~ComRef() {
+    if (pointer_) pointer_->Release();
+  }
+  Interface* get() const { return pointer_; }
+  Interface* operator->() const { return pointer_; }
+  void** out() { return reinterpret_cast<void**>(&pointer_); }
+
+ private:
+  Interface* pointer_ = nullptr;
+};
+
+// IPersistFile takes a UTF-16 name of at most MAX_PATH characters with its terminator. A
+// longer path is refused rather than cut, which would save the link under another name.
+bool ToWidePath(const std::string& path, WCHAR (&wide)[MAX_PATH]) {
+  return MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) != 0;
+}
+
+}  // namespace
+
+long CreateShellLink(const std::string& target, const std::string& link_file, const std::string& description) {
+  // Once per thread, and deliberately never undone: the worker keeps COM until it ends.
+  CoInitialize(nullptr);
+  ComRef<IShellLinkA> link;
+  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.out());
+  if (FAILED(result)) return result;
+
+  std::string working_directory = DirectoryOfPath(target);
+  if (!working_directory.empty()) working_directory.pop_back();
+  link->SetPath(target.c_str());
+  link->SetDescription(description.c_str());
+  link->SetWorkingDirectory(working_directory.c_str());
+
+  ComRef<IPersistFile> file;
+  result = link->QueryInterface(IID_IPersistFile, file.out());
+  if (FAILED(result)) return result;
+  WCHAR wide[MAX_PATH];
+  if (!ToWidePath(link_file, wide)) return E_INVALIDARG;
+  return file->Save(wide, TRUE);
+}
+
+bool CreateShortcutEntry(const std::string& folder, const std::string& name, const std::string& target,
+                         std::vector<std::string>& installed_files) {
+  std::string directory = folder;
+  if (directory.empty() || directory.back() != '\\') directory.push_back('\\');
+  if (!CreateDirectoryTree(directory)) return false;
+  const std::string link_file = directory + name + ".LNK";
+  if (FAILED(CreateShellLink(target, link_file, name))) return false;
+  installed_files.push_back(link_file);
+  return true;
+}
+
+bool CreateProgramGroups(const ScriptLines& script, const std::string& program_group_directory,
+                         const std::string& product_directory, std::vector<std::string>& installed_files) {
+  if (program_group_directory.empty() || product_directory.empty()) return false;
+  for (std::size_t line = 0; line < script.size(); ++line) {
+    ShortcutEntry entry;
+    if (!ShortcutOfLine(script, line, program_group_directory, product_directory, entry)) continue;
+    CreateShortcutEntry(entry.folder, entry.name, entry.target, installed_files);
+  }
+  return true;
+}

@@ -1,0 +1,182 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include "cabinet.h"
+#include "choices.h"
+#include "final_program.h"
+#include "package.h"
+#include "paths.h"
+#include "registry.h"
+#include "run.h"
+#include "text.h"
+#include "uninstall.h"
+
+namespace {
+
+constexpr DWORD kRegistryBufferBytes = 300;
+
+std::string WithBackslash(std::string path) {
+  if (path.empty() || path.back() != '\\') path.push_back('\\');
+  return path;
+}
+
+std::string ShellFolder(int csidl) {
+  char path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) || path[0] == '\0') return {};
+  return path;
+}
+
+// The program group of the data counts only below a Start-menu Programs folder: the
+// current user's or the one shared by all users.
+bool IsProgramGroupOfThisPc(const std::string& group) {
+  for (const int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+    const std::string programs = ShellFolder(csidl);
+    if (!programs.empty() && PathIsBelow(group, programs)) return true;
+  }
+  return false;
+}
+
+bool IsLinkOrJunction(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// The directories that a removal may touch, normalised: the product directory and the
+// program group, each only when it is safe to work below it.
+std::vector<std::string> RemovalRoots(const std::string& product_directory, const std::string& group) {
+  std::vector<std::string> roots;
+  if (IsBelowRoot(product_directory)) roots.push_back(NormalizedPath(product_directory));
+  if (IsBelowRoot(group) && IsProgramGroupOfThisPc(group)) roots.push_back(NormalizedPath(group));
+  return roots;
+}
+
+// True when `file` lies below one of `roots` and no directory from that root down to the
+// file's own directory is a link or junction, so deleting it cannot reach elsewhere.
+bool MayDelete(const std::string& file, const std::vector<std::string>& roots) {
+  const std::vector<std::string> directories = DirectoriesToRemove(file, roots);
+  if (directories.empty()) return false;
+  for (const std::string& directory : directories) {
+    if (IsLinkOrJunction(directory)) return false;
+  }
+  const DWORD attributes = GetFileAttributesA(NormalizedPath(file).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+void DeleteListedFile(const std::string& file, const std::vector<std::string>& roots) {
+  if (!MayDelete(file, roots)) return;
+  const std::string path = NormalizedPath(file);
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes & FILE_ATTRIBUTE_READONLY)
+    SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  DeleteFileA(path.c_str());
+}
+
+// Removes the directories above `file` that are empty now, up to its root; RemoveDirectory
+// leaves any that still hold something. A link on the way ends the climb untouched.
+void RemoveEmptiedDirectories(const std::string& file, const std::vector<std::string>& roots) {
+  for (const std::string& directory : DirectoriesToRemove(file, roots)) {
+    if (IsLinkOrJunction(directory)) return;
+    RemoveDirectoryA(directory.c_str());
+  }
+}
+
+// Renaming the group folder away and back makes the shell notice that the Start menu
+// changed.
+void NudgeStartMenu(const std::string& group) {
+  std::string folder = group;
+  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  const std::string renamed = folder + "_2";
+  if (MoveFileA(folder.c_str(), renamed.c_str())) MoveFileA(renamed.c_str(), folder.c_str());
+}
+
+void DeleteProductKey(const char* parent_path, const std::string& product_name) {
+  RegistryKey parent = OpenRegistryPath(HKEY_LOCAL_MACHINE, parent_path, "->", false);
+  if (parent) RegDeleteKeyA(parent.get(), product_name.c_str());
+}
+
+bool WriteRegistryDword(const std::string& path, const char* name, DWORD value) {
+  RegistryKey key = OpenRegistryPath(HKEY_LOCAL_MACHINE, path, "->", true);
+  return key && RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+                    ERROR_SUCCESS;
+}
+
+std::uint64_t TotalFileBytes(const std::vector<std::string>& files) {
+  std::uint64_t total = 0;
+  for (const std::string& file : files) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data)) continue;
+    total += (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  }
+  return total;
+}
+
+void RegisterUninstallEntry(const RunState& run, const std::string& uninstall_program) {
+  const std::string key = std::string(kUninstallKey) + "->" + run.product_name;
+  const std::string command = UninstallCommand(uninstall_program);
+  WriteRegistryString(HKEY_LOCAL_MACHINE, key, "DisplayName", run.product_name, "->");
+  WriteRegistryString(HKEY_LOCAL_MACHINE, key, "UninstallString", command, "->");
+  WriteRegistryString(HKEY_LOCAL_MACHINE, key, "QuietUninstallString", command + " /S", "->");
+  WriteRegistryString(HKEY_LOCAL_MACHINE, key, "InstallLocation", run.product_directory, "->");
+  const std::string icon = FindExecuteProgram(run.script, run.product_directory).program;
+  if (!icon.empty()) WriteRegistryString(HKEY_LOCAL_MACHINE, key, "DisplayIcon", icon, "->");
+  WriteRegistryDword(key, "EstimatedSize", EstimatedSizeKb(TotalFileBytes(run.installed_files)));
+  WriteRegistryDword(key, "NoModify", 1);
+  WriteRegistryDword(key, "NoRepair", 1);
+}
+
+}  // namespace
+
+std::vector<std::string> FindPreviousInstallation(const std::string& product_name, std::string& directory) {
+  if (product_name.empty()) return {};
+  std::string recorded =
+      ReadRegistryString(HKEY_LOCAL_MACHINE, std::string(kInstalledProgramsKey) + "->" + product_name, "Directory",
+                         "->", kRegistryBufferBytes);
+  if (recorded.empty()) return {};
+  recorded = WithBackslash(recorded);
+  if (!DirectoryIsWritable(recorded)) return {};
+
+  std::vector<std::string> lines;
+  if (!ReadAppendedLines(recorded + kUninstallProgramPath, lines) || lines.size() < 3) return {};
+  if (!EqualsIgnoringCase(lines[0], product_name)) return {};
+  const std::string recorded_normal = NormalizedPath(recorded);
+  if (recorded_normal.empty() || !EqualsIgnoringCase(NormalizedPath(lines[1]), recorded_normal)) return {};
+  directory = recorded;
+  return lines;
+}
+
+void RemovePreviousInstallation(const std::vector<std::string>& record) {
+  if (record.size() < 3) return;
+  const std::string& name = record[0];
+  const std::string group = WithBackslash(record[2]);
+  const std::vector<std::string> roots = RemovalRoots(WithBackslash(record[1]), group);
+
+  for (std::size_t line = 3; line < record.size(); ++line) DeleteListedFile(record[line], roots);
+  for (std::size_t line = 3; line < record.size(); ++line) RemoveEmptiedDirectories(record[line], roots);
+  if (IsBelowRoot(group) && IsProgramGroupOfThisPc(group)) NudgeStartMenu(NormalizedPath(group));
+
+  if (name.empty()) return;  // an empty sub-key name would delete the parent key itself
+  DeleteProductKey("Software->Corvanta Install->Installed Programs", name);
+  DeleteProductKey("Software->Microsoft->Windows->CurrentVersion->Uninstall", name);
+}
+
+void CreateUninstallProgram(RunState& run) {
+  if (!ExtractFileFromCab(run.temporary_directory + std::string(kAttachmentFileName), run.temporary_directory,
+                          kUninstallProgramName)) {
+    return;
+  }
+  AddLogLine(run, "Creating Uninstall Program");
+  const std::string uninstall_program = run.product_directory + kUninstallProgramPath;
+  CreateDirectoryTree(run.product_directory + "Uninstall\\");
+  if (!CopyFileA((run.temporary_directory + kUninstallProgramName).c_str(), uninstall_program.c_str(), FALSE)) return;
+  // The cabinet may have marked the program read-only; its data must still be appended.
+  const DWORD attributes = GetFileAttributesA(uninstall_program.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    SetFileAttributesA(uninstall_program.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  run.installed_files.push_back(uninstall_program);
+
+  std::vector<std::string> existing;
+  ReadAppendedLines(uninstall_program, existing);
+  WriteAppendedLines(uninstall_program, UninstallDataLines(std::move(existing), run.product_name, run.product_directory,
+                                                           run.program_group_directory, run.installed_files));
+  RegisterUninstallEntry(run, uninstall_program);
+}
