@@ -112,6 +112,10 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
 // Writes `text` to a new file beside `path` and puts it in place of `path` in one step,
 // so the old contents survive any failure on the way.
 bool ReplaceWholeFile(const std::string& path, const std::string& text) {
+  // A read-only file stays as it is, as it would for a plain write (Wine would let the
+  // replacement through).
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
   const std::size_t slash = path.find_last_of('\\');
   const std::string directory = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
   char temporary[MAX_PATH] = {};
