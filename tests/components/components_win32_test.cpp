@@ -83,6 +83,24 @@ std::vector<Pair> PendingRenames() {
   return pairs;
 }
 
+// Puts the list of delayed moves back as it was before a test.
+void RestorePendingRenames(const std::vector<Pair>& pairs) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_SET_VALUE,
+                    &key) != ERROR_SUCCESS)
+    return;
+  std::string data;
+  for (const Pair& pair : pairs) data += pair.first + '\0' + pair.second + '\0';
+  data += '\0';
+  if (pairs.empty()) {
+    RegDeleteValueA(key, "PendingFileRenameOperations");
+  } else {
+    RegSetValueExA(key, "PendingFileRenameOperations", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                   static_cast<DWORD>(data.size()));
+  }
+  RegCloseKey(key);
+}
+
 // Each test puts its components in the system directory under its own names and
 // removes them again.
 class SharedComponentTest : public ::testing::Test {
@@ -280,6 +298,7 @@ TEST_F(IniFileTest, ReplaceFileAtRestartRecordsTheDeleteAndTheMove) {
   EXPECT_EQ(PendingRenames(), expected);
   EXPECT_FALSE(CancelPendingDelete(short_target));
   DeleteFileA(copy.c_str());
+  RestorePendingRenames(before);
 }
 
 TEST_F(IniFileTest, ReplaceFileAtRestartFailsWithoutASource) {

@@ -211,34 +211,48 @@ package space-present "$(dll_line VexaEqual.dll VexaEqual.dll 1.0.0.5 $huge)"
 expect_eq "disk space: a component already present adds nothing" "0 Installation completed" \
   "$(run_setup space-present) $(log_lines space-present | cut -d'|' -f1)"
 
-# --- A DLL in use: replaced at the next boot, the run asks for a restart.
+# --- A DLL and an OCX in use: replaced at the next boot, the run asks for a restart.
 cp "$components/shared_104.dll" "$system/VexaBusy.dll"
-rm -f "$scratch/release" "$scratch/release.held"
-wine "$components/hold_module.exe" "$system_win\\VexaBusy.dll" "$(wine_windows_path "$scratch")\\release" \
-  >/dev/null 2>&1 &
+cp "$components/control_104.dll" "$system/VexaBusy.ocx"
+wine regsvr32 /s "$system_win\\VexaBusy.ocx" >/dev/null 2>&1
+rm -f "$scratch/release" "$scratch/release.held" "$markers"
+wine "$components/hold_module.exe" "$(wine_windows_path "$scratch")\\release" "$system_win\\VexaBusy.dll" \
+  "$system_win\\VexaBusy.ocx" >/dev/null 2>&1 &
 holder_pid=$!
 for _ in $(seq 1 100); do [ -f "$scratch/release.held" ] && break; sleep 0.1; done
-expect_true "in use: the helper holds the DLL" test -f "$scratch/release.held"
+expect_true "in use: the helper holds the DLL and the OCX" test -f "$scratch/release.held"
 attach busy shared_105 VexaBusy.dll
-package busy "$(dll_line VexaBusy.dll VexaBusy.dll 1.0.0.5)" \
+attach busy control_105 VexaBusy.ocx
+package busy "$(dll_line VexaBusy.dll VexaBusy.dll 1.0.0.5)" "$(ocx_line VexaBusy.ocx VexaBusy.ocx 1.0.0.5)" \
   'Execute "<ProductDirectory>\never.exe"'
-before=$(pending_renames)
+before=$(pending_renames | grep -c '')
 expect_eq "in use: exit status asks for a restart" 3010 "$(run_setup busy)"
 expect_eq "in use: restart question, no done message" \
-  "Installing VEXABUSY.DLL|Question: To complete the Installation, you must re-boot your computer. Would you like to re-boot your computer now? -> No" \
+  "Installing VEXABUSY.DLL|Installing VEXABUSY.OCX|Question: To complete the Installation, you must re-boot your computer. Would you like to re-boot your computer now? -> No" \
   "$(log_lines busy)"
-expect_eq "in use: the old file is still in place" same "$(same_file "$components/shared_104.dll" "$system/VexaBusy.dll")"
-added=$(diff <(printf '%s\n' "$before") <(pending_renames) | sed -n 's/^> //p')
-short_target=$(sed -n 1p <<<"$added" | sed 's/^\\??\\//')
-copy_win=$(sed -n 3p <<<"$added" | sed 's/^\\??\\//')
-expect_eq "in use: four new delayed-move strings" 4 "$(grep -c '' <<<"$added")"
-expect_true "in use: the target is the DLL's short path" test "$(wine_unix_path "$short_target")" -ef "$system/VexaBusy.dll"
-expect_eq "in use: delete first, then move the copy onto the target" "|\\??\\$short_target" \
-  "$(sed -n 2p <<<"$added")|$(sed -n 4p <<<"$added")"
-copy=$(wine_unix_path "$copy_win")
-expect_true "in use: the copy is a ~ts file in the temporary directory" \
-  test "$(dirname "$copy")" -ef "$temp_dir" -a "$(basename "$copy" | cut -c1-3 | tr a-z A-Z)" = "~TS"
-expect_eq "in use: the copy holds the new DLL" same "$(same_file "$components/shared_105.dll" "$copy")"
+expect_eq "in use: the old files are still in place" "same same" \
+  "$(same_file "$components/shared_104.dll" "$system/VexaBusy.dll") $(same_file "$components/control_104.dll" "$system/VexaBusy.ocx")"
+expect_eq "in use: the old OCX is registered again" "$system_win\\VexaBusy.ocx 1.0.0.4" "$(registrations)"
+# New records are appended to the list.
+added=$(pending_renames | tail -n +$((before + 1)))
+expect_eq "in use: eight new delayed-move strings" 8 "$(grep -c '' <<<"$added")"
+copies=()
+for first in 1 5; do
+  what=$([ $first = 1 ] && echo DLL || echo OCX)
+  component=$([ $first = 1 ] && echo shared_105.dll || echo control_105.dll)
+  target_name=$([ $first = 1 ] && echo VexaBusy.dll || echo VexaBusy.ocx)
+  short_target=$(sed -n "${first}p" <<<"$added" | sed 's/^\\??\\//')
+  copy_win=$(sed -n "$((first + 2))p" <<<"$added" | sed 's/^\\??\\//')
+  expect_true "in use, $what: the target is its short path" \
+    test "$(wine_unix_path "$short_target")" -ef "$system/$target_name"
+  expect_eq "in use, $what: delete first, then move the copy onto the target" "|\\??\\$short_target" \
+    "$(sed -n "$((first + 1))p" <<<"$added")|$(sed -n "$((first + 3))p" <<<"$added")"
+  copy=$(wine_unix_path "$copy_win")
+  copies+=("$copy")
+  expect_true "in use, $what: the copy is a ~ts file in the temporary directory" \
+    test "$(dirname "$copy")" -ef "$temp_dir" -a "$(basename "$copy" | cut -c1-3 | tr a-z A-Z)" = "~TS"
+  expect_eq "in use, $what: the copy holds the new file" same "$(same_file "$components/$component" "$copy")"
+done
 expect_eq "in use: no program started" no "$([ -e "$scratch/product-busy/never.exe" ] && echo yes || echo no)"
 
 # Last: a Wine restart is the next boot. The helper goes with the old server, the new
@@ -249,9 +263,10 @@ holder_pid=
 wineserver -k
 wineserver -p >/dev/null 2>&1
 wineboot >/dev/null 2>&1
-expect_eq "after the restart: the new DLL is in place" same \
-  "$(same_file "$components/shared_105.dll" "$system/VexaBusy.dll")"
-expect_eq "after the restart: the copy is gone" no "$([ -e "$copy" ] && echo yes || echo no)"
+expect_eq "after the restart: the new DLL and OCX are in place" "same same" \
+  "$(same_file "$components/shared_105.dll" "$system/VexaBusy.dll") $(same_file "$components/control_105.dll" "$system/VexaBusy.ocx")"
+expect_eq "after the restart: the copies are gone" "no no" \
+  "$([ -e "${copies[0]}" ] && echo yes || echo no) $([ -e "${copies[1]}" ] && echo yes || echo no)"
 expect_eq "after the restart: no delayed move left" "" "$(pending_renames)"
 
 rm -f "$system"/Vexa*.dll "$system"/Vexa*.ocx "$markers"
