@@ -210,6 +210,32 @@ TEST_F(SharedComponentTest, RegisterServerCallsTheExportOfTheFileAtThePath) {
   EXPECT_FALSE(RegisterServer(""));
 }
 
+// A control's own dependencies are found beside it; the current directory is never searched.
+TEST_F(SharedComponentTest, RegisterServerFindsDependenciesBesideTheControlOnly) {
+  const std::string beside = TempDirectory() + "VexaBeside\\";
+  const std::string alone = TempDirectory() + "VexaAlone\\";
+  const std::string current = TempDirectory() + "VexaCurrent\\";
+  for (const std::string& directory : {beside, alone, current}) fs::create_directories(directory);
+  Place("dependent_control", beside, "VexaDep.ocx");
+  placed_.push_back(beside + "component_helper.dll");
+  CopyFileA((OwnDirectory() + "component_helper.dll").c_str(), (beside + "component_helper.dll").c_str(), FALSE);
+  EXPECT_TRUE(RegisterServer(beside + "VexaDep.ocx"));
+
+  Place("dependent_control", alone, "VexaDep.ocx");
+  placed_.push_back(current + "component_helper.dll");
+  CopyFileA((OwnDirectory() + "component_helper.dll").c_str(), (current + "component_helper.dll").c_str(), FALSE);
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(current.c_str());
+  EXPECT_FALSE(RegisterServer(alone + "VexaDep.ocx"));
+  EXPECT_FALSE(RegisterServer("VexaDep.ocx"));  // a bare name is looked for in the system directory
+  // The ordinary search would have taken the helper from the current directory.
+  HMODULE ordinary = LoadLibraryA((alone + "VexaDep.ocx").c_str());
+  EXPECT_NE(ordinary, nullptr);
+  if (ordinary) FreeLibrary(ordinary);
+  SetCurrentDirectoryA(previous);
+}
+
 TEST_F(SharedComponentTest, InstallSharedDllCopiesOnlyANewerFile) {
   bool restart = false;
   const std::string target = SystemDirectory() + "VexaCopy.dll";
