@@ -219,7 +219,7 @@ rm -f "$scratch/release" "$scratch/release.held" "$markers"
 wine "$components/hold_module.exe" "$(wine_windows_path "$scratch")\\release" "$system_win\\VexaBusy.dll" \
   "$system_win\\VexaBusy.ocx" >/dev/null 2>&1 &
 holder_pid=$!
-for _ in $(seq 1 100); do [ -f "$scratch/release.held" ] && break; sleep 0.1; done
+for _ in $(seq 1 300); do [ -f "$scratch/release.held" ] && break; sleep 0.1; done
 expect_true "in use: the helper holds the DLL and the OCX" test -f "$scratch/release.held"
 attach busy shared_105 VexaBusy.dll
 attach busy control_105 VexaBusy.ocx
