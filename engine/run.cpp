@@ -9,6 +9,8 @@
 
 #include "cabinet.h"
 #include "choices.h"
+#include "components.h"
+#include "disk_space.h"
 #include "engine_size.h"
 #include "final_program.h"
 #include "package.h"
@@ -145,9 +147,13 @@ std::string RunInstallationAction(RunState& run, std::size_t line) {
   if (word == "INSTALLPROGRAM") {
     return InstallProgram(run, ScriptArgument(run.script, line, 1), ScriptArgument(run.script, line, 7));
   }
-  if (word == "INSTALLDLLFILE" || word == "INSTALLOCXFILE") {
-    return "Error. This setup engine cannot install shared components yet: " +
-           FileNameOfPath(ScriptArgument(run.script, line, 3));
+  if (word == "INSTALLDLLFILE") {
+    return InstallDllFile(run, ScriptArgument(run.script, line, 1), ScriptArgument(run.script, line, 3),
+                          ScriptArgument(run.script, line, 4));
+  }
+  if (word == "INSTALLOCXFILE") {
+    return InstallOcxFile(run, ScriptArgument(run.script, line, 1), ScriptArgument(run.script, line, 3),
+                          ScriptArgument(run.script, line, 4), ScriptArgument(run.script, line, 5));
   }
   return {};
 }
@@ -241,6 +247,10 @@ bool PrepareInstallation(RunState& run, const std::string& destination) {
   if (!ConfirmPreviousInstallationRemoval(run)) return false;
   run.product_directory = destination;
   if (run.product_directory.empty() || run.product_directory.back() != '\\') run.product_directory.push_back('\\');
+  if (const std::string shortage = CheckDiskSpace(run); !shortage.empty()) {
+    run.ui->ShowMessage(shortage);
+    return false;
+  }
   if (!CreateDirectoryTree(run.product_directory)) {
     run.ui->ShowMessage("Error: Cannot create directory " + run.product_directory);
     return false;

@@ -1,0 +1,108 @@
+// Shared components: DLLs kept in the system directory and ActiveX controls (OCX files,
+// in-process COM servers) that other programs use too.
+//
+// A component is installed only when the PC has no copy of it or an older one, judged by
+// the FileVersion text of the version resources. A version is four whole numbers compared
+// in order; a text is split at commas when it holds one, else at dots ("4.70.0.1155",
+// "1, 0, 0, 5"), and a file without version information counts as 0.0.0.0. A DLL goes
+// where the platform's shared-file search says; an OCX goes where its class is registered
+// (or into the system directory) and is registered through its DllRegisterServer export.
+// A file in use is copied to a "~ts" file in the temporary directory and moved into place
+// at the next boot, after which the run offers a restart.
+//
+// Next-boot replacement on Windows NT is a pair of delayed moves (delete the target, then
+// move the copy onto it). On Windows 95/98 it is a pair of lines in the [Rename] section
+// of WININIT.INI:
+//
+//   [Rename]
+//   NUL=C:\WINDOWS\SYSTEM\SHARED.DLL          <- delete the target at boot
+//   C:\WINDOWS\SYSTEM\SHARED.DLL=C:\TEMP\~TS1A2B.TMP   <- then move the copy onto it
+//
+// short (8.3) paths, CR LF lines, several lines with the same key allowed.
+//
+// Where we differ on purpose:
+//   * The two lines of one replacement are written to WININIT.INI together, through a
+//     new file that replaces the old one, so a failed write leaves the file exactly as it
+//     was rather than holding a lone NUL line that would delete the component at boot
+//     with nothing to take its place.
+//   * A delayed move that the platform refuses fails the replacement (the caller reports
+//     that the component cannot be installed) instead of being taken for success; a
+//     delete already recorded for the target is taken back, for the same reason.
+//   * Components are loaded for registration from their full path, with a search for
+//     their own dependencies in their own directory and the system directory only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct RunState;
+
+// ---- Portable rules (components.cpp) ----
+
+struct Version {
+  std::int64_t fields[4] = {0, 0, 0, 0};
+};
+
+// The four numbers of a version text. Each field reads like the C library's atol:
+// leading white space, an optional sign, digits up to the first other character.
+Version ParseVersion(const std::string& text);
+
+// 0 when equal, 1 when `new_version` is older than `installed`, 2 when it is newer.
+int CompareVersions(const std::string& installed, const std::string& new_version);
+
+// `text` (an INI file's contents) with the line key=value added at the end of `section`;
+// the section is appended first when the text has none. Section names match ignoring case.
+std::string AddIniLineToText(std::string text, const std::string& section, const std::string& key,
+                             const std::string& value);
+
+// ---- Windows (components_win32.cpp) ----
+
+// The installation actions of InstallDllFile and InstallOcxFile lines. `attached` is
+// argument 1 (only its file name counts), `component` argument 3, `version` argument 4,
+// `class_id` argument 5. Return the error text: empty on success.
+std::string InstallDllFile(RunState& run, const std::string& attached, const std::string& component,
+                           const std::string& version);
+std::string InstallOcxFile(RunState& run, const std::string& attached, const std::string& component,
+                           const std::string& version, const std::string& class_id);
+
+// Where a DLL named `file_name` at `version` would go; empty when the copy on the PC is as
+// new or newer.
+std::string FindDllTarget(const std::string& file_name, const std::string& version);
+
+// Where an OCX would go: the registered file when it exists and is older, the system
+// directory when the class is not registered to an existing file; empty when the
+// registered copy is as new or newer.
+std::string FindOcxTarget(const std::string& file_name, const std::string& version, const std::string& class_id);
+
+// The InprocServer32 path registered for `class_id` ("{...}"); empty when none.
+std::string GetRegisteredServer(const std::string& class_id);
+
+// Installs the component file at `source` unless the PC has it as new or newer; a file in
+// use is scheduled for replacement at the next boot and sets `restart_needed`.
+bool InstallSharedDll(const std::string& source, bool& restart_needed);
+bool InstallOcx(const std::string& source, const std::string& class_id, bool& restart_needed);
+
+// Calls the DllRegisterServer export of the library at `path`; true when it was found and
+// called (its result is not judged). Initialises COM on the calling thread.
+bool RegisterServer(const std::string& path);
+
+// Copies `source` to a "~ts" file in the temporary directory and records that it replaces
+// `target` at the next boot.
+bool ReplaceFileAtRestart(const std::string& source, const std::string& target);
+
+// Takes back the last deletion of `path` (a short path) recorded for the next boot.
+bool CancelPendingDelete(const std::string& path);
+
+// Adds key=value to `section` of the INI file at `path`. False when the file cannot be
+// read or written; the file is then unchanged.
+bool AddIniLine(const std::string& section, const std::string& key, const std::string& value,
+                const std::string& path);
+
+// Adds several lines to one section in one write: all of them or, on failure, none.
+bool AddIniLines(const std::string& section, const std::vector<std::pair<std::string, std::string>>& lines,
+                 const std::string& path);
+
+// The FileVersion text of the file's version resource; empty when it has none.
+std::string GetFileVersionString(const std::string& path);

@@ -1,0 +1,381 @@
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "cabinet.h"
+#include "components.h"
+#include "package.h"
+#include "paths.h"
+#include "registry.h"
+#include "run.h"
+#include "text.h"
+
+namespace {
+
+// Buffers of the platform calls that report directories and paths.
+constexpr UINT kPathBuffer = 300;
+// WININIT.INI is a few lines; a file this large is not one we should rewrite.
+constexpr DWORD kMaxIniBytes = 4u * 1024u * 1024u;
+
+constexpr const char* kSessionManagerKey = "System\\CurrentControlSet\\Control\\Session Manager";
+constexpr const char* kPendingRenames = "PendingFileRenameOperations";
+
+// The version functions come from version.dll, loaded from the system directory when first
+// needed: the engine imports nothing that Windows would look for beside Setup.exe.
+struct VersionApi {
+  DWORD(WINAPI* info_size)(LPCSTR, LPDWORD) = nullptr;
+  BOOL(WINAPI* info)(LPCSTR, DWORD, DWORD, LPVOID) = nullptr;
+  BOOL(WINAPI* query)(LPCVOID, LPCSTR, LPVOID*, PUINT) = nullptr;
+  DWORD(WINAPI* find_file)(DWORD, LPCSTR, LPCSTR, LPCSTR, LPSTR, PUINT, LPSTR, PUINT) = nullptr;
+  bool loaded() const { return info_size && info && query && find_file; }
+};
+
+template <typename Function>
+void LookUp(HMODULE module, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+const VersionApi& VersionFunctions() {
+  static const VersionApi api = [] {
+    VersionApi loaded;
+    HMODULE module = LoadLibraryExA("version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!module) return loaded;
+    LookUp(module, "GetFileVersionInfoSizeA", loaded.info_size);
+    LookUp(module, "GetFileVersionInfoA", loaded.info);
+    LookUp(module, "VerQueryValueA", loaded.query);
+    LookUp(module, "VerFindFileA", loaded.find_file);
+    return loaded;
+  }();
+  return api;
+}
+
+void AppendBackslash(std::string& path) {
+  if (path.empty() || path.back() != '\\') path.push_back('\\');
+}
+
+std::string TextOf(const char* buffer, std::size_t capacity) { return std::string(buffer, strnlen(buffer, capacity)); }
+
+std::string WindowsDirectory() {
+  char directory[kPathBuffer] = {};
+  const UINT length = GetWindowsDirectoryA(directory, kPathBuffer);
+  return length < kPathBuffer ? std::string(directory, length) : std::string();
+}
+
+std::string SystemDirectory() {
+  char directory[kPathBuffer] = {};
+  const UINT length = GetSystemDirectoryA(directory, kPathBuffer);
+  return length < kPathBuffer ? std::string(directory, length) : std::string();
+}
+
+// A component name from the script must name a file in the directory it is put in, never
+// a path that climbs out of it.
+bool IsPlainFileName(const std::string& name) {
+  std::string relative;
+  return StoredNameToRelativePath(name, relative) && relative.find('\\') == std::string::npos;
+}
+
+bool IsFullPath(const std::string& path) {
+  return (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || StartsWithIgnoringCase(path, "\\\\");
+}
+
+std::string ShortPathOf(const std::string& path) {
+  char short_path[kPathBuffer] = {};
+  const DWORD length = GetShortPathNameA(path.c_str(), short_path, kPathBuffer);
+  return length > 0 && length < kPathBuffer ? std::string(short_path, length) : std::string();
+}
+
+// ---- Reading and replacing a whole file ----
+
+bool ReadWholeFile(const std::string& path, std::string& text) {
+  text.clear();
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND;
+  }
+  LARGE_INTEGER size{};
+  bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= kMaxIniBytes;
+  if (ok) {
+    text.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    ok = text.empty() || (ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr) &&
+                          read == text.size());
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+// Writes `text` to a new file beside `path` and puts it in place of `path` in one step,
+// so the old contents survive any failure on the way.
+bool ReplaceWholeFile(const std::string& path, const std::string& text) {
+  // A read-only file stays as it is, as it would for a plain write (Wine would let the
+  // replacement through).
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  const std::size_t slash = path.find_last_of('\\');
+  const std::string directory = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+  char temporary[MAX_PATH] = {};
+  if (GetTempFileNameA(directory.c_str(), "~ts", 0, temporary) == 0) return false;
+  HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool ok = file != INVALID_HANDLE_VALUE;
+  if (ok) {
+    DWORD written = 0;
+    ok = (text.empty() || WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) &&
+         written == text.size() && FlushFileBuffers(file);
+    CloseHandle(file);
+  }
+  ok = ok && MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) DeleteFileA(temporary);
+  return ok;
+}
+
+// ---- Delayed moves ----
+
+// The strings of the REG_MULTI_SZ list of pending moves.
+std::vector<std::string> SplitMultiString(const std::string& data) {
+  std::vector<std::string> strings;
+  std::size_t start = 0;
+  while (start < data.size()) {
+    std::size_t end = data.find('\0', start);
+    if (end == std::string::npos) end = data.size();
+    strings.push_back(data.substr(start, end - start));
+    start = end + 1;
+  }
+  // The list ends with an empty string of its own; drop that terminator, keep the
+  // empty targets that mark deletions.
+  if (!strings.empty() && strings.back().empty() && strings.size() % 2 == 1) strings.pop_back();
+  return strings;
+}
+
+bool SamePendingPath(const std::string& entry, const std::string& path) {
+  std::string bare = entry;
+  if (StartsWithIgnoringCase(bare, "\\??\\")) bare.erase(0, 4);
+  return EqualsIgnoringCase(bare, path);
+}
+
+}  // namespace
+
+// Takes back the last deletion of `path` recorded for the next boot. Used when the move
+// that should follow it cannot be recorded: a lone deletion would leave the PC without the
+// component after its next start.
+bool CancelPendingDelete(const std::string& path) {
+  RegistryKey key;
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &opened) !=
+      ERROR_SUCCESS)
+    return false;
+  key.reset(opened);
+  DWORD type = 0;
+  DWORD size = 0;
+  if (RegQueryValueExA(key.get(), kPendingRenames, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      type != REG_MULTI_SZ)
+    return false;
+  std::string data(size, '\0');
+  if (RegQueryValueExA(key.get(), kPendingRenames, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+      ERROR_SUCCESS)
+    return false;
+  data.resize(size);
+  std::vector<std::string> entries = SplitMultiString(data);
+  for (std::size_t i = entries.size() / 2; i-- > 0;) {
+    if (!entries[2 * i + 1].empty() || !SamePendingPath(entries[2 * i], path)) continue;
+    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(2 * i),
+                  entries.begin() + static_cast<std::ptrdiff_t>(2 * i + 2));
+    if (entries.empty()) return RegDeleteValueA(key.get(), kPendingRenames) == ERROR_SUCCESS;
+    std::string joined;
+    for (const std::string& entry : entries) joined += entry + '\0';
+    joined += '\0';
+    return RegSetValueExA(key.get(), kPendingRenames, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(joined.data()),
+                          static_cast<DWORD>(joined.size())) == ERROR_SUCCESS;
+  }
+  return false;
+}
+
+std::string GetFileVersionString(const std::string& path) {
+  const VersionApi& api = VersionFunctions();
+  if (!api.loaded()) return {};
+  DWORD ignored = 0;
+  const DWORD size = api.info_size(path.c_str(), &ignored);
+  if (size == 0) return {};
+  std::vector<char> buffer(static_cast<std::size_t>(size) + 100, '\0');
+  if (!api.info(path.c_str(), 0, size, buffer.data())) return {};
+
+  void* value = nullptr;
+  UINT length = 0;
+  bool found = false;
+  if (api.query(buffer.data(), "\\VarFileInfo\\Translation", &value, &length) && value && length >= 4) {
+    WORD translation[2];
+    std::memcpy(translation, value, sizeof translation);
+    char key[64];
+    std::snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\FileVersion", translation[0], translation[1]);
+    found = api.query(buffer.data(), key, &value, &length) && value;
+  }
+  if (!found) found = api.query(buffer.data(), "\\StringFileInfo\\040904E4\\FileVersion", &value, &length) && value;
+  if (!found) return {};
+  return TextOf(static_cast<const char*>(value), length);
+}
+
+std::string FindDllTarget(const std::string& file_name, const std::string& version) {
+  if (!IsPlainFileName(file_name)) return {};
+  char current[kPathBuffer] = {};
+  char destination[kPathBuffer] = {};
+  UINT current_length = kPathBuffer;
+  UINT destination_length = kPathBuffer;
+  const VersionApi& api = VersionFunctions();
+  if (api.loaded()) {
+    // The result bits are not consulted: the directories reported are what counts.
+    api.find_file(VFFF_ISSHAREDFILE, file_name.c_str(), WindowsDirectory().c_str(), "c:\\", current,
+                  &current_length, destination, &destination_length);
+  }
+  std::string installed = TextOf(current, kPathBuffer);
+  std::string target = TextOf(destination, kPathBuffer);
+  if (target.empty()) target = SystemDirectory();
+  AppendBackslash(target);
+  target += file_name;
+  if (installed.empty()) return target;
+  AppendBackslash(installed);
+  return CompareVersions(GetFileVersionString(installed + file_name), version) == 2 ? target : std::string();
+}
+
+std::string GetRegisteredServer(const std::string& class_id) {
+  if (class_id.empty()) return {};
+  return ReadRegistryString(HKEY_CLASSES_ROOT, "CLSID->" + class_id + "->InprocServer32", "", "->", kPathBuffer);
+}
+
+std::string FindOcxTarget(const std::string& file_name, const std::string& version, const std::string& class_id) {
+  if (!IsPlainFileName(file_name)) return {};
+  std::string system = SystemDirectory();
+  AppendBackslash(system);
+  const std::string registered = GetRegisteredServer(class_id);
+  if (registered.empty() || !FileExists(registered)) return system + file_name;
+  return CompareVersions(GetFileVersionString(registered), version) == 2 ? registered : std::string();
+}
+
+bool RegisterServer(const std::string& path) {
+  CoInitialize(nullptr);
+  // The control's own dependencies may lie beside it; nothing is taken from the current
+  // or the temporary directory. A bare name is looked for in the system directory only.
+  const DWORD search = IsFullPath(path) ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32
+                                        : LOAD_LIBRARY_SEARCH_SYSTEM32;
+  HMODULE module = LoadLibraryExA(path.c_str(), nullptr, search);
+  if (!module) return false;
+  HRESULT(STDAPICALLTYPE * register_server)() = nullptr;
+  LookUp(module, "DllRegisterServer", register_server);
+  if (register_server) register_server();
+  FreeLibrary(module);
+  return register_server != nullptr;
+}
+
+bool AddIniLines(const std::string& section, const std::vector<std::pair<std::string, std::string>>& lines,
+                 const std::string& path) {
+  std::string text;
+  if (!ReadWholeFile(path, text)) return false;
+  for (const auto& [key, value] : lines) text = AddIniLineToText(std::move(text), section, key, value);
+  return ReplaceWholeFile(path, text);
+}
+
+bool AddIniLine(const std::string& section, const std::string& key, const std::string& value,
+                const std::string& path) {
+  return AddIniLines(section, {{key, value}}, path);
+}
+
+bool ReplaceFileAtRestart(const std::string& source, const std::string& target) {
+  char temporary_directory[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathA(sizeof temporary_directory, temporary_directory);
+  if (length == 0 || length > MAX_PATH) return false;
+  char copy[MAX_PATH] = {};
+  if (GetTempFileNameA(temporary_directory, "~ts", 0, copy) == 0) return false;
+  auto give_up = [&copy] {
+    DeleteFileA(copy);
+    return false;
+  };
+  if (!CopyFileA(source.c_str(), copy, FALSE)) return give_up();
+
+  const std::string short_target = ShortPathOf(target);
+  const std::string short_copy = ShortPathOf(copy);
+  if (short_target.empty() || short_copy.empty()) return give_up();
+
+  const bool nt = (GetVersion() & 0x80000000u) == 0;
+  if (nt) {
+    if (!MoveFileExA(short_target.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return give_up();
+    if (!MoveFileExA(short_copy.c_str(), short_target.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT)) {
+      CancelPendingDelete(short_target);
+      return give_up();
+    }
+    return true;
+  }
+  if (!AddIniLines("Rename", {{"NUL", short_target}, {short_target, short_copy}}, WindowsDirectory() + "\\WININIT.INI"))
+    return give_up();
+  return true;
+}
+
+bool InstallSharedDll(const std::string& source, bool& restart_needed) {
+  const std::string target = FindDllTarget(FileNameOfPath(source), GetFileVersionString(source));
+  if (target.empty()) return true;
+  if (CopyFileA(source.c_str(), target.c_str(), FALSE)) return true;
+  if (!ReplaceFileAtRestart(source, target)) return false;
+  restart_needed = true;
+  return true;
+}
+
+bool InstallOcx(const std::string& source, const std::string& class_id, bool& restart_needed) {
+  bool copied = true;
+  std::string target = FindOcxTarget(FileNameOfPath(source), GetFileVersionString(source), class_id);
+  if (target.empty()) {
+    target = GetRegisteredServer(class_id);
+  } else {
+    copied = CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
+  }
+  // After a failed copy this registers the old file, which is still in place.
+  if (!target.empty() && FileExists(target)) RegisterServer(target);
+  if (copied) return true;
+  if (!ReplaceFileAtRestart(source, target)) return false;
+  restart_needed = true;
+  return true;
+}
+
+namespace {
+
+// Steps shared by both actions once the component is known to be needed: the attached file
+// out of the package, and the component out of it when it is a cabinet. Empty on success.
+std::string TakeOutComponent(RunState& run, const std::string& name, const std::string& component) {
+  AddLogLine(run, "Installing " + name);
+  const std::string& temporary = run.temporary_directory;
+  if (name.empty() || !ExtractFileFromCab(temporary + std::string(kAttachmentFileName), temporary, name))
+    return "Error. Cannot extract " + name + " from self-extract EXE file.";
+  if (EndsWithIgnoringCase(name, "CAB") && !ExtractFileFromCab(temporary + name, temporary, component))
+    return "Error. Cannot extract " + component + " from " + name;
+  return {};
+}
+
+}  // namespace
+
+std::string InstallDllFile(RunState& run, const std::string& attached, const std::string& component,
+                           const std::string& version) {
+  const std::string name = UpperCase(FileNameOfPath(attached));
+  const std::string failure = "Error. Cannot install DLL " + component;
+  if (!IsPlainFileName(component)) return failure;
+  if (FindDllTarget(component, version).empty()) return {};
+  if (std::string error = TakeOutComponent(run, name, component); !error.empty()) return error;
+  if (!InstallSharedDll(run.temporary_directory + component, run.restart_needed)) return failure;
+  return {};
+}
+
+std::string InstallOcxFile(RunState& run, const std::string& attached, const std::string& component,
+                           const std::string& version, const std::string& class_id) {
+  const std::string name = UpperCase(FileNameOfPath(attached));
+  const std::string failure = "Error. Cannot install OCX " + component;
+  if (!IsPlainFileName(component)) return failure;
+  if (FindOcxTarget(component, version, class_id).empty()) {
+    // The control on the PC is as new: it is only registered again.
+    const std::string registered = GetRegisteredServer(class_id);
+    if (!registered.empty()) RegisterServer(registered);
+    return {};
+  }
+  if (std::string error = TakeOutComponent(run, name, component); !error.empty()) return error;
+  if (!InstallOcx(run.temporary_directory + component, class_id, run.restart_needed)) return failure;
+  return {};
+}

@@ -1,0 +1,336 @@
+// The Windows side of shared components, against the real version, registry, COM and
+// delayed-move functions (under Wine in CI), with components built for these tests.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "components.h"
+#include "registry.h"
+#include "text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kControlClass = "{5D0C7A52-3E1B-4F7A-9C2D-7A1E0B5C9D31}";
+constexpr const char* kUnknownClass = "{5D0C7A52-0000-4F7A-9C2D-7A1E0B5C9D31}";
+
+std::string OwnDirectory() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return fs::path(path).parent_path().string() + "\\";
+}
+
+std::string Component(const char* name) { return OwnDirectory() + name + ".dll"; }
+
+std::string SystemDirectory() {
+  char path[MAX_PATH] = {};
+  GetSystemDirectoryA(path, MAX_PATH);
+  return std::string(path) + "\\";
+}
+
+std::string TempDirectory() {
+  char path[MAX_PATH + 1] = {};
+  GetTempPathA(sizeof path, path);
+  return path;
+}
+
+std::string ReadFileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteFileText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+using Pair = std::pair<std::string, std::string>;
+
+// The delayed moves recorded for the next boot, as (source, target) pairs; an empty
+// target is a deletion.
+std::vector<Pair> PendingRenames() {
+  HKEY key = nullptr;
+  std::vector<Pair> pairs;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_QUERY_VALUE,
+                    &key) != ERROR_SUCCESS)
+    return pairs;
+  DWORD size = 0;
+  RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size);
+  std::string data(size, '\0');
+  std::vector<std::string> strings;
+  if (size && RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
+                               reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS) {
+    for (std::size_t start = 0; start < size;) {
+      std::size_t end = data.find('\0', start);
+      if (end == std::string::npos) end = size;
+      strings.push_back(data.substr(start, end - start));
+      start = end + 1;
+    }
+  }
+  RegCloseKey(key);
+  if (strings.size() % 2 == 1) strings.pop_back();  // the list's own terminator
+  for (std::size_t i = 0; i + 1 < strings.size(); i += 2) pairs.emplace_back(strings[i], strings[i + 1]);
+  return pairs;
+}
+
+// Puts the list of delayed moves back as it was before a test.
+void RestorePendingRenames(const std::vector<Pair>& pairs) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_SET_VALUE,
+                    &key) != ERROR_SUCCESS)
+    return;
+  std::string data;
+  for (const Pair& pair : pairs) data += pair.first + '\0' + pair.second + '\0';
+  data += '\0';
+  if (pairs.empty()) {
+    RegDeleteValueA(key, "PendingFileRenameOperations");
+  } else {
+    RegSetValueExA(key, "PendingFileRenameOperations", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                   static_cast<DWORD>(data.size()));
+  }
+  RegCloseKey(key);
+}
+
+// Each test puts its components in the system directory under its own names and
+// removes them again.
+class SharedComponentTest : public ::testing::Test {
+ protected:
+  std::string Place(const char* component, const std::string& directory, const std::string& name) {
+    const std::string path = directory + name;
+    EXPECT_TRUE(CopyFileA(Component(component).c_str(), path.c_str(), FALSE)) << path;
+    placed_.push_back(path);
+    return path;
+  }
+  void TearDown() override {
+    for (const std::string& path : placed_) DeleteFileA(path.c_str());
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + kControlClass).c_str());
+  }
+  std::vector<std::string> placed_;
+};
+
+TEST(GetFileVersionStringTest, ReadsTheBlockNamedByTheTranslationTableFirst) {
+  EXPECT_EQ(GetFileVersionString(Component("shared_104")), "1.0.0.4");
+  EXPECT_EQ(GetFileVersionString(Component("shared_105_commas")), "1, 0, 0, 5");  // block 040704B0 only
+  EXPECT_EQ(GetFileVersionString(Component("shared_105_fallback")), "1.0.0.5");    // falls back to 040904E4
+}
+
+TEST(GetFileVersionStringTest, NoVersionInformationGivesEmptyText) {
+  EXPECT_EQ(GetFileVersionString(Component("shared_nover")), "");
+  EXPECT_EQ(GetFileVersionString(OwnDirectory() + "no-such-file.dll"), "");
+}
+
+// What the platform's shared-file search reports, which FindDllTarget relies on: the
+// system directory as destination, and the directory of a copy in the system directory
+// or in the application directory "c:\". The result bits are not consulted and a copy
+// only in the Windows directory is found by some versions of Windows and not by others,
+// so those are only printed.
+TEST_F(SharedComponentTest, SharedFileSearchReportsWhereACopyIs) {
+  char windows[300] = {};
+  GetWindowsDirectoryA(windows, 300);
+  const std::string system = SystemDirectory().substr(0, SystemDirectory().size() - 1);
+  Place("shared_104", SystemDirectory(), "VexaSearch.dll");
+  Place("shared_104", std::string(windows) + "\\", "VexaInWindows.dll");
+  Place("shared_104", "C:\\", "VexaInRoot.dll");
+  HMODULE version = LoadLibraryExA("version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  ASSERT_NE(version, nullptr);
+  auto find = reinterpret_cast<DWORD(WINAPI*)(DWORD, LPCSTR, LPCSTR, LPCSTR, LPSTR, PUINT, LPSTR, PUINT)>(
+      reinterpret_cast<void (*)()>(GetProcAddress(version, "VerFindFileA")));
+  ASSERT_NE(find, nullptr);
+  struct Case {
+    const char* name;
+    std::string installed;
+  };
+  for (const Case& c : {Case{"VexaSearch.dll", system}, Case{"VexaNowhere.dll", ""},
+                        Case{"VexaInWindows.dll", "?"}, Case{"VexaInRoot.dll", "c:\\"}}) {
+    char current[300] = "poison";
+    char destination[300] = "poison";
+    UINT current_length = 300;
+    UINT destination_length = 300;
+    const DWORD result = find(VFFF_ISSHAREDFILE, c.name, windows, "c:\\", current, &current_length, destination,
+                              &destination_length);
+    std::printf("VerFindFileA(%s): result %#lx, installed \"%s\" (%u), destination \"%s\" (%u)\n", c.name,
+                static_cast<unsigned long>(result), current, current_length, destination, destination_length);
+    EXPECT_TRUE(EqualsIgnoringCase(destination, system)) << c.name << ": " << destination;
+    if (c.installed != "?") {
+      EXPECT_TRUE(EqualsIgnoringCase(current, c.installed)) << c.name << ": " << current;
+    }
+  }
+}
+
+TEST_F(SharedComponentTest, FindDllTargetInstallsOnlyOverAnOlderCopy) {
+  EXPECT_EQ(FindDllTarget("VexaAbsent.dll", ""), SystemDirectory() + "VexaAbsent.dll");
+  Place("shared_104", SystemDirectory(), "VexaFind.dll");
+  EXPECT_EQ(FindDllTarget("VexaFind.dll", "1.0.0.5"), SystemDirectory() + "VexaFind.dll");
+  EXPECT_EQ(FindDllTarget("VexaFind.dll", "1, 0, 0, 5"), SystemDirectory() + "VexaFind.dll");
+  EXPECT_EQ(FindDllTarget("VexaFind.dll", "1.0.0.4"), "");
+  EXPECT_EQ(FindDllTarget("VexaFind.dll", "1.0.0.3"), "");
+  Place("shared_nover", SystemDirectory(), "VexaBare.dll");
+  EXPECT_EQ(FindDllTarget("VexaBare.dll", "0.0.0.1"), SystemDirectory() + "VexaBare.dll");
+  EXPECT_EQ(FindDllTarget("VexaBare.dll", ""), "");
+}
+
+TEST_F(SharedComponentTest, NamesThatAreNotPlainFileNamesHaveNoTarget) {
+  EXPECT_EQ(FindDllTarget("..\\VexaEscape.dll", "9"), "");
+  EXPECT_EQ(FindDllTarget("C:\\VexaEscape.dll", "9"), "");
+  EXPECT_EQ(FindOcxTarget("sub\\VexaEscape.ocx", "9", kUnknownClass), "");
+}
+
+TEST_F(SharedComponentTest, OcxTargetFollowsTheRegistration) {
+  EXPECT_EQ(GetRegisteredServer(""), "");
+  EXPECT_EQ(GetRegisteredServer(kUnknownClass), "");
+  EXPECT_EQ(FindOcxTarget("VexaCtl.ocx", "1.0.0.5", kUnknownClass), SystemDirectory() + "VexaCtl.ocx");
+
+  const std::string key = std::string("CLSID->") + kControlClass + "->InprocServer32";
+  ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, key, "", "C:\\vexa-gone\\VexaCtl.ocx", "->"));
+  EXPECT_EQ(GetRegisteredServer(kControlClass), "C:\\vexa-gone\\VexaCtl.ocx");
+  EXPECT_EQ(FindOcxTarget("VexaCtl.ocx", "1.0.0.5", kControlClass), SystemDirectory() + "VexaCtl.ocx");
+
+  const std::string registered = Place("control_104", TempDirectory(), "VexaCtl.ocx");
+  ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, key, "", registered, "->"));
+  EXPECT_EQ(FindOcxTarget("VexaCtl.ocx", "1.0.0.5", kControlClass), registered);
+  EXPECT_EQ(FindOcxTarget("VexaCtl.ocx", "1.0.0.4", kControlClass), "");
+}
+
+TEST_F(SharedComponentTest, RegisterServerCallsTheExportOfTheFileAtThePath) {
+  const std::string control = Place("control_105", TempDirectory(), "VexaReg.ocx");
+  EXPECT_TRUE(RegisterServer(control));
+  EXPECT_EQ(GetRegisteredServer(kControlClass), control);
+  EXPECT_FALSE(RegisterServer(Component("shared_104")));  // no DllRegisterServer
+  EXPECT_FALSE(RegisterServer(TempDirectory() + "VexaMissing.ocx"));
+  EXPECT_FALSE(RegisterServer(""));
+}
+
+// A control's own dependencies are found beside it; the current directory is never searched.
+TEST_F(SharedComponentTest, RegisterServerFindsDependenciesBesideTheControlOnly) {
+  const std::string beside = TempDirectory() + "VexaBeside\\";
+  const std::string alone = TempDirectory() + "VexaAlone\\";
+  const std::string current = TempDirectory() + "VexaCurrent\\";
+  for (const std::string& directory : {beside, alone, current}) fs::create_directories(directory);
+  Place("dependent_control", beside, "VexaDep.ocx");
+  placed_.push_back(beside + "component_helper.dll");
+  CopyFileA((OwnDirectory() + "component_helper.dll").c_str(), (beside + "component_helper.dll").c_str(), FALSE);
+  EXPECT_TRUE(RegisterServer(beside + "VexaDep.ocx"));
+
+  Place("dependent_control", alone, "VexaDep.ocx");
+  placed_.push_back(current + "component_helper.dll");
+  CopyFileA((OwnDirectory() + "component_helper.dll").c_str(), (current + "component_helper.dll").c_str(), FALSE);
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(current.c_str());
+  EXPECT_FALSE(RegisterServer(alone + "VexaDep.ocx"));
+  EXPECT_FALSE(RegisterServer("VexaDep.ocx"));  // a bare name is looked for in the system directory
+  // The ordinary search would have taken the helper from the current directory.
+  HMODULE ordinary = LoadLibraryA((alone + "VexaDep.ocx").c_str());
+  EXPECT_NE(ordinary, nullptr);
+  if (ordinary) FreeLibrary(ordinary);
+  SetCurrentDirectoryA(previous);
+}
+
+TEST_F(SharedComponentTest, InstallSharedDllCopiesOnlyANewerFile) {
+  bool restart = false;
+  const std::string target = SystemDirectory() + "VexaCopy.dll";
+  placed_.push_back(target);
+  const std::string source = Place("shared_104", TempDirectory(), "VexaCopy.dll");
+  EXPECT_TRUE(InstallSharedDll(source, restart));
+  EXPECT_EQ(GetFileVersionString(target), "1.0.0.4");
+  const std::string newer = Place("shared_105", TempDirectory(), "VexaCopy.dll");
+  EXPECT_TRUE(InstallSharedDll(newer, restart));
+  EXPECT_EQ(GetFileVersionString(target), "1.0.0.5");
+  Place("shared_104", TempDirectory(), "VexaCopy.dll");
+  EXPECT_TRUE(InstallSharedDll(source, restart));  // older: nothing to do
+  EXPECT_EQ(GetFileVersionString(target), "1.0.0.5");
+  EXPECT_FALSE(restart);
+}
+
+class IniFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    directory_ = TempDirectory() + "VexaIni" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
+    fs::remove_all(directory_);
+    fs::create_directories(directory_);
+    ini_ = directory_ + "WININIT.INI";
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(directory_, ignored);
+  }
+  std::string directory_;
+  std::string ini_;
+};
+
+TEST_F(IniFileTest, AMissingFileIsCreatedWithTheSection) {
+  EXPECT_TRUE(AddIniLines("Rename", {{"NUL", "C:\\A.DLL"}, {"C:\\A.DLL", "C:\\T.TMP"}}, ini_));
+  EXPECT_EQ(ReadFileText(ini_), "\r\n[Rename]\r\nNUL=C:\\A.DLL\r\nC:\\A.DLL=C:\\T.TMP");
+  EXPECT_TRUE(AddIniLine("Rename", "NUL", "C:\\B.DLL", ini_));
+  EXPECT_EQ(ReadFileText(ini_), "\r\n[Rename]\r\nNUL=C:\\A.DLL\r\nC:\\A.DLL=C:\\T.TMP\r\nNUL=C:\\B.DLL");
+  EXPECT_EQ(std::distance(fs::directory_iterator(directory_), fs::directory_iterator()), 1);  // no stray files
+}
+
+// A replacement whose lines cannot be written leaves the file as it was: no lone NUL line
+// that would delete the component at boot with nothing in its place.
+TEST_F(IniFileTest, AFailedWriteLeavesTheFileAsItWas) {
+  const std::string original = "[Rename]\r\nNUL=C:\\OLD.DLL\r\nC:\\OLD.DLL=C:\\OLD.TMP\r\n[Other]\r\nx=1\r\n";
+  WriteFileText(ini_, original);
+  HANDLE locked = CreateFileA(ini_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(AddIniLines("Rename", {{"NUL", "C:\\A.DLL"}, {"C:\\A.DLL", "C:\\T.TMP"}}, ini_));
+  CloseHandle(locked);
+  EXPECT_EQ(ReadFileText(ini_), original);
+
+  SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(AddIniLines("Rename", {{"NUL", "C:\\A.DLL"}, {"C:\\A.DLL", "C:\\T.TMP"}}, ini_));
+  SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadFileText(ini_), original);
+  EXPECT_EQ(std::distance(fs::directory_iterator(directory_), fs::directory_iterator()), 1);
+}
+
+TEST_F(IniFileTest, ReplaceFileAtRestartRecordsTheDeleteAndTheMove) {
+  const std::string target = directory_ + "VexaBusy.dll";
+  const std::string source = directory_ + "new.dll";
+  WriteFileText(target, "old");
+  WriteFileText(source, "new");
+  const std::vector<Pair> before = PendingRenames();
+  ASSERT_TRUE(ReplaceFileAtRestart(source, target));
+  const std::vector<Pair> after = PendingRenames();
+  ASSERT_EQ(after.size(), before.size() + 2);
+  EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin()));
+
+  char short_target[300] = {};
+  GetShortPathNameA(target.c_str(), short_target, 300);
+  const Pair& removal = after[before.size()];
+  const Pair& move = after[before.size() + 1];
+  EXPECT_TRUE(EqualsIgnoringCase(removal.first, std::string("\\??\\") + short_target)) << removal.first;
+  EXPECT_EQ(removal.second, "");
+  const std::string copy = move.first.substr(4);
+  EXPECT_TRUE(StartsWithIgnoringCase(copy, TempDirectory() + "~ts")) << copy;
+  EXPECT_EQ(ReadFileText(copy), "new");
+  EXPECT_TRUE(EqualsIgnoringCase(move.second, std::string("\\??\\") + short_target)) << move.second;
+  EXPECT_EQ(ReadFileText(target), "old");
+
+  // Taking back the deletion leaves every other record alone.
+  EXPECT_TRUE(CancelPendingDelete(short_target));
+  std::vector<Pair> expected = before;
+  expected.push_back(move);
+  EXPECT_EQ(PendingRenames(), expected);
+  EXPECT_FALSE(CancelPendingDelete(short_target));
+  DeleteFileA(copy.c_str());
+  RestorePendingRenames(before);
+}
+
+TEST_F(IniFileTest, ReplaceFileAtRestartFailsWithoutASource) {
+  const std::vector<Pair> before = PendingRenames();
+  EXPECT_FALSE(ReplaceFileAtRestart(directory_ + "absent.dll", directory_ + "target.dll"));
+  EXPECT_EQ(PendingRenames(), before);
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include "disk_space.h"
+
+namespace {
+
+TEST(DiskSpaceShortageTest, OneDriveHoldsTheSumOfProgramAndComponents) {
+  EXPECT_EQ(DiskSpaceShortage({600, 500}, "C:", 1000.0, "c:", 1000.0),
+            "Error: Insufficient disk space on drive C: for this installation. Space required is: 1100 bytes. "
+            "Space available is: 1000 bytes. ");
+  EXPECT_EQ(DiskSpaceShortage({600, 400}, "C:", 1000.0, "C:", 1000.0), "");
+}
+
+TEST(DiskSpaceShortageTest, SeparateDrivesAreCheckedProgramDriveFirst) {
+  EXPECT_EQ(DiskSpaceShortage({600, 500}, "D:", 1000.0, "C:", 1000.0), "");
+  EXPECT_EQ(DiskSpaceShortage({600, 1500}, "D:", 1000.0, "C:", 1234.75),
+            "Error: Insufficient disk space on drive C: for this installation. Space required is: 1500 bytes. "
+            "Space available is: 1234 bytes. ");
+  EXPECT_EQ(DiskSpaceShortage({2000, 1500}, "D:", 1000.0, "C:", 10.0),
+            "Error: Insufficient disk space on drive D: for this installation. Space required is: 2000 bytes. "
+            "Space available is: 1000 bytes. ");
+}
+
+TEST(DiskSpaceShortageTest, LargeNumbersAreWrittenWithoutSeparatorsOrExponent) {
+  EXPECT_EQ(DiskSpaceShortage({900000000000000, 31}, "C:", 5368709120.0, "C:", 5368709120.0),
+            "Error: Insufficient disk space on drive C: for this installation. Space required is: 900000000000031 "
+            "bytes. Space available is: 5368709120 bytes. ");
+}
+
+TEST(DiskSpaceShortageTest, UnreadableFreeSpacePasses) {
+  EXPECT_EQ(DiskSpaceShortage({2000, 1500}, "\\\\", std::nullopt, "C:", 10.0), "");
+  EXPECT_EQ(DiskSpaceShortage({2000, 1500}, "D:", 10.0, "C:", std::nullopt), "");
+}
+
+}  // namespace
