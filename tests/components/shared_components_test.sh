@@ -46,7 +46,8 @@ package() {
   shift
   local dir=$scratch/$name.files
   mkdir -p "$dir"
-  write_script "$dir/Script.TXT" 'SetProductName "Acme Components"' 'SetProductDirectory "C:\Acme Components"' "$@" \
+  # A product of its own for each package, so that no run finds an earlier one to remove.
+  write_script "$dir/Script.TXT" "SetProductName \"Acme Components $name\"" 'SetProductDirectory "C:\Acme Components"' "$@" \
     'SetDoneMessage "Installation completed successfully."'
   cp "$standin_uninstall" "$dir/Uninstall.EXE"
   make_cab "$scratch/$name.cab" "$dir"
@@ -68,7 +69,8 @@ run_setup() {
     "/D=$(wine_windows_path "$scratch/product-$name")" "$@"
 }
 
-log_lines() { tr -d '\r' <"$scratch/$1.log" 2>/dev/null | grep -v '^$' | paste -sd '|'; }
+# The log without the lines every installation writes about its uninstall program.
+log_lines() { tr -d '\r' <"$scratch/$1.log" 2>/dev/null | grep -v -e '^$' -e '^Creating Uninstall Program$' | paste -sd '|'; }
 same_file() { cmp -s "$1" "$2" && echo same || echo different; }
 dll_line() {  # dll_line ATTACHED COMPONENT VERSION [SIZE]
   printf 'InstallDllFile "%s", "%s", "%s", "%s", "0", "%s", "sig", ""' "$1" "${4:-1000}" "$2" "$3" "${4:-1000}"
