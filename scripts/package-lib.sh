@@ -25,3 +25,31 @@ make_setup() {
 cab_size() {
   stat -c %s "$1"
 }
+
+# make_sample_setup DIR [EXECUTE-LINE]
+# The sample program's package, as the demo installs it: DIR/Setup.exe, with
+# DIR/attachment/ holding its members. The sample script's Execute line may be replaced
+# (tests start the program with "/record FILE" so that it ends by itself).
+make_sample_setup() {
+  local dir=$1 execute=${2:-}
+  local top
+  top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+  local sample=$top/samples/acme-paint
+  rm -rf "$dir"
+  mkdir -p "$dir/program" "$dir/attachment"
+  cp -r "$sample/files/." "$dir/program/"
+  cp "$top/build/windows/samples/Paint.exe" "$dir/program/Paint.exe"
+  make_cab "$dir/attachment/Program.Cab" "$dir/program"
+  local size
+  size=$(cab_size "$dir/attachment/Program.Cab")
+  sed -E "s/^(InstallProgram \"Program.Cab\"), \"[0-9]+\"(, \"[^\"]*\", \"0\"), \"[0-9]+\"/\1, \"$size\"\2, \"$((4 * size))\"/" \
+    "$sample/Script.TXT" >"$dir/attachment/Script.TXT"
+  if [ -n "$execute" ]; then
+    sed -i "s|^Execute .*\r\$|$execute\r|" "$dir/attachment/Script.TXT"
+  fi
+  cp "$top/dist/Uninstall.exe" "$dir/attachment/Uninstall.EXE" 2>/dev/null || true
+  local members=(Script.TXT Program.Cab)
+  [ -f "$dir/attachment/Uninstall.EXE" ] && members+=(Uninstall.EXE)
+  make_cab "$dir/Attachment.CAB" "$dir/attachment" "${members[@]}"
+  make_setup "$dir/Setup.exe" "$top/dist/VexaInstall.exe" "$dir/Attachment.CAB"
+}

@@ -43,11 +43,20 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring command = QuoteArgument(argv[2]);
   for (int i = 3; i < argc; ++i) command += L" " + QuoteArgument(argv[i]);
 
+  // The program and whatever it starts get no standard handles of ours: a program left
+  // running (an installer's final program, say) must not hold the caller's output pipe.
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  HANDLE null = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                            OPEN_EXISTING, 0, nullptr);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = startup.hStdOutput = startup.hStdError = null;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
+  const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                      &startup, &process);
+  CloseHandle(null);
+  if (!started) {
     std::fwprintf(stderr, L"runexit: cannot start %ls (error %lu)\n", argv[2], GetLastError());
     return 125;
   }
