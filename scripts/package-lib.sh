@@ -45,7 +45,9 @@ make_sample_setup() {
   sed -E "s/^(InstallProgram \"Program.Cab\"), \"[0-9]+\"(, \"[^\"]*\", \"0\"), \"[0-9]+\"/\1, \"$size\"\2, \"$((4 * size))\"/" \
     "$sample/Script.TXT" >"$dir/attachment/Script.TXT"
   if [ -n "$execute" ]; then
-    sed -i "s|^Execute .*\r\$|$execute\r|" "$dir/attachment/Script.TXT"
+    local replacement
+    replacement=$(printf '%s' "$execute" | sed 's/[\\&|]/\\&/g')
+    sed -i "s|^Execute .*\r\$|$replacement\r|" "$dir/attachment/Script.TXT"
   fi
   cp "$top/dist/Uninstall.exe" "$dir/attachment/Uninstall.EXE" 2>/dev/null || true
   local members=(Script.TXT Program.Cab)
