@@ -1,17 +1,8 @@
 #!/usr/bin/env bash
 # Cancel during a run, in the real dialog: the worker holds still while the question is
 # open; No lets the run go on to the end; Yes stops it after the current line.
-set -uo pipefail
-. "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/package-lib.sh"
+. "$(dirname "$0")/e2e-lib.sh"
 
-engine=$VEXA_SOURCE_DIR/dist/VexaInstall.exe
-driver=$VEXA_BINARY_DIR/tests/e2e/dialog_driver.exe
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-temp_dir=$(wine_unix_path "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')")
-leftover_temp_dirs() { find "$temp_dir" -maxdepth 1 -iname '~ts*' 2>/dev/null | wc -l; }
 before_temp=$(leftover_temp_dirs)
 
 # Slow lines: each expands a cabinet of 24 MB that does not compress.
@@ -29,17 +20,12 @@ make_setup_for() {  # make_setup_for PRODUCT
   make_cab "$scratch/attachment.cab" "$scratch/pkg" Script.TXT Big.cab
   make_setup "$scratch/$1.exe" "$engine" "$scratch/attachment.cab"
 }
-drive() {
-  local setup=$1
-  shift
-  timeout 300 wine "$driver" "$(wine_windows_path "$setup")" -- "$@" 2>/dev/null | tr -d '\r'
-}
 installed_parts() { find "$(wine_unix_path 'C:\')/$1" -name Big.dat 2>/dev/null | wc -l; }
 log_lines() { grep -o 'Installing BIG.CAB' <<<"$1" | wc -l; }
 
 # --- No: the worker waits while the question is open, then goes on to the end.
 make_setup_for "Acme Goes On"
-out=$(drive "$scratch/Acme Goes On.exe" window:VexaInstall click:1001 sleep:700 click:1002 box \
+out=$(drive_lines "$scratch/Acme Goes On.exe" window:VexaInstall click:1001 sleep:700 click:1002 box \
   text:1000 sleep:1500 text:1000 answer:7 enabled:1002 box answer:1 exit)
 mapfile -t seen < <(grep '^1000=' <<<"$out")
 expect_eq "cancel asks the question" "box=Are you sure you want to cancel this installation?" "$(grep -m1 '^box=' <<<"$out")"
@@ -51,7 +37,7 @@ expect_eq "No: every line installed" "$lines" "$(installed_parts "Acme Goes On")
 
 # --- Yes: the run stops after the current line.
 make_setup_for "Acme Stopped"
-out=$(drive "$scratch/Acme Stopped.exe" window:VexaInstall click:1001 sleep:700 click:1002 box answer:6 exit)
+out=$(drive_lines "$scratch/Acme Stopped.exe" window:VexaInstall click:1001 sleep:700 click:1002 box answer:6 exit)
 parts=$(installed_parts "Acme Stopped")
 expect_eq "Yes: the program ends with status 0 and no done message" "exit=0" "$(grep -v '^box=Are' <<<"$out" | paste -sd '|')"
 expect_true "Yes: earlier lines stay installed ($parts of $lines)" test "$parts" -ge 1

@@ -3,14 +3,8 @@
 # the drive and the bytes, Install usable again, nothing written.
 # The drive is a 1 MiB tmpfs mapped as Wine drive S: when this machine lets us mount one;
 # otherwise the script claims more bytes than drive C: has, which takes the same road.
-set -uo pipefail
-. "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/package-lib.sh"
+. "$(dirname "$0")/e2e-lib.sh"
 
-engine=$VEXA_SOURCE_DIR/dist/VexaInstall.exe
-driver=$VEXA_BINARY_DIR/tests/e2e/dialog_driver.exe
-scratch=$(mktemp -d)
 small=$scratch/small-drive
 drive_link=$WINEPREFIX/dosdevices/s:
 cleanup() {

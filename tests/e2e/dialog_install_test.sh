@@ -1,19 +1,10 @@
 #!/usr/bin/env bash
 # The install dialog in a real window under Xvfb, driven by dialog_driver.exe: what it
 # shows, Install to the end, and Cancel before the run.
-set -uo pipefail
-. "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/package-lib.sh"
+. "$(dirname "$0")/e2e-lib.sh"
 
-engine=$VEXA_SOURCE_DIR/dist/VexaInstall.exe
-driver=$VEXA_BINARY_DIR/tests/e2e/dialog_driver.exe
 artifacts=$VEXA_SOURCE_DIR/build/artifacts
 mkdir -p "$artifacts"
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-temp_dir=$(wine_unix_path "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')")
-leftover_temp_dirs() { find "$temp_dir" -maxdepth 1 -iname '~ts*' 2>/dev/null | wc -l; }
 
 mkdir -p "$scratch/prog/Docs" "$scratch/pkg"
 printf 'main program\r\n' >"$scratch/prog/App.txt"
@@ -25,11 +16,6 @@ make_setup_for() {  # make_setup_for PRODUCT
     "$1" "$1" >"$scratch/pkg/Script.TXT"
   make_cab "$scratch/attachment.cab" "$scratch/pkg" Script.TXT Program.Cab Uninstall.EXE
   make_setup "$scratch/$1.exe" "$engine" "$scratch/attachment.cab"
-}
-drive() {  # drive SETUP STEPS...
-  local setup=$1
-  shift
-  timeout 120 wine "$driver" "$(wine_windows_path "$setup")" -- "$@" 2>/dev/null | tr -d '\r' | paste -sd '|'
 }
 before_temp=$(leftover_temp_dirs)
 program_files=$(wine_unix_path 'C:\Program Files')

@@ -1,15 +1,9 @@
 #!/usr/bin/env bash
 # A Setup.exe run from a folder where someone left DLLs named like the system ones (a
 # downloads folder) must load none of them, even when Wine is told to prefer such files.
-set -uo pipefail
-. "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/package-lib.sh"
+. "$(dirname "$0")/e2e-lib.sh"
 
-engine=$VEXA_SOURCE_DIR/dist/VexaInstall.exe
 canary=$VEXA_BINARY_DIR/tests/e2e/canary_dll.dll
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
 
 mkdir -p "$scratch/prog" "$scratch/pkg" "$scratch/downloads"
 printf 'main program\r\n' >"$scratch/prog/App.txt"

@@ -1,15 +1,7 @@
 #!/usr/bin/env bash
 # Installing a product a second time through the dialog: the Install button asks about the
 # earlier installation; No leaves it alone and Install usable, Yes removes it first.
-set -uo pipefail
-. "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/package-lib.sh"
-
-engine=$VEXA_SOURCE_DIR/dist/VexaInstall.exe
-driver=$VEXA_BINARY_DIR/tests/e2e/dialog_driver.exe
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+. "$(dirname "$0")/e2e-lib.sh"
 
 make_setup_with() {  # make_setup_with NAME FILE : a package whose cabinet holds FILE
   rm -rf "$scratch/prog" "$scratch/pkg" && mkdir -p "$scratch/prog" "$scratch/pkg"
@@ -20,11 +12,6 @@ make_setup_with() {  # make_setup_with NAME FILE : a package whose cabinet holds
     'InstallProgram "Program.Cab"' 'SetDoneMessage "Installation completed successfully."' >"$scratch/pkg/Script.TXT"
   make_cab "$scratch/attachment.cab" "$scratch/pkg" Script.TXT Program.Cab Uninstall.EXE
   make_setup "$scratch/$1.exe" "$engine" "$scratch/attachment.cab"
-}
-drive() {  # drive SETUP STEPS...
-  local setup=$1
-  shift
-  timeout 120 wine "$driver" "$(wine_windows_path "$setup")" -- "$@" 2>/dev/null | tr -d '\r' | paste -sd '|'
 }
 product=$(wine_unix_path 'C:\Program Files')/Acme\ Again
 question='box=A previous installation of this program was found in directory: ||C:\Program Files\Acme Again\||Continuing will remove the previous installation of this program. Would you like to continue?'

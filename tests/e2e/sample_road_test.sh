@@ -1,14 +1,7 @@
 #!/usr/bin/env bash
 # The sample package through the whole dialog road, start to done message, and then
 # silently: both leave the same files, shortcuts and records, and start the program alike.
-set -uo pipefail
-. "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/package-lib.sh"
-
-driver=$VEXA_BINARY_DIR/tests/e2e/dialog_driver.exe
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+. "$(dirname "$0")/e2e-lib.sh"
 
 started=$(wine_unix_path 'C:\')/sample-road-started.txt
 make_sample_setup "$scratch/package" 'Execute "<ProductDirectory>\Paint.exe", "/record", "C:\sample-road-started.txt"'

@@ -4,17 +4,11 @@
 # appended data (read back here byte by byte, independently of the engine), the registry
 # records, the removal of an earlier installation (also one whose uninstall data was
 # tampered with), and the program started at the end. Silent installs under Wine.
-set -uo pipefail
-. "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/package-lib.sh"
+. "$(dirname "$0")/e2e-lib.sh"
 
-engine=$VEXA_SOURCE_DIR/dist/VexaInstall.exe
 paint=$VEXA_BINARY_DIR/samples/Paint.exe
 standin_uninstall=$VEXA_BINARY_DIR/tests/harness/harness_probe.exe
-[ -f "$engine" ] || { echo "no $engine: run make build" >&2; exit 1; }
 
-scratch=$(mktemp -d)
 c_drive=$(wine_unix_path 'C:\')
 trap 'rm -rf "$scratch" "$c_drive/Acme Record" "$c_drive/hostile-canary" "$c_drive/Acme Hostile"' EXIT
 programs_win=$(wine_reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' Programs)

@@ -2,30 +2,9 @@
 # Silent installs of real packages: dist/VexaInstall.exe followed by an Attachment.CAB made
 # by gcab, run under Wine with /S. Checks what a user would see: files and their dates,
 # the registry record, the log, the exit status, and that no temporary directory remains.
-set -uo pipefail
-. "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/package-lib.sh"
+. "$(dirname "$0")/e2e-lib.sh"
 
-engine=$VEXA_SOURCE_DIR/dist/VexaInstall.exe
 standin_uninstall=$VEXA_BINARY_DIR/tests/harness/harness_probe.exe
-[ -f "$engine" ] || { echo "no $engine: run make build" >&2; exit 1; }
-
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-temp_dir=$(wine_unix_path "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')")
-
-# A script in the wizard's style, with the given extra lines in the middle.
-write_script() {
-  local file=$1
-  shift
-  {
-    printf "'''''''''''''''''''''''''''''''''''''''''''''''''\r\n' File Name: Script.txt\r\n\r\n"
-    local line
-    for line in "$@"; do printf '%s\r\n' "$line"; done
-    printf "'''''''''''''''' end of script ''''''''''''''''''\r\n"
-  } >"$file"
-}
 
 # Program cabinets with known contents and dates.
 make_program_cabinets() {
@@ -60,7 +39,6 @@ run_setup() {
 }
 
 log_of() { tr -d '\r' <"$scratch/$1.log" 2>/dev/null; }
-leftover_temp_dirs() { find "$temp_dir" -maxdepth 1 -iname '~ts*' 2>/dev/null | wc -l; }
 mtime() { date -u -r "$1" '+%Y-%m-%d %H:%M:%S' 2>/dev/null; }
 
 mkdir -p "$scratch/pkg"

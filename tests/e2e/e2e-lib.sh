@@ -1,0 +1,44 @@
+# What the end-to-end tests share. Source it first: it brings the assertions, the Wine and
+# package helpers, a scratch directory removed at exit (a test that needs more cleaning
+# sets its own trap and removes "$scratch" there too), and:
+#   engine, driver             dist/VexaInstall.exe and the dialog driver
+#   write_script FILE LINES... a Setup script in the wizard's style (CR LF lines)
+#   drive SETUP STEPS...       run the dialog driver on SETUP; its output, one line per
+#                              reading ("drive_lines" keeps the lines apart, "drive" joins
+#                              them with "|")
+#   leftover_temp_dirs         how many "~ts" directories the prefix's temporary path holds
+set -uo pipefail
+. "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
+. "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
+. "$VEXA_SOURCE_DIR/scripts/package-lib.sh"
+
+engine=$VEXA_SOURCE_DIR/dist/VexaInstall.exe
+driver=$VEXA_BINARY_DIR/tests/e2e/dialog_driver.exe
+[ -f "$engine" ] || { echo "no $engine: run make build" >&2; exit 1; }
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+write_script() {
+  local file=$1
+  shift
+  {
+    printf "'''''''''''''''''''''''''''''''''''''''''''''''''\r\n' File Name: Script.txt\r\n\r\n"
+    local line
+    for line in "$@"; do printf '%s\r\n' "$line"; done
+    printf "'''''''''''''''' end of script ''''''''''''''''''\r\n"
+  } >"$file"
+}
+
+drive_lines() {
+  local setup=$1
+  shift
+  timeout 300 wine "$driver" "$(wine_windows_path "$setup")" -- "$@" 2>/dev/null | tr -d '\r'
+}
+
+drive() { drive_lines "$@" | paste -sd '|'; }
+
+_e2e_temp_dir=
+leftover_temp_dirs() {
+  [ -n "$_e2e_temp_dir" ] || _e2e_temp_dir=$(wine_unix_path "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')")
+  find "$_e2e_temp_dir" -maxdepth 1 -iname '~ts*' 2>/dev/null | wc -l
+}
