@@ -148,6 +148,31 @@ bool CreateDirectoriesAlong(const std::string& targetPath, std::size_t targetLen
   return true;
 }
 
+// Cabinet header fields that libmspack does not show for a cabinet it refuses to open.
+constexpr std::size_t kHeaderBytes = 36;
+constexpr std::size_t kHeaderCabinetSize = 8;  // 32 bits
+constexpr std::size_t kHeaderVersionMinor = 24;
+constexpr std::size_t kHeaderVersionMajor = 25;
+constexpr std::size_t kHeaderFileCount = 28;  // 16 bits
+
+unsigned ReadLittleEndian(const unsigned char* bytes, std::size_t count) {
+  unsigned value = 0;
+  for (std::size_t i = count; i-- > 0;) value = (value << 8) | bytes[i];
+  return value;
+}
+
+// libmspack refuses a cabinet that holds no files, but such a cabinet is sound: it
+// expands to nothing. The header is checked here as libmspack would check it.
+bool IsCabinetWithoutFiles(const std::string& path) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFileForReading(path), std::fclose);
+  if (!file) return false;
+  unsigned char header[kHeaderBytes];
+  if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) return false;
+  return std::memcmp(header, "MSCF", 4) == 0 && header[kHeaderVersionMajor] == 1 &&
+         header[kHeaderVersionMinor] == 3 && ReadLittleEndian(header + kHeaderCabinetSize, 4) >= kHeaderBytes &&
+         ReadLittleEndian(header + kHeaderFileCount, 2) == 0;
+}
+
 struct Entry {
   mscabd_file* file;
   std::string targetPath;
@@ -191,7 +216,7 @@ bool ExpandCabFile(const std::string& cabinetPath, const std::string& targetDire
   decompressor->set_param(decompressor.get(), MSCABD_PARAM_FIXMSZIP, 0);
   decompressor->set_param(decompressor.get(), MSCABD_PARAM_DECOMPBUF, 65536);
   const OpenCabinet cabinet(decompressor.get(), cabinetPath);
-  if (!cabinet.get()) return false;
+  if (!cabinet.get()) return filter.empty() && IsCabinetWithoutFiles(cabinetPath);
 
   // Every name is checked before anything is written, so a hostile cabinet leaves nothing.
   std::vector<Entry> entries;
