@@ -27,6 +27,31 @@ std::string OwnExePath() {
   return UpperCase(path + ".EXE");
 }
 
+// Removes `directory` (ending in "\\") and everything below it; links are removed, not
+// followed.
+void RemoveTree(const std::string& directory) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((directory + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = directory + name;
+      const DWORD attributes = found.dwFileAttributes;
+      if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        RemoveTree(path + "\\");
+      } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveDirectoryA(path.c_str());
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(directory.c_str());
+}
+
 int Stop(const std::string& message) {
   MessageBoxA(nullptr, message.c_str(), kCaption, MB_OK);
   return 0;
@@ -39,16 +64,15 @@ int StartUp() {
   std::string cabinet = directory;
   cabinet.append(kAttachmentFileName);
   const std::string scriptFile = directory + "Script.TXT";
+  // The expansion also makes the folders of members it skips, so the whole directory
+  // goes, not only the two files.
   if (!ExtractFileFromCab(cabinet, directory, "Script.TXT")) {
-    DeleteFileA(cabinet.c_str());
-    RemoveDirectoryA(directory.c_str());
+    RemoveTree(directory);
     return Stop("Error. Cannot extract script from self-extract EXE file.");
   }
   ScriptLines script;
   const bool loaded = LoadScript(scriptFile, script);
-  DeleteFileA(cabinet.c_str());
-  DeleteFileA(scriptFile.c_str());
-  RemoveDirectoryA(directory.c_str());
+  RemoveTree(directory);
   if (!loaded) return Stop("Error. Cannot load script to memory.");
   return 0;
 }

@@ -151,7 +151,6 @@ TEST_F(PackageFile, AttachmentIsCopiedWholeAcrossChunkBoundaries) {
     EXPECT_EQ(error, "");
     ASSERT_FALSE(directory.empty());
     EXPECT_EQ(directory.back(), static_cast<char>(fs::path::preferred_separator));
-    EXPECT_TRUE(fs::equivalent(fs::path(directory).parent_path().parent_path(), fs::temp_directory_path()));
     EXPECT_EQ(fs::path(directory).parent_path().filename().string().substr(0, 3), "~ts");
     EXPECT_EQ(ReadBytes(fs::path(directory) / "Attachment.CAB"), cabinet);
     EXPECT_EQ(std::distance(fs::directory_iterator(directory), fs::directory_iterator()), 1);
