@@ -2,11 +2,12 @@
 # make check   build, then every test: native, under Wine, end-to-end
 # make demo    the main job on the built-in sample data
 # make fuzz    each fuzz target for FUZZ_SECONDS (default 60) seconds
+# make bench   the engine against its peer tools (ratios), inputs made under build/bench
 # Every target first runs scripts/setup-deps, which is quick when all is in place.
 SHELL := /bin/bash
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps native windows build dist check demo fuzz clean
+.PHONY: all deps native windows build dist check demo fuzz bench clean
 
 all: build
 
@@ -36,6 +37,9 @@ fuzz: deps
 	@[ -f build/fuzz/build.ninja ] || cmake --preset fuzz
 	cmake --build --preset fuzz
 	@scripts/run-fuzz $(FUZZ_SECONDS)
+
+bench: native
+	@bench/run-bench
 
 clean:
 	rm -rf build/native build/windows build/fuzz build/wine-session dist
