@@ -4,11 +4,13 @@
 # make fuzz    each fuzz target for FUZZ_SECONDS (default 60) seconds
 # make maps    redraw the map control's pictures from the state shapes (needs npm)
 # make maps-check  regenerate them and compare with the committed files
-# Every target first runs scripts/setup-deps, which is quick when all is in place.
+# make bench   the engine against its peer tools (ratios), inputs made under build/bench
+# build, check, demo, fuzz and bench first run scripts/setup-deps, which is quick when all is
+# in place.
 SHELL := /bin/bash
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps native windows build dist check demo fuzz maps maps-check clean
+.PHONY: all deps native windows build dist check demo fuzz bench maps maps-check clean
 
 all: build
 
@@ -45,6 +47,9 @@ maps:
 
 maps-check:
 	cd tools/mapgen && npm ci --no-audit --no-fund && node mapgen.js --check
+
+bench: native
+	@bench/run-bench
 
 clean:
 	rm -rf build/native build/windows build/fuzz build/wine-session dist

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <unordered_set>
 
 #include "cabinet_system.h"
 #include "text.h"
@@ -126,26 +127,56 @@ bool IsAcceptableComponent(std::string_view component) {
 
 // Creates the directories along `targetPath`. Those inside the caller's directory (the
 // first `targetLength` characters) are simply attempted; below it, an existing link is
-// refused rather than followed out of the target.
-bool CreateDirectoriesAlong(const std::string& targetPath, std::size_t targetLength) {
+// refused rather than followed out of the target. `known` holds the directories this
+// expansion has already made or found, which need no second attempt: a cabinet of many
+// files in few folders would otherwise cost several failing calls per file.
+bool CreateDirectoriesAlong(const std::string& targetPath, std::size_t targetLength,
+                            std::unordered_set<std::string>& known) {
   for (std::size_t i = 1; i < targetPath.size(); ++i) {
     if (!IsSeparator(targetPath[i])) continue;
-    const std::string directory = targetPath.substr(0, i);
+    std::string directory = targetPath.substr(0, i);
+    if (known.count(directory)) continue;
     if (i < targetLength) {
       MakeDirectory(directory);
-      continue;
+    } else {
+      switch (QueryPathKind(directory)) {
+        case PathKind::Missing:
+          MakeDirectory(directory);
+          break;
+        case PathKind::Link:
+          return false;
+        default:
+          break;  // a file in the way makes the file creation fail below
+      }
     }
-    switch (QueryPathKind(directory)) {
-      case PathKind::Missing:
-        MakeDirectory(directory);
-        break;
-      case PathKind::Link:
-        return false;
-      default:
-        break;  // a file in the way makes the file creation fail below
-    }
+    known.insert(std::move(directory));
   }
   return true;
+}
+
+// Cabinet header fields that libmspack does not show for a cabinet it refuses to open.
+constexpr std::size_t kHeaderBytes = 36;
+constexpr std::size_t kHeaderCabinetSize = 8;  // 32 bits
+constexpr std::size_t kHeaderVersionMinor = 24;
+constexpr std::size_t kHeaderVersionMajor = 25;
+constexpr std::size_t kHeaderFileCount = 28;  // 16 bits
+
+unsigned ReadLittleEndian(const unsigned char* bytes, std::size_t count) {
+  unsigned value = 0;
+  for (std::size_t i = count; i-- > 0;) value = (value << 8) | bytes[i];
+  return value;
+}
+
+// libmspack refuses a cabinet that holds no files, but such a cabinet is sound: it
+// expands to nothing. The header is checked here as libmspack would check it.
+bool IsCabinetWithoutFiles(const std::string& path) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFileForReading(path), std::fclose);
+  if (!file) return false;
+  unsigned char header[kHeaderBytes];
+  if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) return false;
+  return std::memcmp(header, "MSCF", 4) == 0 && header[kHeaderVersionMajor] == 1 &&
+         header[kHeaderVersionMinor] == 3 && ReadLittleEndian(header + kHeaderCabinetSize, 4) >= kHeaderBytes &&
+         ReadLittleEndian(header + kHeaderFileCount, 2) == 0;
 }
 
 struct Entry {
@@ -189,9 +220,8 @@ bool ExpandCabFile(const std::string& cabinetPath, const std::string& targetDire
   if (!decompressor) return false;
   decompressor->set_param(decompressor.get(), MSCABD_PARAM_SALVAGE, 0);
   decompressor->set_param(decompressor.get(), MSCABD_PARAM_FIXMSZIP, 0);
-  decompressor->set_param(decompressor.get(), MSCABD_PARAM_DECOMPBUF, 65536);
   const OpenCabinet cabinet(decompressor.get(), cabinetPath);
-  if (!cabinet.get()) return false;
+  if (!cabinet.get()) return filter.empty() && IsCabinetWithoutFiles(cabinetPath);
 
   // Every name is checked before anything is written, so a hostile cabinet leaves nothing.
   std::vector<Entry> entries;
@@ -203,8 +233,9 @@ bool ExpandCabFile(const std::string& cabinetPath, const std::string& targetDire
     entries.push_back({file, std::move(targetPath)});
   }
 
+  std::unordered_set<std::string> knownDirectories;
   for (const Entry& entry : entries) {
-    if (!CreateDirectoriesAlong(entry.targetPath, targetDirectory.size())) return false;
+    if (!CreateDirectoriesAlong(entry.targetPath, targetDirectory.size(), knownDirectories)) return false;
     if (!filter.empty() && !EndsWithIgnoringCase(entry.targetPath, filter)) continue;
     found = true;
     writtenFiles.push_back(entry.targetPath);

@@ -21,6 +21,8 @@
 //   * While directories are made below the target directory, an existing link, junction or
 //     other reparse point on the way fails the expansion instead of being followed; the
 //     data file itself is never created through a link.
+//   * A sound cabinet that holds no files (libmspack refuses to open one) expands to
+//     nothing and succeeds without a filter.
 //   * Paths longer than kMaxCabinetPath characters fail the expansion.
 //   * libmspack's salvage and MS-ZIP repair modes stay off: a damaged cabinet fails
 //     rather than half-installs. A cabinet that continues into another cabinet file is

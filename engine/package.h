@@ -20,8 +20,8 @@
 //
 // Where we differ on purpose: the trailer's N is trusted only when it lies inside the file
 // (0 <= N <= length - 32); any other value reads as a file without appended lines and is
-// replaced, not cut to, when writing; and the data read back is bounded by
-// kMaxAppendedLinesBytes.
+// replaced, not cut to, when writing; the data read back is bounded by
+// kMaxAppendedLinesBytes; and a write that fails (a full disk) is reported, not hidden.
 #pragma once
 
 #include <cstddef>
@@ -43,7 +43,8 @@ inline constexpr std::uint64_t kMaxAppendedLinesBytes = 16u * 1024u * 1024u;
 inline constexpr std::string_view kAttachmentFileName = "Attachment.CAB";
 
 // Copies everything from offset `engineSize` to the end of the file at `ownExePath` into
-// a new temporary directory (see CreateExpansionDirectory) as Attachment.CAB.
+// a new temporary directory (see CreateExpansionDirectory) as Attachment.CAB. The engine
+// passes EngineFileSize(); the offset is a parameter so that any layout can be tested.
 // On success `temporaryDirectory` ends with the path separator and `errorText` is empty.
 // On failure `temporaryDirectory` is empty, `errorText` holds the message, and no
 // directory or partial file is left behind.

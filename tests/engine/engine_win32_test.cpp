@@ -1,0 +1,223 @@
+// The Windows side of the package and of cabinet expansion: temporary directory naming,
+// the shipped engine and a real Setup.exe made from it, file attributes and times.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cab_writer.h"
+#include "cabinet.h"
+#include "engine_size.h"
+#include "package.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadBytes(const std::string& path) {
+  std::string bytes;
+  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+    char buffer[65536];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
+    std::fclose(file);
+  }
+  return bytes;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string TempPath() {
+  char path[MAX_PATH + 1] = {};
+  GetTempPathA(sizeof path, path);
+  return path;
+}
+
+std::set<std::string> ExpansionDirectories() {
+  std::set<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((TempPath() + "~ts*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.insert(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+const std::string kDist = VEXA_DIST_DIR;
+const std::string kFixtures = VEXA_CAB_FIXTURES;
+
+class EngineWin32Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = TempPath() + "vexa_w32_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(dir_, error); it != fs::recursive_directory_iterator();
+         it.increment(error)) {
+      SetFileAttributesA(it->path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    fs::remove_all(dir_, error);
+  }
+
+  // Setup.exe as the release builder makes it: the shipped engine, then the attachment.
+  std::string MakeSetup(const std::string& trailing = {}) {
+    const std::string engine = ReadBytes(kDist + "/VexaInstall.exe");
+    EXPECT_FALSE(engine.empty()) << "no " << kDist << "/VexaInstall.exe: run scripts/assemble-dist";
+    const std::string setup = dir_ + "Setup.exe";
+    WriteBytes(setup, engine + ReadBytes(kFixtures + "/package/Attachment.CAB") + trailing);
+    return setup;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(EngineWin32Test, ExpansionDirectoryIsNamedAfterGetTempFileNameAndItsClaimFileIsGone) {
+  const std::set<std::string> before = ExpansionDirectories();
+  std::string directory;
+  ASSERT_TRUE(CreateExpansionDirectory(directory));
+  const std::string prefix = TempPath() + "~ts";
+  ASSERT_EQ(directory.compare(0, prefix.size(), prefix), 0) << directory;
+  ASSERT_EQ(directory.back(), '\\');
+  // The unique part is hexadecimal (Windows writes four digits, Wine drops leading zeros).
+  const std::string unique = directory.substr(prefix.size(), directory.size() - prefix.size() - 1);
+  ASSERT_FALSE(unique.empty());
+  for (char c : unique) EXPECT_TRUE(IsHexDigit(c)) << directory;
+  EXPECT_EQ(GetFileAttributesA(directory.c_str()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(GetFileAttributesA((prefix + unique + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+  RemoveExpansionDirectory(directory);
+  EXPECT_EQ(ExpansionDirectories(), before);
+}
+
+TEST_F(EngineWin32Test, UnusableTemporaryPathGivesItsMessageAndLeavesNothing) {
+  const std::string setup = MakeSetup();
+  char saved[2][MAX_PATH + 1] = {};
+  GetEnvironmentVariableA("TMP", saved[0], MAX_PATH);
+  GetEnvironmentVariableA("TEMP", saved[1], MAX_PATH);
+  SetEnvironmentVariableA("TMP", "C:\\vexa-no-such-directory\\");
+  SetEnvironmentVariableA("TEMP", "C:\\vexa-no-such-directory\\");
+  std::string directory = "poison", error;
+  const bool result = ExtractAttachment(setup, EngineFileSize(), directory, error);
+  SetEnvironmentVariableA("TMP", saved[0]);
+  SetEnvironmentVariableA("TEMP", saved[1]);
+  EXPECT_FALSE(result);
+  EXPECT_EQ(error, "Error. Cannot create temporary expansion directory.");
+  EXPECT_EQ(directory, "");
+  EXPECT_EQ(GetFileAttributesA("C:\\vexa-no-such-directory"), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(EngineWin32Test, ShippedEngineKnowsItsOwnSizeAndAloneIsAnEmptyPackage) {
+  const std::string engine = kDist + "/VexaInstall.exe";
+  ASSERT_TRUE(fs::exists(engine)) << engine << " missing: run scripts/assemble-dist";
+  EXPECT_EQ(EngineFileSize(), fs::file_size(engine));
+  std::string directory = "poison", error;
+  EXPECT_FALSE(ExtractAttachment(engine, EngineFileSize(), directory, error));
+  EXPECT_EQ(error, "Error. Self-extract EXE file is empty.");
+  EXPECT_EQ(directory, "");
+}
+
+TEST_F(EngineWin32Test, RealPackageGivesBackItsCabinetByteForByte) {
+  const std::string cabinet = ReadBytes(kFixtures + "/package/Attachment.CAB");
+  ASSERT_GT(cabinet.size(), 1000u);
+  // Bytes after the cabinet, such as a signature added to Setup.exe, travel along.
+  const std::string signature(5000, 'S');
+  const std::string setup = MakeSetup(signature);
+  std::string directory, error;
+  ASSERT_TRUE(ExtractAttachment(setup, EngineFileSize(), directory, error)) << error;
+  EXPECT_EQ(ReadBytes(directory + "Attachment.CAB"), cabinet + signature);
+
+  ASSERT_TRUE(ExtractFileFromCab(directory + "Attachment.CAB", directory, "Script.TXT"));
+  EXPECT_EQ(ReadBytes(directory + "Script.TXT"), ReadBytes(kFixtures + "/input/package/Script.TXT"));
+  fs::remove_all(directory);
+}
+
+// Setup.exe itself: start-up takes the package out, reads the script, removes its
+// directory again and ends with status 0 (no message box on this road).
+TEST_F(EngineWin32Test, SetupExeRunsStartUpAndCleansUp) {
+  const std::string setup = MakeSetup();
+  const std::set<std::string> before = ExpansionDirectories();
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::string command = "\"" + setup + "\"";
+  ASSERT_TRUE(CreateProcessA(setup.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process));
+  const DWORD waited = WaitForSingleObject(process.hProcess, 30000);
+  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
+  DWORD status = 1;
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(waited, WAIT_OBJECT_0) << "Setup.exe did not end (a message box?)";
+  EXPECT_EQ(status, 0u);
+  EXPECT_EQ(ExpansionDirectories(), before);
+}
+
+TEST_F(EngineWin32Test, ExpandedFilesGetTheMaskedAttributesAndTheCabinetTimeAsCreationAndWriteTime) {
+  CabEntry flagged{"FLAGGED.DLL", "f", 0x01 | 0x02 | 0x04 | 0x20 | 0x40 | 0x80};
+  flagged.dosDate = (44 << 9) | (7 << 5) | 4;  // 4 July 2024
+  flagged.dosTime = (23 << 11) | (59 << 5) | 29;
+  const CabEntry plain{"PLAIN.TXT", "p", 0};
+  ASSERT_TRUE(WriteCabinet(dir_ + "a.cab", {flagged, plain}));
+  std::vector<std::string> written;
+  ASSERT_TRUE(ExpandCabFile(dir_ + "a.cab", dir_ + "out\\", written, ""));
+
+  EXPECT_EQ(GetFileAttributesA((dir_ + "out\\FLAGGED.DLL").c_str()), 0x27u);
+  // No bits: a "normal" file (Wine shows such a file as archived).
+  EXPECT_EQ(GetFileAttributesA((dir_ + "out\\PLAIN.TXT").c_str()) & 0x07u, 0u);
+
+  FILETIME local, expected;
+  ASSERT_TRUE(DosDateTimeToFileTime(flagged.dosDate, flagged.dosTime, &local));
+  ASSERT_TRUE(LocalFileTimeToFileTime(&local, &expected));
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  ASSERT_TRUE(GetFileAttributesExA((dir_ + "out\\FLAGGED.DLL").c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(CompareFileTime(&data.ftCreationTime, &expected), 0);
+  EXPECT_EQ(CompareFileTime(&data.ftLastWriteTime, &expected), 0);
+  EXPECT_NE(CompareFileTime(&data.ftLastAccessTime, &expected), 0);
+}
+
+TEST_F(EngineWin32Test, FileInUseFailsTheExpansionAndKeepsEarlierFiles) {
+  fs::create_directories(dir_ + "out");
+  WriteBytes(dir_ + "out\\BUSY.TXT", "old");
+  HANDLE busy = CreateFileA((dir_ + "out\\BUSY.TXT").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(busy, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(WriteCabinet(dir_ + "b.cab", {{"FIRST.TXT", "1"}, {"BUSY.TXT", "new"}, {"LAST.TXT", "3"}}));
+  std::vector<std::string> written;
+  const bool result = ExpandCabFile(dir_ + "b.cab", dir_ + "out\\", written, "");
+  CloseHandle(busy);
+  EXPECT_FALSE(result);
+  EXPECT_EQ(written, (std::vector<std::string>{dir_ + "out\\FIRST.TXT", dir_ + "out\\BUSY.TXT"}));
+  EXPECT_EQ(ReadBytes(dir_ + "out\\FIRST.TXT"), "1");
+  EXPECT_EQ(ReadBytes(dir_ + "out\\BUSY.TXT"), "old");
+  EXPECT_FALSE(fs::exists(dir_ + "out\\LAST.TXT"));
+}
+
+TEST_F(EngineWin32Test, DirectoryLinkBelowTheTargetIsNotFollowed) {
+  fs::create_directories(dir_ + "outside");
+  fs::create_directories(dir_ + "out");
+  // Wine 8 answers CreateSymbolicLink with success but makes nothing.
+  CreateSymbolicLinkA((dir_ + "out\\link").c_str(), (dir_ + "outside").c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+  const DWORD attributes = GetFileAttributesA((dir_ + "out\\link").c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    GTEST_SKIP() << "no directory links here";
+  ASSERT_TRUE(WriteCabinet(dir_ + "c.cab", {{"link\\x.txt", "x"}}));
+  std::vector<std::string> written;
+  EXPECT_FALSE(ExpandCabFile(dir_ + "c.cab", dir_ + "out\\", written, ""));
+  EXPECT_TRUE(fs::is_empty(dir_ + "outside"));
+}
+
+}  // namespace
