@@ -332,9 +332,11 @@ bool DeleteTemporaryDirectory(const std::string& directory) {
   if (!StartsWithIgnoringCase(directory, prefix) || !StartsWithIgnoringCase(top, prefix)) return false;
   if (top.find('\\', prefix.size()) != top.size() - 1) return false;  // only the "~ts" directory itself
 
-  const DWORD attributes = GetFileAttributesA(top.c_str());
+  // Asked with a trailing "\", the system would describe the link's target instead.
+  const std::string top_entry = top.substr(0, top.size() - 1);
+  const DWORD attributes = GetFileAttributesA(top_entry.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveDirectoryA(top.c_str()) != 0;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveDirectoryA(top_entry.c_str()) != 0;
 
   std::string current = top;
   for (;;) {

@@ -145,15 +145,15 @@ TEST_F(EngineWin32Test, RealPackageGivesBackItsCabinetByteForByte) {
   fs::remove_all(directory);
 }
 
-// Setup.exe itself: start-up takes the package out, reads the script, removes its
-// directory again and ends with status 0 (no message box on this road).
+// Setup.exe itself, silently: start-up takes the package out twice, reads the script, and
+// the run (which has nothing to install) removes its directory and ends with status 0.
 TEST_F(EngineWin32Test, SetupExeRunsStartUpAndCleansUp) {
   const std::string setup = MakeSetup();
   const std::set<std::string> before = ExpansionDirectories();
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  std::string command = "\"" + setup + "\"";
+  std::string command = "\"" + setup + "\" /S \"/D=" + dir_ + "product\"";
   ASSERT_TRUE(CreateProcessA(setup.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                              &process));
   const DWORD waited = WaitForSingleObject(process.hProcess, 30000);
@@ -206,18 +206,7 @@ TEST_F(EngineWin32Test, FileInUseFailsTheExpansionAndKeepsEarlierFiles) {
   EXPECT_FALSE(fs::exists(dir_ + "out\\LAST.TXT"));
 }
 
-TEST_F(EngineWin32Test, DirectoryLinkBelowTheTargetIsNotFollowed) {
-  fs::create_directories(dir_ + "outside");
-  fs::create_directories(dir_ + "out");
-  // Wine 8 answers CreateSymbolicLink with success but makes nothing.
-  CreateSymbolicLinkA((dir_ + "out\\link").c_str(), (dir_ + "outside").c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
-  const DWORD attributes = GetFileAttributesA((dir_ + "out\\link").c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-    GTEST_SKIP() << "no directory links here";
-  ASSERT_TRUE(WriteCabinet(dir_ + "c.cab", {{"link\\x.txt", "x"}}));
-  std::vector<std::string> written;
-  EXPECT_FALSE(ExpandCabFile(dir_ + "c.cab", dir_ + "out\\", written, ""));
-  EXPECT_TRUE(fs::is_empty(dir_ + "outside"));
-}
+// A directory link below the target: see link_safety_test.sh (the link is made from the
+// Linux side, which Wine shows as a directory reparse point).
 
 }  // namespace
