@@ -17,6 +17,9 @@
 //   boxpick:ID=TEXT  in list or drop-down list ID of the box, double-click (list) or select
 //                    (drop-down) the entry TEXT, ignoring case
 //   sleep:MS         wait MS milliseconds
+//   key:KEY          press KEY (enter, tab, or alt+LETTER) in the main window, as the
+//                    keyboard would: to the control that has the focus
+//   focus            print "focus=<ID of the control that has the focus>"
 //   shot:FILE        save the screen as a BMP file
 //   exit             wait for the program to end, print "exit=<status>"
 // Each wait gives up after 30 seconds; the driver then prints "timeout at STEP", ends the
@@ -126,6 +129,30 @@ bool SaveScreenshot(const std::string& path) {
   return std::fclose(file) == 0;
 }
 
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+void PressKey(HWND window, const std::string& key) {
+  HWND target = FocusOf(window);
+  if (!target) target = window;
+  if (key.rfind("alt+", 0) == 0 && key.size() == 5) {
+    const char letter = key[4];
+    const UINT code = static_cast<UINT>(letter >= 'a' && letter <= 'z' ? letter - 'a' + 'A' : letter);
+    constexpr LPARAM kAltDown = 1 << 29;
+    PostMessageA(target, WM_SYSKEYDOWN, code, kAltDown | 1);
+    PostMessageA(target, WM_SYSCHAR, static_cast<WPARAM>(letter), kAltDown | 1);
+    PostMessageA(target, WM_SYSKEYUP, code, kAltDown | (1 << 30) | (1u << 31) | 1);
+    return;
+  }
+  const WPARAM code = key == "enter" ? VK_RETURN : VK_TAB;
+  PostMessageA(target, WM_KEYDOWN, code, 1);
+  PostMessageA(target, WM_KEYUP, code, (1 << 30) | (1u << 31) | 1);
+}
+
 bool RunStep(Driver& driver, const std::string& step) {
   const std::size_t colon = step.find(':');
   const std::string verb = step.substr(0, colon);
@@ -178,6 +205,11 @@ bool RunStep(Driver& driver, const std::string& step) {
     SendMessageA(driver.box, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(list));
   } else if (verb == "boxpress") {
     PostMessageA(GetDlgItem(driver.box, id), BM_CLICK, 0, 0);
+  } else if (verb == "key") {
+    PressKey(driver.main, value);
+    Sleep(200);
+  } else if (verb == "focus") {
+    std::printf("focus=%d\n", GetDlgCtrlID(FocusOf(driver.main)));
   } else if (verb == "sleep") {
     Sleep(static_cast<DWORD>(id));
   } else if (verb == "shot") {

@@ -50,6 +50,16 @@ expect_eq "chooser: folder gets the sub-directory, a folder ending in it does no
 expect_eq "installed into the chosen folder" "main program" \
   "$(tr -d '\r' <"$c_drive/Chooser Test/Acme Chosen/App.txt" 2>/dev/null)"
 
+# --- The keyboard: Tab walks the controls in the order of the layout (the disabled button
+# is passed over), Alt+F is Change Folder (which hands the focus back to its button), and
+# Enter in a text box presses Install.
+make_setup_for "Acme Keys"
+expect_eq "keyboard: tab order, accelerator, default button" \
+  "focus=1001|focus=1002|focus=203|focus=201|focus=202|focus=204|focus=1001|focus=204|box=Installation completed successfully.|exit=0" \
+  "$(drive "$scratch/Acme Keys.exe" window:VexaInstall focus key:tab focus key:tab focus key:tab focus key:tab focus \
+    key:tab focus key:tab focus key:alt+f "dialog:Choose Directory" boxpress:2 sleep:300 \
+    key:tab focus key:enter box answer:1 exit)"
+
 # --- Cancel before Install: nothing installed, temporary directory removed, status 0.
 make_setup_for "Acme Cancelled"
 out=$(drive "$scratch/Acme Cancelled.exe" window:VexaInstall click:1002 exit)
