@@ -20,6 +20,7 @@
 //   key:KEY          press KEY (enter, tab, or alt+LETTER) in the main window, as the
 //                    keyboard would: to the control that has the focus
 //   focus            print "focus=<ID of the control that has the focus>"
+//   size             print "size=<width>x<height>" of the main window in pixels
 //   shot:FILE        save the screen as a BMP file
 //   exit             wait for the program to end, print "exit=<status>"
 // Each wait gives up after 30 seconds; the driver then prints "timeout at STEP", ends the
@@ -208,6 +209,10 @@ bool RunStep(Driver& driver, const std::string& step) {
   } else if (verb == "key") {
     PressKey(driver.main, value);
     Sleep(200);
+  } else if (verb == "size") {
+    RECT rect{};
+    GetWindowRect(driver.main, &rect);
+    std::printf("size=%ldx%ld\n", rect.right - rect.left, rect.bottom - rect.top);
   } else if (verb == "focus") {
     std::printf("focus=%d\n", GetDlgCtrlID(FocusOf(driver.main)));
   } else if (verb == "sleep") {
