@@ -6,7 +6,7 @@
 before_temp=$(leftover_temp_dirs)
 
 # Slow lines: each expands a cabinet of 24 MB that does not compress.
-lines=12
+lines=16
 mkdir -p "$scratch/big" "$scratch/pkg"
 head -c 24000000 /dev/urandom >"$scratch/big/Big.dat"
 make_cab "$scratch/pkg/Big.cab" "$scratch/big"
@@ -25,7 +25,7 @@ log_lines() { grep -o 'Installing BIG.CAB' <<<"$1" | wc -l; }
 
 # --- No: the worker waits while the question is open, then goes on to the end.
 make_setup_for "Acme Goes On"
-out=$(drive_lines "$scratch/Acme Goes On.exe" window:VexaInstall click:1001 sleep:700 click:1002 box \
+out=$(drive_lines "$scratch/Acme Goes On.exe" window:VexaInstall click:1001 sleep:300 click:1002 box \
   text:1000 sleep:1500 text:1000 answer:7 enabled:1002 box answer:1 exit)
 mapfile -t seen < <(grep '^1000=' <<<"$out")
 expect_eq "cancel asks the question" "box=Are you sure you want to cancel this installation?" "$(grep -m1 '^box=' <<<"$out")"
@@ -37,7 +37,7 @@ expect_eq "No: every line installed" "$lines" "$(installed_parts "Acme Goes On")
 
 # --- Yes: the run stops after the current line.
 make_setup_for "Acme Stopped"
-out=$(drive_lines "$scratch/Acme Stopped.exe" window:VexaInstall click:1001 sleep:700 click:1002 box answer:6 exit)
+out=$(drive_lines "$scratch/Acme Stopped.exe" window:VexaInstall click:1001 sleep:300 click:1002 box answer:6 exit)
 parts=$(installed_parts "Acme Stopped")
 expect_eq "Yes: the program ends with status 0 and no done message" "exit=0" "$(grep -v '^box=Are' <<<"$out" | paste -sd '|')"
 expect_true "Yes: earlier lines stay installed ($parts of $lines)" test "$parts" -ge 1

@@ -19,12 +19,15 @@ snapshot() {
   echo "started $(tr -d '\r' <"$started" 2>/dev/null)"
 }
 
+# The program started by the Execute line writes its record a moment after the run ends.
+wait_for_start() { for _ in $(seq 1 100); do [ -s "$started" ] && return; sleep 0.1; done; }
+
 rm -f "$started"
 out=$(timeout 120 wine "$driver" "$(wine_windows_path "$setup")" -- window:VexaInstall text:203 text:201 text:204 \
   click:1001 box answer:1 exit 2>/dev/null | tr -d '\r' | paste -sd '|')
 expect_eq "dialog road of the sample" \
   '203=Acme Paint|201=C:\Program Files\Acme Paint\|204=Acme Paint|box=Installation completed successfully.|exit=0' "$out"
-sleep 1  # the program started by the Execute line writes its record
+wait_for_start
 dialog_state=$(snapshot)
 expect_true "the dialog road installed the program" grep -q '^Paint.exe ' <<<"$dialog_state"
 expect_true "the dialog road made the shortcuts" grep -q '^link Tools/Read Me' <<<"$dialog_state"
@@ -34,7 +37,7 @@ expect_eq "the dialog road started the program with its parameters" \
 
 rm -f "$started"
 expect_eq "silent road of the same package (replacing the first)" 0 "$(wine_run_timed 120 "$setup" /S)"
-sleep 1
+wait_for_start
 expect_eq "both roads leave the same installation" "$dialog_state" "$(snapshot)"
 
 finish
