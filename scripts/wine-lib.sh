@@ -23,9 +23,11 @@ fi
 VEXA_WINDOWS_BINARY_DIR=${VEXA_WINDOWS_BINARY_DIR:-${VEXA_BINARY_DIR:-$_vexa_top/build/windows}}
 _vexa_runexit=$VEXA_WINDOWS_BINARY_DIR/tests/harness/runexit.exe
 
+# Every prefix maps drive Z: to the Linux root, so no Wine process is needed for this
+# (one per call would also be one more chance for a busy session to answer nothing).
 wine_windows_path() {
   case "$1" in
-    /*) wine winepath -w "$1" 2>/dev/null | tr -d '\r' ;;
+    /*) printf 'Z:%s\n' "${1//\//\\}" ;;
     *) printf '%s\n' "$1" ;;
   esac
 }
