@@ -24,8 +24,10 @@ function(vexa_add_gtest name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock)
   if(WIN32)
     add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+    # Windows tests may make "~ts" directories in the prefix's temporary directory, which
+    # the end-to-end tests check is left clean: they take turns with them.
     set_tests_properties(${name} PROPERTIES
-      FIXTURES_REQUIRED wine_session LABELS "wine;${ARG_LABELS}")
+      FIXTURES_REQUIRED wine_session LABELS "wine;${ARG_LABELS}" RESOURCE_LOCK wine_temp_directory)
   else()
     include(GoogleTest)
     gtest_discover_tests(${name} PROPERTIES LABELS "native;${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
