@@ -3,17 +3,11 @@
 # the test components of this folder, checked by what lands in the system directory, the
 # class registrations, the log, the exit status and the delayed moves for the next boot.
 # The last part restarts Wine to carry those moves out, so ctest runs this test alone.
-set -uo pipefail
-. "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
-. "$VEXA_SOURCE_DIR/scripts/package-lib.sh"
+. "$VEXA_SOURCE_DIR/tests/e2e/e2e-lib.sh"
 
-engine=$VEXA_SOURCE_DIR/dist/VexaInstall.exe
 components=$VEXA_BINARY_DIR/tests/components
 standin_uninstall=$VEXA_BINARY_DIR/tests/harness/harness_probe.exe
-[ -f "$engine" ] || { echo "no $engine: run make build" >&2; exit 1; }
 
-scratch=$(mktemp -d)
 holder_pid=
 cleanup() {
   [ -n "$holder_pid" ] && touch "$scratch/release"
@@ -28,16 +22,6 @@ class='{5D0C7A52-3E1B-4F7A-9C2D-7A1E0B5C9D31}'
 class_key="HKCR\\CLSID\\$class\\InprocServer32"
 markers=$(wine_unix_path 'C:\vexa-components')/registrations.txt
 session_key='HKLM\System\CurrentControlSet\Control\Session Manager'
-
-write_script() {
-  local file=$1
-  shift
-  {
-    printf "' File Name: Script.txt\r\n"
-    local line
-    for line in "$@"; do printf '%s\r\n' "$line"; done
-  } >"$file"
-}
 
 # package NAME SCRIPT-LINES... : Setup.exe whose attachment holds Script.TXT, Uninstall.EXE
 # and every file put in $scratch/NAME.files/.

@@ -13,26 +13,12 @@
 #include <vector>
 
 #include "cab_writer.h"
+#include "test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Listing = std::map<std::string, std::string>;  // relative path -> contents ("<dir>" for folders)
-
-std::string ReadBytes(const fs::path& path) {
-  std::string bytes;
-  if (std::FILE* file = std::fopen(path.string().c_str(), "rb")) {
-    char buffer[65536];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
-    std::fclose(file);
-  }
-  return bytes;
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 Listing ListTree(const fs::path& root) {
   Listing listing;

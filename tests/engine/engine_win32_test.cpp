@@ -15,25 +15,11 @@
 #include "cabinet.h"
 #include "engine_size.h"
 #include "package.h"
+#include "test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadBytes(const std::string& path) {
-  std::string bytes;
-  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-    char buffer[65536];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
-    std::fclose(file);
-  }
-  return bytes;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 std::string TempPath() {
   char path[MAX_PATH + 1] = {};

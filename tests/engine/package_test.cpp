@@ -1,4 +1,5 @@
 #include "package.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -14,21 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
-
-std::string ReadBytes(const fs::path& path) {
-  std::string bytes;
-  if (std::FILE* file = std::fopen(path.string().c_str(), "rb")) {
-    char buffer[65536];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
-    std::fclose(file);
-  }
-  return bytes;
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // Bytes that tell their position, so a copy that is shifted or cut shows.
 std::string Pattern(std::size_t size, unsigned seed) {
