@@ -1,0 +1,43 @@
+#include "path_services.h"
+
+bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string WithTrailingSeparator(std::string_view path) {
+  std::string result(path);
+  if (result.empty() || !IsPathSeparator(result.back())) result += kDirectorySeparator;
+  return result;
+}
+
+static std::size_t LastSeparator(std::string_view path) { return path.find_last_of("\\/"); }
+
+std::string StripExtension(std::string_view path) {
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos) return std::string(path);
+  const std::size_t separator = LastSeparator(path);
+  if (separator != std::string_view::npos && separator > dot) return std::string(path);
+  return std::string(path.substr(0, dot));
+}
+
+std::string PathFileName(std::string_view path) {
+  const std::size_t separator = LastSeparator(path);
+  return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
+}
+
+std::string ParentPath(std::string_view path) {
+  const std::size_t separator = LastSeparator(path);
+  if (separator == std::string_view::npos) return {};
+  return std::string(path.substr(0, separator + 1));
+}
+
+std::string ReplaceText(std::string_view text, std::string_view find, std::string_view replacement) {
+  if (find.empty()) return std::string(text);
+  std::string result;
+  result.reserve(text.size());
+  std::size_t from = 0;
+  for (std::size_t at; (at = text.find(find, from)) != std::string_view::npos; from = at + find.size()) {
+    result.append(text.substr(from, at - from));
+    result.append(replacement);
+  }
+  result.append(text.substr(from));
+  return result;
+}
