@@ -1,0 +1,206 @@
+// Form1, the wizard window as a portable model: every control is plain state (controls.h)
+// and every handler carries the name of the window's event. The window, the console front
+// end and the tests all drive this one model; what needs a person or the platform goes
+// through the Host.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "controls.h"
+#include "host.h"
+#include "program_group_tree.h"
+#include "project_settings.h"
+
+class ReleaseBuilder;
+struct ReleaseFileNameRules;
+
+inline constexpr const char* kWizardTitle = "Corvanta Netloom Wizard";
+// The base URL suggested in the step 1 messages and used as the default web site.
+inline constexpr const char* kExampleBaseURL = "http://www.mycompany.example/";
+// The maker's web address (Label32) and samples page (frmSamples).
+inline constexpr const char* kMakerWebAddress = "http://www.corvanta.example/";
+inline constexpr const char* kMakerSamplesAddress = "http://www.corvanta.example/netloom/samples.htm";
+
+inline constexpr int kStepCount = 8;  // panels 0 to 7; 7 is "Working"
+inline constexpr std::int16_t kFinalStep = 6;
+inline constexpr std::int16_t kWorkingStep = 7;
+
+// The title and text of a modal help window.
+struct HelpWindowContent {
+  std::string title;
+  std::string text;
+};
+
+class Form1 {
+ public:
+  explicit Form1(Host& host, ReleaseBuilder* release_builder = nullptr);
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+
+  // --- Handlers -------------------------------------------------------------------------
+  void Form_Load();
+  void cmdNext_Click();
+  void cmdBack_Click();
+  void cmdExit_Click();
+  void cmdCancel_Click();
+  void cmdFinish_Click();
+  void txtHtmlFilenameNoPath_Change();
+  void txtActiveXUrl_Change() {}
+  void txtPublicationURL_Change() {}
+  void Label32_Click();
+  void cmdSamples_Click();
+  // The buttons of the modal window frmSamples.
+  void frmSamples_cmdSamples_Click();
+  void frmSamples_cmdClose_Click() {}
+
+  // Help buttons.
+  void cmdHelpProgramFriendlyName_Click();
+  void cmdHelpCompanyName_Click();
+  void cmdHelpWebSiteURL_Click();
+  void cmdHelpActiveXURL_Click();
+  void cmdHelpPublicationURL_Click();
+  void cmdHelpSelectDirectory_Click();
+  void cmdHelpSelectProgramFiles_Click();
+  void cmdHelpExeListbox_Click();
+  void cmdHelpProgramGroup_Click();
+  void cmdHelpOcxList_Click();
+  void cmdHelpDllList_Click();
+  void cmdHelpResultantHtmlPage_Click();
+  void cmdHelpTitleOfResultantHtml_Click();
+  void cmdHelpStandAloneExeFilename_Click();
+  void cmdHelpMinimizeDownloadTime_Click();
+  void cmdSignCodeHelp_Click();
+  static HelpWindowContent HelpWindowText(ModalWindow window);
+
+  // --- Validations ----------------------------------------------------------------------
+  bool ValidateProgramFriendlyName() const;
+  // Each trims its field, shows the first failing rule's message, focuses the field and
+  // returns false; rule 4 tests ReleaseDirectory + the trimmed name.
+  bool ValidateHtmlFilenameNoPath();
+  bool ValidateStandAloneExeFilename();
+
+  // --- Project directory and settings ---------------------------------------------------
+  // Recomputes the four project paths for a chosen program directory (ending in a separator).
+  void SetProjectPaths(const std::string& program_directory);
+  ProjectSettings CurrentProjectSettings() const;
+  void SaveStepSettingsToProjectDirectory();
+  void LoadStepSettingsFromProjectDirectory();
+
+  // --- Program group tree (its file format) ---------------------------------------------
+  void InitializeProgramGroupTree();
+  void ProgramGroupTree2TextFile(const std::string& path) const;
+  void TextFile2ProgramGroupTree(const std::string& path);
+
+  // --- Helpers the steps' handlers share ------------------------------------------------
+  // Assigns a text field as the window would: a change runs the field's Change handler.
+  void SetText(TextBox& box, std::string text);
+  void SetFocus(const Control& control) { Focus = &control; }
+  // Step 1's five fields, their labels and help buttons: enabled white with black labels,
+  // or disabled grey.
+  void SetStep1FieldsEnabled(bool enabled);
+  void ShowPicLogoForPanel(int step);
+
+  // --- State ----------------------------------------------------------------------------
+  std::int16_t CurrentStep = 0;
+  std::string Caption;
+  // The client area's width in twips, which panels without the "FULL" tag reach to.
+  int ScaleWidth = 9600;
+  std::string WizardDirectory;
+  std::string ProgramDirectory;
+  std::string ProjectDirectory;
+  std::string ProjectFilesDirectory;
+  std::string ReleaseDirectory;
+  std::string ReleaseActiveXDirectory;
+  bool KeepWorking = false;
+  // Lines added by the last scan; on step 2 it follows the ticks.
+  std::int32_t ListedFileCount = 0;
+  std::int64_t UntitledCounter = 0;
+  const Control* Focus = nullptr;
+  // Set once the program has been asked to end; handlers do nothing more after it.
+  bool Ended = false;
+
+  // --- Controls -------------------------------------------------------------------------
+  std::array<Panel, kStepCount> fraStep;
+  Control picLogo, picStatusbar;
+  Label Label32;
+  Control VexaCB1, VexaDnld1;
+
+  // Panel 0, Introduction.
+  Label Label4, Label23, Label5, Label13, Label16, Label17, lblVersion;
+
+  // Panel 1.
+  Control Frame1;
+  TextBox txtDirectoryName;
+  Control cmdSelectDirectory, cmdCancel;
+  Label lblProgramFriendlyName, lblCompanyName, lblWebSiteURL, lblActiveXURL, lblPublicationURL;
+  TextBox txtProgramFriendlyName, txtCompanyName, txtWebSiteURL, txtActiveXUrl, txtPublicationURL;
+  Control cmdHelpSelectDirectory, cmdHelpProgramFriendlyName, cmdHelpCompanyName, cmdHelpWebSiteURL,
+      cmdHelpActiveXURL, cmdHelpPublicationURL;
+
+  // Panel 2.
+  Label Label2, Label8, Label9, lblStep2Note;
+  ListBox List1, List2;
+  CheckBox chkShowSelectedItemsOnly;
+  TextBox txtSelectedItem;
+  Control cmdHelpSelectProgramFiles;
+
+  // Panel 3.
+  Label Label3, Label21, lblExeParas;
+  ListBox List3;
+  TextBox txtExeFilename, txtExeParas;
+  Control cmdHelpExeListbox;
+
+  // Panel 4, and the list of the modal window frmLinkTo.
+  Label Label7;
+  Control TreeView1;
+  ProgramGroupTree ProgramGroup;
+  Control cmdHelpProgramGroup;
+  ListBox lstLinkTo;
+
+  // Panel 5.
+  Label Label14, Label15;
+  ListBox lstOCX, lstDLL;
+  Control cmdAddOCX, cmdRemoveOCX, cmdHelpOcxList, cmdAddDLL, cmdRemoveDLL, cmdHelpDllList;
+
+  // Panel 6, "Final Step".
+  Label Label18, Label24, Label33, Label27;
+  TextBox txtHtmlFilenameNoPath, txtHtmlTitle, txtStandAloneExeFilenameNoPath, txtSignCodeCommands;
+  Control cmdHelpResultantHtmlPage, cmdHelpTitleOfResultantHtml, cmdHelpStandAloneExeFilename;
+  Control fraMinimizeDownloadTime;
+  CheckBox chkCreateMultiProgramCabs;
+  Control cmdHelpMinimizeDownloadTime, cmdSignCodeHelp;
+
+  // Panel 7, "Working".
+  Label lblWorkingTitle, lblWorkingNote;
+  TextBox txtWorkProgress;
+  Control cmdCancelWork;
+
+  // Below the panels.
+  Control cmdBack, cmdNext, cmdFinish, cmdExit, cmdSamples;
+
+  Host& host() { return host_; }
+
+ private:
+  void SetUpControls();
+  void PlacePanels();
+  void ShowHelpMessage(const std::string& text);
+  bool ValidateStep1();
+  void EnterStep(int step);
+  void EnterStep3();
+  void EnterStep4();
+  void EnterStep5();
+  void EnterStep6();
+  bool ValidateReleaseFileName(TextBox& field, const ReleaseFileNameRules& rules);
+  void LoadWithFallback(TextBox& box, const char* file_name);
+
+  Host& host_;
+  ReleaseBuilder* release_builder_;
+};
+
+// Caption suffix numbers and the number files use a leading blank for the sign: " 3", "-1".
+std::string SignedNumberText(long long value);
+// Trims blanks (only the blank character) on both sides.
+std::string TrimBlanks(const std::string& text);
+std::string UpperAscii(std::string text);
