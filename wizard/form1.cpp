@@ -19,17 +19,12 @@ std::string SignedNumberText(long long value) {
   return value < 0 ? std::to_string(value) : " " + std::to_string(value);
 }
 
-std::string TrimBlanks(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-std::string UpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+std::vector<std::string> Form1::TickedProgramFiles() const {
+  std::vector<std::string> ticked;
+  for (std::size_t i = 0; i < List1.lines.size(); ++i) {
+    if (i < List1.checked.size() && List1.checked[i]) ticked.push_back(List1.lines[i]);
   }
-  return text;
+  return ticked;
 }
 
 Form1::Form1(Host& host, ReleaseBuilder* release_builder) : host_(host), release_builder_(release_builder) {

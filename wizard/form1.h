@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "controls.h"
 #include "host.h"
@@ -95,12 +96,15 @@ class Form1 {
 
   // --- Helpers the steps' handlers share ------------------------------------------------
   // Assigns a text field as the window would: a change runs the field's Change handler.
+  // The window does the same when the user edits a field.
   void SetText(TextBox& box, std::string text);
   void SetFocus(const Control& control) { Focus = &control; }
   // Step 1's five fields, their labels and help buttons: enabled white with black labels,
   // or disabled grey.
   void SetStep1FieldsEnabled(bool enabled);
   void ShowPicLogoForPanel(int step);
+  // The ticked lines of List1, in list order.
+  std::vector<std::string> TickedProgramFiles() const;
 
   // --- State ----------------------------------------------------------------------------
   std::int16_t CurrentStep = 0;
@@ -201,6 +205,3 @@ class Form1 {
 
 // Caption suffix numbers and the number files use a leading blank for the sign: " 3", "-1".
 std::string SignedNumberText(long long value);
-// Trims blanks (only the blank character) on both sides.
-std::string TrimBlanks(const std::string& text);
-std::string UpperAscii(std::string text);

@@ -58,9 +58,7 @@ ProjectSettings Form1::CurrentProjectSettings() const {
   settings.WebSiteURL = txtWebSiteURL.text;
   settings.ActiveXUrl = txtActiveXUrl.text;
   settings.PublicationURL = txtPublicationURL.text;
-  for (std::size_t i = 0; i < List1.lines.size(); ++i) {
-    if (i < List1.checked.size() && List1.checked[i]) settings.ProgramFiles.push_back(List1.lines[i]);
-  }
+  settings.ProgramFiles = TickedProgramFiles();
   settings.ExeFilename = txtExeFilename.text;
   settings.ExeParas = txtExeParas.text;
   settings.OcxFiles = lstOCX.lines;

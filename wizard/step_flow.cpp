@@ -121,9 +121,7 @@ void Form1::EnterStep(int step) {
 void Form1::EnterStep3() {
   List3.Clear();
   List3.AddItem(kNoRunFile);
-  for (std::size_t i = 0; i < List1.lines.size(); ++i) {
-    if (i < List1.checked.size() && List1.checked[i]) List3.AddItem(List1.lines[i]);
-  }
+  for (std::string& file : TickedProgramFiles()) List3.AddItem(std::move(file));
   const auto chosen = std::find(List3.lines.begin(), List3.lines.end(), txtExeFilename.text);
   List3.list_index = chosen == List3.lines.end() ? 0 : static_cast<int>(chosen - List3.lines.begin());
   cmdNext.enabled = true;
@@ -132,9 +130,7 @@ void Form1::EnterStep3() {
 void Form1::EnterStep4() {
   cmdNext.enabled = true;
   lstLinkTo.Clear();
-  for (std::size_t i = 0; i < List1.lines.size(); ++i) {
-    if (i < List1.checked.size() && List1.checked[i]) lstLinkTo.AddItem(List1.lines[i]);
-  }
+  for (std::string& file : TickedProgramFiles()) lstLinkTo.AddItem(std::move(file));
   if (ProgramGroup.nodes.size() == 1 && ProgramGroup.nodes[0].text == kDefaultRootText) {
     ProgramGroup.nodes[0].text = txtProgramFriendlyName.text;
   }

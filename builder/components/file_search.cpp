@@ -8,8 +8,6 @@
 
 namespace {
 
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 bool NameBefore(const DirectoryEntry& left, const DirectoryEntry& right) {
   const auto upper_less = [](char a, char b) {
     return static_cast<unsigned char>(UpperAscii(a)) < static_cast<unsigned char>(UpperAscii(b));

@@ -41,3 +41,16 @@ std::string ReplaceText(std::string_view text, std::string_view find, std::strin
   result.append(text.substr(from));
   return result;
 }
+
+std::string TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string UpperAscii(std::string text) {
+  for (char& c : text) c = UpperAscii(c);
+  return text;
+}

@@ -34,5 +34,14 @@ std::string ParentPath(std::string_view path);
 // leaves the text unchanged.
 std::string ReplaceText(std::string_view text, std::string_view find, std::string_view replacement);
 
+// Blanks (the space character only) removed from both ends.
+std::string TrimBlanks(std::string_view text);
+
+// ASCII letters upper-cased; every other byte as it is, so that text in any single-byte code
+// page or in UTF-8 keeps its other characters. Comparisons that ignore case upper-case both
+// sides with these.
+char UpperAscii(char c);
+std::string UpperAscii(std::string text);
+
 // True when a file or directory of that path exists.
 bool PathExists(const std::string& path);
