@@ -1,3 +1,4 @@
+#include "release_builder.h"
 #include "wizard_fixture.h"
 
 namespace {
@@ -25,6 +26,7 @@ class StepOneTest : public WizardTest {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, message);
     EXPECT_EQ(host.messages[0].title, "Wizard");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::None);
     EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
     EXPECT_EQ(form->Focus, &focus) << (form->Focus ? form->Focus->name : "no focus");
     host.messages.clear();
@@ -241,4 +243,27 @@ TEST_F(WizardTest, FinishIsEnabledOnStepSixExactlyWhileThePageNameIsNotBlank) {
   form->cmdBack_Click();
   form->SetText(form->txtHtmlFilenameNoPath, "");
   EXPECT_FALSE(form->cmdFinish.enabled);
+}
+
+namespace {
+
+class RecordingBuilder : public ReleaseBuilder {
+ public:
+  void Finish(Form1& form) override { finished_on_step = form.CurrentStep; }
+  int finished_on_step = -1;
+};
+
+}  // namespace
+
+TEST_F(WizardTest, FinishHandsTheFormToTheReleaseBuilder) {
+  RecordingBuilder builder;
+  Form1 with_builder(host, &builder);
+  with_builder.CurrentStep = kFinalStep;
+  with_builder.cmdFinish_Click();
+  EXPECT_EQ(builder.finished_on_step, kFinalStep);
+  // Without a builder Finish does nothing.
+  GoToStep(6);
+  form->cmdFinish_Click();
+  EXPECT_EQ(form->CurrentStep, 6);
+  EXPECT_TRUE(host.messages.empty());
 }
