@@ -104,6 +104,20 @@ TEST(FileSearch, UnreadableDirectoriesAreSkipped) {
             std::vector<std::string>{scratch.text() + "open" + Sep() + "seen.txt"});
 }
 
+TEST(FileSearch, ADirectoryGoneBeforeItIsListedIsSkipped) {
+  ScratchDirectory scratch;
+  for (const char* name : {"a.txt", "b.txt", "sub1/gone.txt", "sub2/kept.txt"}) WriteFileBytes(scratch.path() / name, "");
+  FileSearch search;
+  search.StartFileSearch();
+  const std::string pattern = scratch.text() + "*.*";
+  ASSERT_FALSE(search.ContinueFileSearch(pattern, true, 1));
+  std::filesystem::remove_all(scratch.path() / "sub1");
+  while (!search.ContinueFileSearch(pattern, true, 1)) {
+  }
+  ASSERT_EQ(search.FoundFileCount(), 3);
+  EXPECT_EQ(search.FoundFile(2), scratch.text() + "sub2" + Sep() + "kept.txt");
+}
+
 TEST(FileSearch, DeepTreeNeedsNoCallStack) {
   ScratchDirectory scratch;
   std::filesystem::path deep = scratch.path();
