@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -47,6 +49,13 @@ bool RemoveNativeFile(const std::string& path);
 
 // True when `path` names a regular file.
 bool IsRegularNativeFile(const std::string& path);
+
+// The last-write time of a file in UTC.
+bool LastWriteTimeUtc(const std::string& path, std::tm& utc);
+
+// A std::filesystem path from UTF-8 text, and back.
+std::filesystem::path NativePath(const std::string& utf8);
+std::string Utf8Of(const std::filesystem::path& path);
 
 // Seeks an open file to an absolute 64-bit offset.
 bool SeekNativeFile(std::FILE* file, std::uint64_t offset);

@@ -43,6 +43,13 @@ bool IsRegularNativeFile(const std::string& path) {
   return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
+bool LastWriteTimeUtc(const std::string& path, std::tm& utc) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) return false;
+  const std::time_t modified = status.st_mtime;
+  return gmtime_r(&modified, &utc) != nullptr;
+}
+
 bool SeekNativeFile(std::FILE* file, std::uint64_t offset) {
   return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
 }

@@ -53,6 +53,23 @@ bool IsRegularNativeFile(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
+bool LastWriteTimeUtc(const std::string& path, std::tm& utc) {
+  WIN32_FILE_ATTRIBUTE_DATA data {};
+  SYSTEMTIME time {};
+  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data) ||
+      !FileTimeToSystemTime(&data.ftLastWriteTime, &time)) {
+    return false;
+  }
+  utc = std::tm{};
+  utc.tm_year = time.wYear - 1900;
+  utc.tm_mon = time.wMonth - 1;
+  utc.tm_mday = time.wDay;
+  utc.tm_hour = time.wHour;
+  utc.tm_min = time.wMinute;
+  utc.tm_sec = time.wSecond;
+  return true;
+}
+
 bool SeekNativeFile(std::FILE* file, std::uint64_t offset) {
   return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
 }
