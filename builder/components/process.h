@@ -3,8 +3,8 @@
 // The program is looked up as the system does for a command (Windows: the application
 // directory, the current directory, the system directories and PATH; POSIX: PATH, or the
 // path itself when it has a "/"). Arguments are one text: on Windows it is appended to
-// the quoted program as the command line; on POSIX it is split at blanks outside double
-// quotes. The process inherits no standard handles of ours beyond the defaults.
+// the quoted program as the command line; on POSIX it is split into words as a Windows program splits its command line
+// (see process_posix.cpp). The process inherits no handles of ours beyond the standard ones.
 #pragma once
 
 #include <cstdint>

@@ -16,13 +16,30 @@ namespace {
 std::mutex finished_mutex;
 std::set<std::int64_t> finished;  // ended and reaped: their ids may be reused by others
 
+// Splits as a Windows program splits its command line: blanks separate words outside
+// double quotes; 2n backslashes before a quote give n backslashes and the quote opens or
+// closes, 2n+1 give n backslashes and a literal quote; other backslashes are literal.
 std::vector<std::string> SplitArguments(const std::string& text) {
   std::vector<std::string> words;
   std::string word;
   bool quoted = false;
   bool any = false;
-  for (char c : text) {
-    if (c == '"') {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\\') {
+      std::size_t run = 0;
+      while (i + run < text.size() && text[i + run] == '\\') ++run;
+      if (i + run < text.size() && text[i + run] == '"') {
+        word.append(run / 2, '\\');
+        if (run % 2 == 1) word += '"';
+        else quoted = !quoted;
+        i += run;
+      } else {
+        word.append(run, '\\');
+        i += run - 1;
+      }
+      any = true;
+    } else if (c == '"') {
       quoted = !quoted;
       any = true;
     } else if ((c == ' ' || c == '\t') && !quoted) {
