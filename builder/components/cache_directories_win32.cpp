@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "utf16_text.h"
+#include "wide_text_win32.h"
 
 namespace vexa::components {
 
@@ -12,8 +12,7 @@ std::string CacheBaseDirectoryOfPlatform() {
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path))) {
     return {};
   }
-  const std::wstring wide(path);
-  return Utf16ToUtf8(std::u16string(wide.begin(), wide.end())) + "\\Corvanta\\";
+  return Utf8Text(path) + "\\Corvanta\\";
 }
 
 std::string NativeDirectoryText(const std::string& directory) { return directory; }

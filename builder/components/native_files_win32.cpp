@@ -3,21 +3,13 @@
 #include <cstdio>
 
 #include "native_files.h"
-#include "utf16_text.h"
+#include "wide_text_win32.h"
 
 namespace vexa::components {
-namespace {
-
-std::wstring Wide(const std::string& text) {
-  const std::u16string utf16 = Utf8ToUtf16(text);
-  return std::wstring(utf16.begin(), utf16.end());
-}
-
-}  // namespace
 
 bool ReadSourceFileFacts(const std::string& path, SourceFileFacts& facts) {
   WIN32_FILE_ATTRIBUTE_DATA data {};
-  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
+  if (!GetFileAttributesExW(WideText(path).c_str(), GetFileExInfoStandard, &data)) return false;
   if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return false;
   facts.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
   FILETIME local {};
@@ -36,27 +28,27 @@ bool ReadSourceFileFacts(const std::string& path, SourceFileFacts& facts) {
 
 NativeFile OpenNativeFile(const std::string& path, const char* mode) {
   const std::wstring wide_mode(mode, mode + std::char_traits<char>::length(mode));
-  return NativeFile(_wfopen(Wide(path).c_str(), wide_mode.c_str()));
+  return NativeFile(_wfopen(WideText(path).c_str(), wide_mode.c_str()));
 }
 
 bool ReplaceNativeFile(const std::string& from, const std::string& to) {
-  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  return MoveFileExW(WideText(from).c_str(), WideText(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 bool RemoveNativeFile(const std::string& path) {
-  const std::wstring wide = Wide(path);
+  const std::wstring wide = WideText(path);
   return DeleteFileW(wide.c_str()) || GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 bool IsRegularNativeFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  const DWORD attributes = GetFileAttributesW(WideText(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
 bool LastWriteTimeUtc(const std::string& path, std::tm& utc) {
   WIN32_FILE_ATTRIBUTE_DATA data {};
   SYSTEMTIME time {};
-  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data) ||
+  if (!GetFileAttributesExW(WideText(path).c_str(), GetFileExInfoStandard, &data) ||
       !FileTimeToSystemTime(&data.ftLastWriteTime, &time)) {
     return false;
   }

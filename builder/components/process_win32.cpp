@@ -4,29 +4,24 @@
 #include <mutex>
 
 #include "process.h"
-#include "utf16_text.h"
+#include "wide_text_win32.h"
 
 namespace vexa::components {
 namespace {
 
-// Started processes by handle value. A handle stays open until its process is seen to
-// have ended, so the value cannot meanwhile be given to another process; afterwards it
-// is remembered as ended.
+// Started processes by the number we handed out; numbers are never reused. A process's
+// handle stays open until it is seen to have ended, then the number is forgotten and
+// reads as "not running" for good.
 std::mutex processes_mutex;
 std::map<std::int64_t, HANDLE> running;
 std::int64_t last_handle = 0;
-
-std::wstring Wide(const std::string& text) {
-  const std::u16string utf16 = Utf8ToUtf16(text);
-  return std::wstring(utf16.begin(), utf16.end());
-}
 
 }  // namespace
 
 std::int64_t StartProcess(const std::string& program, const std::string& arguments, bool no_window) {
   if (program.empty()) return 0;
-  std::wstring command = L"\"" + Wide(program) + L"\"";
-  if (!arguments.empty()) command += L" " + Wide(arguments);
+  std::wstring command = L"\"" + WideText(program) + L"\"";
+  if (!arguments.empty()) command += L" " + WideText(arguments);
   STARTUPINFOW startup {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process {};

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "server_class_id.h"
-#include "utf16_text.h"
+#include "wide_text_win32.h"
 
 namespace vexa::components {
 namespace {
@@ -17,11 +17,6 @@ struct RegistryKey {
     if (key) RegCloseKey(key);
   }
 };
-
-std::wstring Wide(const std::string& text) {
-  const std::u16string utf16 = Utf8ToUtf16(text);
-  return std::wstring(utf16.begin(), utf16.end());
-}
 
 std::wstring Upper(std::wstring text) {
   if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
@@ -85,7 +80,7 @@ std::wstring RegisteredServer(HKEY classes, const std::wstring& class_id) {
 
 std::string GetServerClassId(const std::string& path, bool) {
   if (path.empty()) return {};
-  const std::set<std::wstring> wanted = Spellings(Wide(path));
+  const std::set<std::wstring> wanted = Spellings(WideText(path));
   std::set<std::wstring> wanted_names;
   for (const std::wstring& form : wanted) wanted_names.insert(FileNamePart(form));
 
@@ -106,7 +101,7 @@ std::string GetServerClassId(const std::string& path, bool) {
         wanted_names.count(Upper(FileNamePart(server))) ? Spellings(server) : std::set<std::wstring>{};
     bool same = false;
     for (const std::wstring& form : server_forms) same = same || wanted.count(form) > 0;
-    if (same) return Utf16ToUtf8(std::u16string(class_id.begin(), class_id.end()));
+    if (same) return Utf8Text(class_id);
   }
   return {};
 }

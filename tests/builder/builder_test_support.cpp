@@ -54,6 +54,25 @@ std::string Quoted(const std::string& text) {
   return quoted + "'";
 }
 
+std::string Sha256sumOf(const std::string& path) {
+  std::string output;
+  RunCommand("sha256sum " + Quoted(path), &output);
+  return output.substr(0, 64);
+}
+
+void ForDamagedCopies(const std::vector<std::uint8_t>& bytes, int rounds, int flips,
+                      const std::function<void(const std::vector<std::uint8_t>&)>& check) {
+  std::uint32_t state = 1;
+  for (int round = 0; round < rounds; ++round) {
+    std::vector<std::uint8_t> damaged = bytes;
+    for (int k = 0; k < flips; ++k) {
+      state = state * 1103515245u + 12345u;
+      damaged[state % damaged.size()] = static_cast<std::uint8_t>(state >> 24);
+    }
+    check(damaged);
+  }
+}
+
 std::string NoiseBytes(std::size_t size, std::uint32_t seed) {
   std::mt19937 random(seed);
   std::string bytes(size, '\0');

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,14 @@ std::string ReadFile(const fs::path& path);
 // Runs a shell command; returns its exit status and fills `output` with its standard output.
 int RunCommand(const std::string& command, std::string* output = nullptr);
 std::string Quoted(const std::string& text);
+
+// The SHA-256 of a file as sha256sum prints it.
+std::string Sha256sumOf(const std::string& path);
+
+// Calls `check` with `rounds` copies of `bytes`, each with `flips` bytes overwritten at
+// pseudo-random places (the same ones on every run).
+void ForDamagedCopies(const std::vector<std::uint8_t>& bytes, int rounds, int flips,
+                      const std::function<void(const std::vector<std::uint8_t>&)>& check);
 
 // Bytes that do not compress, and text that does.
 std::string NoiseBytes(std::size_t size, std::uint32_t seed);

@@ -14,7 +14,7 @@
 #include "process.h"
 #include "server_class_id.h"
 #include "type_library.h"
-#include "utf16_text.h"
+#include "wide_text_win32.h"
 
 namespace {
 
@@ -25,12 +25,8 @@ namespace c = vexa::components;
 #error "VEXA_WINE_WINDOWS_DIR must name Wine's directory of PE files, as seen under Wine"
 #endif
 
-std::wstring Wide(const std::string& text) {
-  const std::u16string utf16 = c::Utf8ToUtf16(text);
-  return std::wstring(utf16.begin(), utf16.end());
-}
-
-std::string Utf8(const std::wstring& text) { return c::Utf16ToUtf8(std::u16string(text.begin(), text.end())); }
+std::wstring Wide(const std::string& text) { return c::WideText(text); }
+std::string Utf8(const std::wstring& text) { return c::Utf8Text(text); }
 
 // The coclasses LoadTypeLibEx reports, in its order; false when it cannot load one.
 bool ClassesByLoadTypeLib(const std::string& path, std::vector<std::string>& classes) {

@@ -16,12 +16,6 @@ namespace {
 
 namespace c = components;
 
-std::string Sha256sumOf(const std::string& path) {
-  std::string output;
-  RunCommand("sha256sum " + Quoted(path), &output);
-  return output.substr(0, 64);
-}
-
 TEST(FileSignatureTest, LongFormIsTheSha256AndSizeAndTheShortFormItsFirst32Digits) {
   ScratchDirectory scratch;
   const std::string bytes = NoiseBytes(100003, 5);

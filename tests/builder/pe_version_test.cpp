@@ -77,15 +77,13 @@ TEST(PeVersionTest, DamagedFilesGiveEmptyOrTheirVersionNeverACrash) {
     const std::string found = FileVersionOfImage(std::span(bytes).first(size));
     EXPECT_TRUE(found.empty() || found == version) << size;
   }
-  std::uint32_t state = 1;
-  for (int round = 0; round < 3000; ++round) {
-    std::vector<std::uint8_t> damaged = bytes;
-    for (int k = 0; k < 8; ++k) {
-      state = state * 1103515245u + 12345u;
-      damaged[state % damaged.size()] = static_cast<std::uint8_t>(state >> 24);
-    }
-    (void)FileVersionOfImage(damaged);
-  }
+  std::size_t kept = 0;
+  ForDamagedCopies(bytes, 3000, 8, [&](const std::vector<std::uint8_t>& damaged) {
+    const std::string found = FileVersionOfImage(damaged);
+    if (found == version) ++kept;
+  });
+  // Most damage lands outside the version resource of a 1 MB file.
+  EXPECT_GT(kept, 2000u);
 }
 
 }  // namespace

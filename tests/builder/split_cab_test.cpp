@@ -9,12 +9,6 @@ namespace {
 
 namespace c = components;
 
-std::string Sha256sumOf(const std::string& path) {
-  std::string output;
-  RunCommand("sha256sum " + Quoted(path), &output);
-  return output.substr(0, 64);
-}
-
 void ExpectSplitInto(int parts, std::size_t size) {
   ScratchDirectory scratch;
   const std::string cabinet = scratch / "Prog1.cab";
