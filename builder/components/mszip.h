@@ -35,7 +35,10 @@ class MszipCompressor {
 
  private:
   struct Stream;
+  bool Deflate(Stream& stream, std::span<const std::uint8_t> dictionary, std::span<const std::uint8_t> input,
+               std::vector<std::uint8_t>& output);
   std::unique_ptr<Stream> stream_;
+  std::unique_ptr<Stream> probe_;  // a fast level, for blocks that look incompressible
 };
 
 }  // namespace vexa::components

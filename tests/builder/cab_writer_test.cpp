@@ -135,19 +135,24 @@ TEST_F(CabWriterTest, IncompressibleAndCompressibleDataMixedAcrossManyBlocks) {
   ExpectEveryReaderGivesBack(source, cabinet, scratch.path() / "out");
 }
 
+// Each block's dictionary is the block before it, so at zlib's default level the cabinet is
+// no larger than gcab's, and threads change nothing in it.
 TEST_F(CabWriterTest, ParallelBlocksGiveTheSameCabinetAsOneThreadAndNoLargerThanGcab) {
   WriteFile(source / "text.txt", TextBytes(4 << 20, 9));
   WriteFile(source / "more/text2.txt", TextBytes(1 << 20, 10));
+  WriteFile(source / "noise.bin", NoiseBytes(1 << 20, 11));
   CabWriterOptions serial;
   serial.threads = 1;
-  CabWriterOptions parallel;
+  serial.compression_level = 6;
+  CabWriterOptions parallel = serial;
   parallel.threads = 4;
   parallel.batch_blocks = 7;
   ASSERT_EQ(BuildCabinetOfTree(source, scratch / "serial.cab", serial), "done");
   ASSERT_EQ(BuildCabinetOfTree(source, scratch / "parallel.cab", parallel), "done");
   EXPECT_TRUE(ReadFile(scratch / "serial.cab") == ReadFile(scratch / "parallel.cab"));
-  ASSERT_EQ(RunCommand("cd " + Quoted(source.string()) + " && gcab -c -z " + Quoted(scratch / "gcab.cab") + " text.txt more/text2.txt"), 0);
-  EXPECT_LE(fs::file_size(scratch / "parallel.cab"), fs::file_size(scratch / "gcab.cab") * 102 / 100);
+  ASSERT_EQ(RunCommand("cd " + Quoted(source.string()) + " && gcab -c -z " + Quoted(scratch / "gcab.cab") + " text.txt more/text2.txt noise.bin"), 0);
+  EXPECT_LE(fs::file_size(scratch / "parallel.cab"), fs::file_size(scratch / "gcab.cab"));
+  ExpectEveryReaderGivesBack(source, scratch / "parallel.cab", scratch.path() / "out");
 }
 
 TEST_F(CabWriterTest, AFolderClosesBeforeItsLimitAndEveryReaderFollowsIntoTheNext) {
