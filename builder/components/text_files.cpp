@@ -1,39 +1,18 @@
 #include "text_files.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <memory>
+#include "native_files.h"
 
-namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-}  // namespace
-
-// fopen takes the name in the narrow encoding on both builds (the ANSI code page on Windows).
 std::string ReadTextFile(const std::string& path, std::size_t max_bytes) {
   std::string text;
-  File file(std::fopen(path.c_str(), "rb"));
-  if (!file) return text;
-  char buffer[65536];
-  while (text.size() < max_bytes) {
-    const std::size_t wanted = std::min(sizeof buffer, max_bytes - text.size());
-    const std::size_t got = std::fread(buffer, 1, wanted, file.get());
-    if (got == 0) break;
-    text.append(buffer, got);
-  }
+  if (!ReadFileBytes(path, max_bytes, text)) text.clear();
   return text;
 }
 
 bool WriteTextFile(const std::string& text, const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  NativeFile file = OpenNativeFile(path, "wb");
   if (!file) return false;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  const bool closed = std::fclose(file) == 0;
-  return written && closed;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+  return std::fclose(file.release()) == 0 && written;
 }
 
 bool SaveTextFile(const std::string& text, const std::string& path) { return WriteTextFile(text, path); }

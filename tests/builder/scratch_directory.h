@@ -1,5 +1,5 @@
 // A fresh directory under the system's temporary directory, removed with everything in it
-// when the test ends.
+// when the test ends, and whole files made and read by the tests.
 #pragma once
 
 #include <filesystem>
@@ -24,3 +24,6 @@ class ScratchDirectory {
 
 // Creates the file (and its directories) with exactly `bytes`.
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// The whole file; empty when it cannot be read.
+std::string ReadFileBytes(const std::filesystem::path& path);
