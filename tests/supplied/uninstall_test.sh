@@ -79,6 +79,13 @@ pending_renames() {
 # The program the registry names, without its quotes; then the rest of the command.
 uninstall_program() { reg_value "$uninstall_key" "$1" | sed -E 's/^"([^"]*)".*/\1/'; }
 quiet_arguments() { reg_value "$uninstall_key" QuietUninstallString | sed -E 's/^"[^"]*" *//'; }
+# Runs the registered QuietUninstallString with /LOG=LOG; prints the exit status once the
+# temporary copy has removed the uninstall program.
+quiet_uninstall() {
+  # shellcheck disable=SC2046
+  wine_run_timed 120 "$(uninstall_program QuietUninstallString)" $(quiet_arguments) "/LOG=$(wine_windows_path "$1")"
+  wait_until_gone "$product_unix/Uninstall"
+}
 log_of() { tr -d '\r' <"$1" 2>/dev/null | paste -sd '|'; }
 
 temp_dirs_before=$(temp_dirs_now)
@@ -116,11 +123,7 @@ expect_eq "reinstall" 0 "$(install)"
 printf 'mine\r\n' >"$product_unix/My Notes.txt"
 mkdir -p "$product_unix/Docs/Mine" && printf 'mine\r\n' >"$product_unix/Docs/Mine/Sketch.txt"
 expect_eq "the quiet uninstall string adds /S" "/S" "$(quiet_arguments)"
-# shellcheck disable=SC2046
-status=$(wine_run_timed 120 "$(uninstall_program QuietUninstallString)" $(quiet_arguments) \
-  "/LOG=$(wine_windows_path "$scratch/quiet.log")")
-expect_eq "/S: exit 0" 0 "$status"
-wait_until_gone "$product_unix/Uninstall"
+expect_eq "/S: exit 0" 0 "$(quiet_uninstall "$scratch/quiet.log")"
 expect_eq "/S: only the user's files are left in the product directory" "Docs/Mine/Sketch.txt|My Notes.txt" \
   "$(cd "$product_unix" 2>/dev/null && find . -type f | sed 's|^\./||' | LC_ALL=C sort | paste -sd '|')"
 expect_eq "/S: group and both keys gone, the shared DLL kept" \
@@ -139,10 +142,7 @@ wine "$VEXA_BINARY_DIR/tests/components/hold_module.exe" "$(wine_windows_path "$
   "${product}Paint.exe" >/dev/null 2>&1 &
 for _ in $(seq 1 300); do [ -f "$scratch/release.held" ] && break; sleep 0.1; done
 expect_true "a process holds Paint.exe" test -f "$scratch/release.held"
-status=$(wine_run_timed 120 "$(uninstall_program QuietUninstallString)" $(quiet_arguments) \
-  "/LOG=$(wine_windows_path "$scratch/busy.log")")
-expect_eq "in use: exit 3010" 3010 "$status"
-wait_until_gone "$product_unix/Uninstall"
+expect_eq "in use: exit 3010" 3010 "$(quiet_uninstall "$scratch/busy.log")"
 expect_eq "in use: only the held file is left until the restart" "Paint.exe" \
   "$(cd "$product_unix" 2>/dev/null && find . -type f | sed 's|^\./||' | paste -sd '|')"
 expect_eq "in use: the restart message" \
