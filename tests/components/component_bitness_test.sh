@@ -119,6 +119,7 @@ cp -r "$scratch/both.files" "$scratch/again.files"
 package again "$(ocx_line VexaDual64.cab VexaDual.ocx 1.0.0.5)" "$(dll_line VexaTwin64.cab VexaTwin.dll 1.0.0.5)" \
   "$(ocx_line VexaDual.ocx VexaDual.ocx 1.0.0.5)" "$(dll_line VexaTwin.dll VexaTwin.dll 1.0.0.5)"
 touch -d '2001-01-01' "$system64/VexaDual.ocx" "$system32/VexaDual.ocx"
+dual_times="$(mtime "$system64/VexaDual.ocx") $(mtime "$system32/VexaDual.ocx")"
 expect_eq "again: exit status" 0 "$(run_setup again)"
 expect_eq "again: nothing installed" "Installation completed|Message: Installation completed successfully." \
   "$(log_lines again)"
