@@ -66,6 +66,18 @@ expect_eq "nested sub-directory argument" "map file" "$(tr -d '\r' <"$product_un
 expect_eq "cabinet date restored" "2021-06-15 10:20:30" "$(mtime "$product_unix/Docs/Help.txt")"
 expect_eq "installed-programs record" "$product_win\\" \
   "$(wine_reg_value 32 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Test' Directory)"
+# The engine is 32-bit: its records are in the 32-bit view (which 64-bit programs see under
+# Wow6432Node), where Add/Remove Programs finds them, and not in the 64-bit view.
+records64() {
+  local key
+  for key in 'Wow6432Node\Corvanta Install\Installed Programs\Acme Test|Directory' \
+    'Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Acme Test|InstallLocation' \
+    'Corvanta Install\Installed Programs\Acme Test|Directory' \
+    'Microsoft\Windows\CurrentVersion\Uninstall\Acme Test|InstallLocation'; do
+    wine_reg_value 64 'HKLM\SOFTWARE\'"${key%|*}" "${key#*|}" || echo none
+  done | paste -sd '|'
+}
+expect_eq "records in the 32-bit view only" "$product_win\\|$product_win\\|none|none" "$(records64)"
 expect_eq "no temporary directory left" "$before_temp" "$(leftover_temp_dirs)"
 log=$(log_of full)
 expect_eq "log names each cabinet in upper case" \
