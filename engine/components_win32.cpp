@@ -64,7 +64,6 @@ std::string WindowsDirectory() {
   return length < kPathBuffer ? std::string(directory, length) : std::string();
 }
 
-
 // A component name from the script must name a file in the directory it is put in, never
 // a path that climbs out of it.
 bool IsPlainFileName(const std::string& name) {
