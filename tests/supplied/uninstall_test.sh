@@ -10,27 +10,27 @@
 
 c_drive=$(wine_unix_path 'C:\')
 canary=$c_drive/hostile-canary
-product='C:\Program Files\Acme Paint\'
-uninstall_win="${product}Uninstall\\Uninstall.EXE"
 shared_dll=$VEXA_BINARY_DIR/tests/components/shared_105.dll
 uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Acme Paint'
 installed_key='HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Paint'
 session_key='HKLM\System\CurrentControlSet\Control\Session Manager'
 # The engine and the uninstall program keep their records in the registry view of their
-# own bitness; reg.exe is told which one.
+# own bitness.
 case $(x86_64-w64-mingw32-objdump -f "$VEXA_SOURCE_DIR/dist/Uninstall.exe" | sed -n 's/.*file format //p') in
-  pei-x86-64) view=/reg:64 ;;
-  *) view=/reg:32 ;;
+  pei-x86-64) bits=64 ;;
+  *) bits=32 ;;
 esac
-reg_value() {
-  wine reg query "$1" /v "$2" "$view" 2>/dev/null | tr -d '\r' | sed -nE "s/^ +$2 +REG_[A-Z_]+ *//p"
-}
+view=/reg:$bits
+reg_value() { wine_reg_value "$bits" "$@"; }
 reg_key() { wine reg query "$1" "$view" >/dev/null 2>&1 && echo present || echo gone; }
 
-programs_win=$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' /v Programs \
-  2>/dev/null | tr -d '\r' | sed -nE 's/^ +Programs +REG_SZ +//p')
+# The engine installs below the Program Files folder of its bitness.
+product="$(reg_value 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion' ProgramFilesDir)\\Acme Paint\\"
+uninstall_win="${product}Uninstall\Uninstall.EXE"
+programs_win=$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' Programs)
 group_unix=$(wine_unix_path "$programs_win\\Acme Paint")
 product_unix=$(wine_unix_path "${product%\\}")
+product_listed="./${product_unix#"$c_drive"/}"
 temp_unix=$(wine_unix_path "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')")
 
 cleanup() {
@@ -112,7 +112,7 @@ expect_eq "Yes: product directory, shortcuts, group and both keys gone, the shar
   "product no group no uninstall-key gone installed-key gone shared-dll kept" "$(left)"
 removed=$(comm -23 <(echo "$before" | cut -f1) <(listing | cut -f1))
 expect_eq "Yes: nothing else on drive C: was removed" "" \
-  "$(grep -v -e '^./Program Files/Acme Paint' -e "^./${group_unix#"$c_drive"/}" <<<"$removed")"
+  "$(grep -v -e "^$product_listed" -e "^./${group_unix#"$c_drive"/}" <<<"$removed")"
 expect_eq "Yes: no temporary copy of the program is left" 0 "$(copies_left)"
 new_temp_dir=$(comm -13 <(echo "$temp_dirs_before") <(temp_dirs_now))
 expect_eq "Yes: the copy's emptied directory waits for the next boot" yes \
@@ -218,7 +218,7 @@ status=$(wine_run_timed 60 "$uninstall_win" /S "/LOG=$(wine_windows_path "$scrat
 expect_eq "hostile: exit 0" 0 "$status"
 wait_until_gone "$product_unix/Uninstall"
 expect_eq "hostile: exactly the listed files inside the product directory (and the folders they emptied) were removed" \
-  "./Program Files/Acme Paint/Docs|./Program Files/Acme Paint/Docs/Help.txt|./Program Files/Acme Paint/Paint.exe|./Program Files/Acme Paint/Uninstall|./Program Files/Acme Paint/Uninstall/Uninstall.EXE" \
+  "$product_listed/Docs|$product_listed/Docs/Help.txt|$product_listed/Paint.exe|$product_listed/Uninstall|$product_listed/Uninstall/Uninstall.EXE" \
   "$(comm -23 <(echo "$before" | cut -f1) <(listing | cut -f1) | paste -sd '|')"
 expect_eq "hostile: nothing was added or changed elsewhere" "" \
   "$(comm -13 <(echo "$before") <(listing))"
