@@ -63,7 +63,7 @@ void LogRemoval(const LogFile& log, const RemovalReport& report) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// True when `directory` holds anything besides `except` (a name in it) .
+// True when `directory` holds anything besides the entry named `except`.
 bool HoldsOtherThan(const std::string& directory, const std::string& except) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((directory + "*").c_str(), &found);
