@@ -27,6 +27,8 @@ class SilentHost : public Host {
   std::string BrowseForFolder(const std::string&, int) override { return {}; }
   std::string BrowseForFile(const std::string&, const std::string&) override { return {}; }
   void ShowModalWindow(ModalWindow) override {}
+  void ShowPopupMenu(PopupMenu) override {}
+  void BeginTreeLabelEdit(int) override {}
   void SetBusyPointer(bool) override {}
   void EndProgram() override {}
   void OpenDocument(const std::string&) override {}

@@ -152,6 +152,20 @@ void Form1::SetUpControls() {
   Name(cmdFinish, "cmdFinish", "&Finish");
   Name(cmdExit, "cmdExit", "E&xit", "Terminate this program");
   Name(cmdSamples, "cmdSamples", "&Samples", "See samples in action...");
+
+  // Pop-up menus hang on the window and are never shown in a menu bar.
+  for (Control* menu : {&mnuSelectFiles, &mnuCreate}) menu->visible = false;
+  Name(mnuSelectFiles, "mnuSelectFiles");
+  Name(mnuSelectAllFiles, "mnuSelectAllFiles", "Select All Files");
+  Name(mnuClearAllFiles, "mnuClearAllFiles", "Clear All Files");
+  Name(mnuCreate, "mnuCreate");
+  Name(mnuCreateLeaf, "mnuCreateLeaf", "Create Child");
+  Name(mnuSep1, "mnuSep1", "-");
+  Name(mnuLinkTo, "mnuLinkTo", "Link To...");
+  Name(mnuUnlink, "mnuUnlink", "Unlink");
+  Name(mnuSep2, "mnuSep2", "-");
+  Name(mnuRenameLeaf, "mnuRenameLeaf", "Rename");
+  Name(mnuDeleteLeaf, "mnuDeleteLeaf", "Delete");
 }
 
 void Form1::SetStep1FieldsEnabled(bool enabled) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls.h"
+#include "file_search.h"
 #include "host.h"
 #include "program_group_tree.h"
 #include "project_settings.h"
@@ -75,6 +76,56 @@ class Form1 {
   void cmdSignCodeHelp_Click();
   static HelpWindowContent HelpWindowText(ModalWindow window);
 
+  // --- Program file selection (steps 1 to 3) ---------------------------------------------
+  void cmdSelectDirectory_Click();
+  // Ticks the lines of List1 from the saved selection, or all of them for a new project;
+  // false when the developer cancelled.
+  bool SelectProgramFilesInList();
+  // `index` is the line whose box has just changed.
+  void List1_ItemCheck(int index);
+  void List1_MouseDown(MouseButton button);
+  void List1_Click();
+  void List2_Click();
+  void List3_Click();
+  void mnuSelectAllFiles_Click();
+  void mnuClearAllFiles_Click();
+  void chkShowSelectedItemsOnly_Click();
+  // Ticks or unticks a line of List1 as the user's click does (List1_ItemCheck follows).
+  void SetProgramFileTicked(int index, bool ticked);
+  // The files of the ticked lines as they are on disk (full paths), for the release builder.
+  std::vector<std::string> TickedProgramFileSources() const;
+
+  // --- Shared component lists (step 5) --------------------------------------------------
+  void cmdAddOCX_Click();
+  void cmdAddDLL_Click();
+  void cmdRemoveOCX_Click();
+  void cmdRemoveDLL_Click();
+  void lstOCX_Click();
+  void lstDLL_Click() {}
+  // The line of lstOCX or lstDLL whose component cabinet has the name that `path`'s would
+  // have; empty when none.
+  std::string ComponentSharingCabinet(const std::string& path) const;
+
+  // --- Program group tree (step 4) ------------------------------------------------------
+  void TreeView1_MouseDown(MouseButton button);
+  // Prepares the menu for the selected node, and shows it after a right click.
+  void TreeView1_Click();
+  void TreeView1_KeyDown(int key_code);
+  // The window collapsed `node`; the root is expanded again.
+  void TreeView1_Collapse(int node);
+  // The user selected `node` (ProgramGroup.selected already names it).
+  void TreeView1_NodeClick(int node);
+  // The in-place edit of the selected node ended with `new_text`; setting `cancel` keeps
+  // the old text.
+  void TreeView1_AfterLabelEdit(bool& cancel, const std::string& new_text);
+  void mnuCreateLeaf_Click();
+  void mnuRenameLeaf_Click();
+  void mnuDeleteLeaf_Click();
+  void mnuLinkTo_Click();
+  void mnuUnlink_Click();
+  void frmLinkTo_cmdOK_Click();
+  void frmLinkTo_cmdCancel_Click();
+
   // --- Validations ----------------------------------------------------------------------
   bool ValidateProgramFriendlyName() const;
   // Each trims its field, shows the first failing rule's message, focuses the field and
@@ -117,6 +168,9 @@ class Form1 {
   std::string ProjectFilesDirectory;
   std::string ReleaseDirectory;
   std::string ReleaseActiveXDirectory;
+  // The loader's cache directories on this machine, for the release builder.
+  std::string InstalledScriptsCache;
+  std::string DownloadedProgramsCache;
   bool KeepWorking = false;
   // Lines added by the last scan; on step 2 it follows the ticks.
   std::int32_t ListedFileCount = 0;
@@ -146,6 +200,9 @@ class Form1 {
   // Panel 2.
   Label Label2, Label8, Label9, lblStep2Note;
   ListBox List1, List2;
+  // Beside each line of List1: its path below ProgramDirectory as found on disk (the line
+  // is lower-cased, which a case-sensitive file system does not find).
+  std::vector<std::string> ProgramFileDiskPaths;
   CheckBox chkShowSelectedItemsOnly;
   TextBox txtSelectedItem;
   Control cmdHelpSelectProgramFiles;
@@ -162,6 +219,8 @@ class Form1 {
   ProgramGroupTree ProgramGroup;
   Control cmdHelpProgramGroup;
   ListBox lstLinkTo;
+  // frmLinkTo's answer: the chosen program file, empty when cancelled.
+  std::string frmLinkTo_Tag;
 
   // Panel 5.
   Label Label14, Label15;
@@ -184,6 +243,10 @@ class Form1 {
   // Below the panels.
   Control cmdBack, cmdNext, cmdFinish, cmdExit, cmdSamples;
 
+  // The pop-up menus.
+  Control mnuSelectFiles, mnuSelectAllFiles, mnuClearAllFiles;
+  Control mnuCreate, mnuCreateLeaf, mnuSep1, mnuLinkTo, mnuUnlink, mnuSep2, mnuRenameLeaf, mnuDeleteLeaf;
+
   Host& host() { return host_; }
 
  private:
@@ -199,9 +262,31 @@ class Form1 {
   bool ValidateReleaseFileName(TextBox& field, const ReleaseFileNameRules& rules);
   void LoadWithFallback(TextBox& box, const char* file_name);
 
+  struct ProjectSnapshot;
+  std::vector<TextBox*> ProjectFields();
+  ProjectSnapshot TakeProjectSnapshot();
+  void RestoreProjectSnapshot(const ProjectSnapshot& snapshot);
+  bool ChooseAndScanDirectory();
+  void FillStep1Defaults();
+  bool SearchProgramDirectory();
+  bool ListProgramFiles();
+  void ClearProgramFileList();
+  void CountTickedProgramFiles();
+  void UpdateStep2Next();
+  void TickAllProgramFiles(bool ticked);
+  bool RefuseSharedCabinet(const std::string& path);
+  void AppendComponent(ListBox& list, Control& remove_button, const std::string& path);
+
   Host& host_;
   ReleaseBuilder* release_builder_;
+  FileSearch file_search_;  // the cabinet-builder component's search
+  std::int32_t ticked_count_ = 0;
+  MouseButton tree_mouse_button_ = MouseButton::Left;
 };
+
+// The component cabinet a shared component is published in: its file name without the
+// extension, + ".Cab".
+std::string ComponentCabinetName(const std::string& component_path);
 
 // Caption suffix numbers and the number files use a leading blank for the sign: " 3", "-1".
 std::string SignedNumberText(long long value);

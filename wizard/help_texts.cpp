@@ -114,6 +114,8 @@ HelpWindowContent Form1::HelpWindowText(ModalWindow window) {
               "-info http://www.mycompany.example/ -timestamp http://timestamp.mycompany.example/"};
     case ModalWindow::Samples:
       return {"Samples", std::string("See the samples of Web Setup programs in action at ") + kMakerSamplesAddress};
+    case ModalWindow::LinkTo:
+      return {"Link To", ""};
   }
   return {};
 }

@@ -11,7 +11,15 @@ enum class MessageAnswer { Ok, Yes, No };
 
 // The small modal windows of the wizard. Their texts come from the model (HelpWindowText);
 // the samples window's buttons call back into the model.
-enum class ModalWindow { Samples, OcxListHelp, MinimizeDownloadTimeHelp, SignCodeHelp };
+// frmLinkTo's list is the model's lstLinkTo; its buttons call frmLinkTo_cmdOK_Click and
+// frmLinkTo_cmdCancel_Click.
+enum class ModalWindow { Samples, OcxListHelp, MinimizeDownloadTimeHelp, SignCodeHelp, LinkTo };
+
+// The window's two pop-up menus: mnuSelectFiles over List1, mnuCreate over TreeView1. A
+// chosen item calls its handler in the model.
+enum class PopupMenu { SelectFiles, Create };
+
+enum class MouseButton { Left, Right, Middle };
 
 struct ProgramVersion {
   int major = 0;
@@ -38,6 +46,11 @@ class Host {
 
   // Shows a modal window and returns when it is closed.
   virtual void ShowModalWindow(ModalWindow window) = 0;
+  // Shows a pop-up menu at the mouse pointer; returns when it is closed.
+  virtual void ShowPopupMenu(PopupMenu menu) = 0;
+  // Starts editing the text of the tree's node `node` in place; when the edit ends the
+  // window calls TreeView1_AfterLabelEdit.
+  virtual void BeginTreeLabelEdit(int node) = 0;
   virtual void SetBusyPointer(bool busy) = 0;
   // Ends the program; the model returns from the handler that asked for it.
   virtual void EndProgram() = 0;

@@ -94,13 +94,10 @@ void Form1::EnterStep(int step) {
     case 1:
       cmdNext.enabled = !txtDirectoryName.text.empty();
       break;
-    case 2: {
-      const bool any_ticked = std::find(List1.checked.begin(), List1.checked.end(), true) != List1.checked.end();
-      const bool can_go_on = ListedFileCount > 0 && any_ticked;
-      cmdNext.enabled = can_go_on;
-      lblStep2Note.visible = !can_go_on;
+    case 2:
+      CountTickedProgramFiles();
+      UpdateStep2Next();
       break;
-    }
     case 3:
       EnterStep3();
       break;

@@ -41,7 +41,16 @@ bool ListDirectory(const std::string& directory, std::vector<DirectoryEntry>& en
   while (const dirent* entry = readdir(listing.get())) {
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
     DirectoryEntry found{entry->d_name, DirectoryEntryKind::File};
-    if (Classify(directory + found.name, found.kind)) entries.push_back(std::move(found));
+    // The entry's type as the directory tells it saves a system call per entry; links and
+    // file systems that do not tell are examined.
+    if (entry->d_type == DT_REG) {
+      entries.push_back(std::move(found));
+    } else if (entry->d_type == DT_DIR) {
+      found.kind = DirectoryEntryKind::Directory;
+      entries.push_back(std::move(found));
+    } else if ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) && Classify(directory + found.name, found.kind)) {
+      entries.push_back(std::move(found));
+    }
   }
   return true;
 }

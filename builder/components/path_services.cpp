@@ -54,3 +54,10 @@ std::string UpperAscii(std::string text) {
   for (char& c : text) c = UpperAscii(c);
   return text;
 }
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}

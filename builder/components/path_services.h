@@ -42,6 +42,8 @@ std::string TrimBlanks(std::string_view text);
 // sides with these.
 char UpperAscii(char c);
 std::string UpperAscii(std::string text);
+// The same for lower case (the wizard's lists hold lower-cased paths).
+std::string LowerAscii(std::string text);
 
 // True when a file or directory of that path exists.
 bool PathExists(const std::string& path);
