@@ -19,7 +19,8 @@ std::string ScriptedHost::BrowseForFolder(const std::string&, int) {
   return answer;
 }
 
-std::string ScriptedHost::BrowseForFile(const std::string&, const std::string&) {
+std::string ScriptedHost::BrowseForFile(const std::string& filter, const std::string& default_extension) {
+  file_requests.emplace_back(filter, default_extension);
   if (file_answers.empty()) return {};
   std::string answer = file_answers.front();
   file_answers.pop_front();

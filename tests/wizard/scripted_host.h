@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,7 @@ class ScriptedHost : public Host {
   std::deque<MessageAnswer> answers;  // for Yes/No questions; Yes when it runs out
   std::deque<std::string> folder_answers;
   std::deque<std::string> file_answers;
+  std::vector<std::pair<std::string, std::string>> file_requests;  // filter, default extension
   std::vector<ModalWindow> modal_windows;
   std::vector<PopupMenu> popup_menus;
   std::vector<int> label_edits;
