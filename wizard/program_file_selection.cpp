@@ -38,11 +38,8 @@ bool NamesAProjectDirectory(const std::string& path) {
 
 // A path below the program directory as the list shows it: lower case, "\" between folders.
 std::string ListLineOf(std::string_view relative) {
-  std::string line(relative);
-  for (char& c : line) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    else if (c == '/') c = '\\';
-  }
+  std::string line = LowerAscii(std::string(relative));
+  std::replace(line.begin(), line.end(), '/', '\\');
   return line;
 }
 
