@@ -1,0 +1,7 @@
+#pragma once
+
+#define IDD_USAMAP 100
+#define IDC_MAP 1000
+#define IDC_STATE_UNDER_MOUSE 1001
+#define IDC_LAST_CLICKED 1002
+#define IDI_USAMAP 10
