@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "control_test_environment_win32.h"
 #include "control_test_support_win32.h"
 
 namespace {
@@ -182,18 +183,8 @@ SIZEL NaturalExtent() {
 
 class ContainerTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    OleInitialize(nullptr);
-    registered_ = RunRegsvr32(false) == 0;
-  }
-  static void TearDownTestSuite() {
-    RunRegsvr32(true);
-    OleUninitialize();
-  }
-  void SetUp() override { ASSERT_TRUE(registered_); }
-  static bool registered_;
+  void SetUp() override { ASSERT_TRUE(ControlRegistered()) << "regsvr32 failed"; }
 };
-bool ContainerTest::registered_ = false;
 
 TEST_F(ContainerTest, DrawnOnlyInDesignModeTheControlAnswersZeroUntilItRuns) {
   AmbientSite site;

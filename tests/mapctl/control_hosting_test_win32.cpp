@@ -12,10 +12,10 @@
 #include <string>
 #include <thread>
 
+#include "control_test_environment_win32.h"
 #include "control_test_support_win32.h"
 
 extern "C" {
-BOOL WINAPI AtlAxWinInit();
 HRESULT WINAPI AtlAxCreateControl(LPCOLESTR name, HWND window, IStream* stream, IUnknown** container);
 HRESULT WINAPI AtlAxGetControl(HWND window, IUnknown** control);
 }
@@ -84,25 +84,11 @@ class HostedMap {
 
 class ControlHostingTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    OleInitialize(nullptr);
-    registered_ = RunRegsvr32(false) == 0;
-    host_ready_ = AtlAxWinInit() != FALSE;
-  }
-  static void TearDownTestSuite() {
-    RunRegsvr32(true);
-    OleUninitialize();
-  }
   void SetUp() override {
-    ASSERT_TRUE(registered_) << "regsvr32 failed";
-    ASSERT_TRUE(host_ready_) << "atl.dll cannot host controls";
+    ASSERT_TRUE(ControlRegistered()) << "regsvr32 failed";
+    ASSERT_TRUE(ControlHostReady()) << "atl.dll cannot host controls";
   }
-
-  static bool registered_;
-  static bool host_ready_;
 };
-bool ControlHostingTest::registered_ = false;
-bool ControlHostingTest::host_ready_ = false;
 
 void ExpectEveryStateAt(IDispatch* map, int scale) {
   for (const StatePoint& p : StatePoints()) {
