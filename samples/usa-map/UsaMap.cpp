@@ -87,10 +87,11 @@ struct Connection {
 };
 
 Connection g_connection;
+AtlHost g_atl;
 
 bool ConnectToMap(HWND window) {
   IUnknown* control = nullptr;
-  if (FAILED(AtlAxGetControl(GetDlgItem(window, IDC_MAP), &control)) || control == nullptr) return false;
+  if (FAILED(g_atl.AtlAxGetControl(GetDlgItem(window, IDC_MAP), &control)) || control == nullptr) return false;
   IConnectionPointContainer* container = nullptr;
   bool connected = false;
   if (SUCCEEDED(control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&g_connection.map))) &&
@@ -144,7 +145,7 @@ INT_PTR CALLBACK MapWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // The host window class must exist before the dialog that uses it is made.
-  if (FAILED(OleInitialize(nullptr)) || !AtlAxWinInit()) {
+  if (FAILED(OleInitialize(nullptr)) || !g_atl.Load() || !g_atl.AtlAxWinInit()) {
     MessageBoxW(nullptr, L"ActiveX controls cannot be hosted on this system.", L"USA Map Sample", MB_OK | MB_ICONSTOP);
     return 1;
   }

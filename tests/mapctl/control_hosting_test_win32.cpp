@@ -15,10 +15,6 @@
 #include "control_test_environment_win32.h"
 #include "control_test_support_win32.h"
 
-extern "C" {
-HRESULT WINAPI AtlAxCreateControl(LPCOLESTR name, HWND window, IStream* stream, IUnknown** container);
-HRESULT WINAPI AtlAxGetControl(HWND window, IUnknown** control);
-}
 
 namespace {
 
@@ -37,9 +33,9 @@ class HostedMap {
     host_ = CreateWindowExW(0, L"STATIC", L"map host", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
     if (host_ == nullptr) return;
-    if (FAILED(AtlAxCreateControl(L"VEXAUSA.VexausaCtrl", host_, nullptr, &container_))) return;
+    if (FAILED(ControlHost().AtlAxCreateControl(L"VEXAUSA.VexausaCtrl", host_, nullptr, &container_))) return;
     IUnknown* control = nullptr;
-    if (FAILED(AtlAxGetControl(host_, &control)) || control == nullptr) return;
+    if (FAILED(ControlHost().AtlAxGetControl(host_, &control)) || control == nullptr) return;
     control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&map_));
     IOleInPlaceObject* in_place = nullptr;
     if (SUCCEEDED(control->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&in_place)))) {

@@ -5,12 +5,11 @@
 #include "control_test_environment_win32.h"
 #include "control_test_support_win32.h"
 
-extern "C" BOOL WINAPI AtlAxWinInit();
-
 namespace {
 
 bool g_registered = false;
 bool g_host_ready = false;
+AtlHost g_atl;
 
 class ControlEnvironment final : public ::testing::Environment {
  public:
@@ -18,7 +17,7 @@ class ControlEnvironment final : public ::testing::Environment {
     OleInitialize(nullptr);
     g_registered = RunRegsvr32(false) == 0;
     // The host window class of the system's atl.dll; it can be made once per process.
-    g_host_ready = AtlAxWinInit() != FALSE;
+    g_host_ready = g_atl.Load() && g_atl.AtlAxWinInit() != FALSE;
   }
   void TearDown() override {
     RunRegsvr32(true);
@@ -33,3 +32,4 @@ class ControlEnvironment final : public ::testing::Environment {
 
 bool ControlRegistered() { return g_registered; }
 bool ControlHostReady() { return g_host_ready; }
+const AtlHost& ControlHost() { return g_atl; }
