@@ -116,11 +116,30 @@ void Disconnect() {
   g_connection = {};
 }
 
+// The map's natural size is in pixels, the dialog's units follow the font: the window is
+// laid out around the map once it exists.
+void LayOut(HWND window) {
+  constexpr int kMargin = 10, kMapWidth = 513, kMapHeight = 352, kLine = 20, kLabelWidth = 160;
+  MoveWindow(GetDlgItem(window, IDC_MAP), kMargin, kMargin, kMapWidth, kMapHeight, TRUE);
+  const int rows[] = {IDC_STATE_UNDER_MOUSE_LABEL, IDC_STATE_UNDER_MOUSE, IDC_LAST_CLICKED_LABEL, IDC_LAST_CLICKED};
+  for (int i = 0; i < 4; ++i) {
+    const int top = kMargin + kMapHeight + kMargin + (i / 2) * kLine;
+    const int left = i % 2 == 0 ? kMargin : kMargin + kLabelWidth;
+    const int width = i % 2 == 0 ? kLabelWidth : kMapWidth - kLabelWidth;
+    MoveWindow(GetDlgItem(window, rows[i]), left, top, width, kLine - 4, TRUE);
+  }
+  RECT frame{0, 0, kMapWidth + 2 * kMargin, kMargin + kMapHeight + kMargin + 2 * kLine + kMargin};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
+  SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+}
+
 INT_PTR CALLBACK MapWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG: {
       SendMessageW(window, WM_SETICON, ICON_BIG,
                    reinterpret_cast<LPARAM>(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_USAMAP))));
+      LayOut(window);
       if (!ConnectToMap(window)) {
         SetDlgItemTextW(window, IDC_STATE_UNDER_MOUSE, L"The USA map control is not registered.");
       }

@@ -169,6 +169,11 @@ bool PostMouse(HWND control, const std::string& spec) {
     return false;
   }
   HWND target = WindowUnder(control, point);
+  // The pointer itself goes there too, so that the moves the system makes of its own
+  // from the real pointer agree with the posted ones.
+  POINT on_screen = point;
+  ClientToScreen(target, &on_screen);
+  SetCursorPos(on_screen.x, on_screen.y);
   PostMessageA(target, message, keys, MAKELPARAM(point.x, point.y));
   return true;
 }
