@@ -28,6 +28,64 @@ class ServerObjectCount {
   ServerObjectCount& operator=(const ServerObjectCount&) = delete;
 };
 
+// Runs `body`, a COM method's work, and turns an exception into the HRESULT a caller
+// expects instead of letting it cross into the caller's code.
+template <class Body>
+HRESULT Guarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+// IUnknown for an object of the server that offers one interface besides IUnknown: it
+// counts itself as a server object and deletes itself with its last reference.
+template <class Interface, const IID& kIid>
+class SingleInterfaceObject : public Interface {
+ public:
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (iid != IID_IUnknown && iid != kIid) return E_NOINTERFACE;
+    *object = static_cast<Interface*>(this);
+    this->AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+  STDMETHODIMP_(ULONG) Release() override {
+    const LONG left = InterlockedDecrement(&refs_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+
+ protected:
+  SingleInterfaceObject() = default;
+  virtual ~SingleInterfaceObject() = default;
+  SingleInterfaceObject(const SingleInterfaceObject&) = delete;
+  SingleInterfaceObject& operator=(const SingleInterfaceObject&) = delete;
+
+ private:
+  ServerObjectCount count_;
+  LONG refs_ = 0;
+};
+
+// Makes an object of type T and hands out interface `iid` of it.
+template <class T, class... Args>
+HRESULT CreateObject(REFIID iid, void** object, Args&&... args) {
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  return Guarded([&] {
+    auto* created = new T(std::forward<Args>(args)...);
+    created->AddRef();
+    const HRESULT result = created->QueryInterface(iid, object);
+    created->Release();
+    return result;
+  });
+}
+
 template <class T>
 class ComPtr {
  public:
@@ -68,19 +126,6 @@ class ComPtr {
  private:
   T* p_ = nullptr;
 };
-
-// Runs `body`, a COM method's work, and turns an exception into the HRESULT a caller
-// expects instead of letting it cross into the caller's code.
-template <class Body>
-HRESULT Guarded(Body&& body) noexcept {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
-}
 
 // A copy of `text` in memory from CoTaskMemAlloc (the caller frees it), or nullptr.
 LPOLESTR CoTaskStringCopy(const wchar_t* text);

@@ -7,31 +7,15 @@ namespace {
 // IEnumConnections and IEnumConnectionPoints differ only in the element type and its
 // copy, so one template serves both.
 template <class Enum, class Element, const IID& kIid>
-class Enumerator final : public Enum {
+class Enumerator final : public SingleInterfaceObject<Enum, kIid> {
  public:
   Enumerator(std::vector<Element> items, size_t position) : items_(std::move(items)), position_(position) {
     for (Element& item : items_) AddRefElement(item);
   }
-  ~Enumerator() {
+  ~Enumerator() override {
     for (Element& item : items_) ReleaseElement(item);
   }
-  Enumerator(const Enumerator&) = delete;
-  Enumerator& operator=(const Enumerator&) = delete;
 
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown && iid != kIid) return E_NOINTERFACE;
-    *object = static_cast<Enum*>(this);
-    this->AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
   STDMETHODIMP Next(ULONG count, Element* out, ULONG* fetched) override {
     if (out == nullptr || (count > 1 && fetched == nullptr)) return E_POINTER;
     ULONG done = 0;
@@ -59,12 +43,7 @@ class Enumerator final : public Enum {
   STDMETHODIMP Clone(Enum** copy) override {
     if (copy == nullptr) return E_POINTER;
     *copy = nullptr;
-    return Guarded([&] {
-      auto* clone = new Enumerator(items_, position_);
-      clone->AddRef();
-      *copy = clone;
-      return S_OK;
-    });
+    return CreateObject<Enumerator>(kIid, reinterpret_cast<void**>(copy), items_, position_);
   }
 
  private:
@@ -73,8 +52,6 @@ class Enumerator final : public Enum {
   static void AddRefElement(IConnectionPoint* point) { point->AddRef(); }
   static void ReleaseElement(IConnectionPoint* point) { point->Release(); }
 
-  ServerObjectCount count_;
-  LONG refs_ = 0;
   std::vector<Element> items_;
   size_t position_;
 };
@@ -144,10 +121,8 @@ STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** connections) {
   return Guarded([&] {
     std::vector<CONNECTDATA> items;
     for (const Connection& c : connections_) items.push_back({c.sink, c.cookie});
-    auto* enumerator = new ConnectionEnumerator(std::move(items), 0);
-    enumerator->AddRef();
-    *connections = enumerator;
-    return S_OK;
+    return CreateObject<ConnectionEnumerator>(IID_IEnumConnections, reinterpret_cast<void**>(connections),
+                                              std::move(items), size_t{0});
   });
 }
 
@@ -187,12 +162,6 @@ void ConnectionPoint::UnadviseAll() {
 
 HRESULT CreateConnectionPointEnumerator(const std::vector<IConnectionPoint*>& points,
                                         IEnumConnectionPoints** enumerator) {
-  if (enumerator == nullptr) return E_POINTER;
-  *enumerator = nullptr;
-  return Guarded([&] {
-    auto* created = new PointEnumerator(points, 0);
-    created->AddRef();
-    *enumerator = created;
-    return S_OK;
-  });
+  return CreateObject<PointEnumerator>(IID_IEnumConnectionPoints, reinterpret_cast<void**>(enumerator), points,
+                                       size_t{0});
 }

@@ -14,27 +14,10 @@ namespace {
 
 // What the two pages share: the page dialog inside the property frame, the page site,
 // the selected objects and the dirty state.
-class PropertyPage : public IPropertyPage {
+class PropertyPage : public SingleInterfaceObject<IPropertyPage, IID_IPropertyPage> {
  public:
   PropertyPage(int dialog_id, int title_id) : dialog_id_(dialog_id), title_id_(title_id) {}
-  virtual ~PropertyPage() { ReleaseObjects(); }
-  PropertyPage(const PropertyPage&) = delete;
-  PropertyPage& operator=(const PropertyPage&) = delete;
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IPropertyPage) return E_NOINTERFACE;
-    *object = static_cast<IPropertyPage*>(this);
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
+  ~PropertyPage() override { ReleaseObjects(); }
 
   STDMETHODIMP SetPageSite(IPropertyPageSite* site) override {
     site_.Assign(site);
@@ -175,8 +158,6 @@ class PropertyPage : public IPropertyPage {
     objects_.clear();
   }
 
-  ServerObjectCount count_;
-  LONG refs_ = 0;
   int dialog_id_;
   int title_id_;
   HWND dialog_ = nullptr;
@@ -261,18 +242,7 @@ class AboutPropPage final : public PropertyPage {
   AboutPropPage() : PropertyPage(IDD_ABOUT_PAGE, IDS_ABOUT_PAGE_TITLE) {}
 };
 
-template <class Page>
-HRESULT CreatePage(REFIID iid, void** object) {
-  return Guarded([&] {
-    auto* page = new Page();
-    page->AddRef();
-    const HRESULT result = page->QueryInterface(iid, object);
-    page->Release();
-    return result;
-  });
-}
-
 }  // namespace
 
-HRESULT CreateVexausaPropPage(REFIID iid, void** object) { return CreatePage<VexausaPropPage>(iid, object); }
-HRESULT CreateAboutPropPage(REFIID iid, void** object) { return CreatePage<AboutPropPage>(iid, object); }
+HRESULT CreateVexausaPropPage(REFIID iid, void** object) { return CreateObject<VexausaPropPage>(iid, object); }
+HRESULT CreateAboutPropPage(REFIID iid, void** object) { return CreateObject<AboutPropPage>(iid, object); }

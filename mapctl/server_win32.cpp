@@ -18,24 +18,10 @@ LONG g_locks = 0;
 
 using CreateFunction = HRESULT (*)(REFIID iid, void** object);
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public SingleInterfaceObject<IClassFactory, IID_IClassFactory> {
  public:
   explicit ClassFactory(CreateFunction create) : create_(create) {}
 
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IClassFactory) return E_NOINTERFACE;
-    *object = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
@@ -49,8 +35,6 @@ class ClassFactory final : public IClassFactory {
   }
 
  private:
-  ServerObjectCount count_;
-  LONG refs_ = 0;
   CreateFunction create_;
 };
 
@@ -113,12 +97,7 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLS
   } else {
     return CLASS_E_CLASSNOTAVAILABLE;
   }
-  auto* factory = new (std::nothrow) ClassFactory(create);
-  if (factory == nullptr) return E_OUTOFMEMORY;
-  factory->AddRef();
-  const HRESULT result = factory->QueryInterface(iid, object);
-  factory->Release();
-  return result;
+  return CreateObject<ClassFactory>(iid, object, create);
 }
 
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {

@@ -87,15 +87,7 @@ HRESULT ArgumentAs(const DISPPARAMS& params, UINT index, VARTYPE type, VARIANT& 
 
 }  // namespace
 
-HRESULT CreateVexausaCtrl(REFIID iid, void** object) {
-  return Guarded([&] {
-    auto* control = new CVexausaCtrl();
-    control->AddRef();
-    const HRESULT result = control->QueryInterface(iid, object);
-    control->Release();
-    return result;
-  });
-}
+HRESULT CreateVexausaCtrl(REFIID iid, void** object) { return CreateObject<CVexausaCtrl>(iid, object); }
 
 CVexausaCtrl::CVexausaCtrl()
     : events_(this, DIID__DVexaUSAEvents, true), property_notify_(this, IID_IPropertyNotifySink, false) {
