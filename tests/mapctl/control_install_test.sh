@@ -12,7 +12,8 @@ x64=${VEXA_X64_BINARY_DIR:-$VEXA_SOURCE_DIR/build/windows-x64}
 ocx64=$x64/mapctl/VEXAUSA.OCX
 host32=$VEXA_BINARY_DIR/tests/components/component_host.exe
 host64=$x64/tests/components/component_host.exe
-for f in "$ocx32" "$ocx64" "$host32" "$host64"; do
+runexit64=$x64/tests/harness/runexit.exe
+for f in "$ocx32" "$ocx64" "$host32" "$host64" "$runexit64"; do
   [ -f "$f" ] || { echo "no $f: run make build" >&2; exit 1; }
 done
 standin_uninstall=$VEXA_BINARY_DIR/tests/harness/harness_probe.exe
@@ -21,9 +22,11 @@ library='{CDE46CB5-0A2A-4C9E-98C7-E9721B285B97}'
 system64=$(wine_unix_path 'C:\windows\system32')
 system32=$(wine_unix_path 'C:\windows\syswow64')
 
+# From the shell Wine starts the 32-bit regsvr32 whichever system directory is named; the
+# 64-bit one is started from a 64-bit program.
 remove_controls() {
   wine 'C:\windows\syswow64\regsvr32.exe' /s /u 'C:\windows\system32\VEXAUSA.OCX' >/dev/null 2>&1
-  wine 'C:\windows\system32\regsvr32.exe' /s /u 'C:\windows\system32\VEXAUSA.OCX' >/dev/null 2>&1
+  wine "$runexit64" 60000 'C:\windows\system32\regsvr32.exe' /s /u 'C:\windows\system32\VEXAUSA.OCX' >/dev/null 2>&1
   rm -f "$system32/VEXAUSA.OCX" "$system64/VEXAUSA.OCX"
 }
 cleanup() {
@@ -91,4 +94,14 @@ expect_eq "again: neither file copied" "$times" \
   "$(stat -c %Y "$system64/VEXAUSA.OCX") $(stat -c %Y "$system32/VEXAUSA.OCX")"
 expect_eq "again: still registered in both views" 'C:\windows\system32\VEXAUSA.OCX C:\windows\system32\VEXAUSA.OCX' \
   "$(default_in 32 "HKCR\\CLSID\\$class\\InprocServer32") $(default_in 64 "HKCR\\CLSID\\$class\\InprocServer32")"
+
+# Removed again, nothing of either edition is left in either view.
+remove_controls
+left=
+for key in "CLSID\\$class" 'VEXAUSA.VexausaCtrl' "TypeLib\\$library"; do
+  for view in 32 64; do
+    wine reg query "HKCR\\$key" "/reg:$view" >/dev/null 2>&1 && left="$left $view:$key"
+  done
+done
+expect_eq "unregistered: nothing left" "" "$left"
 finish
