@@ -33,6 +33,15 @@ bool StoredCabName(std::string_view name, std::string& stored, bool& is_utf8) {
     if (c == '/') c = '\\';
     if (static_cast<unsigned char>(c) >= 0x80) is_utf8 = true;
   }
+  // Relative names only, with real folder names: readers refuse the others.
+  std::string_view rest = stored;
+  for (;;) {
+    const std::size_t cut = rest.find('\\');
+    const std::string_view part = rest.substr(0, cut);
+    if (part.empty() || part == "." || part == ".." || part.find(':') != std::string_view::npos) return false;
+    if (cut == std::string_view::npos) break;
+    rest.remove_prefix(cut + 1);
+  }
   // Only well-formed UTF-8 survives the round trip unchanged.
   return !is_utf8 || Utf16ToUtf8(Utf8ToUtf16(stored)) == stored;
 }

@@ -64,8 +64,9 @@ std::uint32_t CabChecksum(std::span<const std::uint8_t> data, std::uint32_t seed
 std::uint32_t CabDataChecksum(std::span<const std::uint8_t> data, std::uint16_t uncompressed_size);
 
 // The name as stored: "/" becomes "\". False for a name the format cannot hold (empty,
-// longer than kCabMaxNameBytes, a NUL byte, or bytes that are not UTF-8); `is_utf8` tells
-// whether the UTF flag is needed.
+// longer than kCabMaxNameBytes, a NUL byte, bytes that are not UTF-8) or that readers
+// refuse (absolute, a drive or ":", an empty, "." or ".." folder); `is_utf8` tells whether
+// the UTF flag is needed.
 bool StoredCabName(std::string_view name, std::string& stored, bool& is_utf8);
 
 }  // namespace vexa::components
