@@ -1,5 +1,6 @@
-# make build   both builds, then dist/ (the wizard's directory, as a user gets it)
-# make check   build, then every test: native, under Wine, end-to-end
+# make build   the native, 32-bit Windows and 64-bit Windows builds, then dist/ (the
+#              wizard's directory, as a user gets it)
+# make check   build, then every test: native, under Wine (both Windows trees), end-to-end
 # make demo    the main job on the built-in sample data
 # make fuzz    each fuzz target for FUZZ_SECONDS (default 60) seconds
 # make maps    redraw the map control's pictures from the state shapes (needs npm)
@@ -10,7 +11,7 @@
 SHELL := /bin/bash
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps native windows build dist check demo fuzz bench maps maps-check clean
+.PHONY: all deps native windows windows-x64 build dist check demo fuzz bench maps maps-check clean
 
 all: build
 
@@ -25,7 +26,11 @@ windows: deps
 	@[ -f build/windows/build.ninja ] || cmake --preset windows
 	cmake --build --preset windows
 
-build: native windows dist
+windows-x64: deps
+	@[ -f build/windows-x64/build.ninja ] || cmake --preset windows-x64
+	cmake --build --preset windows-x64
+
+build: native windows windows-x64 dist
 
 dist:
 	@scripts/assemble-dist
@@ -52,4 +57,4 @@ bench: native
 	@bench/run-bench
 
 clean:
-	rm -rf build/native build/windows build/fuzz build/wine-session dist
+	rm -rf build/native build/windows build/windows-x64 build/fuzz build/wine-session dist

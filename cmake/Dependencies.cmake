@@ -1,13 +1,13 @@
 # Third-party libraries. Natively they are Debian's packages; for Windows,
 # scripts/setup-deps builds static libmspack and zlib from Debian's source packages
-# into build/deps/mingw, and GoogleTest is compiled from Debian's /usr/src/googletest.
+# into build/deps/mingw-i686 and build/deps/mingw-x86_64 (one per tree), and GoogleTest is compiled from Debian's /usr/src/googletest.
 
 set(VEXA_DEPS_DIR "${PROJECT_SOURCE_DIR}/build/deps" CACHE PATH "Where scripts/setup-deps puts its work")
 set(LIBMSPACK_SOURCE_DIR "${VEXA_DEPS_DIR}/src/libmspack" CACHE PATH
     "libmspack's source tree; its test/test_files/cabd holds real-world cabinets used as fixtures")
 
 if(WIN32)
-  set(_mingw "${VEXA_DEPS_DIR}/mingw")
+  set(_mingw "${VEXA_DEPS_DIR}/mingw-${CMAKE_SYSTEM_PROCESSOR}")
   if(NOT EXISTS "${_mingw}/lib/libmspack.a")
     message(FATAL_ERROR "Static mingw libmspack missing in ${_mingw}: run scripts/setup-deps")
   endif()

@@ -1,4 +1,5 @@
-# Cross-compiling the Windows deliverables with mingw-w64 (x86-64, posix thread model).
+# Cross-compiling the 64-bit tree with mingw-w64 (x86-64, posix thread model): only what
+# must exist in 64-bit form (see VEXA_X64_TREE in the top CMakeLists.txt).
 # The posix model is needed for std::thread/std::mutex and for GoogleTest.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

@@ -30,12 +30,21 @@
 //     delete already recorded for the target is taken back, for the same reason.
 //   * Components are loaded for registration from their full path, with a search for
 //     their own dependencies in their own directory and the system directory only.
+//   * Each component is installed by its own bitness (see bitness.h): a 32-bit one through
+//     the engine's 32-bit views, a 64-bit one on 64-bit Windows into the 64-bit system
+//     directory and registry view, registered by the 64-bit regsvr32; a 64-bit one on
+//     32-bit Windows fails its line. The bitness is read from the component file, so the
+//     file is taken out of the package (silently) before the first decision, also when
+//     the PC turns out to have it already.
+//   * Delayed moves name the files without redirection, as the boot-time mover sees them.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "bitness.h"
 
 struct RunState;
 
@@ -68,16 +77,24 @@ std::string InstallOcxFile(RunState& run, const std::string& attached, const std
                            const std::string& version, const std::string& class_id);
 
 // Where a DLL named `file_name` at `version` would go; empty when the copy on the PC is as
-// new or newer.
-std::string FindDllTarget(const std::string& file_name, const std::string& version);
+// new or newer. `bitness` is the component's: the engine's own goes where the platform's
+// shared-file search says, the other one into its own system directory.
+std::string FindDllTarget(const std::string& file_name, const std::string& version,
+                          Bitness bitness = EngineBitness());
 
 // Where an OCX would go: the registered file when it exists and is older, the system
 // directory when the class is not registered to an existing file; empty when the
-// registered copy is as new or newer.
-std::string FindOcxTarget(const std::string& file_name, const std::string& version, const std::string& class_id);
+// registered copy is as new or newer. Registry and system directory are those of `bitness`.
+std::string FindOcxTarget(const std::string& file_name, const std::string& version, const std::string& class_id,
+                          Bitness bitness = EngineBitness());
 
-// The InprocServer32 path registered for `class_id` ("{...}"); empty when none.
-std::string GetRegisteredServer(const std::string& class_id);
+// The InprocServer32 path registered for `class_id` ("{...}") in the registry view of
+// `bitness`, as this process reaches the file; empty when none.
+std::string GetRegisteredServer(const std::string& class_id, Bitness bitness = EngineBitness());
+
+// The bitness a component file is installed by: its PE machine type, or the engine's
+// own when the file is no PE image of a known machine.
+Bitness ComponentBitness(const std::string& path);
 
 // Installs the component file at `source` unless the PC has it as new or newer; a file in
 // use is scheduled for replacement at the next boot and sets `restart_needed`.
@@ -87,6 +104,11 @@ bool InstallOcx(const std::string& source, const std::string& class_id, bool& re
 // Calls the DllRegisterServer export of the library at `path`; true when it was found and
 // called (its result is not judged). Initialises COM on the calling thread.
 bool RegisterServer(const std::string& path);
+
+// Registers the component at `path` in a process of its own bitness: in this process
+// (RegisterServer) for the engine's bitness, through the system's regsvr32 /s of the
+// other bitness otherwise, whose exit status is the result.
+bool RegisterComponent(const std::string& path, Bitness bitness);
 
 // Copies `source` to a "~ts" file in the temporary directory and records that it replaces
 // `target` at the next boot.

@@ -64,12 +64,6 @@ std::string WindowsDirectory() {
   return length < kPathBuffer ? std::string(directory, length) : std::string();
 }
 
-std::string SystemDirectory() {
-  char directory[kPathBuffer] = {};
-  const UINT length = GetSystemDirectoryA(directory, kPathBuffer);
-  return length < kPathBuffer ? std::string(directory, length) : std::string();
-}
-
 // A component name from the script must name a file in the directory it is put in, never
 // a path that climbs out of it.
 bool IsPlainFileName(const std::string& name) {
@@ -218,8 +212,18 @@ std::string GetFileVersionString(const std::string& path) {
   return TextOf(static_cast<const char*>(value), length);
 }
 
-std::string FindDllTarget(const std::string& file_name, const std::string& version) {
+std::string FindDllTarget(const std::string& file_name, const std::string& version, Bitness bitness) {
   if (!IsPlainFileName(file_name)) return {};
+  if (bitness != EngineBitness()) {
+    // The platform's search knows only the caller's own system directory: a component of
+    // the other bitness is looked for in its own.
+    std::string system = SystemDirectoryFor(bitness);
+    if (system.empty()) return {};
+    AppendBackslash(system);
+    const std::string target = system + file_name;
+    if (!FileExists(target)) return target;
+    return CompareVersions(GetFileVersionString(target), version) == 2 ? target : std::string();
+  }
   char current[kPathBuffer] = {};
   char destination[kPathBuffer] = {};
   UINT current_length = kPathBuffer;
@@ -232,7 +236,7 @@ std::string FindDllTarget(const std::string& file_name, const std::string& versi
   }
   std::string installed = TextOf(current, kPathBuffer);
   std::string target = TextOf(destination, kPathBuffer);
-  if (target.empty()) target = SystemDirectory();
+  if (target.empty()) target = SystemDirectoryFor(bitness);
   AppendBackslash(target);
   target += file_name;
   if (installed.empty()) return target;
@@ -240,16 +244,22 @@ std::string FindDllTarget(const std::string& file_name, const std::string& versi
   return CompareVersions(GetFileVersionString(installed + file_name), version) == 2 ? target : std::string();
 }
 
-std::string GetRegisteredServer(const std::string& class_id) {
+std::string GetRegisteredServer(const std::string& class_id, Bitness bitness) {
   if (class_id.empty()) return {};
-  return ReadRegistryString(HKEY_CLASSES_ROOT, "CLSID->" + class_id + "->InprocServer32", "", "->", kPathBuffer);
+  return ReachablePath(ReadRegistryString(HKEY_CLASSES_ROOT, "CLSID->" + class_id + "->InprocServer32", "", "->",
+                                          kPathBuffer, RegistryViewFor(bitness)),
+                       bitness);
 }
 
-std::string FindOcxTarget(const std::string& file_name, const std::string& version, const std::string& class_id) {
+Bitness ComponentBitness(const std::string& path) { return FileBitness(path).value_or(EngineBitness()); }
+
+std::string FindOcxTarget(const std::string& file_name, const std::string& version, const std::string& class_id,
+                          Bitness bitness) {
   if (!IsPlainFileName(file_name)) return {};
-  std::string system = SystemDirectory();
+  std::string system = SystemDirectoryFor(bitness);
+  if (system.empty()) return {};
   AppendBackslash(system);
-  const std::string registered = GetRegisteredServer(class_id);
+  const std::string registered = GetRegisteredServer(class_id, bitness);
   if (registered.empty() || !FileExists(registered)) return system + file_name;
   return CompareVersions(GetFileVersionString(registered), version) == 2 ? registered : std::string();
 }
@@ -267,6 +277,10 @@ bool RegisterServer(const std::string& path) {
   if (register_server) register_server();
   FreeLibrary(module);
   return register_server != nullptr;
+}
+
+bool RegisterComponent(const std::string& path, Bitness bitness) {
+  return bitness == EngineBitness() ? RegisterServer(path) : RegisterWithSystemTool(path, bitness);
 }
 
 bool AddIniLines(const std::string& section, const std::vector<std::pair<std::string, std::string>>& lines,
@@ -294,8 +308,15 @@ bool ReplaceFileAtRestart(const std::string& source, const std::string& target) 
   };
   if (!CopyFileA(source.c_str(), copy, FALSE)) return give_up();
 
-  const std::string short_target = ShortPathOf(target);
-  const std::string short_copy = ShortPathOf(copy);
+  // The boot-time mover sees no redirection: a 32-bit component's target is named in the
+  // 32-bit system directory itself, a 64-bit one's in the 64-bit one.
+  std::string short_target;
+  std::string short_copy;
+  {
+    FileSystemRedirectionOff unredirected;
+    short_target = ShortPathOf(UnredirectedPath(target));
+    short_copy = ShortPathOf(UnredirectedPath(copy));
+  }
   if (short_target.empty() || short_copy.empty()) return give_up();
 
   const bool nt = (GetVersion() & 0x80000000u) == 0;
@@ -313,7 +334,9 @@ bool ReplaceFileAtRestart(const std::string& source, const std::string& target) 
 }
 
 bool InstallSharedDll(const std::string& source, bool& restart_needed) {
-  const std::string target = FindDllTarget(FileNameOfPath(source), GetFileVersionString(source));
+  const Bitness bitness = ComponentBitness(source);
+  if (bitness == Bitness::k64 && !WindowsIs64Bit()) return false;
+  const std::string target = FindDllTarget(FileNameOfPath(source), GetFileVersionString(source), bitness);
   if (target.empty()) return true;
   if (CopyFileA(source.c_str(), target.c_str(), FALSE)) return true;
   if (!ReplaceFileAtRestart(source, target)) return false;
@@ -322,15 +345,17 @@ bool InstallSharedDll(const std::string& source, bool& restart_needed) {
 }
 
 bool InstallOcx(const std::string& source, const std::string& class_id, bool& restart_needed) {
+  const Bitness bitness = ComponentBitness(source);
+  if (bitness == Bitness::k64 && !WindowsIs64Bit()) return false;
   bool copied = true;
-  std::string target = FindOcxTarget(FileNameOfPath(source), GetFileVersionString(source), class_id);
+  std::string target = FindOcxTarget(FileNameOfPath(source), GetFileVersionString(source), class_id, bitness);
   if (target.empty()) {
-    target = GetRegisteredServer(class_id);
+    target = GetRegisteredServer(class_id, bitness);
   } else {
     copied = CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
   }
   // After a failed copy this registers the old file, which is still in place.
-  if (!target.empty() && FileExists(target)) RegisterServer(target);
+  if (!target.empty() && FileExists(target)) RegisterComponent(target, bitness);
   if (copied) return true;
   if (!ReplaceFileAtRestart(source, target)) return false;
   restart_needed = true;
@@ -339,16 +364,34 @@ bool InstallOcx(const std::string& source, const std::string& class_id, bool& re
 
 namespace {
 
-// Steps shared by both actions once the component is known to be needed: the attached file
-// out of the package, and the component out of it when it is a cabinet. Empty on success.
+// The attached file out of the package, and the component out of it when it is a
+// cabinet, into the temporary directory. Empty on success, else the error text.
 std::string TakeOutComponent(RunState& run, const std::string& name, const std::string& component) {
-  AddLogLine(run, "Installing " + name);
   const std::string& temporary = run.temporary_directory;
   if (name.empty() || !ExtractFileFromCab(temporary + std::string(kAttachmentFileName), temporary, name))
     return "Error. Cannot extract " + name + " from self-extract EXE file.";
   if (EndsWithIgnoringCase(name, "CAB") && !ExtractFileFromCab(temporary + name, temporary, component))
     return "Error. Cannot extract " + component + " from " + name;
   return {};
+}
+
+// What the first decision of a line needs: the component taken out (its error text, if
+// any, is reported only once the component turns out to be needed) and its bitness. A
+// component that cannot be taken out is judged as one of the engine's own bitness.
+struct TakenOut {
+  std::string error;
+  Bitness bitness = EngineBitness();
+};
+
+TakenOut TakeOutForDecision(RunState& run, const std::string& name, const std::string& component) {
+  TakenOut taken;
+  taken.error = TakeOutComponent(run, name, component);
+  if (taken.error.empty()) taken.bitness = ComponentBitness(run.temporary_directory + component);
+  return taken;
+}
+
+std::string Needs64BitWindows(const std::string& component) {
+  return "Error. " + component + " is a 64-bit component and cannot be installed on 32-bit Windows.";
 }
 
 }  // namespace
@@ -358,8 +401,11 @@ std::string InstallDllFile(RunState& run, const std::string& attached, const std
   const std::string name = UpperCase(FileNameOfPath(attached));
   const std::string failure = "Error. Cannot install DLL " + component;
   if (!IsPlainFileName(component)) return failure;
-  if (FindDllTarget(component, version).empty()) return {};
-  if (std::string error = TakeOutComponent(run, name, component); !error.empty()) return error;
+  const TakenOut taken = TakeOutForDecision(run, name, component);
+  if (taken.bitness == Bitness::k64 && !WindowsIs64Bit()) return Needs64BitWindows(component);
+  if (FindDllTarget(component, version, taken.bitness).empty()) return {};
+  AddLogLine(run, "Installing " + name);
+  if (!taken.error.empty()) return taken.error;
   if (!InstallSharedDll(run.temporary_directory + component, run.restart_needed)) return failure;
   return {};
 }
@@ -369,13 +415,16 @@ std::string InstallOcxFile(RunState& run, const std::string& attached, const std
   const std::string name = UpperCase(FileNameOfPath(attached));
   const std::string failure = "Error. Cannot install OCX " + component;
   if (!IsPlainFileName(component)) return failure;
-  if (FindOcxTarget(component, version, class_id).empty()) {
+  const TakenOut taken = TakeOutForDecision(run, name, component);
+  if (taken.bitness == Bitness::k64 && !WindowsIs64Bit()) return Needs64BitWindows(component);
+  if (FindOcxTarget(component, version, class_id, taken.bitness).empty()) {
     // The control on the PC is as new: it is only registered again.
-    const std::string registered = GetRegisteredServer(class_id);
-    if (!registered.empty()) RegisterServer(registered);
+    const std::string registered = GetRegisteredServer(class_id, taken.bitness);
+    if (!registered.empty()) RegisterComponent(registered, taken.bitness);
     return {};
   }
-  if (std::string error = TakeOutComponent(run, name, component); !error.empty()) return error;
+  AddLogLine(run, "Installing " + name);
+  if (!taken.error.empty()) return taken.error;
   if (!InstallOcx(run.temporary_directory + component, class_id, run.restart_needed)) return failure;
   return {};
 }

@@ -18,7 +18,8 @@ void RegistryKey::reset(HKEY key) {
   key_ = key;
 }
 
-RegistryKey OpenRegistryPath(HKEY root, std::string_view path, std::string_view separator, bool create) {
+RegistryKey OpenRegistryPath(HKEY root, std::string_view path, std::string_view separator, bool create,
+                             REGSAM view) {
   RegistryKey current;
   HKEY parent = root;
   std::size_t start = 0;
@@ -27,9 +28,9 @@ RegistryKey OpenRegistryPath(HKEY root, std::string_view path, std::string_view 
     const std::string name(path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
     HKEY next = nullptr;
     const LONG result =
-        create ? RegCreateKeyExA(parent, name.c_str(), 0, const_cast<char*>(""), 0, KEY_ALL_ACCESS, nullptr, &next,
+        create ? RegCreateKeyExA(parent, name.c_str(), 0, const_cast<char*>(""), 0, KEY_ALL_ACCESS | view, nullptr, &next,
                                  nullptr)
-               : RegOpenKeyExA(parent, name.c_str(), 0, KEY_QUERY_VALUE, &next);
+               : RegOpenKeyExA(parent, name.c_str(), 0, KEY_QUERY_VALUE | view, &next);
     if (result != ERROR_SUCCESS) return {};
     current.reset(next);  // closes the key above
     parent = next;
@@ -39,8 +40,8 @@ RegistryKey OpenRegistryPath(HKEY root, std::string_view path, std::string_view 
 }
 
 std::string ReadRegistryString(HKEY root, std::string_view path, std::string_view name,
-                               std::string_view separator, DWORD buffer_size) {
-  RegistryKey key = OpenRegistryPath(root, path, separator, false);
+                               std::string_view separator, DWORD buffer_size, REGSAM view) {
+  RegistryKey key = OpenRegistryPath(root, path, separator, false, view);
   if (!key || buffer_size == 0) return {};
   std::vector<char> buffer(buffer_size);
   DWORD type = 0;

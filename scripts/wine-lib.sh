@@ -4,10 +4,14 @@
 #   wine_run_timed SECONDS PROGRAM [ARGS...]  run a Windows program, print its 32-bit exit
 #                                             code; status 124 (and "timeout") when it had
 #                                             to be ended after SECONDS
-#   wine_reg_value KEY NAME                   print a registry value of the test prefix
+#   wine_reg_value VIEW KEY NAME              print a registry value of the test prefix from
+#                                             its 32-bit or 64-bit view (VIEW 32 or 64)
 #   wine_unix_path WINDOWS_PATH               print the Linux path of a path in the prefix
 #   wine_windows_path UNIX_PATH               print the Windows path of a Linux path
 #   wine_screenshot FILE.png                  save the Xvfb display as a PNG
+#
+# The prefix is a WoW64 one, as 64-bit Windows is, and `wine reg` is the 32-bit reg.exe
+# there: every registry access names its view (/reg:32 or /reg:64).
 #
 # The helpers need the Windows build's runexit.exe; VEXA_WINDOWS_BINARY_DIR points at that
 # build (ctest sets VEXA_BINARY_DIR, used when the former is unset).
@@ -45,8 +49,12 @@ wine_run_timed() {
 }
 
 wine_reg_value() {
-  local key=$1 name=$2 line
-  line=$(wine reg query "$key" /v "$name" 2>/dev/null | tr -d '\r' | grep -E "^ +$name +REG_") || return 1
+  local view=$1 key=$2 name=$3 line
+  case "$view" in
+    32 | 64) ;;
+    *) echo "wine_reg_value: name the registry view (32 or 64) first" >&2; return 2 ;;
+  esac
+  line=$(wine reg query "$key" /v "$name" "/reg:$view" 2>/dev/null | tr -d '\r' | grep -E "^ +$name +REG_") || return 1
   # "    NAME    REG_SZ    data": the data is everything after the type column.
   printf '%s\n' "$line" | sed -E "s/^ +$name +REG_[A-Z_]+ *//"
 }

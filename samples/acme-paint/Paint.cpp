@@ -3,6 +3,7 @@
 // own command line to FILE and ends at once, so a test can see how it was started.
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {

@@ -15,8 +15,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The engine is 32-bit: it names its system directory C:\windows\system32, which 64-bit
+# Windows redirects to the 32-bit one (syswow64) for it and for every 32-bit program.
 system_win='C:\windows\system32'
-system=$(wine_unix_path "$system_win")
+system=$(wine_unix_path 'C:\windows\syswow64')
+regsvr32_win='C:\windows\syswow64\regsvr32.exe'
 temp_dir=$(wine_unix_path "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')")
 class='{5D0C7A52-3E1B-4F7A-9C2D-7A1E0B5C9D31}'
 class_key="HKCR\\CLSID\\$class\\InprocServer32"
@@ -63,11 +66,11 @@ ocx_line() {  # ocx_line ATTACHED COMPONENT VERSION
   printf 'InstallOcxFile "%s", "1000", "%s", "%s", "%s", "0", "1000", "sig"' "$1" "$2" "$3" "$class"
 }
 pending_renames() {
-  wine reg query "$session_key" /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' |
+  wine reg query "$session_key" /v PendingFileRenameOperations /reg:64 2>/dev/null | tr -d '\r' |
     sed -n 's/^ *PendingFileRenameOperations *REG_MULTI_SZ *//p' | sed 's/\\0/\n/g'
 }
 registered_server() {
-  wine reg query "$class_key" /ve 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_[A-Z_]* *//p'
+  wine reg query "$class_key" /ve /reg:32 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_[A-Z_]* *//p'
 }
 registrations() { tr -d '\r' <"$markers" 2>/dev/null | paste -sd '|'; }
 
@@ -145,7 +148,7 @@ expect_eq "component name with a path: refused" "1603 Message: Error. Cannot ins
   "$(run_setup escape) $(log_lines escape)"
 
 # --- OCX: registered to a file that is gone -> system directory, registered there.
-wine reg add "$class_key" /ve /d 'C:\vexa-gone\VexaCtl.ocx' /f >/dev/null 2>&1
+wine reg add "$class_key" /ve /d 'C:\vexa-gone\VexaCtl.ocx' /f /reg:32 >/dev/null 2>&1
 attach ocx-gone control_105 VexaCtl.ocx
 package ocx-gone "$(ocx_line VexaCtl.ocx VexaCtl.ocx 1.0.0.5)"
 expect_eq "OCX, registration stale: exit status" 0 "$(run_setup ocx-gone)"
@@ -165,7 +168,7 @@ expect_eq "OCX as new: registered again, nothing logged" \
 app=$(wine_unix_path 'C:\VexaApp')
 mkdir -p "$app"
 cp "$components/control_104.dll" "$app/VexaCtl.ocx"
-wine regsvr32 /s 'C:\VexaApp\VexaCtl.ocx' >/dev/null 2>&1
+wine "$regsvr32_win" /s 'C:\VexaApp\VexaCtl.ocx' >/dev/null 2>&1
 rm -f "$markers"
 attach ocx-newer control_105 VexaCtl.ocx
 package ocx-newer "$(ocx_line VexaCtl.ocx VexaCtl.ocx 1.0.0.5)"
@@ -202,7 +205,7 @@ expect_eq "disk space: a component already present adds nothing" "0 Installation
 # --- A DLL and an OCX in use: replaced at the next boot, the run asks for a restart.
 cp "$components/shared_104.dll" "$system/VexaBusy.dll"
 cp "$components/control_104.dll" "$system/VexaBusy.ocx"
-wine regsvr32 /s "$system_win\\VexaBusy.ocx" >/dev/null 2>&1
+wine "$regsvr32_win" /s "$system_win\\VexaBusy.ocx" >/dev/null 2>&1
 rm -f "$scratch/release" "$scratch/release.held" "$markers"
 wine "$components/hold_module.exe" "$(wine_windows_path "$scratch")\\release" "$system_win\\VexaBusy.dll" \
   "$system_win\\VexaBusy.ocx" >/dev/null 2>&1 &
@@ -258,5 +261,5 @@ expect_eq "after the restart: the copies are gone" "no no" \
 expect_eq "after the restart: no delayed move left" "" "$(pending_renames)"
 
 rm -f "$system"/Vexa*.dll "$system"/Vexa*.ocx "$markers"
-wine reg delete "HKCR\\CLSID\\$class" /f >/dev/null 2>&1
+wine reg delete "HKCR\\CLSID\\$class" /f /reg:32 >/dev/null 2>&1
 finish

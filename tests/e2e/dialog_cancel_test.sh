@@ -42,7 +42,7 @@ parts=$(installed_parts "Acme Stopped")
 expect_eq "Yes: the program ends with status 0 and no done message" "exit=0" "$(grep -v '^box=Are' <<<"$out" | paste -sd '|')"
 expect_true "Yes: earlier lines stay installed ($parts of $lines)" test "$parts" -ge 1
 expect_true "Yes: later lines are not run ($parts of $lines)" test "$parts" -lt "$lines"
-if wine_reg_value 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Stopped' Directory >/dev/null; then
+if wine_reg_value 32 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Stopped' Directory >/dev/null; then
   record=written
 else
   record=none

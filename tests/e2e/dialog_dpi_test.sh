@@ -7,7 +7,7 @@
 artifacts=$VEXA_SOURCE_DIR/build/artifacts
 mkdir -p "$artifacts"
 set_dpi() {
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f /reg:64 >/dev/null 2>&1
   wineserver -k
   wineserver -p >/dev/null 2>&1
   wineboot >/dev/null 2>&1

@@ -137,6 +137,10 @@ HWND FocusOf(HWND window) {
   return info.hwndFocus;
 }
 
+// Bits 30 and 31 of a key-up message (previous key state, transition state). LPARAM is
+// 32 bits wide in a 32-bit program: the bits are built unsigned and converted once.
+const LPARAM kKeyUpBits = static_cast<LPARAM>(static_cast<ULONG_PTR>(3u) << 30);
+
 void PressKey(HWND window, const std::string& key) {
   HWND target = FocusOf(window);
   if (!target) target = window;
@@ -146,12 +150,12 @@ void PressKey(HWND window, const std::string& key) {
     constexpr LPARAM kAltDown = 1 << 29;
     PostMessageA(target, WM_SYSKEYDOWN, code, kAltDown | 1);
     PostMessageA(target, WM_SYSCHAR, static_cast<WPARAM>(letter), kAltDown | 1);
-    PostMessageA(target, WM_SYSKEYUP, code, kAltDown | (1 << 30) | (1u << 31) | 1);
+    PostMessageA(target, WM_SYSKEYUP, code, kAltDown | kKeyUpBits | 1);
     return;
   }
   const WPARAM code = key == "enter" ? VK_RETURN : VK_TAB;
   PostMessageA(target, WM_KEYDOWN, code, 1);
-  PostMessageA(target, WM_KEYUP, code, (1 << 30) | (1u << 31) | 1);
+  PostMessageA(target, WM_KEYUP, code, kKeyUpBits | 1);
 }
 
 bool RunStep(Driver& driver, const std::string& step) {

@@ -18,19 +18,19 @@ make_setup_for() {  # make_setup_for PRODUCT
   make_setup "$scratch/$1.exe" "$engine" "$scratch/attachment.cab"
 }
 before_temp=$(leftover_temp_dirs)
-program_files=$(wine_unix_path 'C:\Program Files')
+program_files=$(wine_unix_path 'C:\Program Files (x86)')
 
 # --- Install through the dialog.
 make_setup_for "Acme Dialog"
 out=$(drive "$scratch/Acme Dialog.exe" window:VexaInstall text:203 text:201 text:204 visible:1000 visible:201 \
   enabled:205 "shot:$(wine_windows_path "$scratch/dialog.bmp")" click:1001 box answer:1 exit)
 expect_eq "dialog shows, installs, says done, ends with 0" \
-  "203=Acme Dialog|201=C:\\Program Files\\Acme Dialog\\|204=(none)|1000 hidden|201 visible|205 disabled|box=Installation completed successfully.|exit=0" \
+  "203=Acme Dialog|201=C:\\Program Files (x86)\\Acme Dialog\\|204=(none)|1000 hidden|201 visible|205 disabled|box=Installation completed successfully.|exit=0" \
   "$out"
 expect_eq "files installed like a silent install" "App.txt Docs/Help.txt Uninstall/Uninstall.EXE" \
   "$(cd "$program_files/Acme Dialog" 2>/dev/null && find . -type f | sed 's|^\./||' | LC_ALL=C sort | paste -sd ' ')"
-expect_eq "installed-programs record" 'C:\Program Files\Acme Dialog\' \
-  "$(wine_reg_value 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Dialog' Directory)"
+expect_eq "installed-programs record" 'C:\Program Files (x86)\Acme Dialog\' \
+  "$(wine_reg_value 32 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Dialog' Directory)"
 convert "bmp:$scratch/dialog.bmp" "$artifacts/install-dialog.png" 2>/dev/null
 expect_true "screenshot of the dialog saved" test -s "$artifacts/install-dialog.png"
 

@@ -5,7 +5,8 @@
 . "$(dirname "$0")/e2e-lib.sh"
 
 components=$VEXA_BINARY_DIR/tests/components
-system_win='C:\windows\system32'
+# The engine and the helper are 32-bit: the DLL lives in the 32-bit system directory.
+system_win='C:\windows\syswow64'
 system=$(wine_unix_path "$system_win")
 trap 'touch "$scratch/release"; sleep 0.5; rm -rf "$scratch"' EXIT
 
@@ -24,7 +25,7 @@ make_cab "$scratch/attachment.cab" "$scratch/pkg" Script.TXT VexaDialogBusy.dll
 make_setup "$scratch/Setup.exe" "$engine" "$scratch/attachment.cab"
 
 pending() {  # the length of the pending-moves value
-  wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations 2>/dev/null |
+  wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations /reg:64 2>/dev/null |
     tr -d '\r' | sed -n 's/.*REG_MULTI_SZ *//p' | wc -c
 }
 pending_before=$(pending)

@@ -40,7 +40,7 @@ expect_eq "no planted DLL was loaded" "" "$(ls "$markers" 2>/dev/null | paste -s
 # that must name only known DLLs (and msvcrt), never a library Windows would look for in
 # the program's folder.
 known='^(KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|OLE32|OLEAUT32|COMDLG32|SHLWAPI|MSVCRT)\.DLL$'
-imports=$(x86_64-w64-mingw32-objdump -p "$engine" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | LC_ALL=C sort)
+imports=$(i686-w64-mingw32-objdump -p "$engine" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | LC_ALL=C sort)
 expect_eq "the engine imports only known DLLs" "" "$(grep -v -E "$known" <<<"$imports" | paste -sd ' ')"
 expect_true "the engine's import table was read" test -n "$imports"
 

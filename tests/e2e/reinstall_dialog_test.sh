@@ -13,8 +13,8 @@ make_setup_with() {  # make_setup_with NAME FILE : a package whose cabinet holds
   make_cab "$scratch/attachment.cab" "$scratch/pkg" Script.TXT Program.Cab Uninstall.EXE
   make_setup "$scratch/$1.exe" "$engine" "$scratch/attachment.cab"
 }
-product=$(wine_unix_path 'C:\Program Files')/Acme\ Again
-question='box=A previous installation of this program was found in directory: ||C:\Program Files\Acme Again\||Continuing will remove the previous installation of this program. Would you like to continue?'
+product=$(wine_unix_path 'C:\Program Files (x86)')/Acme\ Again
+question='box=A previous installation of this program was found in directory: ||C:\Program Files (x86)\Acme Again\||Continuing will remove the previous installation of this program. Would you like to continue?'
 
 make_setup_with first First.txt
 expect_eq "first installation" "box=Installation completed successfully.|exit=0" \

@@ -10,12 +10,12 @@ setup=$scratch/package/Setup.exe
 # What an installation leaves: files, shortcuts, the two records, how the program started.
 snapshot() {
   local product group
-  product=$(wine_unix_path 'C:\Program Files\Acme Paint')
+  product=$(wine_unix_path 'C:\Program Files (x86)\Acme Paint')
   (cd "$product" 2>/dev/null && find . -type f -printf '%P %s\n' | LC_ALL=C sort)
   group=$(find "$WINEPREFIX/drive_c" -ipath '*Start Menu/Programs/Acme Paint' -type d 2>/dev/null | head -n1)
   (cd "$group" 2>/dev/null && find . -type f -printf 'link %P\n' | LC_ALL=C sort)
-  echo "record $(wine_reg_value 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Paint' Directory)"
-  echo "uninstall $(wine_reg_value 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Acme Paint' UninstallString)"
+  echo "record $(wine_reg_value 32 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Paint' Directory)"
+  echo "uninstall $(wine_reg_value 32 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Acme Paint' UninstallString)"
   echo "started $(tr -d '\r' <"$started" 2>/dev/null)"
 }
 
@@ -26,13 +26,13 @@ rm -f "$started"
 out=$(timeout 120 wine "$driver" "$(wine_windows_path "$setup")" -- window:VexaInstall text:203 text:201 text:204 \
   click:1001 box answer:1 exit 2>/dev/null | tr -d '\r' | paste -sd '|')
 expect_eq "dialog road of the sample" \
-  '203=Acme Paint|201=C:\Program Files\Acme Paint\|204=Acme Paint|box=Installation completed successfully.|exit=0' "$out"
+  '203=Acme Paint|201=C:\Program Files (x86)\Acme Paint\|204=Acme Paint|box=Installation completed successfully.|exit=0' "$out"
 wait_for_start
 dialog_state=$(snapshot)
 expect_true "the dialog road installed the program" grep -q '^Paint.exe ' <<<"$dialog_state"
 expect_true "the dialog road made the shortcuts" grep -q '^link Tools/Read Me' <<<"$dialog_state"
 expect_eq "the dialog road started the program with its parameters" \
-  'started "C:\Program Files\Acme Paint\Paint.exe" /record C:\sample-road-started.txt' \
+  'started "C:\Program Files (x86)\Acme Paint\Paint.exe" /record C:\sample-road-started.txt' \
   "$(grep '^started' <<<"$dialog_state")"
 
 rm -f "$started"

@@ -11,7 +11,7 @@ standin_uninstall=$VEXA_BINARY_DIR/tests/harness/harness_probe.exe
 
 c_drive=$(wine_unix_path 'C:\')
 trap 'rm -rf "$scratch" "$c_drive/Acme Record" "$c_drive/hostile-canary" "$c_drive/Acme Hostile"' EXIT
-programs_win=$(wine_reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' Programs)
+programs_win=$(wine_reg_value 32 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' Programs)
 installed_key='HKLM\SOFTWARE\Corvanta Install\Installed Programs'
 uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall'
 
@@ -74,7 +74,7 @@ prog_files() {  # prog_files FILE=TEXT... : $scratch/prog holds exactly these fi
   done
 }
 
-# --- Shortcuts, uninstall data, registry and the started program, into C:\Program Files.
+# --- Shortcuts, uninstall data, registry and the started program, into C:\Program Files (x86).
 prog_files ReadMe.txt=readme Docs/Help.txt=help
 mkdir -p "$scratch/prog/Bin"
 cp "$paint" "$scratch/prog/Paint.exe"
@@ -98,7 +98,7 @@ expect_eq "links: exit status" 0 "$(install links)"
 expect_eq "links: log" \
   "Installing PROGRAM.CAB|Creating Program Groups|Creating Uninstall Program|Installation completed" "$(log_of links)"
 
-product='C:\Program Files\Acme Links\'
+product='C:\Program Files (x86)\Acme Links\'
 group="$programs_win\\Acme Links\\"
 group_unix=$(wine_unix_path "$group")
 expect_eq "links: exactly the three link files, names in their case with .LNK" \
@@ -125,12 +125,12 @@ quoted="\"${product}Uninstall\\Uninstall.EXE\""
 expect_eq "links: uninstall entry" \
   "Acme Links|$quoted|$quoted /S|$product|${product}Paint.exe|0x1|0x1" \
   "$(for v in DisplayName UninstallString QuietUninstallString InstallLocation DisplayIcon NoModify NoRepair; do
-       wine_reg_value "$uninstall_key\\Acme Links" "$v"; done | paste -sd '|')"
+       wine_reg_value 32 "$uninstall_key\\Acme Links" "$v"; done | paste -sd '|')"
 bytes=$(cat "$(wine_unix_path "$product")"/{Bin/App.exe,Docs/Help.txt,Paint.exe,ReadMe.txt,Uninstall/Uninstall.EXE} \
   "$group_unix"/{"Acme Paint.LNK","Tools/read Me.LNK","Tools/Extra/App.LNK"} | wc -c)
 expect_eq "links: estimated size in KB of the listed files" "$(printf '0x%x' $(((bytes + 1023) / 1024)))" \
-  "$(wine_reg_value "$uninstall_key\\Acme Links" EstimatedSize)"
-expect_eq "links: installed-programs record" "$product" "$(wine_reg_value "$installed_key\\Acme Links" Directory)"
+  "$(wine_reg_value 32 "$uninstall_key\\Acme Links" EstimatedSize)"
+expect_eq "links: installed-programs record" "$product" "$(wine_reg_value 32 "$installed_key\\Acme Links" Directory)"
 wait_for_file "$record_dir/argv of paint.txt"
 expect_eq "links: the first placeholder Execute line started, quoted, with its parameters" \
   "\"${product}Paint.exe\" /record \"C:\\Acme Record\\argv of paint.txt\"" \
@@ -147,14 +147,14 @@ expect_eq "bare: no program groups step, nothing to start" \
 expect_eq "bare: empty group line" 'Acme Bare|C:\AcmeBare\||C:\AcmeBare\A.txt|C:\AcmeBare\Uninstall\Uninstall.EXE' \
   "$(appended_lines "$c_drive/AcmeBare/Uninstall/Uninstall.EXE" | paste -sd '|')"
 expect_eq "bare: unquoted uninstall string" 'C:\AcmeBare\Uninstall\Uninstall.EXE' \
-  "$(wine_reg_value "$uninstall_key\\Acme Bare" UninstallString)"
+  "$(wine_reg_value 32 "$uninstall_key\\Acme Bare" UninstallString)"
 expect_eq "bare: no icon without an Execute program" none \
-  "$(wine_reg_value "$uninstall_key\\Acme Bare" DisplayIcon || echo none)"
+  "$(wine_reg_value 32 "$uninstall_key\\Acme Bare" DisplayIcon || echo none)"
 
 # --- Execute: a document through the shell, only literal lines, a program that is missing.
-wine reg add 'HKCR\.acmedoc' /ve /d AcmeDoc /f >/dev/null 2>&1
+wine reg add 'HKCR\.acmedoc' /ve /d AcmeDoc /f /reg:32 >/dev/null 2>&1
 wine reg add 'HKCR\AcmeDoc\shell\open\command' /ve /f \
-  /d "\"C:\\AcmeBare\\Paint.exe\" /record \"%1.opened\"" >/dev/null 2>&1
+  /d "\"C:\\AcmeBare\\Paint.exe\" /record \"%1.opened\"" /reg:32 >/dev/null 2>&1
 prog_files Notes.acmedoc=notes
 cp "$paint" "$scratch/prog/Paint.exe"
 package doc 'SetProductName "Acme Doc"' 'SetProductDirectory "C:\AcmeBare"' 'InstallProgram "Program.Cab"' \
@@ -186,8 +186,8 @@ package twice1 'SetProductProgramGroup "<ProgramsGroup>\Acme Twice"' 'SetProduct
   'CreateProgramGroup "<ProductProgramGroup>Tools", "Old", "<ProductDirectory>Old\Only.txt"'
 expect_eq "twice: first install" 0 "$(install twice1)"
 printf 'user\r\n' >"$twice_unix/Keep/User.txt"
-wine reg add "$installed_key\\Acme Twice" /v Marker /d 1 /f >/dev/null 2>&1
-wine reg add "$uninstall_key\\Acme Twice" /v Marker /d 1 /f >/dev/null 2>&1
+wine reg add "$installed_key\\Acme Twice" /v Marker /d 1 /f /reg:32 >/dev/null 2>&1
+wine reg add "$uninstall_key\\Acme Twice" /v Marker /d 1 /f /reg:32 >/dev/null 2>&1
 prog_files A.txt=second New.txt=new
 package twice2 'SetProductProgramGroup "<ProgramsGroup>\Acme Twice"' 'SetProductName "Acme Twice"' \
   'SetProductDirectory "<ProgramFilesDir>\Acme Twice"' 'InstallProgram "Program.Cab"' \
@@ -204,7 +204,7 @@ twice_group_unix=$(wine_unix_path "$programs_win\\Acme Twice")
 expect_eq "twice: emptied group sub-folder removed" "A.LNK" \
   "$(cd "$twice_group_unix" && find . -mindepth 1 | sed 's|^\./||' | paste -sd '|')"
 expect_eq "twice: both keys were deleted and written again" "none|none|$twice" \
-  "$(wine_reg_value "$installed_key\\Acme Twice" Marker || echo none)|$(wine_reg_value "$uninstall_key\\Acme Twice" Marker || echo none)|$(wine_reg_value "$installed_key\\Acme Twice" Directory)"
+  "$(wine_reg_value 32 "$installed_key\\Acme Twice" Marker || echo none)|$(wine_reg_value 32 "$uninstall_key\\Acme Twice" Marker || echo none)|$(wine_reg_value 32 "$installed_key\\Acme Twice" Directory)"
 expect_eq "twice: the new uninstall program lists only the new files" \
   "Acme Twice|$twice|$programs_win\\Acme Twice\\|${twice}A.txt|${twice}New.txt|$programs_win\\Acme Twice\\A.LNK|${twice}Uninstall\\Uninstall.EXE" \
   "$(appended_lines "$twice_unix/Uninstall/Uninstall.EXE" | paste -sd '|')"
@@ -220,7 +220,7 @@ expect_eq "gone: second install" 0 "$(install gone2)"
 expect_eq "gone: not offered for removal" "Installing PROGRAM.CAB|Creating Uninstall Program|Installation completed" \
   "$(log_of gone2)"
 expect_eq "gone: the recorded directory is still the default destination" "yes yes no" \
-  "$(exists "$c_drive/Gone Place/Acme Gone/Fresh.txt") $(exists "$c_drive/Gone Place/Acme Gone/Stale.txt") $(exists "$(wine_unix_path 'C:\Program Files')/Acme Gone")"
+  "$(exists "$c_drive/Gone Place/Acme Gone/Fresh.txt") $(exists "$c_drive/Gone Place/Acme Gone/Stale.txt") $(exists "$(wine_unix_path 'C:\Program Files (x86)')/Acme Gone")"
 
 # --- Tampered uninstall data names files outside the two directories.
 canary="$c_drive/hostile-canary"

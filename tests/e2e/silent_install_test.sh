@@ -65,7 +65,19 @@ expect_eq "sub-directory argument" "data file" "$(tr -d '\r' <"$product_unix/Dat
 expect_eq "nested sub-directory argument" "map file" "$(tr -d '\r' <"$product_unix/Data/Maps/Map.txt" 2>/dev/null)"
 expect_eq "cabinet date restored" "2021-06-15 10:20:30" "$(mtime "$product_unix/Docs/Help.txt")"
 expect_eq "installed-programs record" "$product_win\\" \
-  "$(wine_reg_value 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Test' Directory)"
+  "$(wine_reg_value 32 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Test' Directory)"
+# The engine is 32-bit: its records are in the 32-bit view (which 64-bit programs see under
+# Wow6432Node), where Add/Remove Programs finds them, and not in the 64-bit view.
+records64() {
+  local key
+  for key in 'Wow6432Node\Corvanta Install\Installed Programs\Acme Test|Directory' \
+    'Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Acme Test|InstallLocation' \
+    'Corvanta Install\Installed Programs\Acme Test|Directory' \
+    'Microsoft\Windows\CurrentVersion\Uninstall\Acme Test|InstallLocation'; do
+    wine_reg_value 64 'HKLM\SOFTWARE\'"${key%|*}" "${key#*|}" || echo none
+  done | paste -sd '|'
+}
+expect_eq "records in the 32-bit view only" "$product_win\\|$product_win\\|none|none" "$(records64)"
 expect_eq "no temporary directory left" "$before_temp" "$(leftover_temp_dirs)"
 log=$(log_of full)
 expect_eq "log names each cabinet in upper case" \
@@ -119,7 +131,7 @@ expect_eq "third line fails: first two lines installed" "yes yes" \
 expect_eq "third line fails: later lines not run" no "$([ -e "$third_unix/Map.txt" ] && echo yes || echo no)"
 expect_eq "third line fails: only its message, no done message" \
   "Message: Error. Cannot extract GONE.CAB from self-extract EXE file." "$(log_of third | grep '^Message')"
-if wine_reg_value 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Third' Directory >/dev/null; then
+if wine_reg_value 32 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Third' Directory >/dev/null; then
   record=written
 else
   record=none

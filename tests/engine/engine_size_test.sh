@@ -13,7 +13,7 @@ recorded=$((10#${records#VEXA-ENGINE-SIZE:}))
 expect_eq "recorded size equals the file size" "$(stat -c %s "$engine")" "$recorded"
 expect_true "dist/VexaInstall.exe is the engine the build made" cmp -s "$engine" "$built"
 
-imports=$(x86_64-w64-mingw32-objdump -p "$engine" | sed -nE 's/^\s*DLL Name: (.*)$/\1/p' | tr 'a-z' 'A-Z' | sort -u)
+imports=$(i686-w64-mingw32-objdump -p "$engine" | sed -nE 's/^\s*DLL Name: (.*)$/\1/p' | tr 'a-z' 'A-Z' | sort -u)
 expect_true "the engine imports KERNEL32.DLL" grep -qx KERNEL32.DLL <<<"$imports"
 for dll in $imports; do
   case $dll in

@@ -22,8 +22,8 @@ expect_true "program ended near its limit (${elapsed}s)" test "$elapsed" -lt 15
 expect_eq "probe wrote registry value" 0 \
   "$(wine_run_timed 30 "$probe" reg 'Software\VexaHarness' Greeting 'hello, registry')"
 expect_eq "registry value read back" "hello, registry" \
-  "$(wine_reg_value 'HKCU\Software\VexaHarness' Greeting)"
-if wine_reg_value 'HKCU\Software\VexaHarness' Missing >/dev/null; then missing=found; else missing=absent; fi
+  "$(wine_reg_value 32 'HKCU\Software\VexaHarness' Greeting)"
+if wine_reg_value 32 'HKCU\Software\VexaHarness' Missing >/dev/null; then missing=found; else missing=absent; fi
 expect_eq "missing registry value fails" absent "$missing"
 
 expect_eq "probe wrote file" 0 \
