@@ -14,21 +14,7 @@
 #include "run.h"
 #include "silent.h"
 
-namespace {
-
-// A Setup.exe is usually run from a downloads folder, where anyone may have left a DLL
-// named like a system one. Libraries loaded from here on come from the system directory
-// only; the implicit imports are limited to DLLs that Windows itself always loads from
-// there.
-void RestrictDllSearchToSystemDirectory() {
-  SetDllDirectoryA("");
-  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  RestrictDllSearchToSystemDirectory();
   std::vector<std::string> arguments(__argv + 1, __argv + __argc);
   RunState run;
   std::string error;
