@@ -24,6 +24,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return kExitFailure;
   }
   const LogFile log(run.options.log_file);
+  for (const std::string& ignored : run.options.ignored_arguments)
+    log.Append("Ignored command-line argument: \"" + ignored + "\"");
   if (run.options.silent) return RunSilently(run, log);
 
   InstallDialog dialog(run, log);
