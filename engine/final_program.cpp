@@ -1,5 +1,7 @@
 #include "final_program.h"
 
+#include <iterator>
+
 #include "text.h"
 
 namespace {
@@ -30,8 +32,8 @@ ExecuteProgram FindExecuteProgram(const ScriptLines& script, const std::string& 
     std::string rest;
     if (!TextAfterPlaceholder(ScriptArgument(script, line, 1), kProductDirectoryPlaceholder, rest)) continue;
     result.program = product_directory + rest;
-    const int count = ArgumentCount(script, line);
-    for (int n = 2; n <= count; ++n) result.parameters.push_back(ScriptArgument(script, line, n));
+    std::vector<std::string> arguments = ScriptArguments(script, line);
+    result.parameters.assign(std::make_move_iterator(arguments.begin() + 1), std::make_move_iterator(arguments.end()));
     break;
   }
   return result;
