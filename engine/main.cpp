@@ -14,9 +14,10 @@
 #include "run.h"
 #include "silent.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+namespace {
+
+int RunEngine(HINSTANCE instance, RunState& run) {
   std::vector<std::string> arguments(__argv + 1, __argv + __argc);
-  RunState run;
   std::string error;
   if (!ParseEngineOptions(arguments, run.options, error)) {
     LogFile(run.options.log_file).Append("Message: " + error);
@@ -31,5 +32,37 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   InstallDialog dialog(run, log);
   run.ui = &dialog;
   if (InitializeRun(run)) dialog.Run(instance);
+  run.ui = nullptr;
   return 0;
+}
+
+// The message of an exception that reached WinMain, shown the way the run shows messages.
+class FallbackUi : public EngineUi {
+ public:
+  explicit FallbackUi(const EngineOptions& options) : options_(options) {}
+  void ShowMessage(const std::string& text) override {
+    LogFile(options_.log_file).Append("Message: " + text);
+    if (!options_.silent) MessageBoxA(nullptr, text.c_str(), "VexaInstall", MB_OK | MB_ICONERROR);
+  }
+  bool Ask(Question, const std::string&) override { return false; }
+  void ShowLog(const std::string&, int) override {}
+  void EnableCancel(bool) override {}
+  void CloseDialog() override {}
+
+ private:
+  const EngineOptions& options_;
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  RunState run;
+  try {
+    return RunEngine(instance, run);
+  } catch (...) {
+    FallbackUi ui(run.options);
+    run.ui = &ui;
+    StopRunAfterException(run);
+    return run.options.silent ? kExitFailure : 0;
+  }
 }

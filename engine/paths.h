@@ -7,6 +7,10 @@
 // The text after the last "\" or "/"; the whole text when there is neither.
 std::string FileNameOfPath(std::string_view path);
 
+// The longest directory path (with its final "\") that Windows creates with the
+// directory calls the engine uses.
+inline constexpr std::size_t kMaxDirectoryPath = 248;
+
 // Windows build only:
 
 // True when a uniquely named "~ts" file can be created (and is deleted again) in `directory`.

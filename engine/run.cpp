@@ -5,6 +5,9 @@
 #include <wintrust.h>
 
 #include <algorithm>
+#include <exception>
+#include <new>
+#include <cstdio>
 #include <cstring>
 
 #include "cabinet.h"
@@ -59,26 +62,42 @@ void DiscardPackageDirectory(const std::string& directory) {
   DeleteTemporaryDirectory(directory);
 }
 
+// A package directory of start-up, removed when it goes out of scope, also when an
+// exception passes.
+struct ScopedPackageDirectory {
+  std::string path;
+  ScopedPackageDirectory() = default;
+  ScopedPackageDirectory(const ScopedPackageDirectory&) = delete;
+  ScopedPackageDirectory& operator=(const ScopedPackageDirectory&) = delete;
+  ~ScopedPackageDirectory() {
+    if (!path.empty()) DiscardPackageDirectory(path);
+  }
+};
+
 // The script, taken out of a first copy of the attachment that is removed again at once.
 bool TakeOutScript(RunState& run) {
-  std::string directory;
+  ScopedPackageDirectory directory;
   std::string error;
-  if (!ExtractAttachment(run.own_exe_path, EngineFileSize(), directory, error)) {
+  if (!ExtractAttachment(run.own_exe_path, EngineFileSize(), directory.path, error)) {
     run.ui->ShowMessage(error);
     return false;
   }
-  const std::string cabinet = directory + std::string(kAttachmentFileName);
-  if (!ExtractFileFromCab(cabinet, directory, kScriptFileName)) {
-    DiscardPackageDirectory(directory);
+  const std::string cabinet = directory.path + std::string(kAttachmentFileName);
+  if (!ExtractFileFromCab(cabinet, directory.path, kScriptFileName)) {
+    DiscardPackageDirectory(directory.path);
+    directory.path.clear();
     run.ui->ShowMessage("Error. Cannot extract script from self-extract EXE file.");
     return false;
   }
-  const std::string script = directory + kScriptFileName;
-  const bool loaded = LoadScript(script, run.script);
+  const std::string script = directory.path + kScriptFileName;
+  std::string too_large;
+  const bool loaded = LoadScript(script, run.script, &too_large);
   DeleteFileA(script.c_str());
-  DiscardPackageDirectory(directory);
+  DiscardPackageDirectory(directory.path);
+  directory.path.clear();
   if (!loaded) {
-    run.ui->ShowMessage("Error. Cannot load script to memory.");
+    run.ui->ShowMessage("Error. Cannot load script to memory." +
+                        (too_large.empty() ? std::string() : " The script is not a setup script: " + too_large + "."));
     return false;
   }
   return true;
@@ -87,7 +106,7 @@ bool TakeOutScript(RunState& run) {
 // The package's Authenticode signature, checked through WinTrust's generic verification
 // policy. Wine and current Windows implement that policy for real, where the older
 // published-software action is accepted without any check.
-bool PackageIsTrusted(const RunState& run) {
+LONG VerifyPackageSignature(const RunState& run) {
   const auto verify = reinterpret_cast<WinVerifyTrustFunction>(reinterpret_cast<void (*)()>(run.win_verify_trust));
   std::wstring path(run.own_exe_path.begin(), run.own_exe_path.end());
   const int wide_length = MultiByteToWideChar(CP_ACP, 0, run.own_exe_path.c_str(), -1, nullptr, 0);
@@ -110,17 +129,27 @@ bool PackageIsTrusted(const RunState& run) {
   const LONG result = verify(nullptr, &action, &data);
   data.dwStateAction = WTD_STATEACTION_CLOSE;
   verify(nullptr, &action, &data);
-  return result == ERROR_SUCCESS;
+  return result;
 }
 
-bool CheckTrustIfAsked(RunState& run) {
-  if (UpperCase(ScriptSetting(run.script, "CheckTrust")) != "TRUE") return true;
+// Why start-up stops at the trust check, for the log; empty when the run may go on.
+std::string TrustCheckStop(RunState& run) {
+  if (UpperCase(ScriptSetting(run.script, "CheckTrust")) != "TRUE") return {};
   if (!run.win_verify_trust) {
-    return run.ui->Ask(Question::RunWithoutTrustCheck,
-                       "The certificate of this Installation program cannot be displayed because the DLL file "
-                       "WinTrust.DLL cannot be loaded. Would you like to run this installation program anyhow?");
+    if (run.ui->Ask(Question::RunWithoutTrustCheck,
+                    "The certificate of this Installation program cannot be displayed because the DLL file "
+                    "WinTrust.DLL cannot be loaded. Would you like to run this installation program anyhow?")) {
+      return {};
+    }
+    return "WinTrust.DLL cannot be loaded, and the installation was not run without a signature check.";
   }
-  return PackageIsTrusted(run);
+  const LONG result = VerifyPackageSignature(run);
+  if (result == ERROR_SUCCESS) return {};
+  if (result == TRUST_E_NOSIGNATURE) return "This installation program is not signed; it was not run.";
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
+  return "The signature of this installation program could not be verified (" + std::string(code) +
+         "); it was not run.";
 }
 
 // A stop after the run's own temporary directory exists.
@@ -133,10 +162,15 @@ bool StopWithScriptError(RunState& run, const char* message) {
 
 bool FileExistsAt(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Between script lines: hold still while the pause flag exists, then honour a cancel.
-bool CancelRequested(const RunState& run) {
+// Holds still while the pause flag exists: the Cancel question is open.
+void WaitWhilePaused(const RunState& run) {
   const std::string pause = run.temporary_directory + kPauseFlagFile;
   while (FileExistsAt(pause)) Sleep(100);
+}
+
+// Between script lines: hold still while the pause flag exists, then honour a cancel.
+bool CancelRequested(const RunState& run) {
+  WaitWhilePaused(run);
   return FileExistsAt(run.temporary_directory + kCancelFlagFile);
 }
 
@@ -216,9 +250,9 @@ bool InitializeRun(RunState& run) {
   run.own_exe_path = OwnExePath();
 
   if (!TakeOutScript(run)) return false;
-  if (!CheckTrustIfAsked(run)) {
+  if (const std::string stop = TrustCheckStop(run); !stop.empty()) {
     // No message box here, but an administrator reading the log should learn why.
-    AddLogLine(run, "The signature of this installation program could not be verified.");
+    AddLogLine(run, stop);
     return false;
   }
 
@@ -251,6 +285,11 @@ bool PrepareInstallation(RunState& run, const std::string& destination) {
     run.ui->ShowMessage(shortage);
     return false;
   }
+  if (run.product_directory.size() > kMaxDirectoryPath) {
+    run.ui->ShowMessage("Error: Cannot create directory " + run.product_directory + "\r\rThe path is longer than " +
+                        std::to_string(kMaxDirectoryPath) + " characters.");
+    return false;
+  }
   if (!CreateDirectoryTree(run.product_directory)) {
     run.ui->ShowMessage("Error: Cannot create directory " + run.product_directory);
     return false;
@@ -273,6 +312,7 @@ void RunInstallation(RunState& run) {
     const std::string error = RunInstallationAction(run, line);
     if (!error.empty()) {
       run.ui->EnableCancel(false);
+      WaitWhilePaused(run);
       run.ui->ShowMessage(error);
       DeleteTemporaryDirectory(run.temporary_directory);
       return EndRun(run, RunOutcome::Failed);
@@ -287,6 +327,13 @@ void RunInstallation(RunState& run) {
 
 void FinishInstallation(RunState& run) {
   run.ui->EnableCancel(false);
+  // Cancel may have been pressed as the last line ended: once the button is disabled, no
+  // new question starts, and the answer of one still open decides. So the flag files
+  // never outlive the directory, and "Canceling installation" never precedes a finish.
+  if (CancelRequested(run)) {
+    DeleteTemporaryDirectory(run.temporary_directory);
+    return EndRun(run, RunOutcome::Cancelled);
+  }
   if (!run.program_group_directory.empty()) {
     AddLogLine(run, "Creating Program Groups");
     CreateProgramGroups(run.script, run.program_group_directory, run.product_directory, run.installed_files);
@@ -311,6 +358,26 @@ void FinishInstallation(RunState& run) {
   std::string error;
   if (StartProgram(run.script, run.product_directory, error) == kProgramFailed) run.ui->ShowMessage(error);
   EndRun(run, RunOutcome::Succeeded);
+}
+
+void StopRunAfterException(RunState& run) noexcept {
+  try {
+    std::string message = "Error. The installation stopped: ";
+    try {
+      throw;
+    } catch (const std::bad_alloc&) {
+      message += "out of memory.";
+    } catch (const std::exception& exception) {
+      message += exception.what();
+    } catch (...) {
+      message += "unexpected failure.";
+    }
+    run.outcome = RunOutcome::Failed;
+    if (run.ui) run.ui->ShowMessage(message);
+  } catch (...) {
+    // Nothing more can be shown; the directory below is still removed.
+  }
+  if (!run.temporary_directory.empty()) DeleteTemporaryDirectory(run.temporary_directory);
 }
 
 void AddLogLine(RunState& run, const std::string& text) {

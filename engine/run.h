@@ -92,6 +92,11 @@ void RunInstallation(RunState& run);
 // the restart question or the done message and the Execute program. Closes the dialog.
 void FinishInstallation(RunState& run);
 
+// Called inside a catch block at a boundary of the engine (WinMain, the window procedure,
+// the worker), where no exception may pass: shows "Error. " and what went wrong, removes
+// the temporary directory and marks the run failed. Throws nothing.
+void StopRunAfterException(RunState& run) noexcept;
+
 // Appends CR LF and `text` to the log and shows it.
 void AddLogLine(RunState& run, const std::string& text);
 

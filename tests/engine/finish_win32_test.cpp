@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "log_file.h"
@@ -129,6 +130,38 @@ TEST_F(FinishInstallationTest, RunRemovesThePreviousInstallationFirstWithCancelD
   EXPECT_EQ(Events(ui_.events.begin(), ui_.events.begin() + 3),
             (Events{"cancel disabled", "log: Removing previous installation of this program", "cancel enabled"}));
   EXPECT_FALSE(fs::exists(product_ + "Old.txt"));
+  EXPECT_EQ(run_.outcome, RunOutcome::Succeeded);
+}
+
+// Cancel pressed as the last line ended: the question is open (the pause file exists) when
+// the run would finish. Its Yes must cancel the run, not let it complete under "Canceling
+// installation", and no flag file may be made after the directory is gone.
+TEST_F(FinishInstallationTest, CancelConfirmedAsTheLastLineEndsCancelsTheRun) {
+  Script("SetDoneMessage \"Done.\"\r\n");
+  const std::string pause = run_.temporary_directory + kPauseFlagFile;
+  std::ofstream(pause) << "";
+  std::thread answer([&] {
+    Sleep(300);
+    std::ofstream(run_.temporary_directory + kCancelFlagFile) << "";
+    fs::remove(pause);
+  });
+  FinishInstallation(run_);
+  answer.join();
+  EXPECT_EQ(ui_.events, (Events{"cancel disabled", "closed"}));
+  EXPECT_EQ(run_.outcome, RunOutcome::Cancelled);
+  EXPECT_EQ(Recorded(), "none");
+}
+
+TEST_F(FinishInstallationTest, CancelAnsweredNoAsTheLastLineEndsLetsTheRunFinish) {
+  const std::string pause = run_.temporary_directory + kPauseFlagFile;
+  std::ofstream(pause) << "";
+  std::thread answer([&] {
+    Sleep(300);
+    fs::remove(pause);
+  });
+  FinishInstallation(run_);
+  answer.join();
+  EXPECT_EQ(ui_.events, (Events{"cancel disabled", "log: Installation completed", "closed"}));
   EXPECT_EQ(run_.outcome, RunOutcome::Succeeded);
 }
 
