@@ -19,23 +19,40 @@ namespace {
 constexpr unsigned kKeptAttributes = 0x27;  // read-only, hidden, system, archive
 
 // libmspack reads the cabinet and writes the files through these calls, so that output
-// files are created the engine's way (never through a link) and paths are taken as the
-// engine forms them.
+// files are created the engine's way (never through a link), paths are taken as the
+// engine forms them, and each written file gets its cabinet times and attributes through
+// the handle that wrote it, before it is closed.
+struct ExpansionSystem {
+  mspack_system calls;  // first: libmspack hands back a pointer to it
+  DosStamp next_stamp;  // of the file that the next write opening creates
+  unsigned next_attributes;
+  bool write_failed;
+};
+
+ExpansionSystem* AsExpansion(mspack_system* system) { return reinterpret_cast<ExpansionSystem*>(system); }
+
 struct Stream {
   std::FILE* file;
+  ExpansionSystem* written_for;  // set for a file being written
+  DosStamp stamp;
+  unsigned attributes;
 };
 
 Stream* AsStream(mspack_file* file) { return reinterpret_cast<Stream*>(file); }
 
-mspack_file* OpenStream(mspack_system*, const char* filename, int mode) {
+mspack_file* OpenStream(mspack_system* system, const char* filename, int mode) {
   std::FILE* file = nullptr;
+  ExpansionSystem* written_for = nullptr;
   if (mode == MSPACK_SYS_OPEN_READ) {
     file = OpenFileForReading(filename);
   } else if (mode == MSPACK_SYS_OPEN_WRITE) {
     file = CreateFileForWriting(filename);
+    written_for = AsExpansion(system);
   }
   if (!file) return nullptr;
-  Stream* stream = new (std::nothrow) Stream{file};
+  Stream* stream = written_for ? new (std::nothrow) Stream{file, written_for, written_for->next_stamp,
+                                                           written_for->next_attributes}
+                               : new (std::nothrow) Stream{file, nullptr, {}, 0};
   if (!stream) std::fclose(file);
   return reinterpret_cast<mspack_file*>(stream);
 }
@@ -43,7 +60,11 @@ mspack_file* OpenStream(mspack_system*, const char* filename, int mode) {
 void CloseStream(mspack_file* file) {
   Stream* stream = AsStream(file);
   if (!stream) return;
-  std::fclose(stream->file);
+  if (stream->written_for) {
+    if (!FinishWrittenFile(stream->file, stream->stamp, stream->attributes)) stream->written_for->write_failed = true;
+  } else {
+    std::fclose(stream->file);
+  }
   delete stream;
 }
 
@@ -77,8 +98,12 @@ void Release(void* memory) { std::free(memory); }
 
 void Copy(void* source, void* destination, std::size_t bytes) { std::memcpy(destination, source, bytes); }
 
-mspack_system engineSystem = {OpenStream, CloseStream, ReadStream, WriteStream, SeekStream, TellStream,
-                              IgnoreMessage, Allocate, Release, Copy, nullptr};
+constexpr mspack_system kEngineCalls = {OpenStream, CloseStream, ReadStream, WriteStream, SeekStream, TellStream,
+                                        IgnoreMessage, Allocate, Release, Copy, nullptr};
+
+// libmspack's input buffer for decompression; its default of 4 KB costs a read call per
+// 4 KB of cabinet.
+constexpr int kDecompressionBuffer = 64 * 1024;
 
 struct DecompressorDeleter {
   void operator()(mscab_decompressor* decompressor) const { mspack_destroy_cab_decompressor(decompressor); }
@@ -216,10 +241,12 @@ bool ExpandCabFile(const std::string& cabinetPath, const std::string& targetDire
   const std::string filter = UpperCase(fileFilter);
   bool found = false;
 
-  Decompressor decompressor(mspack_create_cab_decompressor(&engineSystem));
+  ExpansionSystem system{kEngineCalls, {}, 0, false};
+  Decompressor decompressor(mspack_create_cab_decompressor(&system.calls));
   if (!decompressor) return false;
   decompressor->set_param(decompressor.get(), MSCABD_PARAM_SALVAGE, 0);
   decompressor->set_param(decompressor.get(), MSCABD_PARAM_FIXMSZIP, 0);
+  decompressor->set_param(decompressor.get(), MSCABD_PARAM_DECOMPBUF, kDecompressionBuffer);
   const OpenCabinet cabinet(decompressor.get(), cabinetPath);
   if (!cabinet.get()) return filter.empty() && IsCabinetWithoutFiles(cabinetPath);
 
@@ -239,12 +266,12 @@ bool ExpandCabFile(const std::string& cabinetPath, const std::string& targetDire
     if (!filter.empty() && !EndsWithIgnoringCase(entry.targetPath, filter)) continue;
     found = true;
     writtenFiles.push_back(entry.targetPath);
-    if (FileExists(entry.targetPath)) DeleteOneFile(entry.targetPath);
+    const mscabd_file& file = *entry.file;
+    system.next_stamp = {file.date_y, file.date_m, file.date_d, file.time_h, file.time_m, file.time_s};
+    system.next_attributes = static_cast<unsigned>(file.attribs) & kKeptAttributes;
     if (decompressor->extract(decompressor.get(), entry.file, entry.targetPath.c_str()) != MSPACK_ERR_OK)
       return false;
-    const mscabd_file& file = *entry.file;
-    SetFileTimesFromDos(entry.targetPath, {file.date_y, file.date_m, file.date_d, file.time_h, file.time_m, file.time_s});
-    SetFileAttributeBits(entry.targetPath, static_cast<unsigned>(file.attribs) & kKeptAttributes);
+    if (system.write_failed) return false;
   }
   return filter.empty() || found;
 }
