@@ -2,7 +2,8 @@
 // offset. The build links the engine once with a zero record, measures the file, and
 // links it again with the measured size (engine_size.cmake), so the engine carries its
 // own final size. The record is plain text inside the executable, so that the size can be
-// checked on the shipped file as well.
+// checked on the shipped file as well. Uninstall.exe is built the same way, so that it
+// knows where the uninstall data appended to it begins (cmake/SelfSizedProgram.cmake).
 #pragma once
 
 #include <cstdint>

@@ -88,13 +88,20 @@ std::vector<std::string> SplitAppendedLines(std::string_view bytes) {
 }
 
 bool ReadAppendedLines(const std::string& path, std::vector<std::string>& lines) {
+  std::int64_t baseSize = 0;
+  return ReadAppendedLines(path, lines, baseSize);
+}
+
+bool ReadAppendedLines(const std::string& path, std::vector<std::string>& lines, std::int64_t& trailerBase) {
   lines.clear();
+  trailerBase = -1;
   File file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
   std::uint64_t length = 0, baseSize = 0;
   bool hasTrailer = false;
   if (!FileLength(file.get(), length) || !BaseSizeOf(file.get(), length, baseSize, hasTrailer)) return false;
   if (!hasTrailer) return true;
+  trailerBase = static_cast<std::int64_t>(baseSize);
   const std::uint64_t count = length - baseSize;
   if (count > kMaxAppendedLinesBytes) return false;
   std::string bytes(static_cast<std::size_t>(count), '\0');

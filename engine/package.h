@@ -55,6 +55,10 @@ bool ExtractAttachment(const std::string& ownExePath, std::uint64_t engineSize,
 // no lines; false only when the file cannot be opened or read.
 bool ReadAppendedLines(const std::string& path, std::vector<std::string>& lines);
 
+// The same, and `baseSize` receives N of the trailer, or -1 when the file has none (a
+// program that knows its own size can tell that the lines start where it ends).
+bool ReadAppendedLines(const std::string& path, std::vector<std::string>& lines, std::int64_t& baseSize);
+
 // Replaces whatever lines were appended to `path` before by `lines`. False when the file
 // cannot be opened for reading and writing, or the write fails.
 bool WriteAppendedLines(const std::string& path, const std::vector<std::string>& lines);

@@ -31,21 +31,6 @@ constexpr const char* kScriptFileName = "Script.TXT";
 
 using WinVerifyTrustFunction = LONG(WINAPI*)(HWND, GUID*, LPVOID);
 
-std::string OwnExePath() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  const std::size_t dot = path.find_last_of('.');
-  if (dot != std::string::npos && path.find_last_of('\\') < dot) path.resize(dot);
-  return UpperCase(path + ".EXE");
-}
 
 std::string TemporaryPath() {
   char path[MAX_PATH + 1] = {};
@@ -386,18 +371,48 @@ void AddLogLine(RunState& run, const std::string& text) {
   run.ui->ShowLog(run.log_text, run.log_lines);
 }
 
-bool DeleteTemporaryDirectory(const std::string& directory) {
+namespace {
+
+// The full path of `directory` with a trailing "\" when it is one of the engine's own
+// temporary directories; empty otherwise.
+std::string OwnTemporaryDirectory(const std::string& directory) {
   const std::string temporary = TemporaryPath();
-  if (temporary.empty() || directory.empty()) return false;
+  if (temporary.empty() || directory.empty()) return {};
   // Judge the path as the file system will resolve it, so "..\" cannot lead elsewhere.
   char full[MAX_PATH + 1] = {};
   const DWORD length = GetFullPathNameA(directory.c_str(), sizeof full, full, nullptr);
-  if (length == 0 || length > MAX_PATH) return false;
+  if (length == 0 || length > MAX_PATH) return {};
   std::string top(full, length);
   if (top.back() != '\\') top.push_back('\\');
   const std::string prefix = temporary + "~ts";
-  if (!StartsWithIgnoringCase(directory, prefix) || !StartsWithIgnoringCase(top, prefix)) return false;
-  if (top.find('\\', prefix.size()) != top.size() - 1) return false;  // only the "~ts" directory itself
+  if (!StartsWithIgnoringCase(directory, prefix) || !StartsWithIgnoringCase(top, prefix)) return {};
+  if (top.find('\\', prefix.size()) != top.size() - 1) return {};  // only the "~ts" directory itself
+  return top;
+}
+
+}  // namespace
+
+bool IsOwnTemporaryDirectory(const std::string& directory) { return !OwnTemporaryDirectory(directory).empty(); }
+
+std::string OwnExePath() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const std::size_t dot = path.find_last_of('.');
+  if (dot != std::string::npos && path.find_last_of('\\') < dot) path.resize(dot);
+  return UpperCase(path + ".EXE");
+}
+
+bool DeleteTemporaryDirectory(const std::string& directory) {
+  const std::string top = OwnTemporaryDirectory(directory);
+  if (top.empty()) return false;
 
   // Asked with a trailing "\", the system would describe the link's target instead.
   const std::string top_entry = top.substr(0, top.size() - 1);

@@ -100,6 +100,14 @@ void StopRunAfterException(RunState& run) noexcept;
 // Appends CR LF and `text` to the log and shows it.
 void AddLogLine(RunState& run, const std::string& text);
 
+// The path of the running program, upper case, ending in ".EXE".
+std::string OwnExePath();
+
+// True when `directory` (with or without its trailing "\") is one of the engine's own
+// "~ts" directories directly under the system temporary path, judged as the file system
+// resolves the path.
+bool IsOwnTemporaryDirectory(const std::string& directory);
+
 // Deletes `directory` and everything in it, but only when it is one of the engine's own
 // "~ts" directories under the system temporary path. Never follows a directory link or
 // junction out of the tree.

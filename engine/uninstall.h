@@ -89,8 +89,29 @@ struct RunState;
 // is none to remove; `directory` receives the recorded product directory.
 std::vector<std::string> FindPreviousInstallation(const std::string& product_name, std::string& directory);
 
-// Deletes the files of a previous-installation record and the directories they leave
-// empty, then both registry keys of the product. Reports nothing.
+// How RemoveInstallation treats what it cannot delete now.
+struct RemovalSettings {
+  // A file in use is deleted at the next boot, and so are the directories it keeps from
+  // being removed now (the uninstall program); otherwise it is left where it is (a
+  // reinstall, which writes over it).
+  bool delete_in_use_at_restart = false;
+  // A listed file that is left alone: the running uninstall program, whose copy deletes it.
+  std::string keep_file;
+};
+
+// What a removal did, for a log.
+struct RemovalReport {
+  std::vector<std::string> deleted;             // listed files deleted now
+  std::vector<std::string> deleted_at_restart;  // files, then directories, left for the next boot
+  std::vector<std::string> passed_over;         // lines outside both directories or behind a link
+};
+
+// Deletes the files of uninstall data (or a previous-installation record) by the rules
+// above, the directories they leave empty, and both registry keys of the product.
+RemovalReport RemoveInstallation(const std::vector<std::string>& record, const RemovalSettings& settings);
+
+// The removal of a previous installation before a reinstall: RemoveInstallation with
+// files in use left in place. Reports nothing.
 void RemovePreviousInstallation(const std::vector<std::string>& record);
 
 // Copies the package's Uninstall.EXE into the product directory, appends the uninstall

@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "cabinet.h"
 #include "choices.h"
 #include "final_program.h"
@@ -52,23 +54,44 @@ std::vector<std::string> RemovalRoots(const std::string& product_directory, cons
 
 // True when `file` lies below one of `roots` and no directory from that root down to the
 // file's own directory is a link or junction, so deleting it cannot reach elsewhere.
+// True when `file` lies below one of `roots` and no directory from that root down to the
+// file's own directory is a link or junction, so deleting it cannot reach elsewhere.
 bool MayDelete(const std::string& file, const std::vector<std::string>& roots) {
   const std::vector<std::string> directories = DirectoriesToRemove(file, roots);
   if (directories.empty()) return false;
   for (const std::string& directory : directories) {
     if (IsLinkOrJunction(directory)) return false;
   }
-  const DWORD attributes = GetFileAttributesA(NormalizedPath(file).c_str());
+  return true;
+}
+
+bool IsExistingFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-void DeleteListedFile(const std::string& file, const std::vector<std::string>& roots) {
-  if (!MayDelete(file, roots)) return;
+// Deletes one listed file when the rules allow it; one that is in use is left for the
+// next boot when the settings ask for that. True when it was left for the next boot.
+bool DeleteListedFile(const std::string& file, const std::vector<std::string>& roots, const RemovalSettings& settings,
+                      RemovalReport& report) {
+  if (!MayDelete(file, roots)) {
+    report.passed_over.push_back(file);
+    return false;
+  }
   const std::string path = NormalizedPath(file);
+  if (!settings.keep_file.empty() && EqualsIgnoringCase(path, NormalizedPath(settings.keep_file))) return false;
+  if (!IsExistingFile(path)) return false;
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes & FILE_ATTRIBUTE_READONLY)
     SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-  DeleteFileA(path.c_str());
+  if (DeleteFileA(path.c_str())) {
+    report.deleted.push_back(path);
+    return false;
+  }
+  if (!settings.delete_in_use_at_restart || !MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+    return false;
+  report.deleted_at_restart.push_back(path);
+  return true;
 }
 
 // Removes the directories above `file` that are empty now, up to its root; RemoveDirectory
@@ -77,6 +100,20 @@ void RemoveEmptiedDirectories(const std::string& file, const std::vector<std::st
   for (const std::string& directory : DirectoriesToRemove(file, roots)) {
     if (IsLinkOrJunction(directory)) return;
     RemoveDirectoryA(directory.c_str());
+  }
+}
+
+// The directories that a file left for the next boot keeps from being removed now go at
+// the next boot too, after it; the system then removes only those that are empty.
+void RemoveDirectoriesAtRestart(const std::string& file, const std::vector<std::string>& roots,
+                                RemovalReport& report) {
+  for (const std::string& directory : DirectoriesToRemove(file, roots)) {
+    if (GetFileAttributesA(directory.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+    const auto same = [&directory](const std::string& earlier) { return EqualsIgnoringCase(earlier, directory); };
+    const auto& scheduled = report.deleted_at_restart;
+    if (std::any_of(scheduled.begin(), scheduled.end(), same)) continue;
+    if (!MoveFileExA(directory.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) continue;
+    report.deleted_at_restart.push_back(directory);
   }
 }
 
@@ -144,20 +181,28 @@ std::vector<std::string> FindPreviousInstallation(const std::string& product_nam
   return lines;
 }
 
-void RemovePreviousInstallation(const std::vector<std::string>& record) {
-  if (record.size() < 3) return;
+RemovalReport RemoveInstallation(const std::vector<std::string>& record, const RemovalSettings& settings) {
+  RemovalReport report;
+  if (record.size() < 3) return report;
   const std::string& name = record[0];
   const std::string group = WithBackslash(record[2]);
   const std::vector<std::string> roots = RemovalRoots(WithBackslash(record[1]), group);
 
-  for (std::size_t line = 3; line < record.size(); ++line) DeleteListedFile(record[line], roots);
+  std::vector<std::string> left_for_restart;
+  for (std::size_t line = 3; line < record.size(); ++line) {
+    if (DeleteListedFile(record[line], roots, settings, report)) left_for_restart.push_back(record[line]);
+  }
   for (std::size_t line = 3; line < record.size(); ++line) RemoveEmptiedDirectories(record[line], roots);
+  for (const std::string& file : left_for_restart) RemoveDirectoriesAtRestart(file, roots, report);
   if (IsBelowRoot(group) && IsProgramGroupOfThisPc(group)) NudgeStartMenu(NormalizedPath(group));
 
-  if (name.empty()) return;  // an empty sub-key name would delete the parent key itself
+  if (name.empty()) return report;  // an empty sub-key name would delete the parent key itself
   DeleteProductKey("Software->Corvanta Install->Installed Programs", name);
   DeleteProductKey("Software->Microsoft->Windows->CurrentVersion->Uninstall", name);
+  return report;
 }
+
+void RemovePreviousInstallation(const std::vector<std::string>& record) { RemoveInstallation(record, {}); }
 
 void CreateUninstallProgram(RunState& run) {
   if (!ExtractFileFromCab(run.temporary_directory + std::string(kAttachmentFileName), run.temporary_directory,

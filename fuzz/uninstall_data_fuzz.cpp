@@ -1,6 +1,8 @@
 // Uninstall data and shortcut lines on arbitrary bytes. Whatever a damaged or hostile list
-// says, the removal may only touch directories at or below the roots it accepts, and a
-// shortcut line may only place its link file below the program group.
+// says, the removal may only touch directories at or below the roots it accepts, data the
+// uninstall program accepts names a product directory below a root and outside Windows and
+// only absolute paths, and a shortcut line may only place its link file below the program
+// group.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -12,6 +14,7 @@
 #include "shortcuts.h"
 #include "text.h"
 #include "uninstall.h"
+#include "uninstall_data_check.h"
 
 namespace {
 
@@ -39,6 +42,18 @@ void CheckRemoval(const std::vector<std::string>& lines) {
   }
 }
 
+void CheckUninstallProgramAccepts(const std::vector<std::string>& lines) {
+  const std::vector<std::string> system = {"C:\\Windows", "C:\\Windows\\System32"};
+  if (!UninstallDataProblem(lines, 100, 100, system).empty()) return;
+  if (lines.size() < 3 || lines[0].empty() || !IsBelowRoot(lines[1])) std::abort();
+  for (const std::string& directory : system) {
+    if (EqualsIgnoringCase(NormalizedPath(lines[1]), directory) || PathIsBelow(directory, lines[1])) std::abort();
+  }
+  for (std::size_t i = 3; i < lines.size(); ++i) {
+    if (NormalizedPath(lines[i]).empty()) std::abort();
+  }
+}
+
 void CheckShortcuts(const ScriptLines& script) {
   constexpr const char* kGroup = "C:\\Menu\\Group\\";
   for (std::size_t i = 0; i < script.size(); ++i) {
@@ -52,7 +67,9 @@ void CheckShortcuts(const ScriptLines& script) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  CheckRemoval(SplitAppendedLines(bytes));
+  const std::vector<std::string> lines = SplitAppendedLines(bytes);
+  CheckRemoval(lines);
+  CheckUninstallProgramAccepts(lines);
   CheckShortcuts(SplitScriptText(bytes));
   return 0;
 }

@@ -59,7 +59,7 @@ rm -rf "$markers"
 
 # What Windows loads before the program's first instruction comes from its import table:
 # KERNEL32 and the C runtime only, for the engine and for every end-user program.
-for program in "$engine"; do
+for program in "$engine" "$VEXA_SOURCE_DIR/dist/Uninstall.exe"; do
   imports=$(i686-w64-mingw32-objdump -p "$program" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | LC_ALL=C sort -u | paste -sd ' ')
   expect_eq "$(basename "$program") imports only KERNEL32 and the C runtime" "KERNEL32.DLL MSVCRT.DLL" "$imports"
 done

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The shipped engine, dist/VexaInstall.exe: the size it records is its own file size, it
-# is the file the build made, and it needs only Windows' own DLLs at run time.
+# A shipped self-sized program, by default the engine dist/VexaInstall.exe (or the one
+# named: engine_size_test.sh NAME-IN-DIST PATH-IN-BUILD): the size it records is its own
+# file size, it is the file the build made, and it needs only Windows' own DLLs at run time.
 set -eu
 . "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
-engine=$VEXA_SOURCE_DIR/dist/VexaInstall.exe
-built=$VEXA_BINARY_DIR/engine/VexaInstall.exe
+engine=$VEXA_SOURCE_DIR/dist/${1:-VexaInstall.exe}
+built=$VEXA_BINARY_DIR/${2:-engine/VexaInstall.exe}
 [ -f "$engine" ] || { echo "no $engine: run scripts/assemble-dist" >&2; exit 1; }
 
 records=$(grep -aoE 'VEXA-ENGINE-SIZE:[0-9]{20}' "$engine" || true)

@@ -1,0 +1,46 @@
+#include "uninstall_data_check.h"
+
+#include "text.h"
+#include "uninstall.h"
+
+namespace {
+
+bool IsPath(const std::string& line) {
+  for (const char c : line) {
+    if (static_cast<unsigned char>(c) < 32) return false;
+    if (c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*') return false;
+  }
+  return !NormalizedPath(line).empty();
+}
+
+std::string Damaged(const std::string& reason) {
+  return "Error. The uninstall data of this program is damaged: " + reason + ". Nothing was removed.";
+}
+
+std::string ProductDirectoryProblem(const std::string& directory, const std::vector<std::string>& system_directories) {
+  if (!IsPath(directory)) return Damaged("the product directory is not a path: " + directory);
+  if (!IsBelowRoot(directory)) return Damaged("the product directory " + directory + " is a drive root");
+  for (const std::string& system : system_directories) {
+    if (system.empty()) continue;
+    if (EqualsIgnoringCase(NormalizedPath(system), NormalizedPath(directory)) || PathIsBelow(system, directory))
+      return Damaged("the product directory " + directory + " is a Windows system directory or holds one");
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string UninstallDataProblem(const std::vector<std::string>& lines, std::int64_t trailer_base,
+                                 std::uint64_t own_size, const std::vector<std::string>& system_directories) {
+  if (trailer_base < 0) return "Error. This uninstall program carries no uninstall data. Nothing was removed.";
+  if (static_cast<std::uint64_t>(trailer_base) != own_size)
+    return Damaged("it does not begin where the uninstall program ends");
+  if (lines.size() < 3) return Damaged("it has fewer than three lines");
+  if (lines[0].empty()) return Damaged("it names no product");
+  if (std::string problem = ProductDirectoryProblem(lines[1], system_directories); !problem.empty()) return problem;
+  if (!lines[2].empty() && !IsPath(lines[2])) return Damaged("the program group is not a path: " + lines[2]);
+  for (std::size_t line = 3; line < lines.size(); ++line) {
+    if (!IsPath(lines[line])) return Damaged("line " + std::to_string(line + 1) + " is not a path: " + lines[line]);
+  }
+  return {};
+}

@@ -1,0 +1,143 @@
+#include "uninstaller.h"
+
+#include <windows.h>
+
+#include "command_line.h"
+#include "engine_size.h"
+#include "log_file.h"
+#include "package.h"
+#include "run.h"
+#include "self_removal.h"
+#include "text.h"
+#include "uninstall.h"
+#include "uninstall_data_check.h"
+#include "uninstall_messages.h"
+
+namespace {
+
+// Message boxes, or with /S (and in the temporary copy) the log only, in the lines the
+// engine's silent mode writes.
+class UninstallUi {
+ public:
+  UninstallUi(bool silent, const LogFile& log) : silent_(silent), log_(log) {}
+  void Show(const std::string& title, const std::string& text, UINT icon) const {
+    log_.Append("Message: " + text);
+    if (!silent_) MessageBoxA(nullptr, text.c_str(), title.c_str(), MB_OK | icon);
+  }
+  bool Ask(const std::string& title, const std::string& text) const {
+    const bool yes = silent_ || MessageBoxA(nullptr, text.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+    log_.Append("Question: " + text + (yes ? " -> Yes" : " -> No"));
+    return yes;
+  }
+
+ private:
+  bool silent_;
+  const LogFile& log_;
+};
+
+std::string LongPath(const std::string& path) {
+  char buffer[MAX_PATH + 1] = {};
+  const DWORD length = GetLongPathNameA(path.c_str(), buffer, sizeof buffer);
+  return length == 0 || length > MAX_PATH ? path : std::string(buffer, length);
+}
+
+std::vector<std::string> SystemDirectories() {
+  std::vector<std::string> directories;
+  char path[MAX_PATH + 1] = {};
+  if (UINT length = GetWindowsDirectoryA(path, sizeof path); length > 0 && length <= MAX_PATH)
+    directories.emplace_back(path, length);
+  if (UINT length = GetSystemDirectoryA(path, sizeof path); length > 0 && length <= MAX_PATH)
+    directories.emplace_back(path, length);
+  // The 32-bit system directory of 64-bit Windows; the call fails on 32-bit Windows.
+  if (UINT length = GetSystemWow64DirectoryA(path, sizeof path); length > 0 && length <= MAX_PATH)
+    directories.emplace_back(path, length);
+  return directories;
+}
+
+void LogRemoval(const LogFile& log, const RemovalReport& report) {
+  for (const std::string& path : report.deleted) log.Append("Deleted " + path);
+  for (const std::string& path : report.deleted_at_restart) log.Append("Deleted at the next restart: " + path);
+  for (const std::string& line : report.passed_over)
+    log.Append("Passed over, outside the product directory and the program group: " + line);
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// True when `directory` holds anything besides the entry named `except`.
+bool HoldsOtherThan(const std::string& directory, const std::string& except) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((directory + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  bool other = false;
+  do {
+    const std::string name = found.cFileName;
+    other = name != "." && name != ".." && !EqualsIgnoringCase(name, except);
+  } while (!other && FindNextFileA(search, &found));
+  FindClose(search);
+  return other;
+}
+
+// The product directory when something the installation did not write keeps it: anything
+// besides the Uninstall folder, or anything in it besides the running program, which its
+// copy deletes.
+std::string KeptDirectory(const std::string& product_directory) {
+  std::string directory = product_directory;
+  if (directory.back() != '\\') directory.push_back('\\');
+  if (!Exists(directory)) return {};
+  if (HoldsOtherThan(directory, "Uninstall") || HoldsOtherThan(directory + "Uninstall\\", kUninstallProgramName))
+    return directory;
+  return {};
+}
+
+// The temporary copy: the original has asked and removed what it could; what is left is
+// the original's own file and the directories it kept.
+int FinishAsCopy(const UninstallOptions& options, const std::vector<std::string>& lines, const LogFile& log) {
+  WaitForOriginal(options.original_process);
+  log.Append("Removing the uninstall program");
+  LogRemoval(log, RemoveInstallation(lines, RemovalSettings{true, {}}));
+  RemoveOwnDirectoryAtRestart(OwnExePath());
+  return kExitSuccess;
+}
+
+}  // namespace
+
+int RunUninstaller(const UninstallOptions& options) {
+  const LogFile log(options.log_file);
+  const UninstallUi ui(options.silent || options.is_copy, log);
+  const std::string own_path = LongPath(OwnExePath());
+  if (options.is_copy && !RunsFromOwnTemporaryDirectory(own_path)) {
+    ui.Show(kUninstallTitle, "Error. The options /CLEANUP= and /ORIGINAL= are for the uninstall program's own use.",
+            MB_ICONERROR);
+    return kExitFailure;
+  }
+  const std::string data_file = options.is_copy ? options.original_program : own_path;
+
+  std::vector<std::string> lines;
+  std::int64_t trailer_base = -1;
+  if (!ReadAppendedLines(data_file, lines, trailer_base)) {
+    ui.Show(kUninstallTitle, "Error. Cannot read the uninstall data of " + data_file + ". Nothing was removed.",
+            MB_ICONERROR);
+    return kExitFailure;
+  }
+  const std::string problem = UninstallDataProblem(lines, trailer_base, EngineFileSize(), SystemDirectories());
+  if (!problem.empty()) {
+    ui.Show(kUninstallTitle, problem, MB_ICONERROR);
+    return kExitFailure;
+  }
+  if (options.is_copy) return FinishAsCopy(options, lines, log);
+
+  const std::string& product_name = lines[0];
+  if (!ui.Ask(product_name, RemovalQuestion(product_name))) return kExitCancelled;
+  log.Append("Removing " + product_name);
+  // Without a copy to finish the work, the running program is left for the next boot as a
+  // file in use, with the directories it keeps.
+  const bool copy_started = StartTemporaryCopy(own_path, options.log_file);
+  if (!copy_started) log.Append("No temporary copy of the uninstall program could be started");
+  const RemovalReport report = RemoveInstallation(lines, RemovalSettings{true, copy_started ? own_path : ""});
+  LogRemoval(log, report);
+  const bool restart_needed = !report.deleted_at_restart.empty();
+  ui.Show(product_name, RemovalDoneMessage(product_name, restart_needed, KeptDirectory(lines[1])),
+          MB_ICONINFORMATION);
+  log.Append("Uninstall completed");
+  return restart_needed ? kExitRestartNeeded : kExitSuccess;
+}

@@ -1,0 +1,78 @@
+#include "uninstall_data_check.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const std::vector<std::string> kSystem = {"C:\\windows", "C:\\windows\\system32", "C:\\windows\\syswow64"};
+constexpr std::uint64_t kOwnSize = 546304;
+
+std::string Problem(const Lines& lines, std::int64_t base = kOwnSize) {
+  return UninstallDataProblem(lines, base, kOwnSize, kSystem);
+}
+
+const Lines kGood = {"Acme Paint", "C:\\Program Files\\Acme Paint\\",
+                     "C:\\users\\root\\Start Menu\\Programs\\Acme Paint\\",
+                     "C:\\Program Files\\Acme Paint\\Paint.exe",
+                     "C:\\users\\root\\Start Menu\\Programs\\Acme Paint\\Acme Paint.LNK",
+                     "C:\\Program Files\\Acme Paint\\Uninstall\\Uninstall.EXE"};
+
+TEST(UninstallDataCheckTest, DataAsTheEngineWritesItIsAccepted) {
+  EXPECT_EQ(Problem(kGood), "");
+  // No program group, nothing installed but the uninstall program, a share.
+  EXPECT_EQ(Problem({"Acme", "\\\\server\\apps\\Acme\\", "", "\\\\server\\apps\\Acme\\Uninstall\\Uninstall.EXE"}), "");
+  // Well-formed paths outside the two directories are the removal's to pass over.
+  EXPECT_EQ(Problem({"Acme", "C:\\Acme\\", "C:\\", "C:\\windows\\win.ini", "C:\\Acme\\..\\other.txt"}), "");
+}
+
+TEST(UninstallDataCheckTest, MissingOrMisplacedTrailerIsRefused) {
+  EXPECT_EQ(Problem({}, -1), "Error. This uninstall program carries no uninstall data. Nothing was removed.");
+  EXPECT_EQ(Problem(kGood, 40000),
+            "Error. The uninstall data of this program is damaged: it does not begin where the uninstall program "
+            "ends. Nothing was removed.");
+}
+
+TEST(UninstallDataCheckTest, ShortDataAndAMissingNameAreRefused) {
+  EXPECT_EQ(Problem({"Acme", "C:\\Acme\\"}),
+            "Error. The uninstall data of this program is damaged: it has fewer than three lines. Nothing was removed.");
+  EXPECT_EQ(Problem({"", "C:\\Acme\\", ""}),
+            "Error. The uninstall data of this program is damaged: it names no product. Nothing was removed.");
+}
+
+TEST(UninstallDataCheckTest, ProductDirectoryThatIsARootOrHoldsWindowsIsRefused) {
+  for (const char* directory : {"C:\\", "c:/", "\\\\server\\share\\", "C:\\Acme\\..\\"}) {
+    EXPECT_EQ(Problem({"Acme", directory, ""}), "Error. The uninstall data of this program is damaged: the product "
+                                                "directory " + std::string(directory) +
+                                                    " is a drive root. Nothing was removed.")
+        << directory;
+  }
+  for (const char* directory : {"C:\\WINDOWS\\", "C:\\windows\\System32", "C:\\Windows\\SysWOW64\\",
+                                "C:\\Acme\\..\\windows\\"}) {
+    EXPECT_EQ(Problem({"Acme", directory, ""}), "Error. The uninstall data of this program is damaged: the product "
+                                                "directory " + std::string(directory) +
+                                                    " is a Windows system directory or holds one. Nothing was removed.")
+        << directory;
+  }
+  // Beside the Windows directory is fine.
+  EXPECT_EQ(Problem({"Acme", "C:\\windows2\\", ""}), "");
+}
+
+TEST(UninstallDataCheckTest, LinesThatAreNotPathsAreRefused) {
+  EXPECT_EQ(Problem({"Acme", "Acme\\", ""}),
+            "Error. The uninstall data of this program is damaged: the product directory is not a path: Acme\\. "
+            "Nothing was removed.");
+  EXPECT_EQ(Problem({"Acme", "C:\\Acme\\", "Programs\\Acme"}),
+            "Error. The uninstall data of this program is damaged: the program group is not a path: Programs\\Acme. "
+            "Nothing was removed.");
+  for (const char* line : {"..\\..\\victim.txt", "\\windows\\win.ini", "C:relative.txt", "\\\\?\\C:\\x.txt",
+                           "C:\\..\\..\\x.txt", "C:\\Acme\\a*.txt", "C:\\Acme\\file.txt:stream", ""}) {
+    EXPECT_EQ(Problem({"Acme", "C:\\Acme\\", "", "C:\\Acme\\A.txt", line}),
+              "Error. The uninstall data of this program is damaged: line 5 is not a path: " + std::string(line) +
+                  ". Nothing was removed.")
+        << line;
+  }
+}
+
+}  // namespace

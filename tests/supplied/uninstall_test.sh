@@ -1,0 +1,232 @@
+#!/usr/bin/env bash
+# The uninstall program as users and administrators run it: the sample package (with a
+# shared DLL) installed by the engine, then removed through the registered UninstallString
+# (the question answered No, then Yes, by the dialog driver) and QuietUninstallString (/S);
+# a program file in use, removed after a Wine restart; damaged and hostile uninstall data
+# appended to the installed Uninstall.EXE, with the prefix listed before and after. The
+# restart at the end carries out the removals left for the next boot, so ctest runs this
+# test alone.
+. "$VEXA_SOURCE_DIR/tests/e2e/e2e-lib.sh"
+
+c_drive=$(wine_unix_path 'C:\')
+canary=$c_drive/hostile-canary
+shared_dll=$VEXA_BINARY_DIR/tests/components/shared_105.dll
+uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Acme Paint'
+installed_key='HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Paint'
+session_key='HKLM\System\CurrentControlSet\Control\Session Manager'
+# The engine and the uninstall program keep their records in the registry view of their
+# own bitness.
+case $(x86_64-w64-mingw32-objdump -f "$VEXA_SOURCE_DIR/dist/Uninstall.exe" | sed -n 's/.*file format //p') in
+  pei-x86-64) bits=64 ;;
+  *) bits=32 ;;
+esac
+view=/reg:$bits
+reg_value() { wine_reg_value "$bits" "$@"; }
+reg_key() { wine reg query "$1" "$view" >/dev/null 2>&1 && echo present || echo gone; }
+
+# The engine installs below the Program Files folder of its bitness.
+product="$(reg_value 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion' ProgramFilesDir)\\Acme Paint\\"
+uninstall_win="${product}Uninstall\Uninstall.EXE"
+programs_win=$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' Programs)
+group_unix=$(wine_unix_path "$programs_win\\Acme Paint")
+product_unix=$(wine_unix_path "${product%\\}")
+product_listed="./${product_unix#"$c_drive"/}"
+temp_unix=$(wine_unix_path "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')")
+
+cleanup() {
+  rm -rf "$scratch" "$canary" "$product_unix" "$group_unix" "$c_drive/uninstall-started.txt"
+  find "$c_drive/windows" -maxdepth 2 -iname AcmeShared.dll -delete 2>/dev/null
+  wine reg delete "$uninstall_key" /f "$view" >/dev/null 2>&1
+  wine reg delete "$installed_key" /f "$view" >/dev/null 2>&1
+}
+trap cleanup EXIT
+
+# The sample package, its program started with "/record" (it ends at once) unless
+# EXECUTE-LINE says otherwise, and a shared DLL that no uninstall may remove.
+make_sample_setup "$scratch/package" 'Execute "<ProductDirectory>\Paint.exe", "/record", "C:\uninstall-started.txt"'
+cp "$shared_dll" "$scratch/package/attachment/AcmeShared.dll"
+sed -i 's/^\(InstallProgram .*\)\r$/\1\r\nInstallDllFile "AcmeShared.dll", "1000", "AcmeShared.dll", "1.0.0.5", "0", "1000", "sig", ""\r/' \
+  "$scratch/package/attachment/Script.TXT"
+make_cab "$scratch/package/Attachment.CAB" "$scratch/package/attachment" Script.TXT Program.Cab Uninstall.EXE AcmeShared.dll
+make_setup "$scratch/package/Setup.exe" "$engine" "$scratch/package/Attachment.CAB"
+# Prints the exit status once the started program has written its record.
+install() {
+  rm -f "$c_drive/uninstall-started.txt"
+  wine_run_timed 120 "$scratch/package/Setup.exe" /S
+  for _ in $(seq 1 100); do [ -s "$c_drive/uninstall-started.txt" ] && break; sleep 0.1; done
+}
+exists() { [ -e "$1" ] && echo yes || echo no; }
+shared_dll_present() { [ -n "$(find "$c_drive/windows" -maxdepth 2 -iname AcmeShared.dll)" ] && echo kept || echo gone; }
+# What the removal leaves: product directory, group, both keys, the shared DLL.
+left() {
+  echo "product $(exists "$product_unix") group $(exists "$group_unix") uninstall-key $(reg_key "$uninstall_key")" \
+    "installed-key $(reg_key "$installed_key") shared-dll $(shared_dll_present)"
+}
+# The temporary copy finishes a moment after the original has ended.
+wait_until_gone() { for _ in $(seq 1 100); do [ -e "$1" ] || return 0; sleep 0.1; done; }
+# Every file and directory of drive C: with its size, but the temporary directory and the
+# started program's record.
+listing() {
+  (cd "$c_drive" && find . -path "./${temp_unix#"$c_drive"/}" -prune -o -path ./uninstall-started.txt -prune -o \
+    -printf '%p\t%s\n' | LC_ALL=C sort)
+}
+copies_left() { find "$temp_unix" -path '*~ts*' -type f | wc -l; }
+temp_dirs_now() { find "$temp_unix" -maxdepth 1 -iname '~ts*' | LC_ALL=C sort; }
+pending_renames() {
+  wine reg query "$session_key" /v PendingFileRenameOperations /reg:64 2>/dev/null | tr -d '\r' |
+    sed -n 's/.*REG_MULTI_SZ *//p' | sed 's/\\0/\n/g' | grep -v '^$'
+}
+# The program the registry names, without its quotes; then the rest of the command.
+uninstall_program() { reg_value "$uninstall_key" "$1" | sed -E 's/^"([^"]*)".*/\1/'; }
+quiet_arguments() { reg_value "$uninstall_key" QuietUninstallString | sed -E 's/^"[^"]*" *//'; }
+# Runs the registered QuietUninstallString with /LOG=LOG; prints the exit status once the
+# temporary copy has removed the uninstall program.
+quiet_uninstall() {
+  # shellcheck disable=SC2046
+  wine_run_timed 120 "$(uninstall_program QuietUninstallString)" $(quiet_arguments) "/LOG=$(wine_windows_path "$1")"
+  wait_until_gone "$product_unix/Uninstall"
+}
+log_of() { tr -d '\r' <"$1" 2>/dev/null | paste -sd '|'; }
+
+temp_dirs_before=$(temp_dirs_now)
+
+# --- The dialog: No changes nothing, Yes removes everything but the shared DLL.
+expect_eq "install" 0 "$(install)"
+expect_eq "installed" "product yes group yes uninstall-key present installed-key present shared-dll kept" "$(left)"
+expect_eq "the registered uninstall string names the installed program" "$uninstall_win" \
+  "$(uninstall_program UninstallString)"
+before=$(listing)
+expect_eq "No: the question, titled with the product name, then exit 1602" \
+  "65535=Do you want to completely remove Acme Paint and all of its components?|exit=1602" \
+  "$(drive "$(uninstall_program UninstallString)" 'window:Acme Paint' text:65535 click:7 exit)"
+expect_eq "No: nothing changed on drive C:" "" "$(diff <(echo "$before") <(listing))"
+expect_eq "No: the records are kept" "product yes group yes uninstall-key present installed-key present shared-dll kept" \
+  "$(left)"
+expect_eq "No: no temporary copy was made" "$temp_dirs_before" "$(temp_dirs_now)"
+
+expect_eq "Yes: the done message, exit 0" \
+  "65535=Do you want to completely remove Acme Paint and all of its components?|box=Acme Paint was removed from your computer.|exit=0" \
+  "$(drive "$(uninstall_program UninstallString)" 'window:Acme Paint' text:65535 click:6 box answer:1 exit)"
+wait_until_gone "$product_unix"
+expect_eq "Yes: product directory, shortcuts, group and both keys gone, the shared DLL kept" \
+  "product no group no uninstall-key gone installed-key gone shared-dll kept" "$(left)"
+removed=$(comm -23 <(echo "$before" | cut -f1) <(listing | cut -f1))
+expect_eq "Yes: nothing else on drive C: was removed" "" \
+  "$(grep -v -e "^$product_listed" -e "^./${group_unix#"$c_drive"/}" <<<"$removed")"
+expect_eq "Yes: no temporary copy of the program is left" 0 "$(copies_left)"
+new_temp_dir=$(comm -13 <(echo "$temp_dirs_before") <(temp_dirs_now))
+expect_eq "Yes: the copy's emptied directory waits for the next boot" yes \
+  "$(pending_renames | grep -qix "\\\\??\\\\.*\\\\$(basename "$new_temp_dir")" && echo yes || echo no)"
+
+# --- /S through QuietUninstallString: files the user added are kept, and their folder.
+expect_eq "reinstall" 0 "$(install)"
+printf 'mine\r\n' >"$product_unix/My Notes.txt"
+mkdir -p "$product_unix/Docs/Mine" && printf 'mine\r\n' >"$product_unix/Docs/Mine/Sketch.txt"
+expect_eq "the quiet uninstall string adds /S" "/S" "$(quiet_arguments)"
+expect_eq "/S: exit 0" 0 "$(quiet_uninstall "$scratch/quiet.log")"
+expect_eq "/S: only the user's files are left in the product directory" "Docs/Mine/Sketch.txt|My Notes.txt" \
+  "$(cd "$product_unix" 2>/dev/null && find . -type f | sed 's|^\./||' | LC_ALL=C sort | paste -sd '|')"
+expect_eq "/S: group and both keys gone, the shared DLL kept" \
+  "product yes group no uninstall-key gone installed-key gone shared-dll kept" "$(left)"
+expect_eq "/S: the log, the original's lines and then the copy's" \
+  "Question: Do you want to completely remove Acme Paint and all of its components? -> Yes|Removing Acme Paint|Deleted ${product}Data\\Palette.txt|Deleted ${product}Docs\\Help.txt|Deleted ${product}Paint.exe|Deleted ${product}ReadMe.txt|Deleted $programs_win\\Acme Paint\\Acme Paint.LNK|Deleted $programs_win\\Acme Paint\\Help.LNK|Deleted $programs_win\\Acme Paint\\Tools\\Read Me.LNK|Message: Acme Paint was removed from your computer. The folder $product was kept because it holds files that were not installed with Acme Paint.|Uninstall completed|Removing the uninstall program|Deleted $uninstall_win" \
+  "$(for _ in $(seq 1 50); do grep -q 'Deleted .*Uninstall.EXE' "$scratch/quiet.log" && break; sleep 0.1; done
+     log_of "$scratch/quiet.log")"
+expect_eq "/S: no temporary copy of the program is left" 0 "$(copies_left)"
+rm -rf "$product_unix"
+
+# --- A file held open (mapped, as a running program holds its image): deleted at the next
+# boot, exit 3010.
+expect_eq "install for the file in use" 0 "$(install)"
+wine "$VEXA_BINARY_DIR/tests/components/hold_module.exe" "$(wine_windows_path "$scratch")\\release" \
+  "${product}Paint.exe" >/dev/null 2>&1 &
+for _ in $(seq 1 300); do [ -f "$scratch/release.held" ] && break; sleep 0.1; done
+expect_true "a process holds Paint.exe" test -f "$scratch/release.held"
+expect_eq "in use: exit 3010" 3010 "$(quiet_uninstall "$scratch/busy.log")"
+expect_eq "in use: only the held file is left until the restart" "Paint.exe" \
+  "$(cd "$product_unix" 2>/dev/null && find . -type f | sed 's|^\./||' | paste -sd '|')"
+expect_eq "in use: the restart message" \
+  "Message: Acme Paint was removed from your computer. Some of its files are in use and will be deleted when the computer restarts. Restart your computer to complete the removal." \
+  "$(tr -d '\r' <"$scratch/busy.log" | grep '^Message: ')"
+expect_eq "in use: the file and its directory are left for the next boot" \
+  "Deleted at the next restart: ${product}Paint.exe|Deleted at the next restart: ${product%\\}" \
+  "$(tr -d '\r' <"$scratch/busy.log" | grep -m2 '^Deleted at the next restart' | paste -sd '|')"
+# The restart: the holding process goes with the old server, the new one carries out the
+# removals left for the next boot, and stays up for the tests that follow.
+wineserver -k
+wineserver -p >/dev/null 2>&1
+wineboot >/dev/null 2>&1
+expect_eq "after the restart: the product directory is gone, the shared DLL kept" \
+  "product no group no uninstall-key gone installed-key gone shared-dll kept" "$(left)"
+expect_eq "after the restart: no temporary directory of the copies is left" "$temp_dirs_before" "$(temp_dirs_now)"
+expect_eq "after the restart: no removal is pending" "" "$(pending_renames)"
+
+# --- Damaged uninstall data: refused with a message, exit 1603, nothing changed.
+# Replaces the appended lines of FILE (an installed Uninstall.EXE) by LINES..., behind a
+# trailer naming BASE (default: the program's own size).
+own_size=$(stat -c %s "$VEXA_SOURCE_DIR/dist/Uninstall.exe")
+write_appended_lines() {
+  local file=$1 base=${2:-$own_size}
+  shift 2
+  truncate -s "$own_size" "$file"
+  { [ $# -gt 0 ] && printf '%s\r\n' "$@"; printf 'CORVANTAORGEXESIZE%14s' "$base"; } >>"$file"
+}
+expect_eq "install for the damaged data" 0 "$(install)"
+uninstall_unix=$(wine_unix_path "$uninstall_win")
+cp "$uninstall_unix" "$scratch/intact.exe"
+damaged() {  # damaged WHAT MESSAGE
+  local before_damaged
+  before_damaged=$(listing)
+  rm -f "$scratch/damaged.log"
+  expect_eq "damaged, $1: exit 1603" 1603 \
+    "$(wine_run_timed 60 "$uninstall_win" /S "/LOG=$(wine_windows_path "$scratch/damaged.log")")"
+  expect_eq "damaged, $1: the message" "Message: $2" "$(log_of "$scratch/damaged.log")"
+  expect_eq "damaged, $1: nothing changed on drive C:" "" "$(diff <(echo "$before_damaged") <(listing))"
+}
+prefix='Error. The uninstall data of this program is damaged'
+truncate -s "$own_size" "$uninstall_unix"
+damaged "no trailer" "Error. This uninstall program carries no uninstall data. Nothing was removed."
+cp "$scratch/intact.exe" "$uninstall_unix"
+write_appended_lines "$uninstall_unix" "" 'Acme Paint' "$product"
+damaged "two lines" "$prefix: it has fewer than three lines. Nothing was removed."
+write_appended_lines "$uninstall_unix" 40000 'Acme Paint' "$product" '' "${product}ReadMe.txt"
+damaged "trailer inside the program" "$prefix: it does not begin where the uninstall program ends. Nothing was removed."
+write_appended_lines "$uninstall_unix" "" 'Acme Paint' 'C:\' '' 'C:\windows\win.ini'
+damaged "a drive root" "$prefix: the product directory C:\\ is a drive root. Nothing was removed."
+for directory in 'C:\windows\' 'C:\windows\system32\'; do
+  write_appended_lines "$uninstall_unix" "" 'Acme Paint' "$directory" '' "${directory}win.ini"
+  damaged "$directory" "$prefix: the product directory $directory is a Windows system directory or holds one. Nothing was removed."
+done
+write_appended_lines "$uninstall_unix" "" 'Acme Paint' "$product" '' "${product}ReadMe.txt" '..\..\hostile-canary\victim2.txt'
+damaged "a relative path" "$prefix: line 5 is not a path: ..\\..\\hostile-canary\\victim2.txt. Nothing was removed."
+expect_eq "damaged, in the dialog: the message box, exit 1603" \
+  "65535=$prefix: line 5 is not a path: ..\\..\\hostile-canary\\victim2.txt. Nothing was removed.|exit=1603" \
+  "$(drive "$uninstall_win" window:Uninstall text:65535 click:1 exit)"
+
+# --- Hostile data that is well formed: paths outside, a group of C:\, a link inside the
+# product directory pointing outside. Only listed files inside the product directory go.
+mkdir -p "$canary/sub"
+for n in 1 3 4 5; do printf 'keep\r\n' >"$canary/victim$n.txt"; done
+ln -s ../../hostile-canary "$product_unix/link"
+cp "$scratch/intact.exe" "$uninstall_unix"
+write_appended_lines "$uninstall_unix" "" 'Acme Paint' "$product" 'C:\' 'C:\windows\win.ini' \
+  "${product}..\\..\\hostile-canary\\victim1.txt" "${product}link\\victim3.txt" 'C:\hostile-canary\victim4.txt' \
+  "${product}link\\sub\\..\\victim5.txt" "$programs_win\\Acme Paint\\Acme Paint.LNK" \
+  "${product}Paint.exe" "${product}Docs\\Help.txt" "$uninstall_win"
+before=$(listing)
+status=$(wine_run_timed 60 "$uninstall_win" /S "/LOG=$(wine_windows_path "$scratch/hostile.log")")
+expect_eq "hostile: exit 0" 0 "$status"
+wait_until_gone "$product_unix/Uninstall"
+expect_eq "hostile: exactly the listed files inside the product directory (and the folders they emptied) were removed" \
+  "$product_listed/Docs|$product_listed/Docs/Help.txt|$product_listed/Paint.exe|$product_listed/Uninstall|$product_listed/Uninstall/Uninstall.EXE" \
+  "$(comm -23 <(echo "$before" | cut -f1) <(listing | cut -f1) | paste -sd '|')"
+expect_eq "hostile: nothing was added or changed elsewhere" "" \
+  "$(comm -13 <(echo "$before") <(listing))"
+expect_eq "hostile: the victims and the link are still there" "victim1.txt victim3.txt victim4.txt victim5.txt link" \
+  "$(cd "$canary" && ls victim* | paste -sd ' ') $([ -L "$product_unix/link" ] && echo link)"
+expect_eq "hostile: the log names what it passed over" \
+  "C:\\windows\\win.ini|${product}..\\..\\hostile-canary\\victim1.txt|${product}link\\victim3.txt|C:\\hostile-canary\\victim4.txt|${product}link\\sub\\..\\victim5.txt|$programs_win\\Acme Paint\\Acme Paint.LNK" \
+  "$(tr -d '\r' <"$scratch/hostile.log" | sed -n 's/^Passed over, outside the product directory and the program group: //p' |
+     awk '!seen[$0]++' | paste -sd '|')"
+
+finish
