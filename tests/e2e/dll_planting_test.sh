@@ -27,33 +27,32 @@ package() {
   make_setup "$dir/downloads/Setup.exe" "$engine" "$dir/attachment.cab"
 }
 
-# run SETUP [ENV...]: the exit status of a silent install.
+# run SETUP OVERRIDES: the exit status of a silent install with these DLL overrides added
+# to the session's.
 run() {
-  local setup=$1
-  shift
-  env "$@" bash -c '. "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"; wine_run_timed 60 "$0" /S "/D=C:\Acme Planted"' "$setup"
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$2" wine_run_timed 60 "$1" /S "/D=C:\Acme Planted"
 }
 
 for trust in false TRUE; do
   package "$scratch/$trust" "$trust"
   rm -rf "$markers"
-  clean=$(run "$scratch/$trust/downloads/Setup.exe" WINEDLLOVERRIDES=winedbg.exe=d)
+  clean=$(run "$scratch/$trust/downloads/Setup.exe" winedbg.exe=d)
   for name in "${planted[@]}"; do cp "$canary" "$scratch/$trust/downloads/$name.dll"; done
   # Beside the program and in the current directory, where a careless search looks too.
-  planted_status=$(cd "$scratch/$trust/downloads" && run "$scratch/$trust/downloads/Setup.exe" "WINEDLLOVERRIDES=$overrides")
+  planted_status=$(cd "$scratch/$trust/downloads" && run "$scratch/$trust/downloads/Setup.exe" "$overrides")
   expect_eq "CheckTrust $trust: the run ends as it does without planted DLLs" "$clean" "$planted_status"
   expect_eq "CheckTrust $trust: no planted DLL was loaded" "" "$(ls "$markers" 2>/dev/null | paste -sd ' ')"
 done
 # The unsigned package is refused by the trust check; the other installs.
-expect_eq "an unsigned package is refused" 1603 "$(run "$scratch/TRUE/downloads/Setup.exe" WINEDLLOVERRIDES=winedbg.exe=d)"
-expect_eq "the package without a trust check installs" 0 "$(run "$scratch/false/downloads/Setup.exe" WINEDLLOVERRIDES=winedbg.exe=d)"
+expect_eq "an unsigned package is refused" 1603 "$(run "$scratch/TRUE/downloads/Setup.exe" winedbg.exe=d)"
+expect_eq "the package without a trust check installs" 0 "$(run "$scratch/false/downloads/Setup.exe" winedbg.exe=d)"
 
 # The canary works: a program that imports user32 at load time, started beside it, loads it.
 rm -rf "$markers"
 mkdir -p "$scratch/control"
 cp "$driver" "$scratch/control/driver.exe"
 cp "$canary" "$scratch/control/version.dll"
-WINEDLLOVERRIDES="$overrides" timeout 60 wine "$scratch/control/driver.exe" >/dev/null 2>&1 || true
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$overrides" timeout 60 wine "$scratch/control/driver.exe" >/dev/null 2>&1 || true
 expect_eq "a program importing user32 loads the planted version.dll" "version.dll" "$(ls "$markers" 2>/dev/null | tr 'A-Z' 'a-z' | paste -sd ' ')"
 rm -rf "$markers"
 
