@@ -41,7 +41,7 @@ long_dir='C:\'$(printf 'L%.0s' {1..250})
 out=$(timeout 300 wine "$driver" "$(wine_windows_path "$scratch/Acme Long.exe")" "/D=$long_dir" -- \
   window:VexaInstall text:201 click:1001 box answer:1 enabled:1001 click:1002 exit 2>/dev/null | tr -d '\r' | paste -sd '|')
 expect_eq "long destination: shown whole, refused, Install usable again" \
-  "201=$long_dir\Acme Long\|box=Error: Cannot create directory $long_dir\Acme Long\The path is longer than 248 characters.|1001 enabled|exit=0" \
+  "201=$long_dir\Acme Long\|box=Error: Cannot create directory $long_dir\Acme Long\||The path is longer than 248 characters.|1001 enabled|exit=0" \
   "$out"
 expect_eq "long destination: nothing created" "" "$(ls -d "$(wine_unix_path 'C:\')"/LLLL* 2>/dev/null)"
 
