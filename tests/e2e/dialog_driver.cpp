@@ -17,8 +17,9 @@
 //   boxpick:ID=TEXT  in list or drop-down list ID of the box, double-click (list) or select
 //                    (drop-down) the entry TEXT, ignoring case
 //   sleep:MS         wait MS milliseconds
-//   key:KEY          press KEY (enter, tab, or alt+LETTER) in the main window, as the
+//   key:KEY          press KEY (enter, tab, esc, or alt+LETTER) in the main window, as the
 //                    keyboard would: to the control that has the focus
+//   close            press the title bar's close button of the main window
 //   focus            print "focus=<ID of the control that has the focus>"
 //   size             print "size=<width>x<height>" of the main window in pixels
 //   shot:FILE        save the screen as a BMP file
@@ -153,7 +154,7 @@ void PressKey(HWND window, const std::string& key) {
     PostMessageA(target, WM_SYSKEYUP, code, kAltDown | kKeyUpBits | 1);
     return;
   }
-  const WPARAM code = key == "enter" ? VK_RETURN : VK_TAB;
+  const WPARAM code = key == "enter" ? VK_RETURN : key == "esc" ? VK_ESCAPE : VK_TAB;
   PostMessageA(target, WM_KEYDOWN, code, 1);
   PostMessageA(target, WM_KEYUP, code, kKeyUpBits | 1);
 }
@@ -210,6 +211,9 @@ bool RunStep(Driver& driver, const std::string& step) {
     SendMessageA(driver.box, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(list));
   } else if (verb == "boxpress") {
     PostMessageA(GetDlgItem(driver.box, id), BM_CLICK, 0, 0);
+  } else if (verb == "close") {
+    PostMessageA(driver.main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Sleep(200);
   } else if (verb == "key") {
     PressKey(driver.main, value);
     Sleep(200);

@@ -51,9 +51,7 @@ TEST(ParameterTextTest, QuotesBlanksAndTrimsEmptyParametersAtTheEnds) {
   EXPECT_EQ(ParameterText({"C:\\Dir\\"}), "C:\\Dir\\");
 }
 
-TEST(ProgramCommandLineTest, QuotesTheProgramAndAddsTheParameters) {
-  EXPECT_EQ(ProgramCommandLine("C:\\Program Files\\App\\App.exe", ""), "\"C:\\Program Files\\App\\App.exe\"");
-  EXPECT_EQ(ProgramCommandLine("C:\\App\\App.exe", "/a \"b c\""), "\"C:\\App\\App.exe\" /a \"b c\"");
+TEST(IsExeProgramTest, OnlyANameEndingInExeIgnoringCase) {
   EXPECT_TRUE(IsExeProgram("C:\\App\\App.exe"));
   EXPECT_TRUE(IsExeProgram("C:\\App\\APP.EXE"));
   EXPECT_FALSE(IsExeProgram("C:\\App\\ReadMe.txt"));

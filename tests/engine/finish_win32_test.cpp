@@ -3,6 +3,7 @@
 // machine running the tests.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "final_program.h"
 #include "log_file.h"
 #include "run.h"
 #include "shortcuts.h"
@@ -163,6 +165,26 @@ TEST_F(FinishInstallationTest, CancelAnsweredNoAsTheLastLineEndsLetsTheRunFinish
   answer.join();
   EXPECT_EQ(ui_.events, (Events{"cancel disabled", "log: Installation completed", "closed"}));
   EXPECT_EQ(run_.outcome, RunOutcome::Succeeded);
+}
+
+// What the started program receives: the system's own command-line parser must hand it the
+// program and exactly the non-empty parameters, however they are spelled.
+TEST(ProgramCommandLineTest, TheStartedProgramGetsEachNonEmptyParameterAsGiven) {
+  const std::string program = "C:\\Program Files\\Acme App\\App.exe";
+  const std::vector<std::string> parameters = {"", "/a", "b c", "", "C:\\My Dir\\", "tab\there", "x\\\\", ""};
+  const std::string command = ProgramCommandLine(program, ParameterText(parameters));
+  const std::wstring wide(command.begin(), command.end());
+  int count = 0;
+  LPWSTR* parsed = CommandLineToArgvW(wide.c_str(), &count);
+  ASSERT_NE(parsed, nullptr);
+  std::vector<std::string> received;
+  for (int i = 0; i < count; ++i) {
+    const std::wstring argument(parsed[i]);
+    received.emplace_back(argument.begin(), argument.end());
+  }
+  LocalFree(parsed);
+  EXPECT_EQ(received, (std::vector<std::string>{program, "/a", "b c", "C:\\My Dir\\", "tab\there", "x\\\\"}))
+      << command;
 }
 
 TEST(CreateShortcutEntryTest, RecordsOnlyLinkFilesThatWereWritten) {
