@@ -1,11 +1,11 @@
 #include <windows.h>
 
 #include "bitness.h"
+#include "paths.h"
 #include "text.h"
 
 namespace {
 
-constexpr UINT kPathBuffer = 300;
 // A registration that has not ended after this long is taken as failed.
 constexpr DWORD kRegistrationMilliseconds = 5 * 60 * 1000;
 
@@ -16,17 +16,12 @@ Function Kernel32Function(const char* name) {
   return kernel ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(kernel, name))) : nullptr;
 }
 
-std::string Directory(UINT (WINAPI* query)(LPSTR, UINT)) {
+std::string SysWow64Directory() {
+  const auto query = Kernel32Function<UINT(WINAPI*)(LPSTR, UINT)>("GetSystemWow64DirectoryA");
+  if (!query) return {};
   char directory[kPathBuffer] = {};
   const UINT length = query(directory, kPathBuffer);
   return length > 0 && length < kPathBuffer ? std::string(directory, length) : std::string();
-}
-
-std::string SystemDirectory() { return Directory(GetSystemDirectoryA); }
-std::string WindowsDirectory() { return Directory(GetWindowsDirectoryA); }
-std::string SysWow64Directory() {
-  const auto query = Kernel32Function<UINT(WINAPI*)(LPSTR, UINT)>("GetSystemWow64DirectoryA");
-  return query ? Directory(query) : std::string();
 }
 
 // True when a 32-bit engine runs on 64-bit Windows: its paths may be redirected.

@@ -13,6 +13,7 @@
 
 #include "cabinet_system.h"
 #include "text.h"
+#include "unique_file.h"
 
 namespace {
 
@@ -195,7 +196,7 @@ unsigned ReadLittleEndian(const unsigned char* bytes, std::size_t count) {
 // libmspack refuses a cabinet that holds no files, but such a cabinet is sound: it
 // expands to nothing. The header is checked here as libmspack would check it.
 bool IsCabinetWithoutFiles(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFileForReading(path), std::fclose);
+  UniqueFile file(OpenFileForReading(path));
   if (!file) return false;
   unsigned char header[kHeaderBytes];
   if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) return false;

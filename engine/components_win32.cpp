@@ -15,8 +15,6 @@
 
 namespace {
 
-// Buffers of the platform calls that report directories and paths.
-constexpr UINT kPathBuffer = 300;
 // WININIT.INI is a few lines; a file this large is not one we should rewrite.
 constexpr DWORD kMaxIniBytes = 4u * 1024u * 1024u;
 
@@ -52,17 +50,7 @@ const VersionApi& VersionFunctions() {
   return api;
 }
 
-void AppendBackslash(std::string& path) {
-  if (path.empty() || path.back() != '\\') path.push_back('\\');
-}
-
 std::string TextOf(const char* buffer, std::size_t capacity) { return std::string(buffer, strnlen(buffer, capacity)); }
-
-std::string WindowsDirectory() {
-  char directory[kPathBuffer] = {};
-  const UINT length = GetWindowsDirectoryA(directory, kPathBuffer);
-  return length < kPathBuffer ? std::string(directory, length) : std::string();
-}
 
 // A component name from the script must name a file in the directory it is put in, never
 // a path that climbs out of it.
@@ -297,11 +285,10 @@ bool AddIniLine(const std::string& section, const std::string& key, const std::s
 }
 
 bool ReplaceFileAtRestart(const std::string& source, const std::string& target) {
-  char temporary_directory[MAX_PATH + 1] = {};
-  const DWORD length = GetTempPathA(sizeof temporary_directory, temporary_directory);
-  if (length == 0 || length > MAX_PATH) return false;
+  const std::string temporary_directory = TemporaryPath();
+  if (temporary_directory.empty()) return false;
   char copy[MAX_PATH] = {};
-  if (GetTempFileNameA(temporary_directory, "~ts", 0, copy) == 0) return false;
+  if (GetTempFileNameA(temporary_directory.c_str(), "~ts", 0, copy) == 0) return false;
   auto give_up = [&copy] {
     DeleteFileA(copy);
     return false;

@@ -2,6 +2,7 @@
 
 #include "components.h"
 #include "disk_space.h"
+#include "paths.h"
 #include "run.h"
 
 namespace {
@@ -17,13 +18,6 @@ std::optional<double> FreeSpaceOf(const std::string& drive) {
   }
   return static_cast<double>(sectors_per_cluster) * static_cast<double>(bytes_per_sector) *
          static_cast<double>(free_clusters);
-}
-
-std::string SystemDirectory() {
-  char directory[MAX_PATH + 1] = {};
-  const UINT length = GetSystemDirectoryA(directory, sizeof directory);
-  if (length == 0 || length > MAX_PATH) return {};
-  return std::string(directory, length);
 }
 
 std::int64_t SaturatingSum(std::int64_t a, std::int64_t b) {

@@ -15,12 +15,6 @@ std::string QuotedParameter(const std::string& parameter) {
   return "\"" + quoted + "\"";
 }
 
-std::string TrimmedOfBlanks(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 }  // namespace
 
 ExecuteProgram FindExecuteProgram(const ScriptLines& script, const std::string& product_directory) {

@@ -6,12 +6,10 @@
 #include <memory>
 #include <new>
 
-namespace {
+#include "text.h"
+#include "unique_file.h"
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+namespace {
 
 // 64-bit positions on both builds (the Windows build compiles with _FILE_OFFSET_BITS=64).
 bool SeekTo(std::FILE* file, std::uint64_t offset) {
@@ -75,14 +73,7 @@ std::int64_t ParseAppendedLinesTrailer(std::string_view tail) {
 }
 
 std::vector<std::string> SplitAppendedLines(std::string_view bytes) {
-  std::vector<std::string> lines(1);
-  for (char c : bytes) {
-    if (c == '\r') {
-      lines.emplace_back();
-    } else if (c != '\n' && c != '\0') {
-      lines.back().push_back(c);
-    }
-  }
+  std::vector<std::string> lines = SplitCrLines(bytes);
   lines.pop_back();
   return lines;
 }
@@ -95,7 +86,7 @@ bool ReadAppendedLines(const std::string& path, std::vector<std::string>& lines)
 bool ReadAppendedLines(const std::string& path, std::vector<std::string>& lines, std::int64_t& trailerBase) {
   lines.clear();
   trailerBase = -1;
-  File file(std::fopen(path.c_str(), "rb"));
+  UniqueFile file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
   std::uint64_t length = 0, baseSize = 0;
   bool hasTrailer = false;
@@ -112,7 +103,7 @@ bool ReadAppendedLines(const std::string& path, std::vector<std::string>& lines,
 }
 
 bool WriteAppendedLines(const std::string& path, const std::vector<std::string>& lines) {
-  File file(std::fopen(path.c_str(), "r+b"));
+  UniqueFile file(std::fopen(path.c_str(), "r+b"));
   if (!file) return false;
   std::uint64_t length = 0, baseSize = 0;
   bool hasTrailer = false;
@@ -134,7 +125,7 @@ bool ExtractAttachment(const std::string& ownExePath, std::uint64_t engineSize,
   errorText.clear();
   const Failure fail{temporaryDirectory, errorText};
 
-  File exe(std::fopen(ownExePath.c_str(), "rb"));
+  UniqueFile exe(std::fopen(ownExePath.c_str(), "rb"));
   if (!exe) return fail("Error. Cannot open the self-extract EXE file: ", ownExePath);
   std::uint64_t length = 0;
   if (!FileLength(exe.get(), length)) return fail("Error. Cannot open the self-extract EXE file: ", ownExePath);
@@ -151,7 +142,7 @@ bool ExtractAttachment(const std::string& ownExePath, std::uint64_t engineSize,
   std::string cabinetPath = directory;
   cabinetPath.append(kAttachmentFileName);
 
-  File cabinet(std::fopen(cabinetPath.c_str(), "wb"));
+  UniqueFile cabinet(std::fopen(cabinetPath.c_str(), "wb"));
   if (!cabinet) {
     RemoveExpansionDirectory(directory);
     return fail("Error. Cannot create the self-extract EXE attachment file.");

@@ -32,15 +32,6 @@ constexpr const char* kScriptFileName = "Script.TXT";
 using WinVerifyTrustFunction = LONG(WINAPI*)(HWND, GUID*, LPVOID);
 
 
-std::string TemporaryPath() {
-  char path[MAX_PATH + 1] = {};
-  const DWORD length = GetTempPathA(sizeof path, path);
-  if (length == 0 || length > MAX_PATH) return {};
-  std::string result(path, length);
-  if (result.back() != '\\') result.push_back('\\');
-  return result;
-}
-
 // Removes a package directory of start-up together with its Attachment.CAB.
 void DiscardPackageDirectory(const std::string& directory) {
   DeleteFileA((directory + std::string(kAttachmentFileName)).c_str());
@@ -145,18 +136,16 @@ bool StopWithScriptError(RunState& run, const char* message) {
   return false;
 }
 
-bool FileExistsAt(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // Holds still while the pause flag exists: the Cancel question is open.
 void WaitWhilePaused(const RunState& run) {
   const std::string pause = run.temporary_directory + kPauseFlagFile;
-  while (FileExistsAt(pause)) Sleep(100);
+  while (FileExists(pause)) Sleep(100);
 }
 
 // Between script lines: hold still while the pause flag exists, then honour a cancel.
 bool CancelRequested(const RunState& run) {
   WaitWhilePaused(run);
-  return FileExistsAt(run.temporary_directory + kCancelFlagFile);
+  return FileExists(run.temporary_directory + kCancelFlagFile);
 }
 
 // One installation action of the script; an empty text when it succeeded or when the
@@ -265,7 +254,7 @@ bool InitializeRun(RunState& run) {
 bool PrepareInstallation(RunState& run, const std::string& destination) {
   if (!ConfirmPreviousInstallationRemoval(run)) return false;
   run.product_directory = destination;
-  if (run.product_directory.empty() || run.product_directory.back() != '\\') run.product_directory.push_back('\\');
+  AppendBackslash(run.product_directory);
   if (const std::string shortage = CheckDiskSpace(run); !shortage.empty()) {
     run.ui->ShowMessage(shortage);
     return false;
@@ -383,7 +372,7 @@ std::string OwnTemporaryDirectory(const std::string& directory) {
   const DWORD length = GetFullPathNameA(directory.c_str(), sizeof full, full, nullptr);
   if (length == 0 || length > MAX_PATH) return {};
   std::string top(full, length);
-  if (top.back() != '\\') top.push_back('\\');
+  AppendBackslash(top);
   const std::string prefix = temporary + "~ts";
   if (!StartsWithIgnoringCase(directory, prefix) || !StartsWithIgnoringCase(top, prefix)) return {};
   if (top.find('\\', prefix.size()) != top.size() - 1) return {};  // only the "~ts" directory itself

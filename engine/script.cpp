@@ -5,7 +5,9 @@
 #include <limits>
 #include <memory>
 
+#include "paths.h"
 #include "text.h"
+#include "unique_file.h"
 
 namespace {
 
@@ -19,23 +21,9 @@ const std::string* LineAt(const ScriptLines& lines, std::size_t index) {
   return index < lines.size() ? &lines[index] : nullptr;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
-ScriptLines SplitScriptText(std::string_view text) {
-  ScriptLines lines(1);
-  for (char c : text) {
-    if (c == '\r') {
-      lines.emplace_back();
-    } else if (c != '\n' && c != '\0') {
-      lines.back().push_back(c);
-    }
-  }
-  return lines;
-}
+ScriptLines SplitScriptText(std::string_view text) { return SplitCrLines(text); }
 
 namespace {
 
@@ -60,7 +48,7 @@ bool LoadScript(const std::string& path, ScriptLines& lines, std::string* too_la
   lines.clear();
   if (too_large) too_large->clear();
   // The C runtime's fopen shares the file with other readers and writers.
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  UniqueFile file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
 
   std::string text;
@@ -166,7 +154,7 @@ std::int64_t ScriptNumber(std::string_view text) {
 
 bool ProductSubDirectoryName(std::string_view value, std::string& name) {
   std::string path(value);
-  if (path.empty() || path.back() != '\\') path.push_back('\\');
+  AppendBackslash(path);
   path.pop_back();
   std::size_t slash = path.find_last_of("\\/");
   name = (slash == std::string::npos ? path : path.substr(slash + 1)) + "\\";

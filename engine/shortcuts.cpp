@@ -1,5 +1,6 @@
 #include "shortcuts.h"
 
+#include "paths.h"
 #include "text.h"
 
 namespace {
@@ -56,7 +57,7 @@ bool ShortcutOfLine(const ScriptLines& script, std::size_t index, const std::str
   if (!SubFolderStaysInGroup(sub_folder) || !NameStaysInFolder(name)) return false;
 
   entry.folder = program_group_directory + sub_folder;
-  if (entry.folder.empty() || entry.folder.back() != '\\') entry.folder.push_back('\\');
+  AppendBackslash(entry.folder);
   entry.name = name;
   entry.target = product_directory + target_path;
   return true;

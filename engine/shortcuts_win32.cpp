@@ -56,8 +56,7 @@ long CreateShellLink(const std::string& target, const std::string& link_file, co
 
 bool CreateShortcutEntry(const std::string& folder, const std::string& name, const std::string& target,
                          std::vector<std::string>& installed_files) {
-  std::string directory = folder;
-  if (directory.empty() || directory.back() != '\\') directory.push_back('\\');
+  const std::string directory = WithBackslash(folder);
   if (!CreateDirectoryTree(directory)) return false;
   const std::string link_file = directory + name + ".LNK";
   if (FAILED(CreateShellLink(target, link_file, name))) return false;
