@@ -151,18 +151,18 @@ bool IsAcceptableComponent(std::string_view component) {
   return !IsDeviceName(component);
 }
 
-// Creates the directories along `targetPath`. Those inside the caller's directory (the
-// first `targetLength` characters) are simply attempted; below it, an existing link is
+// Creates the directories along `target_path`. Those inside the caller's directory (the
+// first `target_length` characters) are simply attempted; below it, an existing link is
 // refused rather than followed out of the target. `known` holds the directories this
 // expansion has already made or found, which need no second attempt: a cabinet of many
 // files in few folders would otherwise cost several failing calls per file.
-bool CreateDirectoriesAlong(const std::string& targetPath, std::size_t targetLength,
+bool CreateDirectoriesAlong(const std::string& target_path, std::size_t target_length,
                             std::unordered_set<std::string>& known) {
-  for (std::size_t i = 1; i < targetPath.size(); ++i) {
-    if (!IsSeparator(targetPath[i])) continue;
-    std::string directory = targetPath.substr(0, i);
+  for (std::size_t i = 1; i < target_path.size(); ++i) {
+    if (!IsSeparator(target_path[i])) continue;
+    std::string directory = target_path.substr(0, i);
     if (known.count(directory)) continue;
-    if (i < targetLength) {
+    if (i < target_length) {
       MakeDirectory(directory);
     } else {
       switch (QueryPathKind(directory)) {
@@ -207,15 +207,15 @@ bool IsCabinetWithoutFiles(const std::string& path) {
 
 struct Entry {
   mscabd_file* file;
-  std::string targetPath;
+  std::string target_path;
 };
 
 }  // namespace
 
-bool StoredNameToRelativePath(std::string_view storedName, std::string& relativePath) {
-  relativePath.clear();
-  if (storedName.empty() || storedName.size() > kMaxCabinetPath) return false;
-  std::string name(storedName);
+bool StoredNameToRelativePath(std::string_view stored_name, std::string& relative_path) {
+  relative_path.clear();
+  if (stored_name.empty() || stored_name.size() > kMaxCabinetPath) return false;
+  std::string name(stored_name);
   for (char& c : name) {
     const unsigned char u = static_cast<unsigned char>(c);
     if (u < 0x20 || std::strchr("<>:\"|?*", c) != nullptr) return false;
@@ -230,16 +230,16 @@ bool StoredNameToRelativePath(std::string_view storedName, std::string& relative
     if (end == std::string::npos) break;
     start = end + 1;
   }
-  relativePath = name;
+  relative_path = name;
   return true;
 }
 
 bool FileExists(const std::string& path) { return QueryPathKind(path) != PathKind::Missing; }
 
-bool ExpandCabFile(const std::string& cabinetPath, const std::string& targetDirectory,
-                   std::vector<std::string>& writtenFiles, const std::string& fileFilter) {
-  if (cabinetPath.size() > kMaxCabinetPath || targetDirectory.size() > kMaxCabinetPath) return false;
-  const std::string filter = UpperCase(fileFilter);
+bool ExpandCabFile(const std::string& cabinet_path, const std::string& target_directory,
+                   std::vector<std::string>& written_files, const std::string& file_filter) {
+  if (cabinet_path.size() > kMaxCabinetPath || target_directory.size() > kMaxCabinetPath) return false;
+  const std::string filter = UpperCase(file_filter);
   bool found = false;
 
   ExpansionSystem system{kEngineCalls, {}, 0, false};
@@ -248,37 +248,37 @@ bool ExpandCabFile(const std::string& cabinetPath, const std::string& targetDire
   decompressor->set_param(decompressor.get(), MSCABD_PARAM_SALVAGE, 0);
   decompressor->set_param(decompressor.get(), MSCABD_PARAM_FIXMSZIP, 0);
   decompressor->set_param(decompressor.get(), MSCABD_PARAM_DECOMPBUF, kDecompressionBuffer);
-  const OpenCabinet cabinet(decompressor.get(), cabinetPath);
-  if (!cabinet.get()) return filter.empty() && IsCabinetWithoutFiles(cabinetPath);
+  const OpenCabinet cabinet(decompressor.get(), cabinet_path);
+  if (!cabinet.get()) return filter.empty() && IsCabinetWithoutFiles(cabinet_path);
 
   // Every name is checked before anything is written, so a hostile cabinet leaves nothing.
   std::vector<Entry> entries;
   for (mscabd_file* file = cabinet.get()->files; file; file = file->next) {
     std::string relative;
     if (!StoredNameToRelativePath(file->filename ? file->filename : "", relative)) return false;
-    std::string targetPath = targetDirectory + relative;
-    if (targetPath.size() > kMaxCabinetPath) return false;
-    entries.push_back({file, std::move(targetPath)});
+    std::string target_path = target_directory + relative;
+    if (target_path.size() > kMaxCabinetPath) return false;
+    entries.push_back({file, std::move(target_path)});
   }
 
-  std::unordered_set<std::string> knownDirectories;
+  std::unordered_set<std::string> known_directories;
   for (const Entry& entry : entries) {
-    if (!CreateDirectoriesAlong(entry.targetPath, targetDirectory.size(), knownDirectories)) return false;
-    if (!filter.empty() && !EndsWithIgnoringCase(entry.targetPath, filter)) continue;
+    if (!CreateDirectoriesAlong(entry.target_path, target_directory.size(), known_directories)) return false;
+    if (!filter.empty() && !EndsWithIgnoringCase(entry.target_path, filter)) continue;
     found = true;
-    writtenFiles.push_back(entry.targetPath);
+    written_files.push_back(entry.target_path);
     const mscabd_file& file = *entry.file;
     system.next_stamp = {file.date_y, file.date_m, file.date_d, file.time_h, file.time_m, file.time_s};
     system.next_attributes = static_cast<unsigned>(file.attribs) & kKeptAttributes;
-    if (decompressor->extract(decompressor.get(), entry.file, entry.targetPath.c_str()) != MSPACK_ERR_OK)
+    if (decompressor->extract(decompressor.get(), entry.file, entry.target_path.c_str()) != MSPACK_ERR_OK)
       return false;
     if (system.write_failed) return false;
   }
   return filter.empty() || found;
 }
 
-bool ExtractFileFromCab(const std::string& cabinetPath, const std::string& targetDirectory,
-                        const std::string& fileName) {
+bool ExtractFileFromCab(const std::string& cabinet_path, const std::string& target_directory,
+                        const std::string& file_name) {
   std::vector<std::string> discarded;
-  return ExpandCabFile(cabinetPath, targetDirectory, discarded, fileName);
+  return ExpandCabFile(cabinet_path, target_directory, discarded, file_name);
 }
