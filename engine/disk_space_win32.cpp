@@ -34,12 +34,12 @@ RequiredSpace RequiredSpaceOf(const ScriptLines& script) {
     const std::string word = CommandWord(script, line);
     auto number = [&](int n) { return ScriptNumber(ScriptArgument(script, line, n)); };
     auto argument = [&](int n) { return ScriptArgument(script, line, n); };
-    if (word == "INSTALLPROGRAM") {
+    if (word == kInstallProgramWord) {
       required.program = SaturatingSum(required.program, SaturatingSum(number(2), number(5)));
-    } else if (word == "INSTALLDLLFILE") {
+    } else if (word == kInstallDllFileWord) {
       if (!FindDllTarget(argument(3), argument(4)).empty())
         required.system = SaturatingSum(required.system, SaturatingSum(number(2), number(6)));
-    } else if (word == "INSTALLOCXFILE") {
+    } else if (word == kInstallOcxFileWord) {
       if (!FindOcxTarget(argument(3), argument(4), argument(5)).empty())
         required.system = SaturatingSum(required.system, SaturatingSum(number(2), number(7)));
     }

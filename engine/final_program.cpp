@@ -21,7 +21,7 @@ ExecuteProgram FindExecuteProgram(const ScriptLines& script, const std::string& 
   ExecuteProgram result;
   for (std::size_t line = 0; line < script.size(); ++line) {
     const std::string word = CommandWord(script, line);
-    if (word != "EXECUTE" && word != "EXECUTEINSEPARATEWINDOW") continue;
+    if (word != kExecuteWord && word != kExecuteInSeparateWindowWord) continue;
     result.has_execute_line = true;
     std::string rest;
     if (!TextAfterPlaceholder(ScriptArgument(script, line, 1), kProductDirectoryPlaceholder, rest)) continue;

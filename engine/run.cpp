@@ -152,14 +152,14 @@ bool CancelRequested(const RunState& run) {
 // line is no installation action.
 std::string RunInstallationAction(RunState& run, std::size_t line) {
   const std::string word = CommandWord(run.script, line);
-  if (word == "INSTALLPROGRAM") {
+  if (word == kInstallProgramWord) {
     return InstallProgram(run, ScriptArgument(run.script, line, 1), ScriptArgument(run.script, line, 7));
   }
-  if (word == "INSTALLDLLFILE") {
+  if (word == kInstallDllFileWord) {
     return InstallDllFile(run, ScriptArgument(run.script, line, 1), ScriptArgument(run.script, line, 3),
                           ScriptArgument(run.script, line, 4));
   }
-  if (word == "INSTALLOCXFILE") {
+  if (word == kInstallOcxFileWord) {
     return InstallOcxFile(run, ScriptArgument(run.script, line, 1), ScriptArgument(run.script, line, 3),
                           ScriptArgument(run.script, line, 4), ScriptArgument(run.script, line, 5));
   }

@@ -69,6 +69,14 @@ std::int64_t ScriptNumber(std::string_view text);
 // sub-directory ("C:\", "<ProgramFilesDir>", "<ProgramFilesDir>\").
 bool ProductSubDirectoryName(std::string_view value, std::string& name);
 
+// The command words the engine acts on, in upper case as CommandWord gives them.
+inline constexpr std::string_view kInstallProgramWord = "INSTALLPROGRAM";
+inline constexpr std::string_view kInstallDllFileWord = "INSTALLDLLFILE";
+inline constexpr std::string_view kInstallOcxFileWord = "INSTALLOCXFILE";
+inline constexpr std::string_view kCreateProgramGroupWord = "CREATEPROGRAMGROUP";
+inline constexpr std::string_view kExecuteWord = "EXECUTE";
+inline constexpr std::string_view kExecuteInSeparateWindowWord = "EXECUTEINSEPARATEWINDOW";
+
 // Script placeholders; each is recognised only at the very start of a value.
 inline constexpr std::string_view kProgramFilesDirPlaceholder = "<ProgramFilesDir>";
 inline constexpr std::string_view kProgramsGroupPlaceholder = "<ProgramsGroup>";

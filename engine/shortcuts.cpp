@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr std::string_view kCreateProgramGroupWord = "CREATEPROGRAMGROUP";
-
 // A component of a sub-folder path or a shortcut name that could lead out of the group.
 bool IsUnsafeComponent(std::string_view component) {
   return component == ".." || component.find(':') != std::string_view::npos;
