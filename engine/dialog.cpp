@@ -2,6 +2,7 @@
 
 #include "choices.h"
 #include "folder_chooser.h"
+#include "install_checks.h"
 #include "resource.h"
 
 namespace {

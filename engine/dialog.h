@@ -2,8 +2,13 @@
 // the run, the progress log during it.
 #pragma once
 
+#include <windows.h>
+
 #include "log_file.h"
 #include "run.h"
+
+// The message the worker posts to end the dialog.
+inline constexpr UINT kCloseDialogMessage = WM_USER + 1;
 
 class InstallDialog : public EngineUi {
  public:

@@ -1,5 +1,7 @@
 #include "registry.h"
 
+#include <windows.h>
+
 #include <vector>
 
 RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
@@ -19,7 +21,7 @@ void RegistryKey::reset(HKEY key) {
 }
 
 RegistryKey OpenRegistryPath(HKEY root, std::string_view path, std::string_view separator, bool create,
-                             REGSAM view) {
+                             unsigned long view) {
   RegistryKey current;
   HKEY parent = root;
   std::size_t start = 0;
@@ -40,7 +42,7 @@ RegistryKey OpenRegistryPath(HKEY root, std::string_view path, std::string_view 
 }
 
 std::string ReadRegistryString(HKEY root, std::string_view path, std::string_view name,
-                               std::string_view separator, DWORD buffer_size, REGSAM view) {
+                               std::string_view separator, unsigned long buffer_size, unsigned long view) {
   RegistryKey key = OpenRegistryPath(root, path, separator, false, view);
   if (!key || buffer_size == 0) return {};
   std::vector<char> buffer(buffer_size);

@@ -4,10 +4,13 @@
 // split by accident.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 #include <string_view>
+
+// The registry's key handle, declared as <windows.h> declares it, so that this header
+// does not bring all of Windows into the files that include it.
+struct HKEY__;
+using HKEY = HKEY__*;
 
 // An open registry key, closed when it goes out of scope.
 class RegistryKey {
@@ -34,12 +37,12 @@ class RegistryKey {
 // key when any step fails. `view` (KEY_WOW64_32KEY or KEY_WOW64_64KEY) picks a registry
 // view on 64-bit Windows; 0 is the program's own.
 RegistryKey OpenRegistryPath(HKEY root, std::string_view path, std::string_view separator, bool create,
-                             REGSAM view = 0);
+                             unsigned long view = 0);
 
 // The string value `name` of the key at `path`; "" when the key or value cannot be read,
 // is not a string, or does not fit in `buffer_size` bytes with its terminating zero.
 std::string ReadRegistryString(HKEY root, std::string_view path, std::string_view name,
-                               std::string_view separator, DWORD buffer_size, REGSAM view = 0);
+                               std::string_view separator, unsigned long buffer_size, unsigned long view = 0);
 
 // Creates the key path and writes `data` as a REG_SZ value.
 bool WriteRegistryString(HKEY root, std::string_view path, std::string_view name, std::string_view data,

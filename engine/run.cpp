@@ -1,8 +1,6 @@
 #include "run.h"
 
-#define WT_DEFINE_ALL_APIS
-#include <softpub.h>
-#include <wintrust.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <exception>
@@ -13,9 +11,9 @@
 #include "cabinet.h"
 #include "choices.h"
 #include "components.h"
-#include "disk_space.h"
 #include "engine_size.h"
 #include "final_program.h"
+#include "install_checks.h"
 #include "package.h"
 #include "paths.h"
 #include "program_files.h"
@@ -23,14 +21,12 @@
 #include "restart.h"
 #include "shortcuts.h"
 #include "text.h"
+#include "trust_check.h"
 #include "uninstall.h"
 
 namespace {
 
 constexpr const char* kScriptFileName = "Script.TXT";
-
-using WinVerifyTrustFunction = LONG(WINAPI*)(HWND, GUID*, LPVOID);
-
 
 // Removes a package directory of start-up together with its Attachment.CAB.
 void DiscardPackageDirectory(const std::string& directory) {
@@ -79,55 +75,6 @@ bool TakeOutScript(RunState& run) {
   return true;
 }
 
-// The package's Authenticode signature, checked through WinTrust's generic verification
-// policy. Wine and current Windows implement that policy for real, where the older
-// published-software action is accepted without any check.
-LONG VerifyPackageSignature(const RunState& run) {
-  const auto verify = reinterpret_cast<WinVerifyTrustFunction>(reinterpret_cast<void (*)()>(run.win_verify_trust));
-  std::wstring path(run.own_exe_path.begin(), run.own_exe_path.end());
-  const int wide_length = MultiByteToWideChar(CP_ACP, 0, run.own_exe_path.c_str(), -1, nullptr, 0);
-  if (wide_length > 0) {
-    path.assign(static_cast<std::size_t>(wide_length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, run.own_exe_path.c_str(), -1, path.data(), wide_length);
-    path.resize(static_cast<std::size_t>(wide_length - 1));
-  }
-  WINTRUST_FILE_INFO file{};
-  file.cbStruct = sizeof file;
-  file.pcwszFilePath = path.c_str();
-  WINTRUST_DATA data{};
-  data.cbStruct = sizeof data;
-  data.dwUIChoice = run.options.silent ? WTD_UI_NONE : WTD_UI_ALL;
-  data.fdwRevocationChecks = WTD_REVOKE_NONE;
-  data.dwUnionChoice = WTD_CHOICE_FILE;
-  data.pFile = &file;
-  data.dwStateAction = WTD_STATEACTION_VERIFY;
-  GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-  const LONG result = verify(nullptr, &action, &data);
-  data.dwStateAction = WTD_STATEACTION_CLOSE;
-  verify(nullptr, &action, &data);
-  return result;
-}
-
-// Why start-up stops at the trust check, for the log; empty when the run may go on.
-std::string TrustCheckStop(RunState& run) {
-  if (UpperCase(ScriptSetting(run.script, "CheckTrust")) != "TRUE") return {};
-  if (!run.win_verify_trust) {
-    if (run.ui->Ask(Question::RunWithoutTrustCheck,
-                    "The certificate of this Installation program cannot be displayed because the DLL file "
-                    "WinTrust.DLL cannot be loaded. Would you like to run this installation program anyhow?")) {
-      return {};
-    }
-    return "WinTrust.DLL cannot be loaded, and the installation was not run without a signature check.";
-  }
-  const LONG result = VerifyPackageSignature(run);
-  if (result == ERROR_SUCCESS) return {};
-  if (result == TRUST_E_NOSIGNATURE) return "This installation program is not signed; it was not run.";
-  char code[16];
-  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
-  return "The signature of this installation program could not be verified (" + std::string(code) +
-         "); it was not run.";
-}
-
 // A stop after the run's own temporary directory exists.
 bool StopWithScriptError(RunState& run, const char* message) {
   DiscardPackageDirectory(run.temporary_directory);
@@ -171,56 +118,10 @@ void EndRun(RunState& run, RunOutcome outcome) {
   run.ui->CloseDialog();
 }
 
-bool IsDotDirectory(const char* name) {
-  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
-}
-
-// Deletes the files of `directory` and finds its first sub-directory. Links to directories
-// (junctions, symbolic links) are removed as links here, never entered.
-bool ClearFilesAndFindSubDirectory(const std::string& directory, std::string& sub_directory) {
-  sub_directory.clear();
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((directory + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return true;
-  bool ok = true;
-  do {
-    if (IsDotDirectory(found.cFileName)) continue;
-    const std::string path = directory + found.cFileName;
-    const bool is_directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    const bool is_link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    if (is_directory && !is_link) {
-      if (sub_directory.empty()) sub_directory = path + "\\";
-      continue;
-    }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    const BOOL removed = is_directory ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str());
-    if (!removed) ok = false;
-  } while (ok && FindNextFileA(search, &found));
-  FindClose(search);
-  return ok;
-}
-
-// An earlier installation of the product is removed only when the user agrees; No leaves
-// the record empty and the Install button usable again.
-bool ConfirmPreviousInstallationRemoval(RunState& run) {
-  std::string directory;
-  run.previous_installation = FindPreviousInstallation(run.product_name, directory);
-  if (run.previous_installation.empty()) return true;
-  if (run.ui->Ask(Question::RemovePreviousInstallation,
-                  "A previous installation of this program was found in directory: \r\r" + directory +
-                      "\r\rContinuing will remove the previous installation of this program. Would you like to "
-                      "continue?")) {
-    return true;
-  }
-  run.previous_installation.clear();
-  return false;
-}
-
 }  // namespace
 
 bool InitializeRun(RunState& run) {
-  HMODULE wintrust = LoadLibraryExA("WinTrust.DLL", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  run.win_verify_trust = wintrust ? GetProcAddress(wintrust, "WinVerifyTrust") : nullptr;
+  run.win_verify_trust = LoadWinVerifyTrust();
   run.own_exe_path = OwnExePath();
 
   if (!TakeOutScript(run)) return false;
@@ -248,26 +149,6 @@ bool InitializeRun(RunState& run) {
   if (!run.options.destination.empty())
     run.product_directory = ChosenDestination(run.options.destination, run.product_sub_directory);
   FindProgramGroup(run.script, run.program_group_directory, run.program_group_name);
-  return true;
-}
-
-bool PrepareInstallation(RunState& run, const std::string& destination) {
-  if (!ConfirmPreviousInstallationRemoval(run)) return false;
-  run.product_directory = destination;
-  AppendBackslash(run.product_directory);
-  if (const std::string shortage = CheckDiskSpace(run); !shortage.empty()) {
-    run.ui->ShowMessage(shortage);
-    return false;
-  }
-  if (run.product_directory.size() > kMaxDirectoryPath) {
-    run.ui->ShowMessage("Error: Cannot create directory " + run.product_directory + "\r\rThe path is longer than " +
-                        std::to_string(kMaxDirectoryPath) + " characters.");
-    return false;
-  }
-  if (!CreateDirectoryTree(run.product_directory)) {
-    run.ui->ShowMessage("Error: Cannot create directory " + run.product_directory);
-    return false;
-  }
   return true;
 }
 
@@ -360,29 +241,6 @@ void AddLogLine(RunState& run, const std::string& text) {
   run.ui->ShowLog(run.log_text, run.log_lines);
 }
 
-namespace {
-
-// The full path of `directory` with a trailing "\" when it is one of the engine's own
-// temporary directories; empty otherwise.
-std::string OwnTemporaryDirectory(const std::string& directory) {
-  const std::string temporary = TemporaryPath();
-  if (temporary.empty() || directory.empty()) return {};
-  // Judge the path as the file system will resolve it, so "..\" cannot lead elsewhere.
-  char full[MAX_PATH + 1] = {};
-  const DWORD length = GetFullPathNameA(directory.c_str(), sizeof full, full, nullptr);
-  if (length == 0 || length > MAX_PATH) return {};
-  std::string top(full, length);
-  AppendBackslash(top);
-  const std::string prefix = temporary + "~ts";
-  if (!StartsWithIgnoringCase(directory, prefix) || !StartsWithIgnoringCase(top, prefix)) return {};
-  if (top.find('\\', prefix.size()) != top.size() - 1) return {};  // only the "~ts" directory itself
-  return top;
-}
-
-}  // namespace
-
-bool IsOwnTemporaryDirectory(const std::string& directory) { return !OwnTemporaryDirectory(directory).empty(); }
-
 std::string OwnExePath() {
   std::string path(MAX_PATH, '\0');
   for (;;) {
@@ -397,29 +255,4 @@ std::string OwnExePath() {
   const std::size_t dot = path.find_last_of('.');
   if (dot != std::string::npos && path.find_last_of('\\') < dot) path.resize(dot);
   return UpperCase(path + ".EXE");
-}
-
-bool DeleteTemporaryDirectory(const std::string& directory) {
-  const std::string top = OwnTemporaryDirectory(directory);
-  if (top.empty()) return false;
-
-  // Asked with a trailing "\", the system would describe the link's target instead.
-  const std::string top_entry = top.substr(0, top.size() - 1);
-  const DWORD attributes = GetFileAttributesA(top_entry.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveDirectoryA(top_entry.c_str()) != 0;
-
-  std::string current = top;
-  for (;;) {
-    std::string sub_directory;
-    if (!ClearFilesAndFindSubDirectory(current, sub_directory)) return false;
-    if (!sub_directory.empty()) {
-      current = sub_directory;
-      continue;
-    }
-    SetFileAttributesA(current.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!RemoveDirectoryA(current.c_str())) return false;
-    if (current == top) return true;
-    current = top;
-  }
 }
