@@ -3,6 +3,7 @@
 #include "bitness.h"
 #include "paths.h"
 #include "text.h"
+#include "win32_handles.h"
 
 namespace {
 
@@ -54,14 +55,12 @@ bool WindowsIs64Bit() {
 }
 
 std::optional<Bitness> FileBitness(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
   std::string head(kPeHeadBytes, '\0');
   DWORD read = 0;
-  const bool ok = ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr) != 0;
-  CloseHandle(file);
-  if (!ok) return std::nullopt;
+  if (!ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr)) return std::nullopt;
   head.resize(read);
   return PeImageBitness(head);
 }
@@ -102,14 +101,14 @@ bool RegisterWithSystemTool(const std::string& path, Bitness bitness) {
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(tool.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
     return false;
-  CloseHandle(process.hThread);
+  const UniqueHandle thread(process.hThread);
+  const UniqueHandle registration(process.hProcess);
   DWORD exit_code = 1;
-  if (WaitForSingleObject(process.hProcess, kRegistrationMilliseconds) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(process.hProcess, &exit_code);
+  if (WaitForSingleObject(registration.get(), kRegistrationMilliseconds) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(registration.get(), &exit_code);
   } else {
-    TerminateProcess(process.hProcess, 1);
+    TerminateProcess(registration.get(), 1);
   }
-  CloseHandle(process.hProcess);
   return exit_code == 0;
 }
 

@@ -5,13 +5,12 @@
 #include <windows.h>
 
 #include "cabinet_system.h"
+#include "win32_handles.h"
 
 PathKind QueryPathKind(const std::string& path) {
   // A directory search, so that a path is found even when its attributes cannot be read.
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return PathKind::Missing;
-  FindClose(search);
+  if (!SearchHandle(FindFirstFileA(path.c_str(), &found))) return PathKind::Missing;
   const DWORD attributes = found.dwFileAttributes;
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::Link;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Directory;

@@ -22,10 +22,8 @@ DWORD WINAPI Worker(LPVOID parameter) {
 }
 
 bool CreateEmptyFile(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
+  return static_cast<bool>(
+      UniqueHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
 HICON LoadAppIcon(HINSTANCE instance, int size) {
@@ -37,10 +35,7 @@ HICON LoadAppIcon(HINSTANCE instance, int size) {
 void InstallDialog::Run(HINSTANCE instance) {
   instance_ = instance;
   DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_INSTALL), nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
-  if (worker_) {
-    WaitForSingleObject(worker_, INFINITE);
-    CloseHandle(worker_);
-  }
+  if (worker_) WaitForSingleObject(worker_.get(), INFINITE);
 }
 
 INT_PTR CALLBACK InstallDialog::DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -113,7 +108,7 @@ void InstallDialog::OnInstall() {
   }
   ShowRunControls();
   run_.installing = true;
-  worker_ = CreateThread(nullptr, 0, Worker, &run_, 0, nullptr);
+  worker_ = UniqueHandle(CreateThread(nullptr, 0, Worker, &run_, 0, nullptr));
   if (!worker_) {
     ShowMessage("Error. Cannot start the installation.");
     DeleteTemporaryDirectory(run_.temporary_directory);

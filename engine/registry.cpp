@@ -4,22 +4,6 @@
 
 #include <vector>
 
-RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
-  if (this != &other) reset(other.release());
-  return *this;
-}
-
-HKEY RegistryKey::release() {
-  HKEY key = key_;
-  key_ = nullptr;
-  return key;
-}
-
-void RegistryKey::reset(HKEY key) {
-  if (key_) RegCloseKey(key_);
-  key_ = key;
-}
-
 RegistryKey OpenRegistryPath(HKEY root, std::string_view path, std::string_view separator, bool create,
                              unsigned long view) {
   RegistryKey current;
@@ -33,7 +17,7 @@ RegistryKey OpenRegistryPath(HKEY root, std::string_view path, std::string_view 
         create ? RegCreateKeyExA(parent, name.c_str(), 0, const_cast<char*>(""), 0, KEY_ALL_ACCESS | view, nullptr, &next,
                                  nullptr)
                : RegOpenKeyExA(parent, name.c_str(), 0, KEY_QUERY_VALUE | view, &next);
-    if (result != ERROR_SUCCESS) return {};
+    if (result != ERROR_SUCCESS) return RegistryKey(nullptr, static_cast<unsigned long>(result));
     current.reset(next);  // closes the key above
     parent = next;
     if (end == std::string_view::npos) return current;

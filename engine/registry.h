@@ -7,30 +7,7 @@
 #include <string>
 #include <string_view>
 
-// The registry's key handle, declared as <windows.h> declares it, so that this header
-// does not bring all of Windows into the files that include it.
-struct HKEY__;
-using HKEY = HKEY__*;
-
-// An open registry key, closed when it goes out of scope.
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  explicit RegistryKey(HKEY key) : key_(key) {}
-  RegistryKey(RegistryKey&& other) noexcept : key_(other.release()) {}
-  RegistryKey& operator=(RegistryKey&& other) noexcept;
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  ~RegistryKey() { reset(); }
-
-  HKEY get() const { return key_; }
-  explicit operator bool() const { return key_ != nullptr; }
-  HKEY release();
-  void reset(HKEY key = nullptr);
-
- private:
-  HKEY key_ = nullptr;
-};
+#include "win32_handles.h"
 
 // Opens the sub-keys of `path` one below the other: for reading with the query-value
 // right, or, with `create`, for writing (all access), creating missing keys. An empty

@@ -5,6 +5,7 @@
 #include "paths.h"
 #include "run.h"
 #include "text.h"
+#include "win32_handles.h"
 
 namespace {
 
@@ -17,8 +18,8 @@ bool IsDotDirectory(const char* name) {
 bool ClearFilesAndFindSubDirectory(const std::string& directory, std::string& sub_directory) {
   sub_directory.clear();
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((directory + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return true;
+  const SearchHandle search(FindFirstFileA((directory + "*").c_str(), &found));
+  if (!search) return true;
   bool ok = true;
   do {
     if (IsDotDirectory(found.cFileName)) continue;
@@ -32,8 +33,7 @@ bool ClearFilesAndFindSubDirectory(const std::string& directory, std::string& su
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     const BOOL removed = is_directory ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str());
     if (!removed) ok = false;
-  } while (ok && FindNextFileA(search, &found));
-  FindClose(search);
+  } while (ok && FindNextFileA(search.get(), &found));
   return ok;
 }
 
