@@ -19,13 +19,12 @@
 //   sleep:MS         wait MS milliseconds
 //   key:KEY          press KEY (enter, tab, esc, or alt+LETTER) in the main window, as the
 //                    keyboard would: to the control that has the focus
-//   close            press the title bar's close button of the main window
 //   focus            print "focus=<ID of the control that has the focus>"
 //   size             print "size=<width>x<height>" of the main window in pixels
 //   mouse:ID=KIND@X,Y  the mouse at point X,Y of control ID of the main window: KIND is
 //                    move, ldown, lup, rdown or rup; the message goes to the window under
 //                    the point (a control hosted inside ID gets it in its own coordinates)
-//   close            close the main window as its system menu would
+//   close            close the main window as its title-bar button or system menu would
 //   shot:FILE        save the screen as a BMP file
 //   exit             wait for the program to end, print "exit=<status>"
 // Each wait gives up after 30 seconds; the driver then prints "timeout at STEP", ends the
@@ -278,8 +277,6 @@ bool RunStep(Driver& driver, const std::string& step) {
       return false;
     }
     Sleep(100);
-  } else if (verb == "close") {
-    PostMessageA(driver.main, WM_CLOSE, 0, 0);
   } else if (verb == "sleep") {
     Sleep(static_cast<DWORD>(id));
   } else if (verb == "shot") {
