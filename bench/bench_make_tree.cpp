@@ -1,10 +1,12 @@
-// bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program COUNT
+// bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program COUNT | tree COUNT
 // Writes benchmark input files, deterministically:
 //   mixed:   files of 1-8 MB totalling MEGABYTES, alternating text (compresses well),
 //            pseudo-random bytes (does not) and repetitive records, in a few folders;
 //   small:   COUNT files of 50-4000 bytes of text, 100 per folder;
-//   program: COUNT small files of mixed-case names in COUNT / 20 directories (50 top
-//            directories, the others below them), 20 files in each.
+//   program: COUNT files of 100 bytes to 40 KB (about 20 KB each on average) of text,
+//            pseudo-random bytes and records, 50 per folder: a large program's files;
+//   tree:    COUNT one-byte files of mixed-case names in COUNT / 20 directories (50 top
+//            directories, the others below them), 20 files in each: a directory to scan.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -86,6 +88,12 @@ int main(int argc, char** argv) {
       Write(path, Text(random, 50 + random.Next() % 3950));
     }
   } else if (kind == "program") {
+    for (long i = 0; i < amount; ++i) {
+      const std::size_t size = 100 + random.Next() % 40860;
+      const fs::path path = root / ("D" + std::to_string(i / 50)) / ("F" + std::to_string(i) + ".DAT");
+      Write(path, i % 3 == 0 ? Text(random, size) : i % 3 == 1 ? Noise(random, size) : Records(size));
+    }
+  } else if (kind == "tree") {
     const long directories = std::max(50L, amount / 20);
     for (long i = 0; i < amount; ++i) {
       const long directory = i % directories;
