@@ -66,7 +66,7 @@ void Write(const fs::path& path, const std::string& bytes) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program COUNT\n");
+    std::fprintf(stderr, "usage: bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program COUNT | tree COUNT\n");
     return 2;
   }
   const fs::path root = argv[1];
