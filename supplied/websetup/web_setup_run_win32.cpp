@@ -299,8 +299,12 @@ WebSetup::Step WebSetup::RunProgram() {
   PROCESS_INFORMATION process{};
   std::vector<char> line(command.begin(), command.end());
   line.push_back('\0');
-  if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, program_directory_.c_str(),
-                      &startup, &process))
+  // Not started in <TempDir>: the program that Setup.exe starts at its end inherits the
+  // current directory, and a directory in use cannot be removed.
+  char temporary_path[MAX_PATH + 1] = {};
+  const DWORD temporary_length = GetTempPathA(sizeof temporary_path, temporary_path);
+  const char* current = temporary_length > 0 && temporary_length <= MAX_PATH ? temporary_path : nullptr;
+  if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, current, &startup, &process))
     return Fail("Error. Cannot run " + FileNameOfPath(program));
   CloseHandle(process.hThread);
   WaitForSingleObject(process.hProcess, INFINITE);

@@ -12,7 +12,8 @@
 // (sent: body bytes written). The faults file is read again for every request; its lines:
 //
 //   drop PATH OFFSET        once: close the connection when the body of PATH reaches the
-//                           file offset OFFSET (the line then counts as used)
+//                           file offset OFFSET; the server then rewrites the line as
+//                           "dropped PATH OFFSET", so writing the file anew arms it again
 //   ignore-ranges           answer every request with the whole file (200)
 //   status PATH CODE        answer requests of PATH with CODE and no body
 //   rate PATH BYTES         send PATH at most BYTES bytes a second
@@ -23,6 +24,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -31,7 +33,6 @@
 #include <ctime>
 #include <fstream>
 #include <mutex>
-#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -44,7 +45,6 @@ std::string log_path;
 std::string faults_path;
 std::mutex log_mutex;
 std::mutex faults_mutex;
-std::set<std::string> used_drops;
 
 struct Faults {
   bool ignore_ranges = false;
@@ -72,7 +72,7 @@ Faults FaultsFor(const std::string& path) {
     if (target != path) continue;
     long long value = 0;
     words >> value;
-    if (word == "drop" && !used_drops.count(line) && faults.drop_at < 0) {
+    if (word == "drop" && faults.drop_at < 0) {
       faults.drop_at = value;
       faults.drop_key = line;
     } else if (word == "status") {
@@ -82,6 +82,22 @@ Faults FaultsFor(const std::string& path) {
     }
   }
   return faults;
+}
+
+void MarkDropUsed(const std::string& used) {
+  std::lock_guard<std::mutex> lock(faults_mutex);
+  std::ifstream in(faults_path);
+  std::string text, line;
+  bool marked = false;
+  while (std::getline(in, line)) {
+    if (!marked && line == used) {
+      line = "dropped" + line.substr(4);
+      marked = true;
+    }
+    text += line + "\n";
+  }
+  in.close();
+  std::ofstream(faults_path, std::ios::trunc) << text;
 }
 
 void Log(const std::string& line) {
@@ -214,8 +230,7 @@ bool Answer(int socket, const std::string& method, const std::string& target, co
   if (keep && method == "GET") {
     keep = SendBody(socket, fd, first, last + 1, faults, sent);
     if (!keep && faults.drop_at >= 0) {
-      std::lock_guard<std::mutex> lock(faults_mutex);
-      used_drops.insert(faults.drop_key);
+      MarkDropUsed(faults.drop_key);
     }
   }
   close(fd);
@@ -271,6 +286,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: web_test_server --root DIR --port-file FILE --log FILE [--faults FILE]\n");
     return 2;
   }
+  // A client that goes away mid-file must not end the server (sendfile has no MSG_NOSIGNAL).
+  signal(SIGPIPE, SIG_IGN);
   const int listener = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
