@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "background_writer.h"
 #include "http_download.h"
 #include "web_url.h"
 
@@ -185,13 +186,20 @@ Attempt ReceiveBody(Transfer& transfer, HINTERNET request, HANDLE file, std::uin
     transfer.error = "the file " + transfer.request.path + " cannot be written";
     return Attempt::Failed;
   }
-  std::vector<char> buffer(1 << 20);
   std::uint64_t done = offset;
   transfer.observer.Progress(done, total);
+  const std::string write_error = "the file " + transfer.request.path + " cannot be written (is the disk full?)";
+  // Receiving and writing overlap; whatever was received is on disk before this returns.
+  BackgroundWriter writer(file);
   while (true) {
     if (transfer.observer.CancelRequested()) return Attempt::Cancelled;
+    char* buffer = writer.FreeBuffer();
+    if (!buffer) {
+      transfer.error = write_error;
+      return Attempt::Failed;
+    }
     DWORD read = 0;
-    if (!api.read(request, buffer.data(), static_cast<DWORD>(buffer.size()), &read)) {
+    if (!api.read(request, buffer, static_cast<DWORD>(BackgroundWriter::kBufferBytes), &read)) {
       transfer.error = NetworkReason(GetLastError());
       return Attempt::Retry;
     }
@@ -200,15 +208,15 @@ Attempt ReceiveBody(Transfer& transfer, HINTERNET request, HANDLE file, std::uin
       transfer.error = total ? "the server sends more bytes than the file has" : "the file is too large";
       return Attempt::Failed;
     }
-    DWORD written = 0;
-    if (!WriteFile(file, buffer.data(), read, &written, nullptr) || written != read) {
-      transfer.error = "the file " + transfer.request.path + " cannot be written (is the disk full?)";
-      return Attempt::Failed;
-    }
+    writer.Write(buffer, read);
     done += read;
     totals.bytes_received += read;
     transfer.received_bytes = true;
     transfer.observer.Progress(done, total);
+  }
+  if (!writer.Finish()) {
+    transfer.error = write_error;
+    return Attempt::Failed;
   }
   if (total && done < total) {
     transfer.error = "the connection was dropped";

@@ -97,9 +97,13 @@ class WebSetup {
 WebSetup::Step WebSetup::Download(const DownloadRequest& request, const std::string& shown) {
   ui_.SetCurrentFile(shown);
   Log("Downloading " + request.url);
+  const std::uint64_t bytes_before = DownloadCounts().bytes_received;
+  const ULONGLONG started = GetTickCount64();
   std::string error;
   switch (DownloadFile(request, ui_, error)) {
     case DownloadResult::Complete:
+      Log("Downloaded " + request.url + ": " + std::to_string(DownloadCounts().bytes_received - bytes_before) +
+          " bytes in " + std::to_string(GetTickCount64() - started) + " ms");
       return Step::Done;
     case DownloadResult::Cancelled:
       return Step::Cancelled;

@@ -11,6 +11,7 @@
 #                                DIR (below the server's root) gets the program cabinet (whole,
 #                                or in PARTS parts), the web script in MyPageScript.Cab; WEB_EXE
 #                                is the stand-alone program with the six lines appended
+#                                (WEB_SITE_NO_EXECUTE=1: the script runs no program)
 #   component_line KIND URL-DIR CABINET FILE VERSION [CLASS-ID]
 #                                an InstallDllFile (KIND dll) or InstallOcxFile (ocx) line for
 #                                CABINET, which holds FILE
@@ -105,7 +106,7 @@ make_web_site() {
     printf "\r\n''' InstallOcxFile \"%s/activex/VexaLoad.cab\", \"1\", \"VexaLoad.ocx\", \"1,0,0,0\", \"{00000000-0000-0000-0000-000000000000}\", \"0\", \"1\", \"\"\r\n\r\n\r\n" "$web_base"
     printf 'InstallProgram "Prog1.cab", "%s", "%s;20261207101530", "%s", "%s", "%s", ""\r\n\r\n' "$size" "$size" \
       "$parts" "$((4 * size))" "$signature"
-    printf "' Program To Execute.\r\nExecute \"<ProductDirectory>\\\\Setup.exe\"\r\n\r\n"
+    [ -n "${WEB_SITE_NO_EXECUTE:-}" ] || printf "' Program To Execute.\r\nExecute \"<ProductDirectory>\\\\Setup.exe\"\r\n\r\n"
     printf "'''''''''''''''' end of script ''''''''''''''''''\r\n"
   } >"$script"
   (cd "$dir/.." && gcab -c "$dir/MyPageScript.Cab" MyPageScript.txt >/dev/null)
