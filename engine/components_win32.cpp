@@ -11,6 +11,7 @@
 #include "paths.h"
 #include "registry.h"
 #include "run.h"
+#include "system_function.h"
 #include "text.h"
 
 namespace {
@@ -33,15 +34,10 @@ struct VersionApi {
   bool loaded() const { return info_size && info && query && find_file; }
 };
 
-template <typename Function>
-void LookUp(HMODULE module, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 const VersionApi& VersionFunctions() {
   static const VersionApi api = [] {
     VersionApi loaded;
-    HMODULE module = LoadLibraryExA("version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE module = LoadSystemLibrary("version.dll");
     if (!module) return loaded;
     LookUp(module, "GetFileVersionInfoSizeA", loaded.info_size);
     LookUp(module, "GetFileVersionInfoA", loaded.info);

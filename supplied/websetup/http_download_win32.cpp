@@ -6,6 +6,7 @@
 
 #include "background_writer.h"
 #include "http_download.h"
+#include "system_function.h"
 #include "web_url.h"
 
 namespace {
@@ -29,15 +30,10 @@ struct WinHttpApi {
   }
 };
 
-template <typename Function>
-void LookUp(HMODULE module, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 const WinHttpApi& WinHttp() {
   static const WinHttpApi api = [] {
     WinHttpApi loaded;
-    HMODULE module = LoadLibraryExA("winhttp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE module = LoadSystemLibrary("winhttp.dll");
     if (!module) return loaded;
     LookUp(module, "WinHttpOpen", loaded.open);
     LookUp(module, "WinHttpConnect", loaded.connect);

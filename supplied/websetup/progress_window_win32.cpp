@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "progress_text.h"
+#include "system_function.h"
 
 namespace {
 
@@ -116,10 +117,9 @@ void ProgressWindow::Create(HINSTANCE instance) {
   // The common controls (the progress bar) come from the system directory, in the
   // version the manifest asks for, when the window is made.
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-  if (HMODULE common_controls = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+  if (HMODULE common_controls = LoadSystemLibrary("comctl32.dll")) {
     BOOL(WINAPI * initialize)(const INITCOMMONCONTROLSEX*) = nullptr;
-    initialize = reinterpret_cast<decltype(initialize)>(
-        reinterpret_cast<void (*)()>(GetProcAddress(common_controls, "InitCommonControlsEx")));
+    LookUp(common_controls, "InitCommonControlsEx", initialize);
     if (initialize) initialize(&controls);
   }
   WNDCLASSA window_class{};
