@@ -51,6 +51,3 @@ const DownloadTotals& DownloadCounts();
 
 // Deletes a partial download and its validator.
 void DeletePartialDownload(const std::string& path);
-
-// Pauses between retries, in milliseconds (tests shorten them).
-void SetRetryPause(unsigned milliseconds);

@@ -97,18 +97,28 @@ std::string Narrow(const std::wstring& text) {
 }
 
 DownloadTotals totals;
-unsigned retry_pause_ms = 1000;
+// The first pause before a retry; each further one is twice as long.
+constexpr unsigned kRetryPauseMs = 1000;
 
 std::string ValidatorPath(const std::string& path) { return path + ".validator"; }
 
-std::string ReadSmallFile(const std::string& path) {
+// A validator goes into a request header: printable ASCII of a sensible length, or none.
+bool IsUsableValidator(const std::string& text) {
+  if (text.empty() || text.size() > 256) return false;
+  for (char c : text) {
+    if (c < ' ' || c > '~') return false;
+  }
+  return true;
+}
+
+std::string ReadValidator(const std::string& path) {
   std::string text;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return text;
   char buffer[512];
   text.assign(buffer, std::fread(buffer, 1, sizeof buffer, file));
   std::fclose(file);
-  return text;
+  return IsUsableValidator(text) ? text : std::string();
 }
 
 bool WriteSmallFile(const std::string& path, const std::string& text) {
@@ -230,7 +240,7 @@ Attempt TryOnce(Transfer& transfer) {
     return Attempt::Failed;
   }
   const std::uint64_t expected = wanted.expected_size;
-  const std::string validator = ReadSmallFile(ValidatorPath(wanted.path));
+  const std::string validator = ReadValidator(ValidatorPath(wanted.path));
   std::uint64_t have = expected ? FileLength(wanted.path) : 0;
   if (have > expected || validator.empty()) have = 0;
 
@@ -289,7 +299,7 @@ Attempt TryOnce(Transfer& transfer) {
       fresh = Narrow(modified);
     }
     DeleteFileA(ValidatorPath(wanted.path).c_str());
-    if (expected && !fresh.empty()) WriteSmallFile(ValidatorPath(wanted.path), fresh);
+    if (expected && IsUsableValidator(fresh)) WriteSmallFile(ValidatorPath(wanted.path), fresh);
   } else {
     std::wstring reason;
     QueryText(request.get(), WINHTTP_QUERY_STATUS_TEXT, reason);
@@ -315,8 +325,6 @@ void DeletePartialDownload(const std::string& path) {
 }
 
 const DownloadTotals& DownloadCounts() { return totals; }
-
-void SetRetryPause(unsigned milliseconds) { retry_pause_ms = milliseconds; }
 
 DownloadResult DownloadFile(const DownloadRequest& request, DownloadObserver& observer, std::string& error) {
   error.clear();
@@ -347,7 +355,7 @@ DownloadResult DownloadFile(const DownloadRequest& request, DownloadObserver& ob
       case Attempt::Retry:
         if (transfer.received_bytes) retries = 0;
         if (retries++ < kRetries) {
-          for (unsigned waited = 0; waited < retry_pause_ms << (retries - 1); waited += 50) {
+          for (unsigned waited = 0; waited < kRetryPauseMs << (retries - 1); waited += 50) {
             if (observer.CancelRequested()) return DownloadResult::Cancelled;
             Sleep(50);
           }
