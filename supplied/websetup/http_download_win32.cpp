@@ -167,10 +167,20 @@ std::string NetworkReason(DWORD code) {
     case ERROR_WINHTTP_CONNECTION_ERROR:
       return "the connection was dropped";
     case ERROR_WINHTTP_SECURE_FAILURE:
-      return "the server's certificate is not trusted";
+    case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
+    case ERROR_WINHTTP_SECURE_INVALID_CA:
+    case ERROR_WINHTTP_SECURE_CERT_CN_INVALID:
+    case ERROR_WINHTTP_SECURE_CERT_DATE_INVALID:
+      return "no secure connection to the server can be made (is its certificate trusted?)";
     default:
       return "network error " + std::to_string(code);
   }
+}
+
+bool IsSecurityFailure(DWORD code) {
+  return code == ERROR_WINHTTP_SECURE_FAILURE || code == ERROR_WINHTTP_SECURE_CHANNEL_ERROR ||
+         code == ERROR_WINHTTP_SECURE_INVALID_CA || code == ERROR_WINHTTP_SECURE_CERT_CN_INVALID ||
+         code == ERROR_WINHTTP_SECURE_CERT_DATE_INVALID;
 }
 
 enum class Attempt { Complete, Cancelled, Retry, StartOver, Failed };
@@ -264,8 +274,10 @@ Attempt TryOnce(Transfer& transfer) {
   ++totals.requests;
   if (!api.send(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
       !api.receive(request.get(), nullptr)) {
-    transfer.error = NetworkReason(GetLastError());
-    return Attempt::Retry;
+    const DWORD code = GetLastError();
+    transfer.error = NetworkReason(code);
+    // A certificate that is not trusted now will not be trusted a second later.
+    return IsSecurityFailure(code) ? Attempt::Failed : Attempt::Retry;
   }
   DWORD status = 0;
   DWORD size = sizeof status;

@@ -21,6 +21,7 @@ remove_components() {
 }
 cleanup() {
   stop_web_server
+  [ -z "${tls_server:-}" ] || kill "$tls_server" 2>/dev/null
   rm -rf "$scratch" "$cache" "$product_unix" "$started"
   remove_components
   wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Acme Paint' /f /reg:32 >/dev/null 2>&1
@@ -257,6 +258,24 @@ remove_components
 expect_eq "signed: exit status" 0 "$(run_web "$scratch/SignedWebSetup.exe")"
 expect_eq "signed: the components are installed" installed "$(component_installed AcmeShared.dll)"
 expect_eq "signed: the program cabinet is right" right "$(cached_program_ok)"
+
+# --- HTTPS from a server whose certificate the system does not trust ---
+tls_port=$((40000 + RANDOM % 20000))
+mkdir -p "$scratch/tls"
+cp "$scratch/cert.pem" "$scratch/key.pem" "$scratch/tls/"
+(cd "$scratch/tls" && exec openssl s_server -quiet -accept "127.0.0.1:$tls_port" -WWW -cert cert.pem -key key.pem \
+  >/dev/null 2>&1) &
+tls_server=$!
+sleep 0.5
+cp "$web_setup_program" "$scratch/TlsWebSetup.exe"
+printf 'https://127.0.0.1:%s/\r\n1\r\nhttps://127.0.0.1:%s/\r\nMyPageScript.Cab\r\n%s\r\nWEBSETUP' "$tls_port" \
+  "$tls_port" "$prog_short" >>"$scratch/TlsWebSetup.exe"
+expect_eq "untrusted HTTPS: exit status" 1603 "$(run_web "$scratch/TlsWebSetup.exe")"
+expect_true "untrusted HTTPS: a clear message, not retried" \
+  log_has "Cannot download https://127.0.0.1:$tls_port/MyPageScript.Cab: no secure connection to the server can be made"
+expect_true "untrusted HTTPS: one request" log_has "Requests: 1,"
+kill "$tls_server" 2>/dev/null
+wait "$tls_server" 2>/dev/null
 
 # --- Hostile web scripts: refused before anything but the script is fetched ---
 listing() { (cd "$c_drive" && find . -path ./users -prune -o -printf '%p\t%s\n' | LC_ALL=C sort); }
