@@ -177,8 +177,10 @@ std::string NetworkReason(DWORD code) {
   }
 }
 
-bool IsSecurityFailure(DWORD code) {
-  return code == ERROR_WINHTTP_SECURE_FAILURE || code == ERROR_WINHTTP_SECURE_CHANNEL_ERROR ||
+// Failures that the same request a second later would meet again: a name that is not
+// found, and every TLS failure.
+bool IsLastingFailure(DWORD code) {
+  return code == ERROR_WINHTTP_NAME_NOT_RESOLVED || code == ERROR_WINHTTP_SECURE_FAILURE || code == ERROR_WINHTTP_SECURE_CHANNEL_ERROR ||
          code == ERROR_WINHTTP_SECURE_INVALID_CA || code == ERROR_WINHTTP_SECURE_CERT_CN_INVALID ||
          code == ERROR_WINHTTP_SECURE_CERT_DATE_INVALID;
 }
@@ -276,8 +278,7 @@ Attempt TryOnce(Transfer& transfer) {
       !api.receive(request.get(), nullptr)) {
     const DWORD code = GetLastError();
     transfer.error = NetworkReason(code);
-    // A certificate that is not trusted now will not be trusted a second later.
-    return IsSecurityFailure(code) ? Attempt::Failed : Attempt::Retry;
+    return IsLastingFailure(code) ? Attempt::Failed : Attempt::Retry;
   }
   DWORD status = 0;
   DWORD size = sizeof status;

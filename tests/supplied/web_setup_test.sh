@@ -277,6 +277,14 @@ expect_true "untrusted HTTPS: one request" log_has "Requests: 1,"
 kill "$tls_server" 2>/dev/null
 wait "$tls_server" 2>/dev/null
 
+# --- A server name that is not found ---
+cp "$web_setup_program" "$scratch/NoNameWebSetup.exe"
+printf 'http://no-such-host.invalid/\r\n1\r\nhttp://no-such-host.invalid/\r\nMyPageScript.Cab\r\n%s\r\nWEBSETUP' \
+  "$prog_short" >>"$scratch/NoNameWebSetup.exe"
+expect_eq "unknown server name: exit status" 1603 "$(run_web "$scratch/NoNameWebSetup.exe")"
+expect_true "unknown server name: a clear message" \
+  log_has "Cannot download http://no-such-host.invalid/MyPageScript.Cab: the server's name cannot be found"
+
 # --- Hostile web scripts: refused before anything but the script is fetched ---
 listing() { (cd "$c_drive" && find . -path ./users -prune -o -printf '%p\t%s\n' | LC_ALL=C sort); }
 hostile() {
