@@ -36,8 +36,10 @@ start_web_server() {
 }
 
 stop_web_server() {
-  [ -n "$_web_server_pid" ] && kill "$_web_server_pid" 2>/dev/null
-  wait "$_web_server_pid" 2>/dev/null
+  if [ -n "$_web_server_pid" ]; then
+    kill "$_web_server_pid" 2>/dev/null || true
+    wait "$_web_server_pid" 2>/dev/null || true
+  fi
   _web_server_pid=
 }
 
