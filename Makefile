@@ -6,12 +6,13 @@
 # make maps    redraw the map control's pictures from the state shapes (needs npm)
 # make maps-check  regenerate them and compare with the committed files
 # make bench   the engine against its peer tools (ratios), inputs made under build/bench
+# make bench-web  the stand-alone web setup program's download against curl (needs make build)
 # build, check, demo, fuzz and bench first run scripts/setup-deps, which is quick when all is
 # in place.
 SHELL := /bin/bash
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps native windows windows-x64 build dist check demo fuzz bench maps maps-check clean
+.PHONY: all deps native windows windows-x64 build dist check demo fuzz bench bench-web maps maps-check clean
 
 all: build
 
@@ -56,6 +57,9 @@ maps-check:
 bench: native windows
 	@bench/run-bench
 	@bench/run-wine-bench
+
+bench-web: build
+	@bench/run-web-bench
 
 clean:
 	rm -rf build/native build/windows build/windows-x64 build/fuzz build/wine-session dist

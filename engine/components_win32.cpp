@@ -11,6 +11,7 @@
 #include "paths.h"
 #include "registry.h"
 #include "run.h"
+#include "system_function.h"
 #include "text.h"
 
 namespace {
@@ -31,15 +32,10 @@ struct VersionApi {
   bool loaded() const { return info_size && info && query && find_file; }
 };
 
-template <typename Function>
-void LookUp(HMODULE module, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 const VersionApi& VersionFunctions() {
   static const VersionApi api = [] {
     VersionApi loaded;
-    HMODULE module = LoadLibraryExA("version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE module = LoadSystemLibrary("version.dll");
     if (!module) return loaded;
     LookUp(module, "GetFileVersionInfoSizeA", loaded.info_size);
     LookUp(module, "GetFileVersionInfoA", loaded.info);
@@ -51,13 +47,6 @@ const VersionApi& VersionFunctions() {
 }
 
 std::string TextOf(const char* buffer, std::size_t capacity) { return std::string(buffer, strnlen(buffer, capacity)); }
-
-// A component name from the script must name a file in the directory it is put in, never
-// a path that climbs out of it.
-bool IsPlainFileName(const std::string& name) {
-  std::string relative;
-  return StoredNameToRelativePath(name, relative) && relative.find('\\') == std::string::npos;
-}
 
 bool IsFullPath(const std::string& path) {
   return (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || StartsWithIgnoringCase(path, "\\\\");

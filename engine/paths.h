@@ -24,6 +24,11 @@ inline std::string WithBackslash(std::string path) {
 // directory calls the engine uses.
 inline constexpr std::size_t kMaxDirectoryPath = 248;
 
+// True when `name` names a file directly in a directory: one component that the cabinet
+// expansion would accept (no "\", "/", drive, "..", device name or character Windows
+// refuses), so it can never reach outside the directory it is put in.
+bool IsPlainFileName(std::string_view name);
+
 // Windows build only:
 
 // The system directory, the Windows directory (both without a final "\") and the
