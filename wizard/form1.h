@@ -75,6 +75,8 @@ class Form1 {
   void cmdHelpMinimizeDownloadTime_Click();
   void cmdSignCodeHelp_Click();
   static HelpWindowContent HelpWindowText(ModalWindow window);
+  // The text frmSuccess shows (and prints) after a successful build.
+  std::string SuccessWindowText() const;
 
   // --- Program file selection (steps 1 to 3) ---------------------------------------------
   void cmdSelectDirectory_Click();
@@ -149,7 +151,12 @@ class Form1 {
   // Assigns a text field as the window would: a change runs the field's Change handler.
   // The window does the same when the user edits a field.
   void SetText(TextBox& box, std::string text);
-  void SetFocus(const Control& control) { Focus = &control; }
+  // Asks the window to put the focus in `control`; FocusRequests counts the requests, so
+  // that the window also honours a second request for the control named last.
+  void SetFocus(const Control& control) {
+    Focus = &control;
+    ++FocusRequests;
+  }
   // Step 1's five fields, their labels and help buttons: enabled white with black labels,
   // or disabled grey.
   void SetStep1FieldsEnabled(bool enabled);
@@ -176,6 +183,7 @@ class Form1 {
   std::int32_t ListedFileCount = 0;
   std::int64_t UntitledCounter = 0;
   const Control* Focus = nullptr;
+  int FocusRequests = 0;
   // Set once the program has been asked to end; handlers do nothing more after it.
   bool Ended = false;
 
