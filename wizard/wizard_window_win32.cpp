@@ -851,7 +851,7 @@ void WizardWindow::Layout() {
                status.right - status.left, 2, SWP_NOZORDER | SWP_NOACTIVATE);
   const int row_top = status.bottom + margin.bottom;
   SetWindowPos(Item(IDC_Label32), nullptr, margin.right, row_top + button.bottom / 4,
-               button.right * 3, button.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+               button.right * 2, button.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
   const int gap = margin.right / 2;
   int x = client.right - margin.right - button.right;
   for (int id : {IDC_cmdExit, IDC_cmdFinish, IDC_cmdNext, IDC_cmdBack, IDC_cmdSamples}) {
