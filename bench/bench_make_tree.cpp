@@ -1,8 +1,11 @@
-// bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT
+// bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program COUNT
 // Writes benchmark input files, deterministically:
-//   mixed: files of 1-8 MB totalling MEGABYTES, alternating text (compresses well),
-//          pseudo-random bytes (does not) and repetitive records, in a few folders;
-//   small: COUNT files of 50-4000 bytes of text, 100 per folder.
+//   mixed:   files of 1-8 MB totalling MEGABYTES, alternating text (compresses well),
+//            pseudo-random bytes (does not) and repetitive records, in a few folders;
+//   small:   COUNT files of 50-4000 bytes of text, 100 per folder;
+//   program: COUNT small files of mixed-case names in COUNT / 20 directories (50 top
+//            directories, the others below them), 20 files in each.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -61,7 +64,7 @@ void Write(const fs::path& path, const std::string& bytes) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT\n");
+    std::fprintf(stderr, "usage: bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program COUNT\n");
     return 2;
   }
   const fs::path root = argv[1];
@@ -81,6 +84,14 @@ int main(int argc, char** argv) {
     for (long i = 0; i < amount; ++i) {
       const fs::path path = root / ("D" + std::to_string(i / 100)) / ("F" + std::to_string(i) + ".TXT");
       Write(path, Text(random, 50 + random.Next() % 3950));
+    }
+  } else if (kind == "program") {
+    const long directories = std::max(50L, amount / 20);
+    for (long i = 0; i < amount; ++i) {
+      const long directory = i % directories;
+      const fs::path top = root / ("Part" + std::to_string(directory % 50));
+      const fs::path folder = directory < 50 ? top : top / ("Sub" + std::to_string(directory));
+      Write(folder / ("File" + std::to_string(i) + (i % 2 ? ".Dat" : ".txt")), "x");
     }
   } else {
     return 2;
