@@ -41,6 +41,7 @@
 //   browse:PATH      in the folder dialog of the program, open the folders of the Windows
 //                    path PATH one by one, select the last one and press OK
 //   boxfile:PATH     in the file dialog (the box), type PATH as the file name and press OK
+//   boxkey:KEY       press KEY (as for key:) in the box, wait until it closes
 //   shotmain:FILE    save the main window (shotbox:FILE the box) as a BMP file
 // Each wait gives up after 30 seconds; the driver then prints "timeout at STEP", ends the
 // program and exits with 1.
@@ -194,8 +195,9 @@ void PressKey(HWND window, const std::string& key) {
     const char letter = key[4];
     const UINT code = static_cast<UINT>(letter >= 'a' && letter <= 'z' ? letter - 'a' + 'A' : letter);
     constexpr LPARAM kAltDown = 1 << 29;
+    // The program's message loop translates the key into its WM_SYSCHAR, as it does for
+    // a real keyboard; posting one as well would press the key twice.
     PostMessageA(target, WM_SYSKEYDOWN, code, kAltDown | 1);
-    PostMessageA(target, WM_SYSCHAR, static_cast<WPARAM>(letter), kAltDown | 1);
     PostMessageA(target, WM_SYSKEYUP, code, kAltDown | kKeyUpBits | 1);
     return;
   }
@@ -580,6 +582,10 @@ bool RunStep(Driver& driver, const std::string& step) {
   } else if (verb == "shot" || verb == "shotmain" || verb == "shotbox") {
     Sleep(300);  // let the window finish painting
     return SaveScreenshot(value, verb == "shotmain" ? driver.main : verb == "shotbox" ? driver.box : nullptr);
+  } else if (verb == "boxkey") {
+    PressKey(driver.box, value);
+    const DWORD start = GetTickCount();
+    while (IsWindow(driver.box) && GetTickCount() - start < kWaitMs) Sleep(20);
   } else if (verb == "boxfile") {
     // The file name box of the system's file dialog: a combo box, or an edit box in older
     // templates.
