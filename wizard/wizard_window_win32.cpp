@@ -124,7 +124,7 @@ void WizardWindow::CreateControls() {
 }
 
 void WizardWindow::Bind(int id, Control& control, Kind kind) {
-  Binding binding{id, &control, kind, nullptr, {}, {}, true, true};
+  Binding binding{id, &control, kind, nullptr, {}, {}, true, true, CLR_INVALID};
   for (HWND parent : panels_) {
     if (HWND window = GetDlgItem(parent, id)) binding.window = window;
   }
@@ -608,7 +608,11 @@ void WizardWindow::RefreshControl(Binding& binding) {
         SetWindowTextA(window, control.caption.c_str());
         binding.shown_text = control.caption;
       }
-      if (binding.kind == Kind::Label) InvalidateRect(window, nullptr, TRUE);
+      if (binding.kind == Kind::Label) {
+        const COLORREF colour = ToColorRef(static_cast<Label&>(control).fore_colour);
+        if (colour != binding.shown_colour) InvalidateRect(window, nullptr, TRUE);
+        binding.shown_colour = colour;
+      }
       if (binding.kind == Kind::CheckBox) {
         const int value = static_cast<CheckBox&>(control).value ? BST_CHECKED : BST_UNCHECKED;
         if (Button_GetCheck(window) != value) Button_SetCheck(window, value);
@@ -629,7 +633,9 @@ void WizardWindow::RefreshControl(Binding& binding) {
       if (((GetWindowLongA(window, GWL_STYLE) & ES_READONLY) != 0) != read_only) {
         SendMessageA(window, EM_SETREADONLY, read_only, 0);
       }
-      InvalidateRect(window, nullptr, TRUE);
+      const COLORREF colour = ToColorRef(box.back_colour);
+      if (colour != binding.shown_colour) InvalidateRect(window, nullptr, TRUE);
+      binding.shown_colour = colour;
       return;
     }
     case Kind::StringList:
@@ -667,7 +673,8 @@ void WizardWindow::RefreshDataList(Binding& binding) {
     SendMessageA(window, LB_SETCOUNT, static_cast<WPARAM>(list.ListCount()), 0);
   }
   if (ListBox_GetCurSel(window) != list.list_index) ListBox_SetCurSel(window, list.list_index);
-  InvalidateRect(window, nullptr, FALSE);
+  // The ticks may have changed anywhere; only the lines on screen are drawn again.
+  if (IsWindowVisible(window)) InvalidateRect(window, nullptr, FALSE);
 }
 
 void WizardWindow::DrawDataLine(const DRAWITEMSTRUCT& item) {
@@ -794,7 +801,6 @@ void WizardWindow::RefreshTree() {
     if (model.Valid(model.selected)) TreeView_SelectItem(tree, tree_items_[static_cast<std::size_t>(model.selected)]);
     shown_tree_selected_ = model.selected;
   }
-  InvalidateRect(tree, nullptr, TRUE);
 }
 
 void WizardWindow::RefreshFocus() {

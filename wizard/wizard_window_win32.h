@@ -58,6 +58,7 @@ class WizardWindow final : public Host {
     std::vector<std::string> shown_lines;
     bool shown_enabled = true;
     bool shown_visible = true;
+    COLORREF shown_colour = CLR_INVALID;
   };
 
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);

@@ -42,6 +42,8 @@
 //                    path PATH one by one, select the last one and press OK
 //   boxfile:PATH     in the file dialog (the box), type PATH as the file name and press OK
 //   boxkey:KEY       press KEY (as for key:) in the box, wait until it closes
+//   waittext:ID=TEXT wait up to two minutes until control ID of the main window shows TEXT
+//   waitenabled:ID   wait up to two minutes until control ID of the main window is enabled
 //   shotmain:FILE    save the main window (shotbox:FILE the box) as a BMP file
 // Each wait gives up after 30 seconds; the driver then prints "timeout at STEP", ends the
 // program and exits with 1.
@@ -466,6 +468,18 @@ bool RunWindowStep(Driver& driver, const std::string& verb, const std::string& v
     std::printf("caption=%s\n", caption);
   } else if (verb == "set") {
     SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  } else if (verb == "waittext") {
+    const DWORD start = GetTickCount();
+    while (ControlText(driver.main, id) != text) {
+      if (GetTickCount() - start > 4 * kWaitMs) return false;
+      Sleep(200);
+    }
+  } else if (verb == "waitenabled") {
+    const DWORD start = GetTickCount();
+    while (!IsWindowEnabled(control)) {
+      if (GetTickCount() - start > 4 * kWaitMs) return false;
+      Sleep(200);
+    }
   } else if (verb == "checked") {
     std::printf("%d %s\n", id, SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "checked" : "unchecked");
   } else if (verb == "lines") {
