@@ -6,12 +6,13 @@
 # make maps    redraw the map control's pictures from the state shapes (needs npm)
 # make maps-check  regenerate them and compare with the committed files
 # make bench   the engine against its peer tools (ratios), inputs made under build/bench
+# make wizard-screenshots  the wizard window's panels and modal windows into docs/wizard/
 # build, check, demo, fuzz and bench first run scripts/setup-deps, which is quick when all is
 # in place.
 SHELL := /bin/bash
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps native windows windows-x64 build dist check demo fuzz bench maps maps-check clean
+.PHONY: all deps native windows windows-x64 build dist check demo fuzz bench maps maps-check wizard-screenshots clean
 
 all: build
 
@@ -52,6 +53,9 @@ maps:
 
 maps-check:
 	cd tools/mapgen && npm ci --no-audit --no-fund && node mapgen.js --check
+
+wizard-screenshots: windows dist
+	@scripts/wizard-screenshots
 
 bench: native
 	@bench/run-bench

@@ -9,8 +9,8 @@
 //   box              wait for a message box of the program, print "box=<its text>"
 //   answer:ID        press button ID (1 OK, 6 Yes, 7 No) of that message box, wait until
 //                    it closes
-//   dialog:CAPTION   wait for another dialog of the program with this caption (it becomes
-//                    the box of the steps below)
+//   dialog:CAPTION   wait for another dialog of the program with this caption, or any
+//                    with "dialog:" (it becomes the box of the steps below)
 //   boxtext:ID       print "ID=<text of control ID>" of the box
 //   boxset:ID=TEXT   set the text of control ID of the box
 //   boxpress:ID      press button ID of the box without waiting
@@ -34,7 +34,7 @@
 //   tick:ID=N        click the check box of line N of list ID; pick:ID=N clicks the line's
 //                    text; rclick:ID=N right-clicks it
 //   menu:N           wait for a pop-up menu and choose its item N (0 = first, separators
-//                    not counted) with the keyboard
+//                    not counted) with the keyboard; menu:-1 closes it with Escape
 //   tree:ID          print "ID=<item|-child|--grandchild...>" of tree ID, as shown
 //   treepick:ID=TEXT select the item TEXT of tree ID; treerclick:ID=TEXT right-clicks it
 //   treeedit:ID=TEXT wait for the in-place edit of tree ID, type TEXT and press Enter
@@ -347,8 +347,9 @@ bool ChooseMenuItem(const Driver& driver, int item) {
     PostMessageA(driver.main, WM_KEYDOWN, VK_DOWN, 1);
     PostMessageA(driver.main, WM_KEYUP, VK_DOWN, kKeyUpBits | 1);
   }
-  PostMessageA(driver.main, WM_KEYDOWN, VK_RETURN, 1);
-  PostMessageA(driver.main, WM_KEYUP, VK_RETURN, kKeyUpBits | 1);
+  const WPARAM last = item < 0 ? VK_ESCAPE : VK_RETURN;
+  PostMessageA(driver.main, WM_KEYDOWN, last, 1);
+  PostMessageA(driver.main, WM_KEYUP, last, kKeyUpBits | 1);
   while (IsWindowVisible(search.found) && GetTickCount() - start < kWaitMs) Sleep(20);
   return true;
 }
@@ -557,7 +558,7 @@ bool RunStep(Driver& driver, const std::string& step) {
     const DWORD start = GetTickCount();
     while (IsWindow(driver.box) && GetTickCount() - start < kWaitMs) Sleep(20);
   } else if (verb == "dialog") {
-    driver.box = WaitForDialog(driver, driver.main, value.c_str());
+    driver.box = WaitForDialog(driver, driver.main, value.empty() ? nullptr : value.c_str());
     if (!driver.box) return false;
   } else if (verb == "boxtext") {
     std::printf("%d=%s\n", id, ControlText(driver.box, id).c_str());
