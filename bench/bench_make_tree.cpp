@@ -1,8 +1,10 @@
-// bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT
+// bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program MEGABYTES
 // Writes benchmark input files, deterministically:
 //   mixed: files of 1-8 MB totalling MEGABYTES, alternating text (compresses well),
 //          pseudo-random bytes (does not) and repetitive records, in a few folders;
-//   small: COUNT files of 50-4000 bytes of text, 100 per folder.
+//   small: COUNT files of 50-4000 bytes of text, 100 per folder;
+//   program: a program's directory, 5,000 files totalling MEGABYTES (sizes 1 to 39 KB
+//          with the same mix of contents), 50 files per folder.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -81,6 +83,17 @@ int main(int argc, char** argv) {
     for (long i = 0; i < amount; ++i) {
       const fs::path path = root / ("D" + std::to_string(i / 100)) / ("F" + std::to_string(i) + ".TXT");
       Write(path, Text(random, 50 + random.Next() % 3950));
+    }
+  } else if (kind == "program") {
+    constexpr long kFiles = 5000;
+    const std::size_t total = static_cast<std::size_t>(amount) << 20;
+    const std::size_t average = total / kFiles;
+    for (long i = 0; i < kFiles; ++i) {
+      // Sizes spread around the average, the last file taking what is left.
+      const std::size_t spread = average / 20 + random.Next() % (average * 19 / 10);
+      const std::size_t size = i + 1 == kFiles ? total - std::min(total, average * (kFiles - 1)) : spread;
+      const fs::path path = root / ("MODULE" + std::to_string(i / 50)) / ("PART" + std::to_string(i) + ".BIN");
+      Write(path, i % 3 == 0 ? Text(random, size) : i % 3 == 1 ? Noise(random, size) : Records(size));
     }
   } else {
     return 2;
