@@ -1,10 +1,13 @@
-// bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program MEGABYTES
+// bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program COUNT | release MEGABYTES
 // Writes benchmark input files, deterministically:
-//   mixed: files of 1-8 MB totalling MEGABYTES, alternating text (compresses well),
-//          pseudo-random bytes (does not) and repetitive records, in a few folders;
-//   small: COUNT files of 50-4000 bytes of text, 100 per folder;
-//   program: a program's directory, 5,000 files totalling MEGABYTES (sizes 1 to 39 KB
-//          with the same mix of contents), 50 files per folder.
+//   mixed:   files of 1-8 MB totalling MEGABYTES, alternating text (compresses well),
+//            pseudo-random bytes (does not) and repetitive records, in a few folders;
+//   small:   COUNT files of 50-4000 bytes of text, 100 per folder;
+//   program: COUNT small files of mixed-case names in COUNT / 20 directories (50 top
+//            directories, the others below them), 20 files in each;
+//   release: a program to release, 5,000 files totalling MEGABYTES (sizes spread around
+//            the average, the same mix of contents as mixed), 50 files per folder.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -63,7 +66,7 @@ void Write(const fs::path& path, const std::string& bytes) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT\n");
+    std::fprintf(stderr, "usage: bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program COUNT | release MEGABYTES\n");
     return 2;
   }
   const fs::path root = argv[1];
@@ -85,6 +88,14 @@ int main(int argc, char** argv) {
       Write(path, Text(random, 50 + random.Next() % 3950));
     }
   } else if (kind == "program") {
+    const long directories = std::max(50L, amount / 20);
+    for (long i = 0; i < amount; ++i) {
+      const long directory = i % directories;
+      const fs::path top = root / ("Part" + std::to_string(directory % 50));
+      const fs::path folder = directory < 50 ? top : top / ("Sub" + std::to_string(directory));
+      Write(folder / ("File" + std::to_string(i) + (i % 2 ? ".Dat" : ".txt")), "x");
+    }
+  } else if (kind == "release") {
     constexpr long kFiles = 5000;
     const std::size_t total = static_cast<std::size_t>(amount) << 20;
     const std::size_t average = total / kFiles;

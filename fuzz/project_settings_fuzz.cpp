@@ -12,30 +12,11 @@
 #include <vector>
 
 #include "form1.h"
+#include "wizard_fuzz_support.h"
 #include "path_services.h"
 #include "text_files.h"
 
 namespace {
-
-class SilentHost : public Host {
- public:
-  MessageAnswer ShowMessage(const std::string&, const std::string&, MessageIcon, MessageButtons) override {
-    return MessageAnswer::Ok;
-  }
-  void ProcessEvents() override {}
-  void Sleep(int) override {}
-  std::string BrowseForFolder(const std::string&, int) override { return {}; }
-  std::string BrowseForFile(const std::string&, const std::string&) override { return {}; }
-  void ShowModalWindow(ModalWindow) override {}
-  void ShowPopupMenu(PopupMenu) override {}
-  void BeginTreeLabelEdit(int) override {}
-  void SetBusyPointer(bool) override {}
-  void EndProgram() override {}
-  void OpenDocument(const std::string&) override {}
-  std::string ProgramDirectoryPath() override { return wizard_directory; }
-  ProgramVersion GetProgramVersion() override { return {}; }
-  std::string wizard_directory;
-};
 
 constexpr const char* kProjectFiles[] = {
     "ProgramFriendlyName.txt", "CompanyName.txt",  "WebSiteURL.txt",         "ActiveXUrl.txt",
@@ -45,37 +26,6 @@ constexpr const char* kProjectFiles[] = {
     "StandAloneExeFilenameNoPath.txt"};
 constexpr const char* kRememberedFiles[] = {"CompanyName.txt", "WebSiteURL.txt", "ActiveXUrl.txt",
                                             "SignCodeCommands.txt"};
-
-// One directory per process, removed when the process ends.
-class WorkTree {
- public:
-  WorkTree() {
-    const std::filesystem::path base =
-        std::filesystem::exists("/dev/shm") ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path();
-    root_ = base / ("vexa-settings-fuzz-" + std::to_string(getpid()));
-    std::filesystem::create_directories(root_ / "wizard");
-    std::filesystem::create_directories(root_ / "program" / kProjectDirectoryName / kProjectFilesDirectoryName);
-    text_ = WithTrailingSeparator(root_.string());
-  }
-  ~WorkTree() {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
-  const std::string& text() const { return text_; }
-
- private:
-  std::filesystem::path root_;
-  std::string text_;
-};
-
-const std::string& WorkDirectory() {
-  static const WorkTree tree;
-  return tree.text();
-}
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 void CheckText(const std::string& text) {
   Check(text.size() <= kMaxSettingsTextBytes);
@@ -88,26 +38,6 @@ void CheckList(const std::vector<std::string>& lines) {
     Check(line.size() <= kMaxLineBytes);
     Check(line.find('\0') == std::string::npos);
   }
-}
-
-void CheckTree(const ProgramGroupTree& tree) {
-  Check(!tree.nodes.empty() && tree.nodes[0].parent == -1);
-  for (std::size_t i = 1; i < tree.nodes.size(); ++i) {
-    const int parent = tree.nodes[i].parent;
-    Check(parent >= 0 && static_cast<std::size_t>(parent) < i);
-    Check(tree.nodes[static_cast<std::size_t>(parent)].tag.empty());
-    Check(tree.FindKey(tree.nodes[i].key) == static_cast<int>(i));
-  }
-}
-
-bool SameTree(const ProgramGroupTree& a, const ProgramGroupTree& b) {
-  if (a.nodes.size() != b.nodes.size()) return false;
-  for (std::size_t i = 0; i < a.nodes.size(); ++i) {
-    const ProgramGroupNode& x = a.nodes[i];
-    const ProgramGroupNode& y = b.nodes[i];
-    if (x.key != y.key || x.text != y.text || x.tag != y.tag || x.parent != y.parent || x.image != y.image) return false;
-  }
-  return true;
 }
 
 void Write(const std::string& path, const std::string* content) {

@@ -41,10 +41,14 @@ bool NamesAProjectDirectory(const std::string& path) {
   return false;
 }
 
-// A path below the program directory as the list shows it: "\" between folders.
-std::string ListLineOf(std::string relative) {
-  std::replace(relative.begin(), relative.end(), '/', '\\');
-  return LowerAscii(std::move(relative));
+// A path below the program directory as the list shows it: lower case, "\" between folders.
+std::string ListLineOf(std::string_view relative) {
+  std::string line(relative);
+  for (char& c : line) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    else if (c == '/') c = '\\';
+  }
+  return line;
 }
 
 }  // namespace
@@ -209,11 +213,11 @@ bool Form1::ListProgramFiles() {
   List1.checked.reserve(static_cast<std::size_t>(count));
   ProgramFileDiskPaths.reserve(static_cast<std::size_t>(count));
   for (std::int32_t i = 0; i < count; ++i) {
-    std::string path = file_search_.FoundFile(i);
-    std::string relative = path.size() > prefix ? path.substr(prefix) : std::string();
-    if (!relative.empty() && UpperAscii(relative.substr(0, 10)) != kProjectPrefix) {
+    const std::string path = file_search_.FoundFile(i);
+    const std::string_view relative = std::string_view(path).substr(std::min(prefix, path.size()));
+    if (!relative.empty() && !StartsWithIgnoringAsciiCase(relative, kProjectPrefix)) {
       List1.AddItem(ListLineOf(relative));
-      ProgramFileDiskPaths.push_back(std::move(relative));
+      ProgramFileDiskPaths.emplace_back(relative);
       ++ListedFileCount;
     }
     if ((i + 1) % kListingReportEvery == 0) {

@@ -205,13 +205,13 @@ void Form1::ProgramGroupTree2TextFile(const std::string& path) const {
 
 // A damaged file gives the default tree: a parent key that names no node read so far, a
 // key used twice, or a child under a node that is linked to a file (a shortcut has no
-// children).
+// children). The root is a group whatever its third line says: it is never linked.
 void Form1::TextFile2ProgramGroupTree(const std::string& path) {
   InitializeProgramGroupTree();
   std::vector<std::string> lines;
   if (ReadTextFileLines(path, lines) < 3) return;
   ProgramGroupTree tree;
-  tree.nodes.push_back({lines[0], lines[1], lines[2], kGroupImage, -1, true});
+  tree.nodes.push_back({lines[0], lines[1], "", kGroupImage, -1, true});
   std::unordered_map<std::string, int> index_of_key{{lines[0], 0}};
   std::int64_t counter = UntitledCounter;
   for (std::size_t at = 3; at + 4 <= lines.size(); at += 4) {

@@ -40,10 +40,13 @@ std::string TrimBlanks(std::string_view text);
 // ASCII letters upper-cased; every other byte as it is, so that text in any single-byte code
 // page or in UTF-8 keeps its other characters. Comparisons that ignore case upper-case both
 // sides with these.
-char UpperAscii(char c);
+inline char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 std::string UpperAscii(std::string text);
 // The same for lower case (the wizard's lists hold lower-cased paths).
 std::string LowerAscii(std::string text);
+
+// True when `text` begins with `prefix`, ASCII letters compared without regard to case.
+bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix);
 
 // True when a file or directory of that path exists.
 bool PathExists(const std::string& path);

@@ -40,7 +40,9 @@ class RegisteredControlTest : public ComponentListsTest {
     const auto register_server = reinterpret_cast<Register>(
         reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
     EXPECT_NE(register_server, nullptr);
-    if (register_server) EXPECT_EQ(register_server(), S_OK);
+    if (register_server) {
+      EXPECT_EQ(register_server(), S_OK);
+    }
     FreeLibrary(module);
     return path;
   }

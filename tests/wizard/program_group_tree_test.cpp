@@ -217,6 +217,11 @@ TEST_F(ProgramGroupTreeTest, HostileTreeFilesEndInADefinedTree) {
   EXPECT_TRUE(IsDefaultTree());
   Load("R\r\nRoot\r\n\r\nR\r\nA\r\nA\r\n\r\nB\r\nA\r\nAgain\r\n\r\n");
   EXPECT_TRUE(IsDefaultTree());
+  // The root is a group: a tag on its third line is dropped, and it keeps its children.
+  Load("R\r\nRoot\r\nroot.exe\r\nR\r\nA\r\nA\r\n\r\n");
+  ASSERT_EQ(tree().nodes.size(), 2u);
+  EXPECT_EQ(node(0).tag, "");
+  EXPECT_EQ(node(0).image, kGroupImage);
 
   // 100,000 nodes under the root.
   std::string wide = "R\r\nRoot\r\n\r\n";
