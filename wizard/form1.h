@@ -48,6 +48,8 @@ class Form1 {
   void cmdExit_Click();
   void cmdCancel_Click();
   void cmdFinish_Click();
+  // The "Cancel" button of the "Working" panel.
+  void cmdCancelWork_Click();
   void txtHtmlFilenameNoPath_Change();
   void txtActiveXUrl_Change() {}
   void txtPublicationURL_Change() {}
@@ -75,8 +77,6 @@ class Form1 {
   void cmdHelpMinimizeDownloadTime_Click();
   void cmdSignCodeHelp_Click();
   static HelpWindowContent HelpWindowText(ModalWindow window);
-  // The text frmSuccess shows (and prints) after a successful build.
-  std::string SuccessWindowText() const;
 
   // --- Program file selection (steps 1 to 3) ---------------------------------------------
   void cmdSelectDirectory_Click();
@@ -247,6 +247,12 @@ class Form1 {
   Label lblWorkingTitle, lblWorkingNote;
   TextBox txtWorkProgress;
   Control cmdCancelWork;
+  // The progress box's append rule: the line and CR LF go at the end (where the caret is
+  // put, so that the newest line shows).
+  void AppendWorkProgressLine(const std::string& line) { txtWorkProgress.text += line + "\r\n"; }
+
+  // The text of the modal window frmSuccess, set before it is shown.
+  std::string frmSuccess_Text;
 
   // Below the panels.
   Control cmdBack, cmdNext, cmdFinish, cmdExit, cmdSamples;

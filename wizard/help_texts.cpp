@@ -117,17 +117,7 @@ HelpWindowContent Form1::HelpWindowText(ModalWindow window) {
     case ModalWindow::LinkTo:
       return {"Link To", ""};
     case ModalWindow::Success:
-      return {kWizardTitle, ""};
+      return {"Success", ""};  // the text is the model's frmSuccess_Text
   }
   return {};
-}
-
-std::string Form1::SuccessWindowText() const {
-  const std::string& exe = txtStandAloneExeFilenameNoPath.text;
-  return "Successfully created the Web Setup program: \r\n" + exe + "\r\n\r\nTo test the Web Setup program locally: \r\n" +
-         "Double-click the file: \r\n" + ReleaseDirectory + exe + "\r\n\r\nTo publish your Web Setup program: \r\n\r\n" +
-         "(1) Copy all the files in the Release directory: \r\n" + ReleaseDirectory + "\r\n" +
-         "into the following directory on your Web site: \r\n" + txtPublicationURL.text + "\r\n\r\n" +
-         "(2) Copy all the files in the Release directory: \r\n" + ReleaseActiveXDirectory + "\r\n" +
-         "into the following directory of your Web site: \r\n" + txtActiveXUrl.text;
 }

@@ -12,7 +12,8 @@ enum class MessageAnswer { Ok, Yes, No };
 // The small modal windows of the wizard. Their texts come from the model (HelpWindowText);
 // the samples window's buttons call back into the model.
 // frmLinkTo's list is the model's lstLinkTo; its buttons call frmLinkTo_cmdOK_Click and
-// frmLinkTo_cmdCancel_Click. frmSuccess shows the model's SuccessWindowText and can print it.
+// frmLinkTo_cmdCancel_Click.
+// frmSuccess shows the model's frmSuccess_Text; its OK button ends the program.
 enum class ModalWindow { Samples, OcxListHelp, MinimizeDownloadTimeHelp, SignCodeHelp, LinkTo, Success };
 
 // The window's two pop-up menus: mnuSelectFiles over List1, mnuCreate over TreeView1. A

@@ -81,6 +81,7 @@ INT_PTR CALLBACK SuccessProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lp
   SuccessState* state = StateOf<SuccessState>(dialog, message, lparam);
   if (!state) return FALSE;
   if (message == WM_INITDIALOG) {
+    SetWindowTextA(dialog, Form1::HelpWindowText(ModalWindow::Success).title.c_str());
     SetDlgItemTextA(dialog, IDC_txtSuccess, state->text.c_str());
     SetFocus(GetDlgItem(dialog, IDOK));
     return FALSE;
@@ -142,7 +143,7 @@ void ShowSamplesWindow(HINSTANCE instance, HWND owner, Form1& form) {
 }
 
 void ShowSuccessWindow(HINSTANCE instance, HWND owner, const Form1& form) {
-  SuccessState state{form.SuccessWindowText()};
+  SuccessState state{form.frmSuccess_Text};
   DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_frmSuccess), owner, SuccessProc, reinterpret_cast<LPARAM>(&state));
 }
 

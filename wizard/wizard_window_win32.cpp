@@ -451,7 +451,7 @@ void WizardWindow::OnButton(int id) {
       {IDC_cmdHelpStandAloneExeFilename, &Form1::cmdHelpStandAloneExeFilename_Click},
       {IDC_cmdHelpMinimizeDownloadTime, &Form1::cmdHelpMinimizeDownloadTime_Click},
       {IDC_cmdSignCodeHelp, &Form1::cmdSignCodeHelp_Click},
-      {IDC_cmdCancelWork, &Form1::cmdCancel_Click},
+      {IDC_cmdCancelWork, &Form1::cmdCancelWork_Click},
   };
   for (const auto& [button_id, click] : kClicks) {
     if (button_id == id) {
