@@ -43,6 +43,7 @@
 //   boxfile:PATH     in the file dialog (the box), type PATH as the file name and press OK
 //   boxkey:KEY       press KEY (as for key:) in the box, wait until it closes
 //   waittext:ID=TEXT wait up to two minutes until control ID of the main window shows TEXT
+//   waitfor:ID=TEXT  wait up to two minutes until the text of control ID contains TEXT
 //   waitenabled:ID   wait up to two minutes until control ID of the main window is enabled
 //   shotmain:FILE    save the main window (shotbox:FILE the box) as a BMP file
 // Each wait gives up after 30 seconds; the driver then prints "timeout at STEP", ends the
@@ -474,6 +475,12 @@ bool RunWindowStep(Driver& driver, const std::string& verb, const std::string& v
     while (ControlText(driver.main, id) != text) {
       if (GetTickCount() - start > 4 * kWaitMs) return false;
       Sleep(200);
+    }
+  } else if (verb == "waitfor") {
+    const DWORD start = GetTickCount();
+    while (ControlText(driver.main, id).find(text) == std::string::npos) {
+      if (GetTickCount() - start > 4 * kWaitMs) return false;
+      Sleep(100);
     }
   } else if (verb == "waitenabled") {
     const DWORD start = GetTickCount();

@@ -1,7 +1,7 @@
 # What the wizard's window tests share; source it after e2e-lib.sh. It brings:
 #   wizard                      dist/VexaWizard.exe
 #   id NAME                     the window identifier of control NAME (IDC_NAME)
-#   make_wizard_directory DIR   DIR/ with the wizard and the loader files it needs beside it
+#   make_wizard_directory DIR   DIR/ with a copy of dist/ (the wizard and what it packs)
 #   make_program_directory DIR  DIR/ with the sample program's files (Paint.exe included)
 #   drive_wizard DIR STEPS...   run the dialog driver on DIR/VexaWizard.exe (output as drive_lines)
 wizard=$VEXA_SOURCE_DIR/dist/VexaWizard.exe
@@ -15,14 +15,10 @@ id() {
 }
 
 make_wizard_directory() {
-  local dir=$1 file
+  # A copy of dist/, as a developer has it: the wizard, the engine and the files it packs.
+  local dir=$1
   mkdir -p "$dir"
-  cp "$wizard" "$dir/"
-  # The loader control and its cabinet come from dist/ once they are built there; the
-  # wizard only needs them to exist and lists the control's path.
-  for file in VexaLoad.ocx VexaLoad.cab; do
-    if [ -f "$VEXA_SOURCE_DIR/dist/$file" ]; then cp "$VEXA_SOURCE_DIR/dist/$file" "$dir/"; else printf 'MZ' >"$dir/$file"; fi
-  done
+  cp -r "$VEXA_SOURCE_DIR/dist/." "$dir/"
 }
 
 make_program_directory() {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The wizard window over a program directory of 100,000 files: Cancel during the scan
 # brings the earlier (empty) directory back with an empty list; a whole scan gives a
-# check-box list of 100,000 lines whose last line, menu and selected-only view work.
+# check-box list of 100,000 lines whose last line, menu and selected-only view work; and
+# Cancel during the cabinet build of a large program ends on the final step with empty
+# Release directories.
 . "$(dirname "$0")/e2e-lib.sh"
 . "$(dirname "$0")/wizard-lib.sh"
 
@@ -31,5 +33,18 @@ expect_eq "a list of 100,000 files" \
     sleep:2000 enabled:"$(id cmdNext)" visible:"$(id lblStep2Note)" \
     rclick:"$(id List1)=5" menu:0 sleep:2000 enabled:"$(id cmdNext)" \
     click:"$(id chkShowSelectedItemsOnly)" sleep:500 waitenabled:"$(id cmdBack)" lines:"$(id List2)" click:"$(id cmdExit)" exit)"
+
+bulky=$work/Bulky
+mkdir -p "$bulky"
+cp "$VEXA_BINARY_DIR/samples/Paint.exe" "$bulky/"
+head -c 300000000 /dev/urandom >"$bulky/bulky.bin"
+project=$bulky/VexaWizardNetloomProject
+expect_eq "Cancel during the cabinet build" \
+  "box=Error. Cab creation cancelled by user.|caption=$title - Step  6|$(id cmdNext) disabled|$(id cmdFinish) enabled|$(id cmdExit) enabled|exit=0" \
+  "$(drive "$work/wizard/VexaWizard.exe" "window:$title - Introduction" key:alt+n click:"$(id cmdSelectDirectory)" \
+    'browse:C:\wizard-large-'$$'\Bulky' sleep:500 key:alt+n key:alt+n key:alt+n key:alt+n key:alt+n key:alt+f \
+    "waitfor:$(id txtWorkProgress)=into Program.cab" click:"$(id cmdCancelWork)" box answer:1 sleep:300 caption \
+    enabled:"$(id cmdNext)" enabled:"$(id cmdFinish)" enabled:"$(id cmdExit)" click:"$(id cmdExit)" exit)"
+expect_eq "the Release directories are empty" "" "$(find "$project/Release" "$project/ReleaseActiveX" -type f 2>/dev/null)"
 
 finish
