@@ -805,6 +805,12 @@ void WizardWindow::RefreshTree() {
 
 void WizardWindow::RefreshFocus() {
   Form1& f = *form_;
+  // A control the model disabled or hid while it had the focus leaves the keyboard with
+  // nowhere to go: the next control in the tab order takes it.
+  HWND focus = GetFocus();
+  if (GetActiveWindow() == main_ && (!focus || !IsWindowEnabled(focus) || !IsWindowVisible(focus))) {
+    SendMessageA(main_, WM_NEXTDLGCTL, 0, FALSE);
+  }
   if (f.FocusRequests == shown_focus_requests_ || !f.Focus || !IsWindowVisible(main_)) return;
   shown_focus_requests_ = f.FocusRequests;
   if (Binding* binding = FindBinding(*f.Focus)) {

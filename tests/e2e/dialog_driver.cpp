@@ -196,12 +196,11 @@ void PressKey(HWND window, const std::string& key) {
   if (!target) target = window;
   if (key.rfind("alt+", 0) == 0 && key.size() == 5) {
     const char letter = key[4];
-    const UINT code = static_cast<UINT>(letter >= 'a' && letter <= 'z' ? letter - 'a' + 'A' : letter);
     constexpr LPARAM kAltDown = 1 << 29;
-    // The program's message loop translates the key into its WM_SYSCHAR, as it does for
-    // a real keyboard; posting one as well would press the key twice.
-    PostMessageA(target, WM_SYSKEYDOWN, code, kAltDown | 1);
-    PostMessageA(target, WM_SYSKEYUP, code, kAltDown | kKeyUpBits | 1);
+    // The character alone: the dialog manager acts on WM_SYSCHAR, and a posted
+    // WM_SYSKEYDOWN would be translated into a second one by the program's message loop
+    // (or, before the first real key, into none).
+    PostMessageA(target, WM_SYSCHAR, static_cast<WPARAM>(letter), kAltDown | 1);
     return;
   }
   WPARAM code = VK_TAB;

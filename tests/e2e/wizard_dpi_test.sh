@@ -20,7 +20,7 @@ make_wizard_directory "$scratch/wizard"
 title='Corvanta Netloom Wizard'
 size_at() {  # size_at DPI: the window's size in pixels at that DPI, with screenshots
   set_dpi "$1"
-  drive_wizard "$scratch/wizard" "window:$title - Introduction" size \
+  drive_wizard "$scratch/wizard" "window:$title - Introduction" sleep:500 size \
     "shotmain:$(wine_windows_path "$scratch/introduction-$1.bmp")" key:alt+n \
     "shotmain:$(wine_windows_path "$scratch/step1-$1.bmp")" click:"$(id cmdExit)" exit | sed -n 's/^size=//p'
 }

@@ -18,14 +18,14 @@ title='Corvanta Netloom Wizard'
 # The click on Cancel waits in the queue until the scan lets the window process events.
 expect_eq "Cancel during the scan" \
   "box=Files Selection canceled.|$(id txtDirectoryName)=|$(id List1)=count=0|$(id cmdNext) disabled|$(id cmdSelectDirectory) enabled|$(id cmdCancel) disabled|$(id txtCompanyName) disabled|exit=0" \
-  "$(drive "$work/wizard/VexaWizard.exe" "window:$title - Introduction" click:"$(id cmdNext)" \
+  "$(drive "$work/wizard/VexaWizard.exe" "window:$title - Introduction" sleep:500 click:"$(id cmdNext)" \
     click:"$(id cmdSelectDirectory)" "browse:$program" click:"$(id cmdCancel)" box answer:1 sleep:300 \
     text:"$(id txtDirectoryName)" lines:"$(id List1)" enabled:"$(id cmdNext)" enabled:"$(id cmdSelectDirectory)" \
     enabled:"$(id cmdCancel)" enabled:"$(id txtCompanyName)" click:"$(id cmdExit)" exit)"
 
 expect_eq "a list of 100,000 files" \
   "$(id List1)=count=100000|$(id cmdNext) enabled|$(id cmdNext) enabled|$(id cmdNext) disabled|$(id lblStep2Note) visible|$(id cmdNext) enabled|$(id List2)=count=100000|exit=0" \
-  "$(drive "$work/wizard/VexaWizard.exe" "window:$title - Introduction" click:"$(id cmdNext)" \
+  "$(drive "$work/wizard/VexaWizard.exe" "window:$title - Introduction" sleep:500 click:"$(id cmdNext)" \
     click:"$(id cmdSelectDirectory)" "browse:$program" "waittext:$(id txtDirectoryName)=$program\\" \
     click:"$(id cmdNext)" sleep:300 lines:"$(id List1)" enabled:"$(id cmdNext)" \
     tick:"$(id List1)=99999" enabled:"$(id cmdNext)" \
@@ -41,7 +41,7 @@ head -c 300000000 /dev/urandom >"$bulky/bulky.bin"
 project=$bulky/VexaWizardNetloomProject
 expect_eq "Cancel during the cabinet build" \
   "box=Error. Cab creation cancelled by user.|caption=$title - Step  6|$(id cmdNext) disabled|$(id cmdFinish) enabled|$(id cmdExit) enabled|exit=0" \
-  "$(drive "$work/wizard/VexaWizard.exe" "window:$title - Introduction" key:alt+n click:"$(id cmdSelectDirectory)" \
+  "$(drive "$work/wizard/VexaWizard.exe" "window:$title - Introduction" sleep:500 key:alt+n click:"$(id cmdSelectDirectory)" \
     'browse:C:\wizard-large-'$$'\Bulky' sleep:500 key:alt+n key:alt+n key:alt+n key:alt+n key:alt+n key:alt+f \
     "waitfor:$(id txtWorkProgress)=into Program.cab" click:"$(id cmdCancelWork)" box answer:1 sleep:300 caption \
     enabled:"$(id cmdNext)" enabled:"$(id cmdFinish)" enabled:"$(id cmdExit)" click:"$(id cmdExit)" exit)"

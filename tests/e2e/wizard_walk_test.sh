@@ -17,16 +17,16 @@ make_program_directory "$work/Acme Paint"
 printf 'helper' >"$work/helper.dll"
 program='C:\wizard-walk-'$$'\Acme Paint'
 started_win='C:\wizard-walk-'$$'\started.txt'
-release=$work/Acme Paint/VexaWizardNetloomProject/Release
-activex=$work/Acme Paint/VexaWizardNetloomProject/ReleaseActiveX
+release="$work/Acme Paint/VexaWizardNetloomProject/Release"
+activex="$work/Acme Paint/VexaWizardNetloomProject/ReleaseActiveX"
 # frmSuccess's text as the driver prints it (CR and LF each as "|").
 success_text() {
-  local project='C:\wizard-walk-'$$'\Acme Paint\VexaWizardNetloomProject\'
+  local project="$program\\VexaWizardNetloomProject\\"
   printf '%s\r\n' "Successfully created the Web Setup program: " "AcmePaintWebSetup.exe" "" \
-    "To test the Web Setup program locally: " "Double-click the file: " "${project}Release\AcmePaintWebSetup.exe" "" \
-    "To publish your Web Setup program: " "" "(1) Copy all the files in the Release directory: " "${project}Release\" \
+    "To test the Web Setup program locally: " "Double-click the file: " "${project}Release\\AcmePaintWebSetup.exe" "" \
+    "To publish your Web Setup program: " "" "(1) Copy all the files in the Release directory: " "${project}Release\\" \
     "into the following directory on your Web site: " "http://www.mycompany.example/Acme Paint/" "" \
-    "(2) Copy all the files in the Release directory: " "${project}ReleaseActiveX\" \
+    "(2) Copy all the files in the Release directory: " "${project}ReleaseActiveX\\" \
     "into the following directory of your Web site: " | tr '\r\n' '||'
   printf '%s' "http://www.mycompany.example/ActiveX/"
 }
@@ -39,7 +39,7 @@ expect_eq "start without VexaLoad.ocx" \
   "$(drive "$work/bare/VexaWizard.exe" box answer:1 exit)"
 
 title='Corvanta Netloom Wizard'
-mapfile -t out < <(drive_wizard "$work/wizard" "window:$title - Introduction" \
+mapfile -t out < <(drive_wizard "$work/wizard" "window:$title - Introduction" sleep:500 \
   text:"$(id lblVersion)" enabled:"$(id cmdBack)" enabled:"$(id cmdFinish)" \
   key:alt+n caption enabled:"$(id cmdNext)" enabled:"$(id txtProgramFriendlyName)" \
   click:"$(id cmdSelectDirectory)" "browse:$program" sleep:500 \
@@ -170,14 +170,14 @@ expect_eq "the installed files" "data/palette.txt docs/help.txt paint.exe readme
   "$(cd "$product" 2>/dev/null && find . -type f -printf '%P\n' | tr 'A-Z' 'a-z' | grep -v '^uninstall.exe$' | LC_ALL=C sort | paste -sd ' ')"
 group=$(find "$WINEPREFIX/drive_c" -ipath '*Start Menu/Programs/Acme Sketch' -type d 2>/dev/null | head -n1)
 expect_eq "the program group built in the tree" "Tools/Paint.lnk" \
-  "$(cd "$group" 2>/dev/null && find . -type f -printf '%P\n' | LC_ALL=C sort | paste -sd ' ')"
+  "$([ -n "$group" ] && cd "$group" && find . -type f -printf '%P\n' | LC_ALL=C sort | paste -sd ' ')"
 
 # The same project again: every step comes back, and Finish asks before it replaces the
 # release files; No leaves them and the window as they were.
 before=$(cd "$release" && ls -l --time-style=+%s | md5sum)
 expect_eq "a second build asks first" \
   "box=Continuing will delete all the current files in the Release directories: ||||$program\\VexaWizardNetloomProject\\Release\\||$program\\VexaWizardNetloomProject\\ReleaseActiveX\\||||The Release directories will be updated with new updated files. Do you wish to continue?|caption=$title - Final Step|$(id cmdFinish) enabled|$(id txtHtmlTitle)=Acme Sketch Web Setup Page|exit=0" \
-  "$(drive_wizard "$work/wizard" "window:$title - Introduction" key:alt+n click:"$(id cmdSelectDirectory)" "browse:$program" \
+  "$(drive_wizard "$work/wizard" "window:$title - Introduction" sleep:500 key:alt+n click:"$(id cmdSelectDirectory)" "browse:$program" \
     sleep:500 key:alt+n key:alt+n key:alt+n key:alt+n key:alt+n key:alt+f box answer:7 sleep:300 caption \
     enabled:"$(id cmdFinish)" text:"$(id txtHtmlTitle)" click:"$(id cmdExit)" exit | paste -sd '|')"
 expect_eq "No leaves the release files" "$before" "$(cd "$release" && ls -l --time-style=+%s | md5sum)"
