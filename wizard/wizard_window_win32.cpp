@@ -17,6 +17,7 @@ namespace {
 // state may change the control that sent it (the end of a tree label edit).
 constexpr UINT kRefreshMessage = WM_APP + 2;
 constexpr UINT kEditLabelMessage = WM_APP + 3;
+constexpr UINT kRestoreFocusMessage = WM_APP + 4;
 constexpr const char* kDefaultMessageTitle = "VexaWizard";
 
 std::string WindowText(HWND window) {
@@ -363,6 +364,17 @@ INT_PTR WizardWindow::HandleMessage(HWND dialog, UINT message, WPARAM wparam, LP
     }
     case kWakeMessage:
       return TRUE;
+    case WM_ACTIVATE:
+      if (dialog == main_ && LOWORD(wparam) != WA_INACTIVE && focus_to_restore_) {
+        PostMessageA(main_, kRestoreFocusMessage, 0, 0);
+      }
+      return FALSE;
+    case kRestoreFocusMessage:
+      if (focus_to_restore_ && IsWindowEnabled(focus_to_restore_) && IsWindowVisible(focus_to_restore_)) {
+        SendMessageA(main_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus_to_restore_), TRUE);
+      }
+      focus_to_restore_ = nullptr;
+      return TRUE;
     default:
       return FALSE;
   }
@@ -563,10 +575,6 @@ void WizardWindow::Refresh() {
   if (!form_ || !main_ || ended_) return;
   ++updating_;
   Form1& f = *form_;
-  if (f.Caption != shown_caption_) {
-    SetWindowTextA(main_, f.Caption.c_str());
-    shown_caption_ = f.Caption;
-  }
   bool panels_changed = false;
   for (std::size_t i = 0; i < panels_.size(); ++i) {
     if (f.fraStep[i].visible != shown_panel_visible_[i]) panels_changed = true;
@@ -581,6 +589,11 @@ void WizardWindow::Refresh() {
   for (Binding& binding : bindings_) RefreshControl(binding);
   RefreshTree();
   RefreshFocus();
+  // The caption last: who reads it (a person, a test) then sees the whole new state.
+  if (f.Caption != shown_caption_) {
+    SetWindowTextA(main_, f.Caption.c_str());
+    shown_caption_ = f.Caption;
+  }
   --updating_;
 }
 
@@ -816,6 +829,7 @@ void WizardWindow::RefreshFocus() {
   if (Binding* binding = FindBinding(*f.Focus)) {
     if (IsWindowEnabled(binding->window)) {
       SendMessageA(main_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(binding->window), TRUE);
+      focus_to_restore_ = binding->window;
     }
   }
 }

@@ -77,6 +77,7 @@ class WizardWindow final : public Host {
   template <typename Handler>
   void Do(Handler&& handler) {
     if (ended_) return;
+    focus_to_restore_ = nullptr;
     handler();
     Refresh();
   }
@@ -119,6 +120,9 @@ class WizardWindow final : public Host {
   std::string shown_caption_;
   std::array<bool, kStepCount> shown_panel_visible_{};
   int shown_focus_requests_ = 0;
+  // The control the model last asked to focus: given the focus again when the window is
+  // activated after a message box, which hands the focus back to the control it took it from.
+  HWND focus_to_restore_ = nullptr;
   // Set while the window itself changes controls, whose notifications are then not the user's.
   int updating_ = 0;
   bool busy_ = false;
