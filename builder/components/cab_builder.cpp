@@ -32,7 +32,12 @@ bool CabBuilder::MakeCab(const std::string& cabinet_path, std::int32_t certifica
   }
   cancel_ = false;
   running_ = true;
-  worker_ = std::thread(&CabBuilder::Build, this, cabinet_path, members_, options_);
+  try {
+    worker_ = std::thread(&CabBuilder::Build, this, cabinet_path, members_, options_);
+  } catch (const std::exception&) {
+    running_ = false;
+    return false;
+  }
   return true;
 }
 
@@ -87,6 +92,9 @@ void CabBuilder::Queue(Event event) {
 }
 
 std::size_t CabBuilder::ProcessMakeCabEvents(MakeCabEvents& events) {
+  // A handler that processes events again must not overtake the events still to come.
+  if (delivering_) return 0;
+  delivering_ = true;
   std::deque<Event> taken;
   {
     std::lock_guard lock(mutex_);
@@ -108,6 +116,7 @@ std::size_t CabBuilder::ProcessMakeCabEvents(MakeCabEvents& events) {
         break;
     }
   }
+  delivering_ = false;
   JoinFinishedWorker();
   return taken.size();
 }

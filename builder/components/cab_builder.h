@@ -90,6 +90,7 @@ class CabBuilder {
   std::thread worker_;
   std::atomic<bool> cancel_{false};
   std::atomic<bool> running_{false};
+  bool delivering_ = false;  // caller's thread only
 
   mutable std::mutex mutex_;  // guards everything below
   std::deque<Event> queue_;

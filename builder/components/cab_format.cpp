@@ -32,6 +32,15 @@ bool StoredCabName(std::string_view name, std::string& stored, bool& is_utf8) {
     if (c == '/') c = '\\';
     if (static_cast<unsigned char>(c) >= 0x80) is_utf8 = true;
   }
+  // Relative names only, with real folder names: readers refuse the others.
+  std::string_view rest = stored;
+  for (;;) {
+    const std::size_t cut = rest.find('\\');
+    const std::string_view part = rest.substr(0, cut);
+    if (part.empty() || part == "." || part == ".." || part.find(':') != std::string_view::npos) return false;
+    if (cut == std::string_view::npos) break;
+    rest.remove_prefix(cut + 1);
+  }
   if (is_utf8) {
     // The name is narrow text (the ANSI code page on Windows); readers expect UTF-8 under
     // the flag.

@@ -253,6 +253,21 @@ TEST_F(CabWriterTest, EventsComeInFileOrderThenExactlyOneDoneWithTheTotals) {
   EXPECT_EQ(build.done_compressed, fs::file_size(cabinet));
 }
 
+TEST_F(CabWriterTest, NamesThatReadersRefuseAreAnErrorNotACabinet) {
+  WriteFileBytes(source / "a.txt", "a");
+  for (const std::string& name : std::vector<std::string>{"..\\a.txt", "\\a.txt", "C:a.txt", "dir\\\\a.txt", "dir\\.\\a.txt", std::string(256, 'n'),
+                                 std::string("bad\xff.txt")}) {
+    CabBuilder builder;
+    builder.AddFileToCab((source / "a.txt").string(), name);
+    RecordedBuild build;
+    ASSERT_TRUE(builder.MakeCab(cabinet, 0));
+    WaitForBuild(builder, build);
+    EXPECT_EQ(build.events, std::vector<std::string>{"error"}) << name;
+    EXPECT_EQ(builder.LastMakeCabError(), "Invalid name inside the cabinet: " + name);
+    EXPECT_TRUE(LeftBeside().empty());
+  }
+}
+
 TEST_F(CabWriterTest, MakeCabRefusesAnEmptyListANegativeReserveAndASecondBuildAtOnce) {
   CabBuilder builder;
   EXPECT_FALSE(builder.MakeCab(cabinet, 0));

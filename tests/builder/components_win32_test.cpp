@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cab_builder.h"
 #include "cab_format.h"
 #include "cache_directories.h"
 #include "pe_version.h"
@@ -221,6 +222,48 @@ TEST_F(ComponentsWin32Test, TheCacheBaseIsThePerUserLocalApplicationData) {
   ASSERT_TRUE(ResetCacheDirectory(scripts));
   EXPECT_NE(GetFileAttributesW(WideText(scripts).c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_FALSE(ResetCacheDirectory(NarrowText(local) + "\\"));
+}
+
+struct FinalEvent : MakeCabEvents {
+  std::string kind;
+  DWORD thread = 0;
+  void MakeCabProgress(const std::string&, const std::string&, std::uint64_t, std::uint64_t) override {
+    thread = GetCurrentThreadId();
+  }
+  void MakeCabDone(const std::string&, std::uint64_t, std::uint64_t) override { kind = "done"; }
+  void MakeCabError(const std::string&) override { kind = "error"; }
+  void MakeCabCancel(const std::string&) override { kind = "cancel"; }
+};
+
+// The worker wakes the window with a posted message; the events then arrive on the
+// window's thread when it processes them.
+TEST_F(ComponentsWin32Test, TheBuildWakesTheWindowAndItsEventsArriveOnTheWindowsThread) {
+  constexpr UINT kWake = WM_APP + 7;
+  HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  CabBuilder builder(window, kWake);
+  builder.AddFileToCab(VEXA_SAMPLE_TLB, "sample_library.tlb");
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::string cabinet = NarrowText(temp) + "vexa-wake-test.cab";
+  ASSERT_TRUE(builder.MakeCab(cabinet, 0));
+  FinalEvent events;
+  int wakes = 0;
+  UINT_PTR timer = SetTimer(window, 1, 20000, nullptr);
+  MSG message {};
+  while (events.kind.empty() && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (message.message == WM_TIMER) break;
+    if (message.message == kWake && message.hwnd == window) {
+      ++wakes;
+      builder.ProcessMakeCabEvents(events);
+    }
+  }
+  KillTimer(window, timer);
+  EXPECT_EQ(events.kind, "done");
+  EXPECT_GE(wakes, 1);
+  EXPECT_EQ(events.thread, GetCurrentThreadId());
+  DeleteFileW(WideText(cabinet).c_str());
+  DestroyWindow(window);
 }
 
 }  // namespace

@@ -21,6 +21,10 @@
 //                    keyboard would: to the control that has the focus
 //   focus            print "focus=<ID of the control that has the focus>"
 //   size             print "size=<width>x<height>" of the main window in pixels
+//   mouse:ID=KIND@X,Y  the mouse at point X,Y of control ID of the main window: KIND is
+//                    move, ldown, lup, rdown or rup; the message goes to the window under
+//                    the point (a control hosted inside ID gets it in its own coordinates)
+//   close            close the main window as its system menu would
 //   shot:FILE        save the screen as a BMP file
 //   exit             wait for the program to end, print "exit=<status>"
 // Each wait gives up after 30 seconds; the driver then prints "timeout at STEP", ends the
@@ -130,6 +134,50 @@ bool SaveScreenshot(const std::string& path) {
   return std::fclose(file) == 0;
 }
 
+// The deepest visible child of `window` under `point` (client coordinates of `window`,
+// changed into those of the child found).
+HWND WindowUnder(HWND window, POINT& point) {
+  for (;;) {
+    HWND child = ChildWindowFromPointEx(window, point, CWP_SKIPINVISIBLE);
+    if (child == nullptr || child == window) return window;
+    MapWindowPoints(window, child, &point, 1);
+    window = child;
+  }
+}
+
+bool PostMouse(HWND control, const std::string& spec) {
+  const std::size_t at = spec.find('@');
+  const std::size_t comma = spec.find(',', at);
+  if (control == nullptr || at == std::string::npos || comma == std::string::npos) return false;
+  const std::string kind = spec.substr(0, at);
+  POINT point{std::atoi(spec.substr(at + 1).c_str()), std::atoi(spec.substr(comma + 1).c_str())};
+  UINT message = 0;
+  WPARAM keys = 0;
+  if (kind == "move") {
+    message = WM_MOUSEMOVE;
+  } else if (kind == "ldown") {
+    message = WM_LBUTTONDOWN;
+    keys = MK_LBUTTON;
+  } else if (kind == "lup") {
+    message = WM_LBUTTONUP;
+  } else if (kind == "rdown") {
+    message = WM_RBUTTONDOWN;
+    keys = MK_RBUTTON;
+  } else if (kind == "rup") {
+    message = WM_RBUTTONUP;
+  } else {
+    return false;
+  }
+  HWND target = WindowUnder(control, point);
+  // The pointer itself goes there too, so that the moves the system makes of its own
+  // from the real pointer agree with the posted ones.
+  POINT on_screen = point;
+  ClientToScreen(target, &on_screen);
+  SetCursorPos(on_screen.x, on_screen.y);
+  PostMessageA(target, message, keys, MAKELPARAM(point.x, point.y));
+  return true;
+}
+
 HWND FocusOf(HWND window) {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
@@ -219,6 +267,15 @@ bool RunStep(Driver& driver, const std::string& step) {
     std::printf("size=%ldx%ld\n", rect.right - rect.left, rect.bottom - rect.top);
   } else if (verb == "focus") {
     std::printf("focus=%d\n", GetDlgCtrlID(FocusOf(driver.main)));
+  } else if (verb == "mouse") {
+    const std::size_t equals = value.find('=');
+    if (equals == std::string::npos || !PostMouse(GetDlgItem(driver.main, id), value.substr(equals + 1))) {
+      std::fprintf(stderr, "bad mouse step %s\n", step.c_str());
+      return false;
+    }
+    Sleep(100);
+  } else if (verb == "close") {
+    PostMessageA(driver.main, WM_CLOSE, 0, 0);
   } else if (verb == "sleep") {
     Sleep(static_cast<DWORD>(id));
   } else if (verb == "shot") {
