@@ -10,30 +10,20 @@
 
 #include "form1.h"
 #include "path_services.h"
+#include "silent_host.h"
 
 namespace {
 
-class BenchHost : public Host {
+// Any message means the choice failed.
+class BenchHost : public SilentHost {
  public:
   MessageAnswer ShowMessage(const std::string& text, const std::string&, MessageIcon, MessageButtons) override {
     std::fprintf(stderr, "bench_file_selection: message: %s\n", text.c_str());
     failed = true;
     return MessageAnswer::Ok;
   }
-  void ProcessEvents() override {}
-  void Sleep(int) override {}
   std::string BrowseForFolder(const std::string&, int) override { return folder; }
-  std::string BrowseForFile(const std::string&, const std::string&) override { return {}; }
-  void ShowModalWindow(ModalWindow) override {}
-  void ShowPopupMenu(PopupMenu) override {}
-  void BeginTreeLabelEdit(int) override {}
-  void SetBusyPointer(bool) override {}
-  void EndProgram() override {}
-  void OpenDocument(const std::string&) override {}
-  std::string ProgramDirectoryPath() override { return wizard_directory; }
-  ProgramVersion GetProgramVersion() override { return {}; }
   std::string folder;
-  std::string wizard_directory;
   bool failed = false;
 };
 

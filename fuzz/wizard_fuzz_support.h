@@ -1,4 +1,4 @@
-// What the wizard's fuzz targets share: a host that answers nothing, one work directory
+// What the wizard's fuzz targets share: the silent host, one work directory
 // per process (a wizard directory and a program directory with its project files
 // directory), and the checks of the program group tree's invariants.
 #pragma once
@@ -13,28 +13,9 @@
 #include "form1.h"
 #include "path_services.h"
 #include "project_settings.h"
+#include "silent_host.h"
 
 namespace {
-
-class SilentHost : public Host {
- public:
-  MessageAnswer ShowMessage(const std::string&, const std::string&, MessageIcon, MessageButtons) override {
-    return MessageAnswer::Ok;
-  }
-  void ProcessEvents() override {}
-  void Sleep(int) override {}
-  std::string BrowseForFolder(const std::string&, int) override { return {}; }
-  std::string BrowseForFile(const std::string&, const std::string&) override { return {}; }
-  void ShowModalWindow(ModalWindow) override {}
-  void ShowPopupMenu(PopupMenu) override {}
-  void BeginTreeLabelEdit(int) override {}
-  void SetBusyPointer(bool) override {}
-  void EndProgram() override {}
-  void OpenDocument(const std::string&) override {}
-  std::string ProgramDirectoryPath() override { return wizard_directory; }
-  ProgramVersion GetProgramVersion() override { return {}; }
-  std::string wizard_directory;
-};
 
 // One directory per process, removed when the process ends.
 class WorkTree {

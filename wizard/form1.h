@@ -278,6 +278,7 @@ class Form1 {
   void FillStep1Defaults();
   bool SearchProgramDirectory();
   bool ListProgramFiles();
+  bool ReportListingProgress(std::int64_t done, std::int64_t count);
   void ClearProgramFileList();
   void CountTickedProgramFiles();
   void UpdateStep2Next();

@@ -26,11 +26,6 @@ constexpr const char* kFolderPrompt = "Select the directory:";
 constexpr int kFolderFlags = 3;
 constexpr const char* kProjectPrefix = "VEXAWIZARD";
 
-// "Listing file 200 of 1000 files (20%)"
-std::string ListingProgressText(std::int64_t done, std::int64_t count) {
-  return "Listing file " + std::to_string(done) + " of " + std::to_string(count) + " files (" +
-         std::to_string(done * 100 / count) + "%)";
-}
 
 // True when a component of `path` begins with VexaWizard, in any case.
 bool NamesAProjectDirectory(const std::string& path) {
@@ -43,11 +38,8 @@ bool NamesAProjectDirectory(const std::string& path) {
 
 // A path below the program directory as the list shows it: lower case, "\" between folders.
 std::string ListLineOf(std::string_view relative) {
-  std::string line(relative);
-  for (char& c : line) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    else if (c == '/') c = '\\';
-  }
+  std::string line = LowerAscii(std::string(relative));
+  std::replace(line.begin(), line.end(), '/', '\\');
   return line;
 }
 
@@ -130,9 +122,7 @@ void Form1::cmdSelectDirectory_Click() {
   const bool scanned = ChooseAndScanDirectory();
   if (!scanned) {
     ClearProgramFileList();
-    if (ProgramDirectory != previous_project.ProgramDirectory || ProjectFilesDirectory != previous_project.ProjectFilesDirectory) {
-      RestoreProjectSnapshot(previous_project);
-    }
+    RestoreProjectSnapshot(previous_project);
   }
   // Step 12.
   txtDirectoryName.text = scanned ? ProgramDirectory : previous_directory;
@@ -220,15 +210,7 @@ bool Form1::ListProgramFiles() {
       ProgramFileDiskPaths.emplace_back(relative);
       ++ListedFileCount;
     }
-    if ((i + 1) % kListingReportEvery == 0) {
-      txtDirectoryName.text = ListingProgressText(i + 1, count);
-      host_.ProcessEvents();
-      if (!KeepWorking) {
-        host_.ShowMessage("Files listing canceled.", "Files Listing Canceled", MessageIcon::Information,
-                          MessageButtons::Ok);
-        return false;
-      }
-    }
+    if ((i + 1) % kListingReportEvery == 0 && !ReportListingProgress(i + 1, count)) return false;
   }
   txtDirectoryName.text = ProgramDirectory;
   if (ListedFileCount == 0) {
@@ -239,6 +221,17 @@ bool Form1::ListProgramFiles() {
     return false;
   }
   return true;
+}
+
+// "Listing file 200 of 1000 files (20%)", then the window processes its events; false
+// (after its message) when Cancel was clicked meanwhile.
+bool Form1::ReportListingProgress(std::int64_t done, std::int64_t count) {
+  txtDirectoryName.text = "Listing file " + std::to_string(done) + " of " + std::to_string(count) + " files (" +
+                          std::to_string(done * 100 / count) + "%)";
+  host_.ProcessEvents();
+  if (KeepWorking) return true;
+  host_.ShowMessage("Files listing canceled.", "Files Listing Canceled", MessageIcon::Information, MessageButtons::Ok);
+  return false;
 }
 
 bool Form1::SelectProgramFilesInList() {
@@ -257,14 +250,9 @@ bool Form1::SelectProgramFilesInList() {
   for (std::size_t i = 0; i < count; ++i) {
     List1.checked[i] = true;
     ++ticked_count_;
-    if ((i + 1) % kListingReportEvery == 0) {
-      txtDirectoryName.text = ListingProgressText(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(count));
-      host_.ProcessEvents();
-      if (!KeepWorking) {
-        host_.ShowMessage("Files listing canceled.", "Files Listing Canceled", MessageIcon::Information,
-                          MessageButtons::Ok);
-        return false;
-      }
+    if ((i + 1) % kListingReportEvery == 0 &&
+        !ReportListingProgress(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(count))) {
+      return false;
     }
   }
   txtDirectoryName.text = ProgramDirectory;

@@ -63,7 +63,7 @@ std::uint32_t CabChecksum(std::span<const std::uint8_t> data, std::uint32_t seed
 std::uint32_t CabDataChecksum(std::span<const std::uint8_t> data, std::uint16_t uncompressed_size);
 
 // The name as stored: "/" becomes "\", a non-ASCII name becomes UTF-8. False for a name
-// the format cannot hold (empty, longer than kCabMaxNameBytes once stored, a NUL byte, or
+// the format cannot hold (empty, longer than kCabMaxNameBytes once stored, a NUL byte,
 // bytes that are not valid narrow text) or that readers refuse (absolute, a drive or ":",
 // an empty, "." or ".." folder); `is_utf8` tells whether the UTF flag is needed.
 bool StoredCabName(std::string_view name, std::string& stored, bool& is_utf8);

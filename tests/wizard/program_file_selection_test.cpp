@@ -224,7 +224,16 @@ TEST_F(FileSelectionTest, CancelDuringSearchListingOrTickingLeavesNoLinesAndTheP
   ExpectEndedWithPrevious(first, "The directory you selected has no files in it. You must select a directory that "
                                  "is not empty.", "Empty Directory");
   EXPECT_EQ(form->txtProgramFriendlyName.text, "First Bird");
+  // Cancelling a new scan of the same directory keeps what was typed since it was loaded.
+  form->txtCompanyName.text = "Typed Company";
+  host.events_processed = 0;
+  CancelAt(1);
+  for (const std::string& file : Numbered(450)) WriteFileBytes(first + "more/" + file, "x");
+  Choose(first);
+  ExpectEndedWithPrevious(first, "Files Selection canceled.", "Files Selection Canceled");
+  EXPECT_EQ(form->txtCompanyName.text, "Typed Company");
   // A cancelled folder dialog changes nothing.
+  host.on_process_events = nullptr;
   Choose("");
   EXPECT_TRUE(host.messages.empty());
   EXPECT_EQ(form->txtDirectoryName.text, first);
