@@ -49,15 +49,14 @@ void ReleasePipeline::ShowOk(const std::string& text, const std::string& title) 
   host_->ShowMessage(text, title, MessageIcon::None, MessageButtons::Ok);
 }
 
-void ReleasePipeline::MakeCabProgress(const std::string& CabFilename, const std::string& CurrentFileInCab,
-                                      std::uint64_t, std::uint64_t) {
+void ReleasePipeline::VexaCB1_MakeCabProgress(const std::string& CabFilename, const std::string& CurrentFileInCab) {
   if (!CurrentFileInCab.empty() && CurrentFileInCab != LastProgressFile) {
     form_->AppendWorkProgressLine("Adding " + PathFileName(CurrentFileInCab) + " into " + PathFileName(CabFilename));
   }
   LastProgressFile = CurrentFileInCab;
 }
 
-void ReleasePipeline::MakeCabDone(const std::string& CabFilename, std::uint64_t, std::uint64_t) {
+void ReleasePipeline::VexaCB1_MakeCabDone(const std::string& CabFilename) {
   // A finished cabinet carries the build's time when that is fixed, so that the dates
   // written about it (and the cabinets holding it) are the same in every build.
   StampWithFixedBuildTime(CabFilename);
@@ -66,12 +65,12 @@ void ReleasePipeline::MakeCabDone(const std::string& CabFilename, std::uint64_t,
   form_->KeepWorking = false;
 }
 
-void ReleasePipeline::MakeCabError(const std::string& CabFilename) {
+void ReleasePipeline::VexaCB1_MakeCabError(const std::string& CabFilename) {
   CabResult = "Error. Cannot create cab file: " + CabFilename;
   form_->KeepWorking = false;
 }
 
-void ReleasePipeline::MakeCabCancel(const std::string&) {
+void ReleasePipeline::VexaCB1_MakeCabCancel() {
   CabResult = "Error. Cab creation cancelled by user.";
   form_->KeepWorking = false;
 }

@@ -70,18 +70,27 @@ class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
   bool ExecuteSignCodeCommands();
   bool MakeStandAloneExeWebFile(const std::string& ResultantExeFilename);
 
+  // The handlers of the component's events, delivered on the model's thread.
+  void VexaCB1_MakeCabProgress(const std::string& CabFilename, const std::string& CurrentFileInCab);
+  void VexaCB1_MakeCabDone(const std::string& CabFilename);
+  void VexaCB1_MakeCabError(const std::string& CabFilename);
+  void VexaCB1_MakeCabCancel();
+
   std::string CabResult;
   std::string LastProgressFile;
   std::vector<ProgramCabinetEntry> ProgramCabinetList;
 
  private:
-  // The component's events, delivered on the model's thread.
-  void MakeCabProgress(const std::string& CabFilename, const std::string& CurrentFileInCab,
-                       std::uint64_t NumUncompressedBytes, std::uint64_t NumCompressedBytes) override;
-  void MakeCabDone(const std::string& CabFilename, std::uint64_t NumUncompressedBytes,
-                   std::uint64_t NumCompressedBytes) override;
-  void MakeCabError(const std::string& CabFilename) override;
-  void MakeCabCancel(const std::string& CabFilename) override;
+  // The component's events; the byte counts are not used.
+  void MakeCabProgress(const std::string& CabFilename, const std::string& CurrentFileInCab, std::uint64_t,
+                       std::uint64_t) override {
+    VexaCB1_MakeCabProgress(CabFilename, CurrentFileInCab);
+  }
+  void MakeCabDone(const std::string& CabFilename, std::uint64_t, std::uint64_t) override {
+    VexaCB1_MakeCabDone(CabFilename);
+  }
+  void MakeCabError(const std::string& CabFilename) override { VexaCB1_MakeCabError(CabFilename); }
+  void MakeCabCancel(const std::string&) override { VexaCB1_MakeCabCancel(); }
 
   // Lets the window process its pending events, the component's among them.
   void DoEvents();

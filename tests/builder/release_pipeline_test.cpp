@@ -340,3 +340,21 @@ TEST(ProgramGroupTree2StringTest, NestedGroupsAndTheRootsOwnLinkedChild) {
             "CreateProgramGroup \"<ProductProgramGroup>\", \"Help\", \"<ProductDirectory>\\Docs\\Help.hlp\"\r\n"
             "CreateProgramGroup \"<ProductProgramGroup>\\Tools\", \"Run\", \"<ProductDirectory>\\Run.exe\"\r\n");
 }
+
+TEST_F(ReleasePipelineTest, ProgressEventsLogEachFileOnceAndCancelEndsTheWait) {
+  form->Form_Load();
+  pipeline.Attach(*form);
+  pipeline.VexaCB1_MakeCabProgress("C:\\P\\Program.cab", "C:\\Prog\\A.exe");
+  pipeline.VexaCB1_MakeCabProgress("C:\\P\\Program.cab", "C:\\Prog\\A.exe");
+  pipeline.VexaCB1_MakeCabProgress("C:\\P\\Program.cab", "");
+  pipeline.VexaCB1_MakeCabProgress("C:\\P\\Program.cab", "C:\\Prog\\B.dll");
+  EXPECT_EQ(form->txtWorkProgress.text, "Adding A.exe into Program.cab\r\nAdding B.dll into Program.cab\r\n");
+  form->KeepWorking = true;
+  form->cmdCancelWork_Click();
+  EXPECT_FALSE(form->KeepWorking);
+  EXPECT_EQ(pipeline.CabResult, "Error. Cab creation cancelled by user.");
+  form->KeepWorking = true;
+  pipeline.VexaCB1_MakeCabError("C:\\P\\Program.cab");
+  EXPECT_EQ(pipeline.CabResult, "Error. Cannot create cab file: C:\\P\\Program.cab");
+  EXPECT_FALSE(form->KeepWorking);
+}

@@ -39,4 +39,20 @@ expect_true "the stand-alone program carries those lines" \
   sh -c "tail -c $(stat -c %s "$program/VexaWizardNetloomProject/ProjectFiles/SAAttach.txt") '$release/SignedWebSetup.exe' | cmp - '$program/VexaWizardNetloomProject/ProjectFiles/SAAttach.txt'"
 expect_true "the cache holds the signed cabinet under its short signature" \
   cmp "$cabinet" "$XDG_CACHE_HOME/corvanta/Temporary VexaWeb Files/Installed Scripts/$short.cab"
+
+# Failures through vexabuild: a clear message, exit status 1, empty Release directories,
+# the project files kept.
+rm "$wizard/Uninstall.exe"
+"$wizard/vexabuild" build "$program" --yes >/dev/null 2>"$scratch/err-missing.txt"
+expect_eq "a missing Uninstall.exe fails the build" "1" "$?"
+expect_eq "with the wizard's message and vexabuild's last line" \
+  "Corvanta Netloom Wizard: Error. Cannot create cab file: $program/VexaWizardNetloomProject/ProjectFiles/Attachment.CAB|vexabuild: the web setup package was not built" \
+  "$(grep -vE '^(Updating|vexabuild: answered|$|/|The Release|Continuing)' "$scratch/err-missing.txt" | paste -sd '|')"
+expect_eq "the Release directories are empty" "" "$(find "$release" "$program/VexaWizardNetloomProject/ReleaseActiveX" -type f)"
+expect_true "the project files are kept" test -s "$program/VexaWizardNetloomProject/ProjectFiles/ProgramFriendlyName.txt"
+"$wizard/vexabuild" build "$scratch/no-such-program" >/dev/null 2>&1
+expect_eq "a missing program directory: exit status 1" "1" "$?"
+"$wizard/vexabuild" build "$program" --no-such-option >/dev/null 2>&1
+expect_eq "an unknown option: exit status 2" "2" "$?"
+expect_true "--help lists the options" sh -c "'$wizard/vexabuild' --help | grep -q -- '--sign-command TEXT'"
 finish
