@@ -7,12 +7,13 @@
 # make maps-check  regenerate them and compare with the committed files
 # make bench   the engine against its peer tools (ratios), inputs made under build/bench
 # make bench-web  the stand-alone web setup program's download against curl (needs make build)
+# make wizard-screenshots  the wizard window's panels and modal windows into docs/wizard/
 # build, check, demo, fuzz and bench first run scripts/setup-deps, which is quick when all is
 # in place.
 SHELL := /bin/bash
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps native windows windows-x64 build dist check demo fuzz bench bench-web maps maps-check clean
+.PHONY: all deps native windows windows-x64 build dist check demo fuzz bench bench-web maps maps-check wizard-screenshots clean
 
 all: build
 
@@ -53,6 +54,9 @@ maps:
 
 maps-check:
 	cd tools/mapgen && npm ci --no-audit --no-fund && node mapgen.js --check
+
+wizard-screenshots: windows dist
+	@scripts/wizard-screenshots
 
 bench: native windows
 	@bench/run-bench

@@ -241,6 +241,10 @@ void Form1::cmdFinish_Click() {
   if (release_builder_) release_builder_->Finish(*this);
 }
 
+void Form1::cmdCancelWork_Click() {
+  if (release_builder_) release_builder_->cmdCancelWork_Click(*this);
+}
+
 void Form1::SetText(TextBox& box, std::string text) {
   if (box.text == text) return;
   box.text = std::move(text);

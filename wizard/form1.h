@@ -48,6 +48,8 @@ class Form1 {
   void cmdExit_Click();
   void cmdCancel_Click();
   void cmdFinish_Click();
+  // The "Cancel" button of the "Working" panel.
+  void cmdCancelWork_Click();
   void txtHtmlFilenameNoPath_Change();
   void txtActiveXUrl_Change() {}
   void txtPublicationURL_Change() {}
@@ -149,7 +151,12 @@ class Form1 {
   // Assigns a text field as the window would: a change runs the field's Change handler.
   // The window does the same when the user edits a field.
   void SetText(TextBox& box, std::string text);
-  void SetFocus(const Control& control) { Focus = &control; }
+  // Asks the window to put the focus in `control`; FocusRequests counts the requests, so
+  // that the window also honours a second request for the control named last.
+  void SetFocus(const Control& control) {
+    Focus = &control;
+    ++FocusRequests;
+  }
   // Step 1's five fields, their labels and help buttons: enabled white with black labels,
   // or disabled grey.
   void SetStep1FieldsEnabled(bool enabled);
@@ -176,6 +183,7 @@ class Form1 {
   std::int32_t ListedFileCount = 0;
   std::int64_t UntitledCounter = 0;
   const Control* Focus = nullptr;
+  int FocusRequests = 0;
   // Set once the program has been asked to end; handlers do nothing more after it.
   bool Ended = false;
 
@@ -239,6 +247,12 @@ class Form1 {
   Label lblWorkingTitle, lblWorkingNote;
   TextBox txtWorkProgress;
   Control cmdCancelWork;
+  // The progress box's append rule: the line and CR LF go at the end (where the caret is
+  // put, so that the newest line shows).
+  void AppendWorkProgressLine(const std::string& line) { txtWorkProgress.text += line + "\r\n"; }
+
+  // The text of the modal window frmSuccess, set before it is shown.
+  std::string frmSuccess_Text;
 
   // Below the panels.
   Control cmdBack, cmdNext, cmdFinish, cmdExit, cmdSamples;

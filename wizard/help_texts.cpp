@@ -116,6 +116,8 @@ HelpWindowContent Form1::HelpWindowText(ModalWindow window) {
       return {"Samples", std::string("See the samples of Web Setup programs in action at ") + kMakerSamplesAddress};
     case ModalWindow::LinkTo:
       return {"Link To", ""};
+    case ModalWindow::Success:
+      return {"Success", ""};  // the text is the model's frmSuccess_Text
   }
   return {};
 }

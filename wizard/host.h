@@ -13,7 +13,8 @@ enum class MessageAnswer { Ok, Yes, No };
 // the samples window's buttons call back into the model.
 // frmLinkTo's list is the model's lstLinkTo; its buttons call frmLinkTo_cmdOK_Click and
 // frmLinkTo_cmdCancel_Click.
-enum class ModalWindow { Samples, OcxListHelp, MinimizeDownloadTimeHelp, SignCodeHelp, LinkTo };
+// frmSuccess shows the model's frmSuccess_Text; its OK button ends the program.
+enum class ModalWindow { Samples, OcxListHelp, MinimizeDownloadTimeHelp, SignCodeHelp, LinkTo, Success };
 
 // The window's two pop-up menus: mnuSelectFiles over List1, mnuCreate over TreeView1. A
 // chosen item calls its handler in the model.

@@ -9,4 +9,6 @@ class ReleaseBuilder {
   virtual ~ReleaseBuilder() = default;
   // The whole build of the web setup package for the answers in `form`.
   virtual void Finish(Form1& form) = 0;
+  // The "Cancel" button of the "Working" panel, pressed while Finish runs.
+  virtual void cmdCancelWork_Click(Form1&) {}
 };

@@ -1,5 +1,7 @@
 #include "cab_builder.h"
 
+#include <chrono>
+
 CabBuilder::CabBuilder(void* wake_window, unsigned wake_message)
     : wake_window_(wake_window), wake_message_(wake_message) {}
 
@@ -85,6 +87,7 @@ void CabBuilder::Queue(Event event) {
     first_waiting = queue_.empty();
     queue_.push_back(std::move(event));
   }
+  queued_.notify_all();
   if (first_waiting && wake_window_) WakeWindow(wake_window_, wake_message_);
 }
 
@@ -116,6 +119,11 @@ std::size_t CabBuilder::ProcessMakeCabEvents(MakeCabEvents& events) {
   delivering_ = false;
   JoinFinishedWorker();
   return taken.size();
+}
+
+bool CabBuilder::WaitForEvents(int milliseconds) {
+  std::unique_lock lock(mutex_);
+  return queued_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return !queue_.empty(); });
 }
 
 std::string CabBuilder::LastMakeCabError() const {

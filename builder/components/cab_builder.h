@@ -16,6 +16,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -58,6 +59,10 @@ class CabBuilder {
   // returns how many were delivered.
   std::size_t ProcessMakeCabEvents(MakeCabEvents& events);
 
+  // Waits until events are queued or `milliseconds` have passed; true when events wait.
+  // A waiting caller thereby sleeps no longer than the build needs.
+  bool WaitForEvents(int milliseconds);
+
   // The text of the last build's error, for a face that shows more than the event says.
   std::string LastMakeCabError() const;
 
@@ -90,6 +95,7 @@ class CabBuilder {
   mutable std::mutex mutex_;  // guards everything below
   std::deque<Event> queue_;
   std::string last_error_;
+  std::condition_variable queued_;
 };
 
 // Posts `message` to `window` (Windows build); nothing elsewhere.

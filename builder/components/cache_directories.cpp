@@ -4,9 +4,8 @@
 
 #include "native_files.h"
 
-// Where the platform keeps the base and how it spells a directory path from the wizard.
+// Where the platform keeps the base.
 std::string CacheBaseDirectoryOfPlatform();
-std::string NativeDirectoryText(const std::string& directory);
 
 std::string GetCacheBaseDirectory() { return CacheBaseDirectoryOfPlatform(); }
 

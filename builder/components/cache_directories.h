@@ -22,3 +22,7 @@ std::string GetCacheBaseDirectory();
 // alone. On POSIX "\" in `directory` counts as "/", as the wizard joins cache paths with
 // "\". True when the directory exists and is empty of files afterwards.
 bool ResetCacheDirectory(const std::string& directory);
+
+// A cache path as the wizard spells it ("\" between components) in the platform's form:
+// "\" becomes "/" on POSIX, unchanged on Windows.
+std::string NativeDirectoryText(const std::string& directory);

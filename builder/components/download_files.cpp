@@ -42,16 +42,30 @@ std::string ComponentFileName(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-bool JoinFiles(const std::string& first, const std::string& second, const std::string& output) {
+namespace {
+
+bool WriteConcatenation(const std::vector<std::string>& sources, const std::string& output) {
   if (output.empty()) return false;
   const std::string temporary = output + ".~join.tmp";
   NativeFile out = OpenNativeFile(temporary, "wb");
   if (!out) return false;
-  const bool written = CopyInto(out.get(), first) && CopyInto(out.get(), second) && std::fflush(out.get()) == 0;
+  bool written = true;
+  for (const std::string& source : sources) written = written && CopyInto(out.get(), source);
+  written = written && std::fflush(out.get()) == 0;
   const bool closed = std::fclose(out.release()) == 0;
   if (!written || !closed || !ReplaceNativeFile(temporary, output)) {
     RemoveNativeFile(temporary);
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool JoinFiles(const std::string& first, const std::string& second, const std::string& output) {
+  return WriteConcatenation({first, second}, output);
+}
+
+bool CopyWholeFile(const std::string& source, const std::string& target) {
+  return WriteConcatenation({source}, target);
 }

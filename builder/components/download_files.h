@@ -20,3 +20,7 @@ std::string ComponentFileName(const std::string& path);
 // made under a temporary name beside it and renamed when complete, so a failure leaves no
 // partial output and the output may be one of the inputs.
 bool JoinFiles(const std::string& first, const std::string& second, const std::string& output);
+
+// A copy of `source` at `target`, written beside it under a temporary name and moved into
+// place when complete; false (and nothing left at a new target) when either side fails.
+bool CopyWholeFile(const std::string& source, const std::string& target);

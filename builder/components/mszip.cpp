@@ -10,11 +10,14 @@ namespace {
 constexpr int kProbeLevel = 1;
 constexpr std::size_t kStoredOverhead = 5;  // final-block bit and type, LEN, NLEN
 
-// True when the byte histogram of `input` is nearly flat (more than 7.9 bits per byte),
-// as it is for compressed or encrypted data. Such a block is probed at a fast level before
-// the full level is spent on it.
-bool LooksIncompressible(std::span<const std::uint8_t> input) {
-  if (input.size() < 4096) return false;
+// The order-0 entropy of `input` in bits per byte; 0 for a block too small to judge. A
+// nearly flat histogram (more than 7.9 bits) is what compressed or encrypted data has: such
+// a block is probed at a fast level before the full level is spent on it. Above 7.98 (a
+// full block of random bytes measures about 7.994, text never passes 6) the block is
+// stored without the probe: a cabinet or an installer packed inside another cabinet, as
+// the release pipeline does twice, is all such blocks, and deflate finds nothing in them.
+double BlockEntropy(std::span<const std::uint8_t> input) {
+  if (input.size() < 4096) return 0;
   std::uint32_t counts[256] = {};
   for (std::uint8_t byte : input) ++counts[byte];
   double entropy = 0;
@@ -24,8 +27,11 @@ bool LooksIncompressible(std::span<const std::uint8_t> input) {
     const double p = count / total;
     entropy -= p * std::log2(p);
   }
-  return entropy > 7.9;
+  return entropy;
 }
+
+constexpr double kProbeAboveEntropy = 7.9;
+constexpr double kStoreAboveEntropy = 7.98;
 
 // "CK" and one stored deflate block: the bytes as they are.
 void StoredBlock(std::span<const std::uint8_t> input, std::vector<std::uint8_t>& output) {
@@ -63,7 +69,12 @@ bool MszipCompressor::Compress(std::span<const std::uint8_t> dictionary, std::sp
   // Data that a fast probe cannot shrink is stored: the full level would find no more and
   // costs several times as much. The choice depends on the block's bytes only, so the
   // cabinet stays the same whatever the number of threads.
-  if (stream_->level > kProbeLevel && LooksIncompressible(input)) {
+  const double entropy = stream_->level > kProbeLevel ? BlockEntropy(input) : 0;
+  if (entropy > kStoreAboveEntropy) {
+    StoredBlock(input, output);
+    return true;
+  }
+  if (entropy > kProbeAboveEntropy) {
     if (!Deflate(*probe_, dictionary, input, output)) return false;
     if (output.size() + 2 * kStoredOverhead >= input.size()) {
       StoredBlock(input, output);

@@ -1,0 +1,52 @@
+// The web page, made from the template beside the wizard by replacing its eight
+// placeholders in a fixed order, every occurrence of each.
+//
+// The values are written as HTML text: "&", "<", ">" and the double quote become character
+// references. The page is HTML, and a title such as "Tom & Jerry <Beta>" must show as typed
+// rather than break the markup. Letters, digits and "_" are never changed, so a value that
+// holds a later placeholder's word is still replaced by that later step.
+#include "build_clock.h"
+#include "form1.h"
+#include "path_services.h"
+#include "pe_version.h"
+#include "release_pipeline.h"
+#include "text_files.h"
+
+std::string HtmlEscaped(const std::string& text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': escaped += "&amp;"; break;
+      case '<': escaped += "&lt;"; break;
+      case '>': escaped += "&gt;"; break;
+      case '"': escaped += "&quot;"; break;
+      default: escaped += c;
+    }
+  }
+  return escaped;
+}
+
+bool ReleasePipeline::MakeHTMLFile(const std::string& HTMLFileName) {
+  Form1& form = *form_;
+  std::string loader_url = TrimBlanks(form.txtActiveXUrl.text);
+  if (loader_url.empty() || loader_url.back() != '/') loader_url += "/";
+  const std::pair<const char*, std::string> replacements[] = {
+      {"VEXA_GENERATED_TIME", DateTimeText(BuildTime())},
+      {"VEXA_SCRIPT_FILENAME", StripExtension(PathFileName(HTMLFileName)) + "Script.Cab"},
+      {"VEXA_HTML_TITLE", form.txtHtmlTitle.text},
+      {"VEXA_LOAD_OCX_URL", loader_url + "VexaLoad.cab"},
+      {"VEXA_LOAD_OCX_VERSION", GetFileVersion(form.WizardDirectory + "VexaLoad.ocx")},
+      {"VEXA_PROGRAM_FRIENDLY_NAME", form.txtProgramFriendlyName.text},
+      {"VEXA_STAND_ALONE_EXE_NAME", form.txtStandAloneExeFilenameNoPath.text},
+      {"VEXA_WIZARD_VERSION", WizardVersionText()},
+  };
+  std::string text = ReadTextFile(form.WizardDirectory + "HtmlTemplates" + kDirectorySeparator + "TemplateSetup01.htm");
+  for (const auto& [placeholder, value] : replacements) text = ReplaceText(text, placeholder, HtmlEscaped(value));
+  if (!WriteTextFile(text, HTMLFileName)) {
+    ShowOk("Error. Cannot create file: " + HTMLFileName);
+    return false;
+  }
+  StampWithFixedBuildTime(HTMLFileName);
+  return true;
+}

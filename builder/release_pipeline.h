@@ -1,0 +1,109 @@
+// The release builder: Finish turns the wizard's answers into the web setup package.
+//
+// One object serves one wizard window. It drives the cabinet-builder component (a build
+// on a worker thread whose events are delivered here whenever the window processes its
+// events) and works on the fields of the window's model, reporting through its host. The
+// concepts live in their own files: program_cabinets.cpp (the blocking build protocol,
+// cabinet names, Program.cab, splitting), script_generation.cpp (both scripts, the
+// component cabinets and the script cabinet), setup_executables.cpp (Attachment.CAB,
+// Setup.exe, the stand-alone program), html_page.cpp, sign_code.cpp, and
+// release_pipeline.cpp (Finish itself).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cab_builder.h"
+#include "program_group_tree.h"
+#include "release_builder.h"
+
+class Form1;
+class Host;
+
+// One program cabinet that the web script installs.
+struct ProgramCabinetEntry {
+  std::string path;
+  std::string sub_directory;
+};
+
+// The program group lines of the Setup script for `tree`: one SetProductProgramGroup line
+// for the root, then one CreateProgramGroup line for every linked node in the tree's order.
+std::string ProgramGroupTree2String(const ProgramGroupTree& tree);
+
+// The component cabinet of `Filename` in `DestDirectory`: its file name without the
+// extension (case kept) + ".Cab".
+std::string VexaGenerateCabFilename(const std::string& Filename, const std::string& DestDirectory);
+
+// How many parts a setup cabinet of `size` bytes is split into: 0 (not split) unless
+// `minimize_download_time` and size > 50,000; then size / 25,000, at most 1,000.
+int SetupCabinetParts(std::int64_t size, bool minimize_download_time);
+
+// The text of frmSuccess for the answers in `form`.
+std::string SuccessText(const Form1& form);
+
+// HTML text with &, <, > and the double quote written as character references.
+std::string HtmlEscaped(const std::string& text);
+
+class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
+ public:
+  ReleasePipeline() = default;
+  // The pipeline's cabinet writer options (tests lower the folder size, benchmarks pick
+  // threads).
+  explicit ReleasePipeline(const CabWriterOptions& options) { cab_.SetWriterOptions(options); }
+
+  // cmdFinish_Click.
+  void Finish(Form1& form) override;
+  void cmdCancelWork_Click(Form1& form) override;
+
+  // --- The steps of Finish, each usable on its own once `form` is attached -------------
+  void Attach(Form1& form);
+  bool DeleteAllFilesInReleaseDirectory();
+  std::string VexaCreateCabFromOneFile(const std::string& CabFilename, const std::string& Filename,
+                                       std::int32_t CertificateSize);
+  bool CreateSingleProgramCabFile();
+  // The Setup script's text (written by CreateSetupExeProgram).
+  std::string SetupScriptText();
+  bool CreateSetupExeProgram();
+  bool CreateScriptCabFile();
+  bool MakeHTMLFile(const std::string& HTMLFileName);
+  bool ExecuteSignCodeCommands();
+  bool MakeStandAloneExeWebFile(const std::string& ResultantExeFilename);
+
+  // The handlers of the component's events, delivered on the model's thread.
+  void VexaCB1_MakeCabProgress(const std::string& CabFilename, const std::string& CurrentFileInCab);
+  void VexaCB1_MakeCabDone(const std::string& CabFilename);
+  void VexaCB1_MakeCabError(const std::string& CabFilename);
+  void VexaCB1_MakeCabCancel();
+
+  std::string CabResult;
+  std::string LastProgressFile;
+  std::vector<ProgramCabinetEntry> ProgramCabinetList;
+
+ private:
+  // The component's events; the byte counts are not used.
+  void MakeCabProgress(const std::string& CabFilename, const std::string& CurrentFileInCab, std::uint64_t,
+                       std::uint64_t) override {
+    VexaCB1_MakeCabProgress(CabFilename, CurrentFileInCab);
+  }
+  void MakeCabDone(const std::string& CabFilename, std::uint64_t, std::uint64_t) override {
+    VexaCB1_MakeCabDone(CabFilename);
+  }
+  void MakeCabError(const std::string& CabFilename) override { VexaCB1_MakeCabError(CabFilename); }
+  void MakeCabCancel(const std::string&) override { VexaCB1_MakeCabCancel(); }
+
+  // Lets the window process its pending events, the component's among them.
+  void DoEvents();
+  // Waits for the running cabinet build: up to 500 ms at a time (less when the component
+  // has something to say), then the window's events, while KeepWorking.
+  void WaitForCabBuild();
+  void ShowOk(const std::string& text, const std::string& title = "");
+  std::string ScriptHeader(const std::string& file_name, bool with_version);
+  std::string WizardVersionText();
+  void EnterWorkingPanel();
+  void FailBuild();
+
+  Form1* form_ = nullptr;
+  Host* host_ = nullptr;
+  CabBuilder cab_;
+};

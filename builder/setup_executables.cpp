@@ -1,0 +1,88 @@
+// Setup.exe (the engine followed by Attachment.CAB, nothing else: the engine finds the
+// cabinet at the offset of its own size) and the stand-alone web setup program (its
+// program followed by the six lines of SAAttach.txt).
+#include "build_clock.h"
+#include "cache_directories.h"
+#include "download_files.h"
+#include "file_signature.h"
+#include "file_stamp.h"
+#include "form1.h"
+#include "native_files.h"
+#include "path_services.h"
+#include "pe_version.h"
+#include "release_pipeline.h"
+#include "text_files.h"
+
+namespace {
+
+std::string WithFinalSlash(std::string url) {
+  url = TrimBlanks(url);
+  if (url.empty() || url.back() != '/') url += "/";
+  return url;
+}
+
+}  // namespace
+
+bool ReleasePipeline::CreateSetupExeProgram() {
+  Form1& form = *form_;
+  auto fail = [&form] {
+    form.KeepWorking = false;
+    return false;
+  };
+  const std::string script = form.ProjectFilesDirectory + "Script.txt";
+  if (!WriteTextFile(SetupScriptText(), script)) {
+    ShowOk("Error. Cannot create file: " + script);
+    return fail();
+  }
+  StampWithFixedBuildTime(script);
+  form.KeepWorking = true;
+  cab_.ClearCabFiles();
+  cab_.AddFileToCab(script, "Script.txt");
+  cab_.AddFileToCab(form.WizardDirectory + "Uninstall.exe", "Uninstall.exe");
+  cab_.AddFileToCab(form.ProjectFilesDirectory + "Program.cab", "Program.cab");
+  CabResult.clear();
+  const std::string attachment = form.ProjectFilesDirectory + "Attachment.CAB";
+  if (!cab_.MakeCab(attachment, 0)) {
+    ShowOk("Error. Cannot create cab file: Attachment.CAB");
+    return fail();
+  }
+  WaitForCabBuild();
+  if (!CabResult.empty()) {
+    ShowOk(CabResult);
+    return fail();
+  }
+  const std::string setup = form.ProjectFilesDirectory + "Setup.exe";
+  if (!JoinFiles(form.WizardDirectory + "VexaInstall.exe", attachment, setup)) {
+    ShowOk("Error. Cannot create Setup.exe");
+    return fail();
+  }
+  // The current time, as the file system gives it to a file written now.
+  const std::string probe = form.WizardDirectory + "~tmp_ctm.tmp";
+  WriteTextFile(" ", probe);
+  StampWithFixedBuildTime(probe);
+  SetFileStamp(setup, GetFileStamp(probe));
+  RemoveNativeFile(probe);
+  return true;
+}
+
+bool ReleasePipeline::MakeStandAloneExeWebFile(const std::string& ResultantExeFilename) {
+  Form1& form = *form_;
+  const std::string script_cabinet = StripExtension(form.txtHtmlFilenameNoPath.text) + "Script.Cab";
+  const std::string short_signature =
+      CallFunction("LongSigToShortSig", GetFileSignature(form.ReleaseDirectory + script_cabinet));
+  const std::string text = WithFinalSlash(form.txtActiveXUrl.text) + "\r\n" +
+                           GetFileVersion(form.WizardDirectory + "VexaLoad.ocx") + "\r\n" +
+                           form.txtPublicationURL.text + "\r\n" + script_cabinet + "\r\n" + short_signature +
+                           "\r\n" + "WEBSETUP";
+  const std::string attachment = form.ProjectFilesDirectory + "SAAttach.txt";
+  SaveTextFile(text, attachment);
+  StampWithFixedBuildTime(attachment);
+  if (!JoinFiles(form.WizardDirectory + "VexaStandAloneWebProg.exe", attachment, ResultantExeFilename)) {
+    ShowOk("Error. Cannot create stand-alone exe file: " + ResultantExeFilename);
+    return false;
+  }
+  SetFileStamp(ResultantExeFilename, FileStampTextOf(BuildTime()));
+  CopyWholeFile(form.ReleaseDirectory + script_cabinet,
+                NativeDirectoryText(form.InstalledScriptsCache + short_signature + ".cab"));
+  return true;
+}

@@ -1,0 +1,129 @@
+#include "vexabuild_options.h"
+
+#include <functional>
+#include <map>
+
+std::string VexaBuildUsage() {
+  return R"(Usage: vexabuild build PROGRAM_DIR [options]
+       vexabuild --help
+
+Builds the web setup package of the program in PROGRAM_DIR as the wizard's Finish does:
+the project in PROGRAM_DIR/VexaWizardNetloomProject/ is loaded (or made by the first
+build), the options below set their fields, every step is passed with Next (with the
+wizard's checks and messages) and Finish builds the package into the project's Release
+directories. A later build without options rebuilds the project as it was saved.
+
+Step 1:
+  --friendly-name TEXT        the program friendly name
+  --company TEXT              your company name
+  --web-site-url URL          the base URL of your web site
+  --activex-url URL           the ActiveX/DLL URL directory of your web site
+  --publication-url URL       the URL where the resultant setup program will reside
+Step 3:
+  --run FILE                  the program file run at the end of the installation, as
+                              listed (relative to PROGRAM_DIR), or "<none>"
+  --run-parameters TEXT       its parameters, e.g. '"a", "b"'
+Step 4:
+  --program-group FILE        the program group tree, a file in the format of the
+                              project's ProgramGroup.txt
+Step 5 (each may be given more than once; a file already listed is kept):
+  --ocx PATH                  a registered OCX (or registerable DLL) the program uses
+  --dll PATH                  a DLL the program uses
+Step 6:
+  --html-name NAME            the name of the resultant HTML page (NAME.htm)
+  --html-title TEXT           the title of the resultant HTML page
+  --web-setup-name NAME       the name of the resultant web setup program (NAME.exe)
+  --minimize-download-time yes|no
+  --sign-command TEXT         a code-signing command line ("%1" the script cabinet, "%2"
+                              the title); more than once for several lines
+  --no-sign-commands          no code-signing commands
+Other:
+  --yes                       answer Yes to the wizard's questions (replacing the files
+                              of the Release directories); without it a question stops
+                              the build
+  --wizard-directory DIR      the wizard's directory (VexaInstall.exe, VexaLoad.ocx, ...);
+                              default: the directory of this program
+  --help                      this text
+
+Messages go to standard error with their titles, progress lines to standard output and
+the success text last. Exit status: 0 when the package was built, 1 when the build
+stopped or failed, 2 for a command line that cannot be used.
+With SOURCE_DATE_EPOCH set, every date in the package comes from it.
+)";
+}
+
+bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildOptions& options, std::string& error) {
+  using Setter = std::function<bool(const std::string&)>;
+  const auto text = [](std::optional<std::string>& field) {
+    return Setter([&field](const std::string& value) { field = value; return true; });
+  };
+  const std::map<std::string, Setter> with_value = {
+      {"--friendly-name", text(options.friendly_name)},
+      {"--company", text(options.company)},
+      {"--web-site-url", text(options.web_site_url)},
+      {"--activex-url", text(options.activex_url)},
+      {"--publication-url", text(options.publication_url)},
+      {"--run", text(options.run_file)},
+      {"--run-parameters", text(options.run_parameters)},
+      {"--program-group", text(options.program_group_file)},
+      {"--html-name", text(options.html_name)},
+      {"--html-title", text(options.html_title)},
+      {"--web-setup-name", text(options.web_setup_name)},
+      {"--ocx", [&](const std::string& value) { options.ocx_files.push_back(value); return true; }},
+      {"--dll", [&](const std::string& value) { options.dll_files.push_back(value); return true; }},
+      {"--sign-command",
+       [&](const std::string& value) {
+         if (!options.sign_commands) options.sign_commands.emplace();
+         options.sign_commands->push_back(value);
+         return true;
+       }},
+      {"--wizard-directory", [&](const std::string& value) { options.wizard_directory = value; return true; }},
+      {"--minimize-download-time",
+       [&](const std::string& value) {
+         if (value != "yes" && value != "no") return false;
+         options.minimize_download_time = value == "yes";
+         return true;
+       }},
+  };
+  bool command_seen = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--help" || argument == "-h") {
+      options.help = true;
+      return true;
+    }
+    if (argument == "--yes") {
+      options.yes = true;
+    } else if (argument == "--no-sign-commands") {
+      options.sign_commands.emplace();
+    } else if (const auto setter = with_value.find(argument); setter != with_value.end()) {
+      if (i + 1 >= arguments.size()) {
+        error = argument + " needs a value";
+        return false;
+      }
+      if (!setter->second(arguments[++i])) {
+        error = "the value of " + argument + " cannot be used: " + arguments[i];
+        return false;
+      }
+    } else if (argument.rfind("--", 0) == 0) {
+      error = "unknown option " + argument;
+      return false;
+    } else if (!command_seen) {
+      if (argument != "build") {
+        error = "unknown command " + argument + " (the command is build)";
+        return false;
+      }
+      command_seen = true;
+    } else if (options.program_directory.empty()) {
+      options.program_directory = argument;
+    } else {
+      error = "more than one program directory: " + argument;
+      return false;
+    }
+  }
+  if (!command_seen || options.program_directory.empty()) {
+    error = "usage: vexabuild build PROGRAM_DIR [options] (see --help)";
+    return false;
+  }
+  return true;
+}
