@@ -1,12 +1,12 @@
-// bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program COUNT | release MEGABYTES
+// bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program COUNT | tree COUNT
 // Writes benchmark input files, deterministically:
 //   mixed:   files of 1-8 MB totalling MEGABYTES, alternating text (compresses well),
 //            pseudo-random bytes (does not) and repetitive records, in a few folders;
 //   small:   COUNT files of 50-4000 bytes of text, 100 per folder;
-//   program: COUNT small files of mixed-case names in COUNT / 20 directories (50 top
-//            directories, the others below them), 20 files in each;
-//   release: a program to release, 5,000 files totalling MEGABYTES (sizes spread around
-//            the average, the same mix of contents as mixed), 50 files per folder.
+//   program: COUNT files of 100 bytes to 40 KB (about 20 KB each on average) of text,
+//            pseudo-random bytes and records, 50 per folder: a large program's files;
+//   tree:    COUNT one-byte files of mixed-case names in COUNT / 20 directories (50 top
+//            directories, the others below them), 20 files in each: a directory to scan.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -66,7 +66,7 @@ void Write(const fs::path& path, const std::string& bytes) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program COUNT | release MEGABYTES\n");
+    std::fprintf(stderr, "usage: bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program COUNT | tree COUNT\n");
     return 2;
   }
   const fs::path root = argv[1];
@@ -88,23 +88,18 @@ int main(int argc, char** argv) {
       Write(path, Text(random, 50 + random.Next() % 3950));
     }
   } else if (kind == "program") {
+    for (long i = 0; i < amount; ++i) {
+      const std::size_t size = 100 + random.Next() % 40860;
+      const fs::path path = root / ("D" + std::to_string(i / 50)) / ("F" + std::to_string(i) + ".DAT");
+      Write(path, i % 3 == 0 ? Text(random, size) : i % 3 == 1 ? Noise(random, size) : Records(size));
+    }
+  } else if (kind == "tree") {
     const long directories = std::max(50L, amount / 20);
     for (long i = 0; i < amount; ++i) {
       const long directory = i % directories;
       const fs::path top = root / ("Part" + std::to_string(directory % 50));
       const fs::path folder = directory < 50 ? top : top / ("Sub" + std::to_string(directory));
       Write(folder / ("File" + std::to_string(i) + (i % 2 ? ".Dat" : ".txt")), "x");
-    }
-  } else if (kind == "release") {
-    constexpr long kFiles = 5000;
-    const std::size_t total = static_cast<std::size_t>(amount) << 20;
-    const std::size_t average = total / kFiles;
-    for (long i = 0; i < kFiles; ++i) {
-      // Sizes spread around the average, the last file taking what is left.
-      const std::size_t spread = average / 20 + random.Next() % (average * 19 / 10);
-      const std::size_t size = i + 1 == kFiles ? total - std::min(total, average * (kFiles - 1)) : spread;
-      const fs::path path = root / ("MODULE" + std::to_string(i / 50)) / ("PART" + std::to_string(i) + ".BIN");
-      Write(path, i % 3 == 0 ? Text(random, size) : i % 3 == 1 ? Noise(random, size) : Records(size));
     }
   } else {
     return 2;
