@@ -121,6 +121,12 @@ bool ReleasePipeline::CreateSingleProgramCabFile() {
       }
     }
   }
+  // A Cancel taken by the yield after the first progress line is seen by no batch of a list
+  // shorter than one batch; building anyway would report the cancelled build as made.
+  if (!form.KeepWorking) {
+    ShowOk("Files Addition to Cab Image canceled.");
+    return false;
+  }
   CabResult.clear();
   if (!cab_.MakeCab(form.ProjectFilesDirectory + "Program.cab", 0)) {
     ShowOk("Error. Cannot create cab file.");

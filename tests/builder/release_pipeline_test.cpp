@@ -233,6 +233,25 @@ TEST_F(ReleasePipelineTest, CancelDuringACabinetBuildEndsOnStep6WithEmptyRelease
   EXPECT_FALSE(fs::exists(ProjectFile("ProgramFriendlyName.txt")));  // nothing saved by a failed build
 }
 
+// A Cancel that arrives while the files are being queued, before a yield point that would
+// notice it, must still stop the build: the cabinet is not started, and Finish fails.
+TEST_F(ReleasePipelineTest, CancelWhileFilesAreQueuedStopsBeforeTheCabinetIsBuilt) {
+  GoToFinalStep();
+  bool cancelled = false;
+  host.on_process_events = [&] {
+    if (!cancelled && form->txtWorkProgress.text.find("Adding files to Cab image...") != std::string::npos) {
+      cancelled = true;
+      form->cmdCancelWork_Click();
+    }
+  };
+  EXPECT_FALSE(Finish());
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Files Addition to Cab Image canceled."});
+  EXPECT_EQ(form->CurrentStep, kFinalStep);
+  EXPECT_TRUE(ReleaseFiles().empty());
+  EXPECT_FALSE(fs::exists(form->ProjectFilesDirectory + "Program.cab"));
+}
+
 TEST_F(ReleasePipelineTest, CancelledSigningStillEndsWithTheStandAloneProgram) {
   GoToFinalStep([&](int step) {
     if (step == kFinalStep) form->SetText(form->txtSignCodeCommands, "  sleep 5\r\ntrue %1 %1 \"%2\"  ");
