@@ -64,13 +64,6 @@ std::string WindowsDirectory() {
   return length < kPathBuffer ? std::string(directory, length) : std::string();
 }
 
-// A component name from the script must name a file in the directory it is put in, never
-// a path that climbs out of it.
-bool IsPlainFileName(const std::string& name) {
-  std::string relative;
-  return StoredNameToRelativePath(name, relative) && relative.find('\\') == std::string::npos;
-}
-
 bool IsFullPath(const std::string& path) {
   return (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || StartsWithIgnoringCase(path, "\\\\");
 }

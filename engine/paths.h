@@ -7,6 +7,11 @@
 // The text after the last "\" or "/"; the whole text when there is neither.
 std::string FileNameOfPath(std::string_view path);
 
+// True when `name` names a file directly in a directory: one component that the cabinet
+// expansion would accept (no "\", "/", drive, "..", device name or character Windows
+// refuses), so it can never reach outside the directory it is put in.
+bool IsPlainFileName(std::string_view name);
+
 // Windows build only:
 
 // True when a uniquely named "~ts" file can be created (and is deleted again) in `directory`.

@@ -1,0 +1,74 @@
+#include "file_signature.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "sha256.h"
+
+namespace {
+
+bool IsLowerHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
+
+char LowerCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+bool ParseLongSignature(std::string_view text, FileSignature& signature) {
+  constexpr std::string_view kPrefix = "sha256-";
+  if (text.substr(0, kPrefix.size()) != kPrefix) return false;
+  text.remove_prefix(kPrefix.size());
+  if (text.size() < 66 || text[64] != '-') return false;
+  for (std::size_t i = 0; i < 64; ++i) {
+    if (!IsLowerHex(text[i])) return false;
+  }
+  const std::string_view digits = text.substr(65);
+  if (digits.empty() || digits.size() > 12 || (digits.size() > 1 && digits[0] == '0')) return false;
+  std::uint64_t size = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return false;
+    size = size * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (size > kMaxDownloadBytes) return false;
+  signature.sha256 = std::string(text.substr(0, 64));
+  signature.size = size;
+  return true;
+}
+
+bool IsShortSignature(std::string_view text) {
+  if (text.size() != 32) return false;
+  for (char c : text) {
+    if (!IsLowerHex(LowerCase(c))) return false;
+  }
+  return true;
+}
+
+bool DigestHasShortSignature(std::string_view digest, std::string_view short_signature) {
+  if (!IsShortSignature(short_signature) || digest.size() < 32) return false;
+  for (std::size_t i = 0; i < 32; ++i) {
+    if (LowerCase(digest[i]) != LowerCase(short_signature[i])) return false;
+  }
+  return true;
+}
+
+bool HashFile(const std::string& path, std::string& sha256, std::uint64_t& size) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  Sha256 hash;
+  std::vector<char> buffer(1 << 20);
+  size = 0;
+  std::size_t read = 0;
+  while ((read = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
+    hash.Update(buffer.data(), read);
+    size += read;
+  }
+  const bool ok = !std::ferror(file);
+  std::fclose(file);
+  if (ok) sha256 = hash.HexDigest();
+  return ok;
+}
+
+bool FileMatchesSignature(const std::string& path, const FileSignature& signature) {
+  std::string sha256;
+  std::uint64_t size = 0;
+  return HashFile(path, sha256, size) && size == signature.size && sha256 == signature.sha256;
+}

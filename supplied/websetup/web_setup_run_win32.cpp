@@ -1,0 +1,384 @@
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "cabinet.h"
+#include "components.h"
+#include "file_signature.h"
+#include "package.h"
+#include "part_list.h"
+#include "paths.h"
+#include "run.h"
+#include "script.h"
+#include "sha256.h"
+#include "text.h"
+#include "web_script.h"
+#include "web_setup_run.h"
+#include "web_url.h"
+
+namespace {
+
+constexpr std::uint64_t kMaxScriptCabinetBytes = 16u * 1024u * 1024u;
+constexpr const char* kScriptsCache = "Installed Scripts\\";
+constexpr const char* kProgramsCache = "Downloaded Programs\\";
+
+std::string Mismatch(const std::string& url) {
+  return "Error. The file downloaded from " + url +
+         " is not the one published (its signature differs). It was deleted; nothing was installed from it.";
+}
+
+bool EnsureDirectory(const std::string& path) {
+  return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool Rename(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool ReadBoundedFile(const std::string& path, std::size_t limit, std::string& text) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  text.assign(limit + 1, '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), file));
+  std::fclose(file);
+  return text.size() <= limit;
+}
+
+std::string QuoteArgument(const std::string& argument) {
+  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
+  return "\"" + argument + "\"";
+}
+
+// One run: its temporary directories and what it reports.
+class WebSetup {
+ public:
+  WebSetup(const WebSetupAttachment& attachment, const EngineOptions& options, WebSetupUi& ui, const LogFile& log)
+      : attachment_(attachment), options_(options), ui_(ui), log_(log) {}
+  ~WebSetup() {
+    if (!work_directory_.empty()) DeleteTemporaryDirectory(work_directory_);
+    if (!program_directory_.empty()) DeleteTemporaryDirectory(program_directory_);
+  }
+
+  WebSetupOutcome Run();
+
+ private:
+  enum class Step { Done, Cancelled, Failed };
+
+  void Log(const std::string& line) { log_.Append(line); }
+  Step Fail(const std::string& message) {
+    message_ = message;
+    return Step::Failed;
+  }
+  Step Download(const DownloadRequest& request, const std::string& shown);
+  Step FetchVerified(const std::string& url, const std::string& path, const FileSignature& signature,
+                     const std::string& shown);
+  Step FetchScript(std::string& cabinet_path);
+  Step ReadScript(const std::string& cabinet_path);
+  Step InstallComponent(const WebComponent& component);
+  Step FetchProgram(const WebProgram& program, std::string& cabinet_path);
+  Step FetchParts(const WebProgram& program, const std::string& cabinet_path);
+  Step ExpandProgram(const WebProgram& program, const std::string& cabinet_path);
+  Step RunProgram();
+
+  const WebSetupAttachment& attachment_;
+  const EngineOptions& options_;
+  WebSetupUi& ui_;
+  const LogFile& log_;
+  std::string cache_;
+  std::string work_directory_;
+  std::string program_directory_;
+  WebScript script_;
+  bool restart_needed_ = false;
+  int program_status_ = kExitSuccess;
+  std::string message_;
+};
+
+WebSetup::Step WebSetup::Download(const DownloadRequest& request, const std::string& shown) {
+  ui_.SetCurrentFile(shown);
+  Log("Downloading " + request.url);
+  std::string error;
+  switch (DownloadFile(request, ui_, error)) {
+    case DownloadResult::Complete:
+      return Step::Done;
+    case DownloadResult::Cancelled:
+      return Step::Cancelled;
+    case DownloadResult::Failed:
+      break;
+  }
+  return Fail(error);
+}
+
+// Downloads `url` into `path` (resuming a partial file) and keeps it only when it matches
+// `signature`. A resumed file that does not match is fetched once more from the start: its
+// first part may be of an older version of the file.
+WebSetup::Step WebSetup::FetchVerified(const std::string& url, const std::string& path,
+                                       const FileSignature& signature, const std::string& shown) {
+  if (FileMatchesSignature(path, signature)) return Step::Done;
+  const std::string partial = path + ".partial";
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const Step step = Download({url, partial, signature.size, signature.size}, shown);
+    if (step != Step::Done) return step;
+    const bool matches = FileMatchesSignature(partial, signature);
+    if (matches) {
+      DeleteFileA((partial + ".validator").c_str());
+      if (!Rename(partial, path)) return Fail("Error. Cannot write " + path);
+      return Step::Done;
+    }
+    DeletePartialDownload(partial);
+    Log("Signature mismatch: " + url);
+  }
+  return Fail(Mismatch(url));
+}
+
+WebSetup::Step WebSetup::FetchScript(std::string& cabinet_path) {
+  const std::string& short_signature = attachment_.script_short_signature;
+  cabinet_path = cache_ + kScriptsCache + short_signature + ".cab";
+  std::string digest;
+  std::uint64_t size = 0;
+  if (HashFile(cabinet_path, digest, size) && DigestHasShortSignature(digest, short_signature)) {
+    Log("Script from the cache: " + cabinet_path);
+    return Step::Done;
+  }
+  const std::string url = JoinUrl(attachment_.publication_url, attachment_.script_cabinet);
+  const std::string partial = cabinet_path + ".partial";
+  const Step step = Download({url, partial, 0, kMaxScriptCabinetBytes}, attachment_.script_cabinet);
+  if (step != Step::Done) return step;
+  if (!HashFile(partial, digest, size) || !DigestHasShortSignature(digest, short_signature)) {
+    DeletePartialDownload(partial);
+    return Fail(Mismatch(url));
+  }
+  if (!Rename(partial, cabinet_path)) return Fail("Error. Cannot write " + cabinet_path);
+  return Step::Done;
+}
+
+WebSetup::Step WebSetup::ReadScript(const std::string& cabinet_path) {
+  const std::string& cabinet = attachment_.script_cabinet;
+  const std::string member = cabinet.substr(0, cabinet.size() - 4) + ".txt";
+  if (!ExtractFileFromCab(cabinet_path, work_directory_, member))
+    return Fail("Error. Cannot extract the web script " + member + " from " + cabinet);
+  ScriptLines lines;
+  const bool loaded = LoadScript(work_directory_ + member, lines);
+  DeleteFileA((work_directory_ + member).c_str());
+  if (!loaded) return Fail("Error. Cannot load script to memory.");
+  std::string error;
+  if (!ReadWebScript(lines, script_, error)) return Fail(error);
+  return Step::Done;
+}
+
+WebSetup::Step WebSetup::InstallComponent(const WebComponent& component) {
+  const std::string kind = component.ocx ? "OCX " : "DLL ";
+  // The decision comes before the download, so it is taken for a component of the
+  // program's own bitness; the installation decides again from the file itself.
+  const bool present = component.ocx
+                           ? FindOcxTarget(component.file_name, component.version, component.class_id).empty()
+                           : FindDllTarget(component.file_name, component.version).empty();
+  if (present) {
+    Log("Up to date: " + component.file_name);
+    if (component.ocx) {
+      const std::string registered = GetRegisteredServer(component.class_id);
+      if (!registered.empty()) RegisterServer(registered);
+    }
+    return Step::Done;
+  }
+  const std::string downloaded = work_directory_ + component.cabinet_name;
+  const Step step = FetchVerified(component.url, downloaded, component.signature, component.cabinet_name);
+  if (step != Step::Done) return step;
+  Log("Installing " + UpperCase(component.cabinet_name));
+  ui_.SetCurrentFile("Installing " + component.file_name);
+  const std::string source = work_directory_ + component.file_name;
+  if (EndsWithIgnoringCase(component.cabinet_name, "CAB")) {
+    if (!ExtractFileFromCab(downloaded, work_directory_, component.file_name))
+      return Fail("Error. Cannot extract " + component.file_name + " from " + component.cabinet_name);
+  } else if (!EqualsIgnoringCase(component.cabinet_name, component.file_name)) {
+    return Fail("Error. Cannot extract " + component.file_name + " from " + component.cabinet_name);
+  }
+  const bool installed = component.ocx ? InstallOcx(source, component.class_id, restart_needed_)
+                                       : InstallSharedDll(source, restart_needed_);
+  if (!installed) return Fail("Error. Cannot install " + kind + component.file_name);
+  return Step::Done;
+}
+
+WebSetup::Step WebSetup::FetchParts(const WebProgram& program, const std::string& cabinet_path) {
+  const std::string list_name = PartListName(program.cabinet_name);
+  const std::string list_url = JoinUrl(attachment_.publication_url, list_name);
+  const std::string list_path = work_directory_ + list_name;
+  Step step = Download({list_url, list_path, 0, kMaxPartListBytes}, list_name);
+  if (step != Step::Done) return step;
+  std::string text;
+  PartList list;
+  std::string error;
+  if (!ReadBoundedFile(list_path, kMaxPartListBytes, text) || !ParsePartList(text, list, error))
+    return Fail("Error. The part list " + list_url + " is damaged: " + (error.empty() ? "it is too large" : error) + ".");
+  bool named = list.cabinet_name == program.cabinet_name && list.parts.size() == program.parts;
+  for (std::size_t i = 0; named && i < list.parts.size(); ++i) named = list.parts[i].name == PartName(program.cabinet_name, i + 1);
+  if (!named || list.cabinet_size != program.signature.size || list.cabinet_sha256 != program.signature.sha256)
+    return Fail("Error. The part list " + list_url + " does not belong to the published " + program.cabinet_name + ".");
+
+  // The parts of one cabinet wait in a directory of their own until all are there.
+  const std::string parts_directory = cabinet_path.substr(0, cabinet_path.size() - 4) + ".parts\\";
+  if (!EnsureDirectory(parts_directory)) return Fail("Error. Cannot create " + parts_directory);
+  for (std::size_t i = 0; i < list.parts.size(); ++i) {
+    const PartEntry& part = list.parts[i];
+    const FileSignature signature{part.sha256, part.size};
+    const std::string shown = program.cabinet_name + " (part " + std::to_string(i + 1) + " of " +
+                              std::to_string(list.parts.size()) + ")";
+    step = FetchVerified(JoinUrl(attachment_.publication_url, part.name), parts_directory + part.name, signature, shown);
+    if (step != Step::Done) return step;
+  }
+  // Joined and checked whole before the cabinet takes its place in the cache.
+  const std::string joined = cabinet_path + ".partial";
+  std::FILE* out = std::fopen(joined.c_str(), "wb");
+  if (!out) return Fail("Error. Cannot write " + joined);
+  Sha256 hash;
+  std::vector<char> buffer(1 << 20);
+  bool ok = true;
+  for (const PartEntry& part : list.parts) {
+    std::FILE* in = std::fopen((parts_directory + part.name).c_str(), "rb");
+    ok = in != nullptr;
+    std::size_t read = 0;
+    while (ok && (read = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
+      hash.Update(buffer.data(), read);
+      ok = std::fwrite(buffer.data(), 1, read, out) == read;
+    }
+    if (in) std::fclose(in);
+    if (!ok) break;
+  }
+  ok = std::fclose(out) == 0 && ok;
+  if (!ok || hash.HexDigest() != program.signature.sha256) {
+    DeleteFileA(joined.c_str());
+    return Fail(ok ? Mismatch(JoinUrl(attachment_.publication_url, program.cabinet_name)) : "Error. Cannot write " + joined);
+  }
+  if (!Rename(joined, cabinet_path)) return Fail("Error. Cannot write " + cabinet_path);
+  for (const PartEntry& part : list.parts) DeleteFileA((parts_directory + part.name).c_str());
+  RemoveDirectoryA(parts_directory.c_str());
+  return Step::Done;
+}
+
+WebSetup::Step WebSetup::FetchProgram(const WebProgram& program, std::string& cabinet_path) {
+  cabinet_path = cache_ + kProgramsCache + program.signature.ShortSignature() + ".cab";
+  if (FileMatchesSignature(cabinet_path, program.signature)) {
+    Log("Program from the cache: " + cabinet_path);
+    return Step::Done;
+  }
+  if (program.parts > 1) return FetchParts(program, cabinet_path);
+  return FetchVerified(JoinUrl(attachment_.publication_url, program.cabinet_name), cabinet_path, program.signature,
+                       program.cabinet_name);
+}
+
+WebSetup::Step WebSetup::ExpandProgram(const WebProgram& program, const std::string& cabinet_path) {
+  ui_.SetCurrentFile("Expanding " + program.cabinet_name);
+  std::string target = program_directory_;
+  if (!program.sub_directory.empty()) {
+    target += program.sub_directory + "\\";
+    if (!CreateDirectoryTree(target)) return Fail("Error. Cannot create " + target);
+  }
+  std::vector<std::string> written;
+  if (!ExpandCabFile(cabinet_path, target, written, ""))
+    return Fail("Error. Cannot expand " + program.cabinet_name);
+  return Step::Done;
+}
+
+WebSetup::Step WebSetup::RunProgram() {
+  if (!script_.has_program_to_run) return Step::Done;
+  const std::string program = program_directory_ + script_.program_to_run;
+  std::string command = QuoteArgument(program);
+  bool has_log = false;
+  for (const std::string& parameter : script_.parameters) {
+    command += " " + QuoteArgument(parameter);
+    has_log = has_log || StartsWithIgnoringCase(parameter, "/LOG=") || StartsWithIgnoringCase(parameter, "-LOG=");
+  }
+  if (options_.silent) command += " /S";
+  if (!options_.destination.empty()) command += " " + QuoteArgument("/D=" + options_.destination);
+  if (!options_.log_file.empty() && !has_log) command += " " + QuoteArgument("/LOG=" + options_.log_file);
+  ui_.SetCurrentFile("Running " + FileNameOfPath(program));
+  ui_.DisableCancel();
+  Log("Running " + command);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::vector<char> line(command.begin(), command.end());
+  line.push_back('\0');
+  // Not started in <TempDir>: the program that Setup.exe starts at its end inherits the
+  // current directory, and a directory in use cannot be removed.
+  char temporary_path[MAX_PATH + 1] = {};
+  const DWORD temporary_length = GetTempPathA(sizeof temporary_path, temporary_path);
+  const char* current = temporary_length > 0 && temporary_length <= MAX_PATH ? temporary_path : nullptr;
+  if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, current, &startup, &process))
+    return Fail("Error. Cannot run " + FileNameOfPath(program));
+  CloseHandle(process.hThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = kExitFailure;
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hProcess);
+  program_status_ = static_cast<int>(status);
+  Log(FileNameOfPath(program) + " ended with " + std::to_string(status));
+  return Step::Done;
+}
+
+WebSetupOutcome WebSetup::Run() {
+  WebSetupOutcome outcome;
+  auto stopped = [&](Step step) {
+    outcome.exit_status = step == Step::Cancelled ? kExitCancelled : kExitFailure;
+    outcome.message = step == Step::Cancelled
+                          ? "Installation cancelled. What was downloaded is kept for the next run."
+                          : message_;
+    Log("Message: " + outcome.message);
+    const DownloadTotals& counts = DownloadCounts();
+    Log("Requests: " + std::to_string(counts.requests) + ", bytes received: " + std::to_string(counts.bytes_received));
+    return outcome;
+  };
+  cache_ = WebFilesCacheDirectory();
+  if (cache_.empty() || !CreateDirectoryTree(cache_ + kScriptsCache) || !CreateDirectoryTree(cache_ + kProgramsCache))
+    return stopped(Fail("Error. Cannot create the download cache in " + cache_));
+  if (!CreateExpansionDirectory(work_directory_))
+    return stopped(Fail("Error. Cannot create temporary directory."));
+
+  std::string script_cabinet;
+  Step step = FetchScript(script_cabinet);
+  if (step == Step::Done) step = ReadScript(script_cabinet);
+  if (step != Step::Done) return stopped(step);
+  ui_.SetTitle(script_.title);
+  for (const WebComponent& component : script_.components) {
+    step = InstallComponent(component);
+    if (step != Step::Done) return stopped(step);
+  }
+  std::vector<std::string> cabinets;
+  for (const WebProgram& program : script_.programs) {
+    std::string cabinet;
+    step = FetchProgram(program, cabinet);
+    if (step != Step::Done) return stopped(step);
+    cabinets.push_back(cabinet);
+  }
+  if (!CreateExpansionDirectory(program_directory_))
+    return stopped(Fail("Error. Cannot create temporary directory."));
+  for (std::size_t i = 0; i < cabinets.size(); ++i) {
+    step = ExpandProgram(script_.programs[i], cabinets[i]);
+    if (step != Step::Done) return stopped(step);
+  }
+  step = RunProgram();
+  if (step != Step::Done) return stopped(step);
+  outcome.exit_status = program_status_;
+  if (program_status_ == kExitSuccess && restart_needed_) outcome.exit_status = kExitRestartNeeded;
+  const DownloadTotals& counts = DownloadCounts();
+  Log("Requests: " + std::to_string(counts.requests) + ", bytes received: " + std::to_string(counts.bytes_received));
+  return outcome;
+}
+
+}  // namespace
+
+std::string WebFilesCacheDirectory() {
+  char base[MAX_PATH] = {};
+  DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", base, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) length = GetTempPathA(MAX_PATH, base);
+  if (length == 0 || length >= MAX_PATH) return {};
+  std::string directory(base, length);
+  if (directory.back() != '\\') directory.push_back('\\');
+  return directory + "Corvanta\\Temporary VexaWeb Files\\";
+}
+
+WebSetupOutcome RunWebSetup(const WebSetupAttachment& attachment, const EngineOptions& options, WebSetupUi& ui,
+                            const LogFile& log) {
+  WebSetup setup(attachment, options, ui, log);
+  return setup.Run();
+}
