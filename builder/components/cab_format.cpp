@@ -1,0 +1,49 @@
+#include "cab_format.h"
+
+#include "utf16_text.h"
+
+namespace vexa::components {
+
+std::uint32_t CabChecksum(std::span<const std::uint8_t> data, std::uint32_t seed) {
+  std::uint32_t sum = seed;
+  std::size_t i = 0;
+  for (; i + 4 <= data.size(); i += 4) {
+    sum ^= std::uint32_t{data[i]} | (std::uint32_t{data[i + 1]} << 8) | (std::uint32_t{data[i + 2]} << 16) |
+           (std::uint32_t{data[i + 3]} << 24);
+  }
+  std::uint32_t tail = 0;
+  for (; i < data.size(); ++i) tail = (tail << 8) | data[i];
+  return sum ^ tail;
+}
+
+std::uint32_t CabDataChecksum(std::span<const std::uint8_t> data, std::uint16_t uncompressed_size) {
+  const std::uint16_t compressed_size = static_cast<std::uint16_t>(data.size());
+  const std::uint8_t sizes[4] = {static_cast<std::uint8_t>(compressed_size), static_cast<std::uint8_t>(compressed_size >> 8),
+                                 static_cast<std::uint8_t>(uncompressed_size),
+                                 static_cast<std::uint8_t>(uncompressed_size >> 8)};
+  return CabChecksum(sizes, CabChecksum(data, 0));
+}
+
+bool StoredCabName(std::string_view name, std::string& stored, bool& is_utf8) {
+  if (name.empty() || name.size() > kCabMaxNameBytes) return false;
+  stored.assign(name);
+  is_utf8 = false;
+  for (char& c : stored) {
+    if (c == '\0') return false;
+    if (c == '/') c = '\\';
+    if (static_cast<unsigned char>(c) >= 0x80) is_utf8 = true;
+  }
+  // Relative names only, with real folder names: readers refuse the others.
+  std::string_view rest = stored;
+  for (;;) {
+    const std::size_t cut = rest.find('\\');
+    const std::string_view part = rest.substr(0, cut);
+    if (part.empty() || part == "." || part == ".." || part.find(':') != std::string_view::npos) return false;
+    if (cut == std::string_view::npos) break;
+    rest.remove_prefix(cut + 1);
+  }
+  // Only well-formed UTF-8 survives the round trip unchanged.
+  return !is_utf8 || Utf16ToUtf8(Utf8ToUtf16(stored)) == stored;
+}
+
+}  // namespace vexa::components

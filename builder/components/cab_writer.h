@@ -1,0 +1,62 @@
+// Writes one MSZIP cabinet from a list of source files (format notes in cab_format.h).
+//
+// The writer examines every source first and plans the folders: files go into one folder
+// in list order until the next would pass the folder limit, which then starts a new
+// folder. It then streams the sources through 32 KiB blocks that are compressed in
+// parallel in batches (see mszip.h) and written in order, and finally writes the headers
+// in front. The cabinet is written under a temporary name in its own directory and renamed
+// only when complete; on error or cancel the temporary file is removed, so no cabinet and
+// no stray file is left. A source whose size changes or that vanishes during the build is
+// an error, never a truncated member. Memory use depends on the batch size and the number
+// of threads, not on the size of the cabinet.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vexa::components {
+
+struct CabMember {
+  std::string source_path;
+  std::string name_in_cabinet;
+};
+
+struct CabWriterOptions {
+  // zlib level. With the previous block as dictionary, level 5 makes cabinets about as
+  // small as gcab -cz does (bench/run-cab-writer-bench) at about half the cost of level 6;
+  // level 4 is 8% larger on small text files.
+  int compression_level = 5;
+  // 0: one per hardware thread.
+  unsigned threads = 0;
+  // Blocks per folder before a new folder starts; tests lower it to reach the limit.
+  std::uint32_t max_blocks_per_folder = 65535;
+  // Blocks read and compressed together.
+  std::size_t batch_blocks = 64;
+};
+
+struct CabProgress {
+  std::string current_source;  // the source being read
+  std::uint64_t uncompressed_bytes = 0;
+  std::uint64_t compressed_bytes = 0;
+};
+
+enum class CabWriteOutcome { kDone, kError, kCancelled };
+
+struct CabWriteResult {
+  CabWriteOutcome outcome = CabWriteOutcome::kError;
+  std::string error_text;  // for kError: what went wrong, naming the file
+  std::uint64_t uncompressed_bytes = 0;
+  std::uint64_t compressed_bytes = 0;  // the size of the cabinet file
+};
+
+// Writes the cabinet `cabinet_path` holding `members`. `progress` is called on the
+// calling thread when a new source begins and after every batch; `cancel` is polled
+// before every block.
+CabWriteResult WriteCabinet(const std::string& cabinet_path, const std::vector<CabMember>& members,
+                            const CabWriterOptions& options, const std::function<void(const CabProgress&)>& progress,
+                            const std::atomic<bool>& cancel);
+
+}  // namespace vexa::components

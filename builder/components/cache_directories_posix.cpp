@@ -1,0 +1,22 @@
+#include <cstdlib>
+#include <string>
+
+namespace vexa::components {
+
+std::string CacheBaseDirectoryOfPlatform() {
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  if (cache && cache[0] == '/') return std::string(cache) + "/corvanta/";
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return std::string(home) + "/.cache/corvanta/";
+  return {};
+}
+
+std::string NativeDirectoryText(const std::string& directory) {
+  std::string text = directory;
+  for (char& c : text) {
+    if (c == '\\') c = '/';
+  }
+  return text;
+}
+
+}  // namespace vexa::components

@@ -1,0 +1,20 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "wide_text_win32.h"
+
+namespace vexa::components {
+
+std::string CacheBaseDirectoryOfPlatform() {
+  wchar_t path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path))) {
+    return {};
+  }
+  return Utf8Text(path) + "\\Corvanta\\";
+}
+
+std::string NativeDirectoryText(const std::string& directory) { return directory; }
+
+}  // namespace vexa::components

@@ -1,0 +1,24 @@
+// Starting a program and watching it, for the developer's code-signing commands.
+//
+// The program is looked up as the system does for a command (Windows: the application
+// directory, the current directory, the system directories and PATH; POSIX: PATH, or the
+// path itself when it has a "/"). Arguments are one text: on Windows it is appended to
+// the quoted program as the command line; on POSIX it is split into words as a Windows program splits its command line
+// (see process_posix.cpp). The process inherits no handles of ours beyond the standard ones.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vexa::components {
+
+// A handle for IsProcessRunning; 0 when the program could not be started (a handle that
+// is never running). `no_window` starts a console program without a console window
+// (Windows; no effect elsewhere).
+std::int64_t StartProcess(const std::string& program, const std::string& arguments, bool no_window);
+
+// True while the process of `handle` runs. Once it has ended, this and every later call
+// for the same handle give false.
+bool IsProcessRunning(std::int64_t handle);
+
+}  // namespace vexa::components

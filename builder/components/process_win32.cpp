@@ -1,0 +1,49 @@
+#include <windows.h>
+
+#include <map>
+#include <mutex>
+
+#include "process.h"
+#include "wide_text_win32.h"
+
+namespace vexa::components {
+namespace {
+
+// Started processes by the number we handed out; numbers are never reused. A process's
+// handle stays open until it is seen to have ended, then the number is forgotten and
+// reads as "not running" for good.
+std::mutex processes_mutex;
+std::map<std::int64_t, HANDLE> running;
+std::int64_t last_handle = 0;
+
+}  // namespace
+
+std::int64_t StartProcess(const std::string& program, const std::string& arguments, bool no_window) {
+  if (program.empty()) return 0;
+  std::wstring command = L"\"" + WideText(program) + L"\"";
+  if (!arguments.empty()) command += L" " + WideText(arguments);
+  STARTUPINFOW startup {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process {};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, no_window ? CREATE_NO_WINDOW : 0, nullptr,
+                      nullptr, &startup, &process)) {
+    return 0;
+  }
+  CloseHandle(process.hThread);
+  std::lock_guard lock(processes_mutex);
+  const std::int64_t handle = ++last_handle;
+  running[handle] = process.hProcess;
+  return handle;
+}
+
+bool IsProcessRunning(std::int64_t handle) {
+  std::lock_guard lock(processes_mutex);
+  const auto found = running.find(handle);
+  if (found == running.end()) return false;
+  if (WaitForSingleObject(found->second, 0) == WAIT_TIMEOUT) return true;
+  CloseHandle(found->second);
+  running.erase(found);
+  return false;
+}
+
+}  // namespace vexa::components

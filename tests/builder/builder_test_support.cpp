@@ -1,0 +1,150 @@
+#include "builder_test_support.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <thread>
+
+namespace vexa::test {
+
+ScratchDirectory::ScratchDirectory() {
+  std::random_device device;
+  path_ = fs::temp_directory_path() / ("vexa-builder-" + std::to_string(device()) + std::to_string(device()));
+  fs::create_directories(path_);
+}
+
+ScratchDirectory::~ScratchDirectory() {
+  std::error_code error;
+  // Read-only files made by tests must not keep their directory alive.
+  for (fs::recursive_directory_iterator it(path_, error), end; !error && it != end; it.increment(error)) {
+    fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, error);
+  }
+  fs::remove_all(path_, error);
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+int RunCommand(const std::string& command, std::string* output) {
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return -1;
+  std::string text;
+  char buffer[4096];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
+  const int status = pclose(pipe);
+  if (output) *output = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string Sha256sumOf(const std::string& path) {
+  std::string output;
+  RunCommand("sha256sum " + Quoted(path), &output);
+  return output.substr(0, 64);
+}
+
+void ForDamagedCopies(const std::vector<std::uint8_t>& bytes, int rounds, int flips,
+                      const std::function<void(const std::vector<std::uint8_t>&)>& check) {
+  std::uint32_t state = 1;
+  for (int round = 0; round < rounds; ++round) {
+    std::vector<std::uint8_t> damaged = bytes;
+    for (int k = 0; k < flips; ++k) {
+      state = state * 1103515245u + 12345u;
+      damaged[state % damaged.size()] = static_cast<std::uint8_t>(state >> 24);
+    }
+    check(damaged);
+  }
+}
+
+std::string NoiseBytes(std::size_t size, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  std::string bytes(size, '\0');
+  for (char& c : bytes) c = static_cast<char>(random() >> 24);
+  return bytes;
+}
+
+std::string TextBytes(std::size_t size, std::uint32_t seed) {
+  static const char* const kWords[] = {"cabinet ", "folder ", "block ", "setup ", "\r\n", "Vexa ", "1998 ", "file "};
+  std::mt19937 random(seed);
+  std::string text;
+  while (text.size() < size) text += kWords[random() % 8];
+  text.resize(size);
+  return text;
+}
+
+void RecordedBuild::MakeCabProgress(const std::string&, const std::string& file, std::uint64_t, std::uint64_t) {
+  events.push_back("progress " + file);
+}
+void RecordedBuild::MakeCabDone(const std::string&, std::uint64_t uncompressed, std::uint64_t compressed) {
+  events.push_back("done");
+  last_kind = "done";
+  done_uncompressed = uncompressed;
+  done_compressed = compressed;
+  ++finals;
+}
+void RecordedBuild::MakeCabError(const std::string&) {
+  events.push_back("error");
+  last_kind = "error";
+  ++finals;
+}
+void RecordedBuild::MakeCabCancel(const std::string&) {
+  events.push_back("cancel");
+  last_kind = "cancel";
+  ++finals;
+}
+
+void WaitForBuild(components::CabBuilder& builder, RecordedBuild& build) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  while (build.finals == 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    builder.ProcessMakeCabEvents(build);
+  }
+  // Anything after the final event would be a fault; give it a moment to show.
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  builder.ProcessMakeCabEvents(build);
+}
+
+std::vector<std::string> FilesBelow(const fs::path& root) {
+  std::vector<std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) files.push_back(entry.path().lexically_relative(root).generic_string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::string BuildCabinetOfTree(const fs::path& root, const std::string& cabinet,
+                               const components::CabWriterOptions& options, RecordedBuild* record) {
+  components::CabBuilder builder;
+  builder.SetWriterOptions(options);
+  builder.ClearCabFiles();
+  for (const std::string& file : FilesBelow(root)) {
+    std::string name = file;
+    std::replace(name.begin(), name.end(), '/', '\\');
+    builder.AddFileToCab((root / file).string(), name);
+  }
+  RecordedBuild own;
+  RecordedBuild& build = record ? *record : own;
+  if (!builder.MakeCab(cabinet, 0)) return "not started";
+  WaitForBuild(builder, build);
+  return build.last_kind;
+}
+
+}  // namespace vexa::test

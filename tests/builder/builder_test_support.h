@@ -1,0 +1,72 @@
+// Helpers of the release builder's component tests: a scratch directory, whole files,
+// running an outside tool, and a cabinet build driven to its final event.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cab_builder.h"
+
+namespace vexa::test {
+
+namespace fs = std::filesystem;
+
+// A fresh directory below the system's temporary directory, removed at the end.
+class ScratchDirectory {
+ public:
+  ScratchDirectory();
+  ~ScratchDirectory();
+  const fs::path& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  fs::path path_;
+};
+
+void WriteFile(const fs::path& path, const std::string& bytes);
+std::string ReadFile(const fs::path& path);
+
+// Runs a shell command; returns its exit status and fills `output` with its standard output.
+int RunCommand(const std::string& command, std::string* output = nullptr);
+std::string Quoted(const std::string& text);
+
+// The SHA-256 of a file as sha256sum prints it.
+std::string Sha256sumOf(const std::string& path);
+
+// Calls `check` with `rounds` copies of `bytes`, each with `flips` bytes overwritten at
+// pseudo-random places (the same ones on every run).
+void ForDamagedCopies(const std::vector<std::uint8_t>& bytes, int rounds, int flips,
+                      const std::function<void(const std::vector<std::uint8_t>&)>& check);
+
+// Bytes that do not compress, and text that does.
+std::string NoiseBytes(std::size_t size, std::uint32_t seed);
+std::string TextBytes(std::size_t size, std::uint32_t seed);
+
+// Every event of one build, in order, as short lines ("progress <file>", "done", ...).
+struct RecordedBuild : components::MakeCabEvents {
+  std::vector<std::string> events;
+  int finals = 0;
+  std::string last_kind;
+  std::uint64_t done_uncompressed = 0;
+  std::uint64_t done_compressed = 0;
+  void MakeCabProgress(const std::string& cabinet, const std::string& file, std::uint64_t, std::uint64_t) override;
+  void MakeCabDone(const std::string& cabinet, std::uint64_t uncompressed, std::uint64_t compressed) override;
+  void MakeCabError(const std::string& cabinet) override;
+  void MakeCabCancel(const std::string& cabinet) override;
+};
+
+// Processes the builder's events until the final one (or a minute passes).
+void WaitForBuild(components::CabBuilder& builder, RecordedBuild& build);
+
+// Packs every file below `root` (sorted, relative names) into `cabinet`; returns the final
+// event's kind ("done", "error", "cancel").
+std::string BuildCabinetOfTree(const fs::path& root, const std::string& cabinet,
+                               const components::CabWriterOptions& options = {}, RecordedBuild* record = nullptr);
+
+// The files below `root`, relative, with "/" between folders, sorted.
+std::vector<std::string> FilesBelow(const fs::path& root);
+
+}  // namespace vexa::test
