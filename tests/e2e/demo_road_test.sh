@@ -9,7 +9,8 @@ for f in "$road_vexabuild" "$road_dist/VexaStandAloneWebProg.exe" "$road_windows
   [ -f "$f" ] || { echo "no $f: run make build" >&2; exit 1; }
 done
 road_stage() { printf -- '-- stage %s: %s\n' "$1" "$2"; }
-road_check() { expect_true "$@"; }
+road_quietly() { "$@" >/dev/null 2>&1; }
+road_check() { expect_true "$1" road_quietly "${@:2}"; }
 road_show() { :; }
 trap 'road_cleanup; rm -rf "$scratch"' EXIT
 
