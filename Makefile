@@ -53,8 +53,9 @@ maps:
 maps-check:
 	cd tools/mapgen && npm ci --no-audit --no-fund && node mapgen.js --check
 
-bench: native
+bench: native windows
 	@bench/run-bench
+	@bench/run-wine-bench
 
 clean:
 	rm -rf build/native build/windows build/windows-x64 build/fuzz build/wine-session dist

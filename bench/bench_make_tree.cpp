@@ -1,8 +1,13 @@
-// bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT
+// bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program COUNT | tree COUNT
 // Writes benchmark input files, deterministically:
-//   mixed: files of 1-8 MB totalling MEGABYTES, alternating text (compresses well),
-//          pseudo-random bytes (does not) and repetitive records, in a few folders;
-//   small: COUNT files of 50-4000 bytes of text, 100 per folder.
+//   mixed:   files of 1-8 MB totalling MEGABYTES, alternating text (compresses well),
+//            pseudo-random bytes (does not) and repetitive records, in a few folders;
+//   small:   COUNT files of 50-4000 bytes of text, 100 per folder;
+//   program: COUNT files of 100 bytes to 40 KB (about 20 KB each on average) of text,
+//            pseudo-random bytes and records, 50 per folder: a large program's files;
+//   tree:    COUNT one-byte files of mixed-case names in COUNT / 20 directories (50 top
+//            directories, the others below them), 20 files in each: a directory to scan.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -61,7 +66,7 @@ void Write(const fs::path& path, const std::string& bytes) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT\n");
+    std::fprintf(stderr, "usage: bench_make_tree DIRECTORY mixed MEGABYTES | small COUNT | program COUNT | tree COUNT\n");
     return 2;
   }
   const fs::path root = argv[1];
@@ -81,6 +86,20 @@ int main(int argc, char** argv) {
     for (long i = 0; i < amount; ++i) {
       const fs::path path = root / ("D" + std::to_string(i / 100)) / ("F" + std::to_string(i) + ".TXT");
       Write(path, Text(random, 50 + random.Next() % 3950));
+    }
+  } else if (kind == "program") {
+    for (long i = 0; i < amount; ++i) {
+      const std::size_t size = 100 + random.Next() % 40860;
+      const fs::path path = root / ("D" + std::to_string(i / 50)) / ("F" + std::to_string(i) + ".DAT");
+      Write(path, i % 3 == 0 ? Text(random, size) : i % 3 == 1 ? Noise(random, size) : Records(size));
+    }
+  } else if (kind == "tree") {
+    const long directories = std::max(50L, amount / 20);
+    for (long i = 0; i < amount; ++i) {
+      const long directory = i % directories;
+      const fs::path top = root / ("Part" + std::to_string(directory % 50));
+      const fs::path folder = directory < 50 ? top : top / ("Sub" + std::to_string(directory));
+      Write(folder / ("File" + std::to_string(i) + (i % 2 ? ".Dat" : ".txt")), "x");
     }
   } else {
     return 2;

@@ -1,11 +1,12 @@
 #include <windows.h>
 
 #include "bitness.h"
+#include "paths.h"
 #include "text.h"
+#include "win32_handles.h"
 
 namespace {
 
-constexpr UINT kPathBuffer = 300;
 // A registration that has not ended after this long is taken as failed.
 constexpr DWORD kRegistrationMilliseconds = 5 * 60 * 1000;
 
@@ -16,17 +17,12 @@ Function Kernel32Function(const char* name) {
   return kernel ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(kernel, name))) : nullptr;
 }
 
-std::string Directory(UINT (WINAPI* query)(LPSTR, UINT)) {
+std::string SysWow64Directory() {
+  const auto query = Kernel32Function<UINT(WINAPI*)(LPSTR, UINT)>("GetSystemWow64DirectoryA");
+  if (!query) return {};
   char directory[kPathBuffer] = {};
   const UINT length = query(directory, kPathBuffer);
   return length > 0 && length < kPathBuffer ? std::string(directory, length) : std::string();
-}
-
-std::string SystemDirectory() { return Directory(GetSystemDirectoryA); }
-std::string WindowsDirectory() { return Directory(GetWindowsDirectoryA); }
-std::string SysWow64Directory() {
-  const auto query = Kernel32Function<UINT(WINAPI*)(LPSTR, UINT)>("GetSystemWow64DirectoryA");
-  return query ? Directory(query) : std::string();
 }
 
 // True when a 32-bit engine runs on 64-bit Windows: its paths may be redirected.
@@ -59,14 +55,12 @@ bool WindowsIs64Bit() {
 }
 
 std::optional<Bitness> FileBitness(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
   std::string head(kPeHeadBytes, '\0');
   DWORD read = 0;
-  const bool ok = ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr) != 0;
-  CloseHandle(file);
-  if (!ok) return std::nullopt;
+  if (!ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr)) return std::nullopt;
   head.resize(read);
   return PeImageBitness(head);
 }
@@ -107,14 +101,14 @@ bool RegisterWithSystemTool(const std::string& path, Bitness bitness) {
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(tool.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
     return false;
-  CloseHandle(process.hThread);
+  const UniqueHandle thread(process.hThread);
+  const UniqueHandle registration(process.hProcess);
   DWORD exit_code = 1;
-  if (WaitForSingleObject(process.hProcess, kRegistrationMilliseconds) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(process.hProcess, &exit_code);
+  if (WaitForSingleObject(registration.get(), kRegistrationMilliseconds) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(registration.get(), &exit_code);
   } else {
-    TerminateProcess(process.hProcess, 1);
+    TerminateProcess(registration.get(), 1);
   }
-  CloseHandle(process.hProcess);
   return exit_code == 0;
 }
 

@@ -13,29 +13,47 @@
 
 #include "cabinet_system.h"
 #include "text.h"
+#include "unique_file.h"
 
 namespace {
 
 constexpr unsigned kKeptAttributes = 0x27;  // read-only, hidden, system, archive
 
 // libmspack reads the cabinet and writes the files through these calls, so that output
-// files are created the engine's way (never through a link) and paths are taken as the
-// engine forms them.
+// files are created the engine's way (never through a link), paths are taken as the
+// engine forms them, and each written file gets its cabinet times and attributes through
+// the handle that wrote it, before it is closed.
+struct ExpansionSystem {
+  mspack_system calls;  // first: libmspack hands back a pointer to it
+  DosStamp next_stamp;  // of the file that the next write opening creates
+  unsigned next_attributes;
+  bool write_failed;
+};
+
+ExpansionSystem* AsExpansion(mspack_system* system) { return reinterpret_cast<ExpansionSystem*>(system); }
+
 struct Stream {
   std::FILE* file;
+  ExpansionSystem* written_for;  // set for a file being written
+  DosStamp stamp;
+  unsigned attributes;
 };
 
 Stream* AsStream(mspack_file* file) { return reinterpret_cast<Stream*>(file); }
 
-mspack_file* OpenStream(mspack_system*, const char* filename, int mode) {
+mspack_file* OpenStream(mspack_system* system, const char* filename, int mode) {
   std::FILE* file = nullptr;
+  ExpansionSystem* written_for = nullptr;
   if (mode == MSPACK_SYS_OPEN_READ) {
     file = OpenFileForReading(filename);
   } else if (mode == MSPACK_SYS_OPEN_WRITE) {
     file = CreateFileForWriting(filename);
+    written_for = AsExpansion(system);
   }
   if (!file) return nullptr;
-  Stream* stream = new (std::nothrow) Stream{file};
+  Stream* stream = written_for ? new (std::nothrow) Stream{file, written_for, written_for->next_stamp,
+                                                           written_for->next_attributes}
+                               : new (std::nothrow) Stream{file, nullptr, {}, 0};
   if (!stream) std::fclose(file);
   return reinterpret_cast<mspack_file*>(stream);
 }
@@ -43,7 +61,11 @@ mspack_file* OpenStream(mspack_system*, const char* filename, int mode) {
 void CloseStream(mspack_file* file) {
   Stream* stream = AsStream(file);
   if (!stream) return;
-  std::fclose(stream->file);
+  if (stream->written_for) {
+    if (!FinishWrittenFile(stream->file, stream->stamp, stream->attributes)) stream->written_for->write_failed = true;
+  } else {
+    std::fclose(stream->file);
+  }
   delete stream;
 }
 
@@ -77,8 +99,12 @@ void Release(void* memory) { std::free(memory); }
 
 void Copy(void* source, void* destination, std::size_t bytes) { std::memcpy(destination, source, bytes); }
 
-mspack_system engineSystem = {OpenStream, CloseStream, ReadStream, WriteStream, SeekStream, TellStream,
-                              IgnoreMessage, Allocate, Release, Copy, nullptr};
+constexpr mspack_system kEngineCalls = {OpenStream, CloseStream, ReadStream, WriteStream, SeekStream, TellStream,
+                                        IgnoreMessage, Allocate, Release, Copy, nullptr};
+
+// libmspack's input buffer for decompression; its default of 4 KB costs a read call per
+// 4 KB of cabinet.
+constexpr int kDecompressionBuffer = 64 * 1024;
 
 struct DecompressorDeleter {
   void operator()(mscab_decompressor* decompressor) const { mspack_destroy_cab_decompressor(decompressor); }
@@ -125,18 +151,18 @@ bool IsAcceptableComponent(std::string_view component) {
   return !IsDeviceName(component);
 }
 
-// Creates the directories along `targetPath`. Those inside the caller's directory (the
-// first `targetLength` characters) are simply attempted; below it, an existing link is
+// Creates the directories along `target_path`. Those inside the caller's directory (the
+// first `target_length` characters) are simply attempted; below it, an existing link is
 // refused rather than followed out of the target. `known` holds the directories this
 // expansion has already made or found, which need no second attempt: a cabinet of many
 // files in few folders would otherwise cost several failing calls per file.
-bool CreateDirectoriesAlong(const std::string& targetPath, std::size_t targetLength,
+bool CreateDirectoriesAlong(const std::string& target_path, std::size_t target_length,
                             std::unordered_set<std::string>& known) {
-  for (std::size_t i = 1; i < targetPath.size(); ++i) {
-    if (!IsSeparator(targetPath[i])) continue;
-    std::string directory = targetPath.substr(0, i);
+  for (std::size_t i = 1; i < target_path.size(); ++i) {
+    if (!IsSeparator(target_path[i])) continue;
+    std::string directory = target_path.substr(0, i);
     if (known.count(directory)) continue;
-    if (i < targetLength) {
+    if (i < target_length) {
       MakeDirectory(directory);
     } else {
       switch (QueryPathKind(directory)) {
@@ -170,7 +196,7 @@ unsigned ReadLittleEndian(const unsigned char* bytes, std::size_t count) {
 // libmspack refuses a cabinet that holds no files, but such a cabinet is sound: it
 // expands to nothing. The header is checked here as libmspack would check it.
 bool IsCabinetWithoutFiles(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFileForReading(path), std::fclose);
+  UniqueFile file(OpenFileForReading(path));
   if (!file) return false;
   unsigned char header[kHeaderBytes];
   if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) return false;
@@ -181,15 +207,15 @@ bool IsCabinetWithoutFiles(const std::string& path) {
 
 struct Entry {
   mscabd_file* file;
-  std::string targetPath;
+  std::string target_path;
 };
 
 }  // namespace
 
-bool StoredNameToRelativePath(std::string_view storedName, std::string& relativePath) {
-  relativePath.clear();
-  if (storedName.empty() || storedName.size() > kMaxCabinetPath) return false;
-  std::string name(storedName);
+bool StoredNameToRelativePath(std::string_view stored_name, std::string& relative_path) {
+  relative_path.clear();
+  if (stored_name.empty() || stored_name.size() > kMaxCabinetPath) return false;
+  std::string name(stored_name);
   for (char& c : name) {
     const unsigned char u = static_cast<unsigned char>(c);
     if (u < 0x20 || std::strchr("<>:\"|?*", c) != nullptr) return false;
@@ -204,53 +230,55 @@ bool StoredNameToRelativePath(std::string_view storedName, std::string& relative
     if (end == std::string::npos) break;
     start = end + 1;
   }
-  relativePath = name;
+  relative_path = name;
   return true;
 }
 
 bool FileExists(const std::string& path) { return QueryPathKind(path) != PathKind::Missing; }
 
-bool ExpandCabFile(const std::string& cabinetPath, const std::string& targetDirectory,
-                   std::vector<std::string>& writtenFiles, const std::string& fileFilter) {
-  if (cabinetPath.size() > kMaxCabinetPath || targetDirectory.size() > kMaxCabinetPath) return false;
-  const std::string filter = UpperCase(fileFilter);
+bool ExpandCabFile(const std::string& cabinet_path, const std::string& target_directory,
+                   std::vector<std::string>& written_files, const std::string& file_filter) {
+  if (cabinet_path.size() > kMaxCabinetPath || target_directory.size() > kMaxCabinetPath) return false;
+  const std::string filter = UpperCase(file_filter);
   bool found = false;
 
-  Decompressor decompressor(mspack_create_cab_decompressor(&engineSystem));
+  ExpansionSystem system{kEngineCalls, {}, 0, false};
+  Decompressor decompressor(mspack_create_cab_decompressor(&system.calls));
   if (!decompressor) return false;
   decompressor->set_param(decompressor.get(), MSCABD_PARAM_SALVAGE, 0);
   decompressor->set_param(decompressor.get(), MSCABD_PARAM_FIXMSZIP, 0);
-  const OpenCabinet cabinet(decompressor.get(), cabinetPath);
-  if (!cabinet.get()) return filter.empty() && IsCabinetWithoutFiles(cabinetPath);
+  decompressor->set_param(decompressor.get(), MSCABD_PARAM_DECOMPBUF, kDecompressionBuffer);
+  const OpenCabinet cabinet(decompressor.get(), cabinet_path);
+  if (!cabinet.get()) return filter.empty() && IsCabinetWithoutFiles(cabinet_path);
 
   // Every name is checked before anything is written, so a hostile cabinet leaves nothing.
   std::vector<Entry> entries;
   for (mscabd_file* file = cabinet.get()->files; file; file = file->next) {
     std::string relative;
     if (!StoredNameToRelativePath(file->filename ? file->filename : "", relative)) return false;
-    std::string targetPath = targetDirectory + relative;
-    if (targetPath.size() > kMaxCabinetPath) return false;
-    entries.push_back({file, std::move(targetPath)});
+    std::string target_path = target_directory + relative;
+    if (target_path.size() > kMaxCabinetPath) return false;
+    entries.push_back({file, std::move(target_path)});
   }
 
-  std::unordered_set<std::string> knownDirectories;
+  std::unordered_set<std::string> known_directories;
   for (const Entry& entry : entries) {
-    if (!CreateDirectoriesAlong(entry.targetPath, targetDirectory.size(), knownDirectories)) return false;
-    if (!filter.empty() && !EndsWithIgnoringCase(entry.targetPath, filter)) continue;
+    if (!CreateDirectoriesAlong(entry.target_path, target_directory.size(), known_directories)) return false;
+    if (!filter.empty() && !EndsWithIgnoringCase(entry.target_path, filter)) continue;
     found = true;
-    writtenFiles.push_back(entry.targetPath);
-    if (FileExists(entry.targetPath)) DeleteOneFile(entry.targetPath);
-    if (decompressor->extract(decompressor.get(), entry.file, entry.targetPath.c_str()) != MSPACK_ERR_OK)
-      return false;
+    written_files.push_back(entry.target_path);
     const mscabd_file& file = *entry.file;
-    SetFileTimesFromDos(entry.targetPath, {file.date_y, file.date_m, file.date_d, file.time_h, file.time_m, file.time_s});
-    SetFileAttributeBits(entry.targetPath, static_cast<unsigned>(file.attribs) & kKeptAttributes);
+    system.next_stamp = {file.date_y, file.date_m, file.date_d, file.time_h, file.time_m, file.time_s};
+    system.next_attributes = static_cast<unsigned>(file.attribs) & kKeptAttributes;
+    if (decompressor->extract(decompressor.get(), entry.file, entry.target_path.c_str()) != MSPACK_ERR_OK)
+      return false;
+    if (system.write_failed) return false;
   }
   return filter.empty() || found;
 }
 
-bool ExtractFileFromCab(const std::string& cabinetPath, const std::string& targetDirectory,
-                        const std::string& fileName) {
+bool ExtractFileFromCab(const std::string& cabinet_path, const std::string& target_directory,
+                        const std::string& file_name) {
   std::vector<std::string> discarded;
-  return ExpandCabFile(cabinetPath, targetDirectory, discarded, fileName);
+  return ExpandCabFile(cabinet_path, target_directory, discarded, file_name);
 }

@@ -35,20 +35,20 @@
 
 inline constexpr std::size_t kMaxCabinetPath = 255;
 
-// Writes the files of the cabinet at `cabinetPath` (all of them, or those whose target
-// path ends with `fileFilter`, ignoring case) below `targetDirectory`, appending each
-// target path to `writtenFiles` before its file is created. True only when the whole
+// Writes the files of the cabinet at `cabinet_path` (all of them, or those whose target
+// path ends with `file_filter`, ignoring case) below `target_directory`, appending each
+// target path to `written_files` before its file is created. True only when the whole
 // cabinet was walked and, with a filter, at least one file was taken.
-bool ExpandCabFile(const std::string& cabinetPath, const std::string& targetDirectory,
-                   std::vector<std::string>& writtenFiles, const std::string& fileFilter);
+bool ExpandCabFile(const std::string& cabinet_path, const std::string& target_directory,
+                   std::vector<std::string>& written_files, const std::string& file_filter);
 
-// ExpandCabFile with `fileName` as the filter and a list nobody reads.
-bool ExtractFileFromCab(const std::string& cabinetPath, const std::string& targetDirectory,
-                        const std::string& fileName);
+// ExpandCabFile with `file_name` as the filter and a list nobody reads.
+bool ExtractFileFromCab(const std::string& cabinet_path, const std::string& target_directory,
+                        const std::string& file_name);
 
 // True when a directory search for `path` finds an entry (file, directory or link).
 bool FileExists(const std::string& path);
 
 // The path below the target directory for a stored name, with "\" between folders; false
 // for a name the expansion refuses (see above).
-bool StoredNameToRelativePath(std::string_view storedName, std::string& relativePath);
+bool StoredNameToRelativePath(std::string_view stored_name, std::string& relative_path);

@@ -13,12 +13,13 @@ PathKind QueryPathKind(const std::string& path);
 // Creates one directory; false when it exists or cannot be made.
 bool MakeDirectory(const std::string& path);
 
-bool DeleteOneFile(const std::string& path);
-
 // Opens an existing file for binary reading.
 std::FILE* OpenFileForReading(const std::string& path);
 
-// Creates (or truncates) a file for binary, sequential writing; never through a link.
+// Creates a file for binary, sequential writing, never through a link. A file or link
+// already at `path` is deleted first; when it cannot be deleted (read-only, in use), or a
+// directory is in the way, the creation fails. The common case, nothing there yet, costs
+// a single call.
 std::FILE* CreateFileForWriting(const std::string& path);
 
 // A DOS date and time as a cabinet stores them (local time, two-second resolution).
@@ -26,9 +27,8 @@ struct DosStamp {
   int year, month, day, hour, minute, second;
 };
 
-// Sets `stamp` (local time) as the file's creation and last-write time; false when the
-// stamp is not a valid date or the file cannot be opened.
-bool SetFileTimesFromDos(const std::string& path, const DosStamp& stamp);
-
-// Sets the read-only, hidden, system and archive bits (0x27) of the file.
-bool SetFileAttributeBits(const std::string& path, unsigned bits);
+// Gives a file made by CreateFileForWriting, through its open handle, `stamp` (local time)
+// as creation and last-write time and the read-only, hidden, system and archive bits of
+// `attributes` (0x27), then closes it. An invalid stamp leaves the times alone; failures
+// to set times or bits are ignored. False when the data could not all be written.
+bool FinishWrittenFile(std::FILE* file, const DosStamp& stamp, unsigned attributes);

@@ -5,24 +5,12 @@
 #include <windows.h>
 
 #include "cabinet_system.h"
-
-namespace {
-
-struct Handle {
-  HANDLE value;
-  ~Handle() {
-    if (value != INVALID_HANDLE_VALUE) CloseHandle(value);
-  }
-};
-
-}  // namespace
+#include "win32_handles.h"
 
 PathKind QueryPathKind(const std::string& path) {
   // A directory search, so that a path is found even when its attributes cannot be read.
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return PathKind::Missing;
-  FindClose(search);
+  if (!SearchHandle(FindFirstFileA(path.c_str(), &found))) return PathKind::Missing;
   const DWORD attributes = found.dwFileAttributes;
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::Link;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Directory;
@@ -32,16 +20,55 @@ PathKind QueryPathKind(const std::string& path) {
 
 bool MakeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
-bool DeleteOneFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+namespace {
 
-std::FILE* OpenFileForReading(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
+// Larger than the C runtime's default, so that a file of a few dozen kilobytes is read or
+// written in one or two system calls.
+constexpr std::size_t kStreamBuffer = 64 * 1024;
+
+std::FILE* BufferedStream(std::FILE* stream) {
+  if (stream) std::setvbuf(stream, nullptr, _IOFBF, kStreamBuffer);
+  return stream;
+}
+
+// CREATE_NEW fails on anything already at the path, a link included, so it never follows one.
+HANDLE CreateNewFile(const std::string& path) {
+  return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+bool DosStampToUtc(const DosStamp& stamp, FILETIME& utc) {
+  if (stamp.year < 1980 || stamp.year > 2107) return false;
+  const WORD date = static_cast<WORD>(((stamp.year - 1980) << 9) | (stamp.month << 5) | stamp.day);
+  const WORD time = static_cast<WORD>((stamp.hour << 11) | (stamp.minute << 5) | (stamp.second / 2));
+  FILETIME local;
+  return DosDateTimeToFileTime(date, time, &local) && LocalFileTimeToFileTime(&local, &utc);
+}
+
+LARGE_INTEGER AsLargeInteger(const FILETIME& time) {
+  LARGE_INTEGER value;
+  value.LowPart = time.dwLowDateTime;
+  value.HighPart = static_cast<LONG>(time.dwHighDateTime);
+  return value;
+}
+
+}  // namespace
+
+std::FILE* OpenFileForReading(const std::string& path) { return BufferedStream(std::fopen(path.c_str(), "rb")); }
 
 std::FILE* CreateFileForWriting(const std::string& path) {
-  // A link left at the path (its deletion failed) would be followed by CreateFile.
-  if (QueryPathKind(path) == PathKind::Link) return nullptr;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  HANDLE file = CreateNewFile(path);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return nullptr;
+    // Something is there: a file or a link is deleted (a link never written through), a
+    // directory stays and fails the creation.
+    const PathKind kind = QueryPathKind(path);
+    if (kind != PathKind::File && kind != PathKind::Link) return nullptr;
+    DeleteFileA(path.c_str());
+    file = CreateNewFile(path);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+  }
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY);
   if (fd < 0) {
     CloseHandle(file);
@@ -49,23 +76,21 @@ std::FILE* CreateFileForWriting(const std::string& path) {
   }
   std::FILE* stream = _fdopen(fd, "wb");
   if (!stream) _close(fd);
-  return stream;
+  return BufferedStream(stream);
 }
 
-bool SetFileTimesFromDos(const std::string& path, const DosStamp& stamp) {
-  if (stamp.year < 1980 || stamp.year > 2107) return false;
-  const WORD date = static_cast<WORD>(((stamp.year - 1980) << 9) | (stamp.month << 5) | stamp.day);
-  const WORD time = static_cast<WORD>((stamp.hour << 11) | (stamp.minute << 5) | (stamp.second / 2));
-  FILETIME local, utc;
-  if (!DosDateTimeToFileTime(date, time, &local) || !LocalFileTimeToFileTime(&local, &utc)) return false;
-  Handle file{CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr)};
-  if (file.value == INVALID_HANDLE_VALUE) return false;
-  return SetFileTime(file.value, &utc, nullptr, &utc) != 0;
-}
-
-bool SetFileAttributeBits(const std::string& path, unsigned bits) {
-  // Zero would mean "leave unchanged" further down; a file with no bits is "normal".
-  const DWORD attributes = bits ? bits : FILE_ATTRIBUTE_NORMAL;
-  return SetFileAttributesA(path.c_str(), attributes) != 0;
+bool FinishWrittenFile(std::FILE* file, const DosStamp& stamp, unsigned attributes) {
+  const bool flushed = std::fflush(file) == 0;
+  FILE_BASIC_INFO info{};  // zero times are left as they are
+  FILETIME utc;
+  if (DosStampToUtc(stamp, utc)) {
+    info.CreationTime = AsLargeInteger(utc);
+    info.LastWriteTime = info.CreationTime;
+  }
+  // Zero would mean "leave unchanged"; a file with no bits is "normal".
+  info.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  if (handle != INVALID_HANDLE_VALUE) SetFileInformationByHandle(handle, FileBasicInfo, &info, sizeof info);
+  const bool closed = std::fclose(file) == 0;
+  return flushed && closed;
 }

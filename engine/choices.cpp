@@ -9,21 +9,9 @@
 
 namespace {
 
-constexpr DWORD kRegistryBufferBytes = 300;
-
-void AppendBackslash(std::string& path) {
-  if (path.empty() || path.back() != '\\') path.push_back('\\');
-}
-
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 std::string ProgramFilesFolder() {
   std::string folder = ReadRegistryString(HKEY_LOCAL_MACHINE, "SOFTWARE->Microsoft->Windows->CurrentVersion",
-                                          "ProgramFilesDir", "->", kRegistryBufferBytes);
+                                          "ProgramFilesDir", "->", kPathBuffer);
   if (folder.empty()) folder = "C:\\Program Files\\";
   AppendBackslash(folder);
   return folder;
@@ -49,14 +37,14 @@ std::string DefaultDestination(const ScriptLines& script, const std::string& pro
 
   if (!product_name.empty()) {
     std::string previous = ReadRegistryString(HKEY_LOCAL_MACHINE, std::string(kInstalledProgramsKey) + "->" + product_name,
-                                              "Directory", "->", kRegistryBufferBytes);
+                                              "Directory", "->", kPathBuffer);
     if (!previous.empty()) {
       AppendBackslash(previous);
       if (DirectoryIsWritable(previous)) return previous;
     }
   }
 
-  std::string destination = Trimmed(value);
+  std::string destination = TrimmedOfBlanks(value);
   if (destination.empty()) return {};
   std::string rest;
   if (TextAfterPlaceholder(destination, kProgramFilesDirPlaceholder, rest)) destination = ProgramFilesFolder() + rest;

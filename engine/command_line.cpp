@@ -32,9 +32,7 @@ bool ParseEngineOptions(const std::vector<std::string>& arguments, EngineOptions
     } else if (StartsWithIgnoringCase(normalised, "/LOG=")) {
       if (!TakeValue(normalised, 5, options.log_file, error)) return false;
     } else {
-      error = "Unknown command-line option: " + argument +
-              "\r\nUsage: Setup.exe [/S] [/D=<directory>] [/LOG=<file>]";
-      return false;
+      options.ignored_arguments.push_back(argument);
     }
   }
   return true;

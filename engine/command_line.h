@@ -7,7 +7,8 @@
 //   /LOG=<file>   the log text, and in silent mode every message, also go to this file
 //
 // Switches are case-insensitive and may start with "/" or "-". With no arguments the
-// engine is the interactive dialog.
+// engine is the interactive dialog. Any other argument is ignored (and noted in the log):
+// a web setup starts Setup.exe with the program's own parameters appended.
 #pragma once
 
 #include <string>
@@ -17,6 +18,7 @@ struct EngineOptions {
   bool silent = false;
   std::string destination;  // empty: the default destination
   std::string log_file;     // empty: no log file
+  std::vector<std::string> ignored_arguments;  // not ours, in the order given
 };
 
 // Exit status of a silent run, as deployment tools read it.
@@ -25,6 +27,6 @@ inline constexpr int kExitRestartNeeded = 3010;
 inline constexpr int kExitCancelled = 1602;
 inline constexpr int kExitFailure = 1603;
 
-// Parses the arguments after the program name. False with `error` set for an unknown
-// switch, a switch given twice, or /D= or /LOG= without a value.
+// Parses the arguments after the program name. False with `error` set for a switch given
+// twice, or /D= or /LOG= without a value; other arguments go to `ignored_arguments`.
 bool ParseEngineOptions(const std::vector<std::string>& arguments, EngineOptions& options, std::string& error);

@@ -15,8 +15,6 @@
 
 namespace {
 
-// Buffers of the platform calls that report directories and paths.
-constexpr UINT kPathBuffer = 300;
 // WININIT.INI is a few lines; a file this large is not one we should rewrite.
 constexpr DWORD kMaxIniBytes = 4u * 1024u * 1024u;
 
@@ -52,17 +50,7 @@ const VersionApi& VersionFunctions() {
   return api;
 }
 
-void AppendBackslash(std::string& path) {
-  if (path.empty() || path.back() != '\\') path.push_back('\\');
-}
-
 std::string TextOf(const char* buffer, std::size_t capacity) { return std::string(buffer, strnlen(buffer, capacity)); }
-
-std::string WindowsDirectory() {
-  char directory[kPathBuffer] = {};
-  const UINT length = GetWindowsDirectoryA(directory, kPathBuffer);
-  return length < kPathBuffer ? std::string(directory, length) : std::string();
-}
 
 bool IsFullPath(const std::string& path) {
   return (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || StartsWithIgnoringCase(path, "\\\\");
@@ -78,21 +66,17 @@ std::string ShortPathOf(const std::string& path) {
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
   text.clear();
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND;
-  }
+  const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return file.error() == ERROR_FILE_NOT_FOUND;
   LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= kMaxIniBytes;
+  bool ok = GetFileSizeEx(file.get(), &size) && size.QuadPart <= kMaxIniBytes;
   if (ok) {
     text.resize(static_cast<std::size_t>(size.QuadPart));
     DWORD read = 0;
-    ok = text.empty() || (ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr) &&
+    ok = text.empty() || (ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr) &&
                           read == text.size());
   }
-  CloseHandle(file);
   return ok;
 }
 
@@ -107,13 +91,14 @@ bool ReplaceWholeFile(const std::string& path, const std::string& text) {
   const std::string directory = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
   char temporary[MAX_PATH] = {};
   if (GetTempFileNameA(directory.c_str(), "~ts", 0, temporary) == 0) return false;
-  HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  bool ok = file != INVALID_HANDLE_VALUE;
-  if (ok) {
+  bool ok = false;
+  {
+    const UniqueHandle file(
+        CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    ok = (text.empty() || WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) &&
-         written == text.size() && FlushFileBuffers(file);
-    CloseHandle(file);
+    ok = file &&
+         (text.empty() || WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) &&
+         written == text.size() && FlushFileBuffers(file.get());
   }
   ok = ok && MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!ok) DeleteFileA(temporary);
@@ -151,11 +136,9 @@ bool SamePendingPath(const std::string& entry, const std::string& path) {
 // component after its next start.
 bool CancelPendingDelete(const std::string& path) {
   RegistryKey key;
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &opened) !=
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.put()) !=
       ERROR_SUCCESS)
     return false;
-  key.reset(opened);
   DWORD type = 0;
   DWORD size = 0;
   if (RegQueryValueExA(key.get(), kPendingRenames, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
@@ -290,11 +273,10 @@ bool AddIniLine(const std::string& section, const std::string& key, const std::s
 }
 
 bool ReplaceFileAtRestart(const std::string& source, const std::string& target) {
-  char temporary_directory[MAX_PATH + 1] = {};
-  const DWORD length = GetTempPathA(sizeof temporary_directory, temporary_directory);
-  if (length == 0 || length > MAX_PATH) return false;
+  const std::string temporary_directory = TemporaryPath();
+  if (temporary_directory.empty()) return false;
   char copy[MAX_PATH] = {};
-  if (GetTempFileNameA(temporary_directory, "~ts", 0, copy) == 0) return false;
+  if (GetTempFileNameA(temporary_directory.c_str(), "~ts", 0, copy) == 0) return false;
   auto give_up = [&copy] {
     DeleteFileA(copy);
     return false;

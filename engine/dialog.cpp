@@ -1,9 +1,8 @@
 #include "dialog.h"
 
-#include <exception>
-
 #include "choices.h"
 #include "folder_chooser.h"
+#include "install_checks.h"
 #include "resource.h"
 
 namespace {
@@ -14,12 +13,17 @@ DWORD WINAPI Worker(LPVOID parameter) {
   auto& run = *static_cast<RunState*>(parameter);
   try {
     RunInstallation(run);
-  } catch (const std::exception&) {
+  } catch (...) {
     // Out of memory in the middle of a run: end it as a failure rather than hang.
-    run.outcome = RunOutcome::Failed;
+    StopRunAfterException(run);
     run.ui->CloseDialog();
   }
   return 0;
+}
+
+bool CreateEmptyFile(const std::string& path) {
+  return static_cast<bool>(
+      UniqueHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
 HICON LoadAppIcon(HINSTANCE instance, int size) {
@@ -31,10 +35,7 @@ HICON LoadAppIcon(HINSTANCE instance, int size) {
 void InstallDialog::Run(HINSTANCE instance) {
   instance_ = instance;
   DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_INSTALL), nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
-  if (worker_) {
-    WaitForSingleObject(worker_, INFINITE);
-    CloseHandle(worker_);
-  }
+  if (worker_) WaitForSingleObject(worker_.get(), INFINITE);
 }
 
 INT_PTR CALLBACK InstallDialog::DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -43,7 +44,17 @@ INT_PTR CALLBACK InstallDialog::DialogProc(HWND window, UINT message, WPARAM wpa
     reinterpret_cast<InstallDialog*>(lparam)->window_ = window;
   }
   auto* dialog = reinterpret_cast<InstallDialog*>(GetWindowLongPtrA(window, DWLP_USER));
-  return dialog ? dialog->HandleMessage(message, wparam, lparam) : FALSE;
+  if (!dialog) return FALSE;
+  try {
+    return dialog->HandleMessage(message, wparam, lparam);
+  } catch (...) {
+    // No exception may unwind through the system's dialog code. Once the worker runs, the
+    // temporary directory is its own and the worker ends the dialog.
+    if (dialog->run_.installing) return TRUE;
+    StopRunAfterException(dialog->run_);
+    EndDialog(window, 0);
+    return TRUE;
+  }
 }
 
 INT_PTR InstallDialog::HandleMessage(UINT message, WPARAM wparam, LPARAM) {
@@ -86,15 +97,18 @@ void InstallDialog::OnInitDialog() {
 
 void InstallDialog::OnInstall() {
   EnableWindow(GetDlgItem(window_, IDC_INSTALL), FALSE);
-  char destination[MAX_PATH + 1] = {};
-  GetDlgItemTextA(window_, IDC_DESTINATION, destination, sizeof destination);
+  // The whole text: a longer one cut to a buffer would install elsewhere than shown.
+  const HWND field = GetDlgItem(window_, IDC_DESTINATION);
+  std::string destination(static_cast<std::size_t>(GetWindowTextLengthA(field)) + 1, '\0');
+  destination.resize(static_cast<std::size_t>(
+      GetWindowTextA(field, destination.data(), static_cast<int>(destination.size()))));
   if (!PrepareInstallation(run_, destination)) {
     EnableWindow(GetDlgItem(window_, IDC_INSTALL), TRUE);
     return;
   }
   ShowRunControls();
   run_.installing = true;
-  worker_ = CreateThread(nullptr, 0, Worker, &run_, 0, nullptr);
+  worker_ = UniqueHandle(CreateThread(nullptr, 0, Worker, &run_, 0, nullptr));
   if (!worker_) {
     ShowMessage("Error. Cannot start the installation.");
     DeleteTemporaryDirectory(run_.temporary_directory);
@@ -123,15 +137,15 @@ void InstallDialog::OnCancel() {
     EndDialog(window_, 0);
     return;
   }
-  // The pause file holds the worker before its next line while the user decides.
+  // The pause file holds the worker before its next line while the user decides. When it
+  // cannot be made, the run has ended and removed its directory: nothing is left to cancel.
   const std::string pause = run_.temporary_directory + kPauseFlagFile;
-  CloseHandle(CreateFileA(pause.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!CreateEmptyFile(pause)) return;
   if (Ask(Question::CancelInstallation, "Are you sure you want to cancel this installation?")) {
-    EnableCancel(false);
-    SetDlgItemTextA(window_, IDC_LOG_TEXT, "Canceling installation. Please wait...");
-    const std::string cancel = run_.temporary_directory + kCancelFlagFile;
-    CloseHandle(
-        CreateFileA(cancel.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (CreateEmptyFile(run_.temporary_directory + kCancelFlagFile)) {
+      EnableCancel(false);
+      SetDlgItemTextA(window_, IDC_LOG_TEXT, "Canceling installation. Please wait...");
+    }
   }
   DeleteFileA(pause.c_str());
 }

@@ -2,8 +2,14 @@
 // the run, the progress log during it.
 #pragma once
 
+#include <windows.h>
+
 #include "log_file.h"
 #include "run.h"
+#include "win32_handles.h"
+
+// The message the worker posts to end the dialog.
+inline constexpr UINT kCloseDialogMessage = WM_USER + 1;
 
 class InstallDialog : public EngineUi {
  public:
@@ -31,5 +37,5 @@ class InstallDialog : public EngineUi {
   const LogFile& log_;
   HWND window_ = nullptr;
   HINSTANCE instance_ = nullptr;
-  HANDLE worker_ = nullptr;
+  UniqueHandle worker_;
 };

@@ -2,6 +2,7 @@
 
 #include "components.h"
 #include "disk_space.h"
+#include "paths.h"
 #include "run.h"
 
 namespace {
@@ -19,13 +20,6 @@ std::optional<double> FreeSpaceOf(const std::string& drive) {
          static_cast<double>(free_clusters);
 }
 
-std::string SystemDirectory() {
-  char directory[MAX_PATH + 1] = {};
-  const UINT length = GetSystemDirectoryA(directory, sizeof directory);
-  if (length == 0 || length > MAX_PATH) return {};
-  return std::string(directory, length);
-}
-
 std::int64_t SaturatingSum(std::int64_t a, std::int64_t b) {
   std::int64_t sum = 0;
   if (__builtin_add_overflow(a, b, &sum)) return b > 0 ? INT64_MAX : INT64_MIN;
@@ -40,12 +34,12 @@ RequiredSpace RequiredSpaceOf(const ScriptLines& script) {
     const std::string word = CommandWord(script, line);
     auto number = [&](int n) { return ScriptNumber(ScriptArgument(script, line, n)); };
     auto argument = [&](int n) { return ScriptArgument(script, line, n); };
-    if (word == "INSTALLPROGRAM") {
+    if (word == kInstallProgramWord) {
       required.program = SaturatingSum(required.program, SaturatingSum(number(2), number(5)));
-    } else if (word == "INSTALLDLLFILE") {
+    } else if (word == kInstallDllFileWord) {
       if (!FindDllTarget(argument(3), argument(4)).empty())
         required.system = SaturatingSum(required.system, SaturatingSum(number(2), number(6)));
-    } else if (word == "INSTALLOCXFILE") {
+    } else if (word == kInstallOcxFileWord) {
       if (!FindOcxTarget(argument(3), argument(4), argument(5)).empty())
         required.system = SaturatingSum(required.system, SaturatingSum(number(2), number(7)));
     }

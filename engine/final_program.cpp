@@ -1,5 +1,7 @@
 #include "final_program.h"
 
+#include <iterator>
+
 #include "text.h"
 
 namespace {
@@ -13,25 +15,19 @@ std::string QuotedParameter(const std::string& parameter) {
   return "\"" + quoted + "\"";
 }
 
-std::string TrimmedOfBlanks(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 }  // namespace
 
 ExecuteProgram FindExecuteProgram(const ScriptLines& script, const std::string& product_directory) {
   ExecuteProgram result;
   for (std::size_t line = 0; line < script.size(); ++line) {
     const std::string word = CommandWord(script, line);
-    if (word != "EXECUTE" && word != "EXECUTEINSEPARATEWINDOW") continue;
+    if (word != kExecuteWord && word != kExecuteInSeparateWindowWord) continue;
     result.has_execute_line = true;
     std::string rest;
     if (!TextAfterPlaceholder(ScriptArgument(script, line, 1), kProductDirectoryPlaceholder, rest)) continue;
     result.program = product_directory + rest;
-    const int count = ArgumentCount(script, line);
-    for (int n = 2; n <= count; ++n) result.parameters.push_back(ScriptArgument(script, line, n));
+    std::vector<std::string> arguments = ScriptArguments(script, line);
+    result.parameters.assign(std::make_move_iterator(arguments.begin() + 1), std::make_move_iterator(arguments.end()));
     break;
   }
   return result;

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include "paths.h"
 #include "resource.h"
 
 namespace {
@@ -44,7 +45,7 @@ bool ChooseDirectory(HWND owner, HINSTANCE instance, std::string& directory) {
   // nFileOffset is where the name part starts; everything before it is the directory.
   chosen.resize(request.nFileOffset);
   if (chosen.empty()) return false;
-  if (chosen.back() != '\\') chosen.push_back('\\');
+  AppendBackslash(chosen);
   directory = chosen;
   return true;
 }

@@ -16,21 +16,8 @@
 
 namespace {
 
-// A Setup.exe is usually run from a downloads folder, where anyone may have left a DLL
-// named like a system one. Libraries loaded from here on come from the system directory
-// only; the implicit imports are limited to DLLs that Windows itself always loads from
-// there.
-void RestrictDllSearchToSystemDirectory() {
-  SetDllDirectoryA("");
-  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  RestrictDllSearchToSystemDirectory();
+int RunEngine(HINSTANCE instance, RunState& run) {
   std::vector<std::string> arguments(__argv + 1, __argv + __argc);
-  RunState run;
   std::string error;
   if (!ParseEngineOptions(arguments, run.options, error)) {
     LogFile(run.options.log_file).Append("Message: " + error);
@@ -38,10 +25,44 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return kExitFailure;
   }
   const LogFile log(run.options.log_file);
+  for (const std::string& ignored : run.options.ignored_arguments)
+    log.Append("Ignored command-line argument: \"" + ignored + "\"");
   if (run.options.silent) return RunSilently(run, log);
 
   InstallDialog dialog(run, log);
   run.ui = &dialog;
   if (InitializeRun(run)) dialog.Run(instance);
+  run.ui = nullptr;
   return 0;
+}
+
+// The message of an exception that reached WinMain, shown the way the run shows messages.
+class FallbackUi : public EngineUi {
+ public:
+  explicit FallbackUi(const EngineOptions& options) : options_(options) {}
+  void ShowMessage(const std::string& text) override {
+    LogFile(options_.log_file).Append("Message: " + text);
+    if (!options_.silent) MessageBoxA(nullptr, text.c_str(), "VexaInstall", MB_OK | MB_ICONERROR);
+  }
+  bool Ask(Question, const std::string&) override { return false; }
+  void ShowLog(const std::string&, int) override {}
+  void EnableCancel(bool) override {}
+  void CloseDialog() override {}
+
+ private:
+  const EngineOptions& options_;
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  RunState run;
+  try {
+    return RunEngine(instance, run);
+  } catch (...) {
+    FallbackUi ui(run.options);
+    run.ui = &ui;
+    StopRunAfterException(run);
+    return run.options.silent ? kExitFailure : 0;
+  }
 }

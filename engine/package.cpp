@@ -6,12 +6,10 @@
 #include <memory>
 #include <new>
 
-namespace {
+#include "text.h"
+#include "unique_file.h"
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+namespace {
 
 // 64-bit positions on both builds (the Windows build compiles with _FILE_OFFSET_BITS=64).
 bool SeekTo(std::FILE* file, std::uint64_t offset) {
@@ -27,9 +25,9 @@ bool FileLength(std::FILE* file, std::uint64_t& length) {
 }
 
 // The base size named by the file's trailer, or `length` when it has none.
-bool BaseSizeOf(std::FILE* file, std::uint64_t length, std::uint64_t& baseSize, bool& hasTrailer) {
-  baseSize = length;
-  hasTrailer = false;
+bool BaseSizeOf(std::FILE* file, std::uint64_t length, std::uint64_t& base_size, bool& has_trailer) {
+  base_size = length;
+  has_trailer = false;
   if (length < kAppendedLinesTrailerBytes) return true;
   char tail[kAppendedLinesTrailerBytes];
   if (!SeekTo(file, length - kAppendedLinesTrailerBytes)) return false;
@@ -38,26 +36,26 @@ bool BaseSizeOf(std::FILE* file, std::uint64_t length, std::uint64_t& baseSize, 
   // A trailer pointing outside the file cannot be ours; reading or cutting at it would
   // lose or invent data, so the file counts as one without appended lines.
   if (n < 0 || static_cast<std::uint64_t>(n) > length - kAppendedLinesTrailerBytes) return true;
-  baseSize = static_cast<std::uint64_t>(n);
-  hasTrailer = true;
+  base_size = static_cast<std::uint64_t>(n);
+  has_trailer = true;
   return true;
 }
 
 struct Failure {
   std::string& directory;
-  std::string& errorText;
+  std::string& error_text;
   bool operator()(const char* message, const std::string& detail = {}) const {
     directory.clear();
-    errorText = message + detail;
+    error_text = message + detail;
     return false;
   }
 };
 
 }  // namespace
 
-std::string AppendedLinesTrailer(std::uint64_t baseSize) {
+std::string AppendedLinesTrailer(std::uint64_t base_size) {
   char number[32];
-  std::snprintf(number, sizeof number, "%14llu", static_cast<unsigned long long>(baseSize));
+  std::snprintf(number, sizeof number, "%14llu", static_cast<unsigned long long>(base_size));
   return std::string(kAppendedLinesMarker) + number;
 }
 
@@ -75,107 +73,100 @@ std::int64_t ParseAppendedLinesTrailer(std::string_view tail) {
 }
 
 std::vector<std::string> SplitAppendedLines(std::string_view bytes) {
-  std::vector<std::string> lines(1);
-  for (char c : bytes) {
-    if (c == '\r') {
-      lines.emplace_back();
-    } else if (c != '\n' && c != '\0') {
-      lines.back().push_back(c);
-    }
-  }
+  std::vector<std::string> lines = SplitCrLines(bytes);
   lines.pop_back();
   return lines;
 }
 
 bool ReadAppendedLines(const std::string& path, std::vector<std::string>& lines) {
-  std::int64_t baseSize = 0;
-  return ReadAppendedLines(path, lines, baseSize);
+  std::int64_t base_size = 0;
+  return ReadAppendedLines(path, lines, base_size);
 }
 
-bool ReadAppendedLines(const std::string& path, std::vector<std::string>& lines, std::int64_t& trailerBase) {
+bool ReadAppendedLines(const std::string& path, std::vector<std::string>& lines, std::int64_t& trailer_base) {
   lines.clear();
-  trailerBase = -1;
-  File file(std::fopen(path.c_str(), "rb"));
+  trailer_base = -1;
+  UniqueFile file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
-  std::uint64_t length = 0, baseSize = 0;
-  bool hasTrailer = false;
-  if (!FileLength(file.get(), length) || !BaseSizeOf(file.get(), length, baseSize, hasTrailer)) return false;
-  if (!hasTrailer) return true;
-  trailerBase = static_cast<std::int64_t>(baseSize);
-  const std::uint64_t count = length - baseSize;
+  std::uint64_t length = 0, base_size = 0;
+  bool has_trailer = false;
+  if (!FileLength(file.get(), length) || !BaseSizeOf(file.get(), length, base_size, has_trailer)) return false;
+  if (!has_trailer) return true;
+  trailer_base = static_cast<std::int64_t>(base_size);
+  const std::uint64_t count = length - base_size;
   if (count > kMaxAppendedLinesBytes) return false;
   std::string bytes(static_cast<std::size_t>(count), '\0');
-  if (!SeekTo(file.get(), baseSize) || std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
+  if (!SeekTo(file.get(), base_size) || std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
     return false;
   lines = SplitAppendedLines(bytes);
   return true;
 }
 
 bool WriteAppendedLines(const std::string& path, const std::vector<std::string>& lines) {
-  File file(std::fopen(path.c_str(), "r+b"));
+  UniqueFile file(std::fopen(path.c_str(), "r+b"));
   if (!file) return false;
-  std::uint64_t length = 0, baseSize = 0;
-  bool hasTrailer = false;
-  if (!FileLength(file.get(), length) || !BaseSizeOf(file.get(), length, baseSize, hasTrailer)) return false;
-  if (baseSize >= 100000000000000ull) return false;  // N must fit its 14 digits
-  if (std::fflush(file.get()) != 0 || !SetOpenFileLength(file.get(), baseSize)) return false;
-  if (!SeekTo(file.get(), baseSize)) return false;
+  std::uint64_t length = 0, base_size = 0;
+  bool has_trailer = false;
+  if (!FileLength(file.get(), length) || !BaseSizeOf(file.get(), length, base_size, has_trailer)) return false;
+  if (base_size >= 100000000000000ull) return false;  // N must fit its 14 digits
+  if (std::fflush(file.get()) != 0 || !SetOpenFileLength(file.get(), base_size)) return false;
+  if (!SeekTo(file.get(), base_size)) return false;
 
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
-  text += AppendedLinesTrailer(baseSize);
+  text += AppendedLinesTrailer(base_size);
   if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size()) return false;
   return std::fclose(file.release()) == 0;
 }
 
-bool ExtractAttachment(const std::string& ownExePath, std::uint64_t engineSize,
-                       std::string& temporaryDirectory, std::string& errorText) {
-  temporaryDirectory.clear();
-  errorText.clear();
-  const Failure fail{temporaryDirectory, errorText};
+bool ExtractAttachment(const std::string& own_exe_path, std::uint64_t engine_size,
+                       std::string& temporary_directory, std::string& error_text) {
+  temporary_directory.clear();
+  error_text.clear();
+  const Failure fail{temporary_directory, error_text};
 
-  File exe(std::fopen(ownExePath.c_str(), "rb"));
-  if (!exe) return fail("Error. Cannot open the self-extract EXE file: ", ownExePath);
+  UniqueFile exe(std::fopen(own_exe_path.c_str(), "rb"));
+  if (!exe) return fail("Error. Cannot open the self-extract EXE file: ", own_exe_path);
   std::uint64_t length = 0;
-  if (!FileLength(exe.get(), length)) return fail("Error. Cannot open the self-extract EXE file: ", ownExePath);
-  if (length <= engineSize) return fail("Error. Self-extract EXE file is empty.");
-  const std::uint64_t attachmentSize = length - engineSize;
+  if (!FileLength(exe.get(), length)) return fail("Error. Cannot open the self-extract EXE file: ", own_exe_path);
+  if (length <= engine_size) return fail("Error. Self-extract EXE file is empty.");
+  const std::uint64_t attachment_size = length - engine_size;
 
-  const std::size_t bufferSize =
-      attachmentSize < kAttachmentChunkBytes ? static_cast<std::size_t>(attachmentSize) : kAttachmentChunkBytes;
-  std::unique_ptr<char[]> buffer(new (std::nothrow) char[bufferSize]);
+  const std::size_t buffer_size =
+      attachment_size < kAttachmentChunkBytes ? static_cast<std::size_t>(attachment_size) : kAttachmentChunkBytes;
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[buffer_size]);
   if (!buffer) return fail("Error. Cannot allocate memory for self-extract EXE file.");
 
   std::string directory;
   if (!CreateExpansionDirectory(directory)) return fail("Error. Cannot create temporary expansion directory.");
-  std::string cabinetPath = directory;
-  cabinetPath.append(kAttachmentFileName);
+  std::string cabinet_path = directory;
+  cabinet_path.append(kAttachmentFileName);
 
-  File cabinet(std::fopen(cabinetPath.c_str(), "wb"));
+  UniqueFile cabinet(std::fopen(cabinet_path.c_str(), "wb"));
   if (!cabinet) {
     RemoveExpansionDirectory(directory);
     return fail("Error. Cannot create the self-extract EXE attachment file.");
   }
 
-  const char* copyError = nullptr;
-  if (!SeekTo(exe.get(), engineSize)) copyError = "Error. Cannot read the self-extract EXE attachment file.";
-  for (std::uint64_t remaining = attachmentSize; remaining > 0 && !copyError;) {
-    const std::size_t chunk = remaining < bufferSize ? static_cast<std::size_t>(remaining) : bufferSize;
+  const char* copy_error = nullptr;
+  if (!SeekTo(exe.get(), engine_size)) copy_error = "Error. Cannot read the self-extract EXE attachment file.";
+  for (std::uint64_t remaining = attachment_size; remaining > 0 && !copy_error;) {
+    const std::size_t chunk = remaining < buffer_size ? static_cast<std::size_t>(remaining) : buffer_size;
     if (std::fread(buffer.get(), 1, chunk, exe.get()) != chunk) {
-      copyError = "Error. Cannot read the self-extract EXE attachment file.";
+      copy_error = "Error. Cannot read the self-extract EXE attachment file.";
     } else if (std::fwrite(buffer.get(), 1, chunk, cabinet.get()) != chunk) {
-      copyError = "Error. Cannot write to temporary cab file.";
+      copy_error = "Error. Cannot write to temporary cab file.";
     }
     remaining -= chunk;
   }
   // A full disk often shows only when the last buffered bytes go out.
-  if (std::fclose(cabinet.release()) != 0 && !copyError) copyError = "Error. Cannot write to temporary cab file.";
-  if (copyError) {
-    std::remove(cabinetPath.c_str());
+  if (std::fclose(cabinet.release()) != 0 && !copy_error) copy_error = "Error. Cannot write to temporary cab file.";
+  if (copy_error) {
+    std::remove(cabinet_path.c_str());
     RemoveExpansionDirectory(directory);
-    return fail(copyError);
+    return fail(copy_error);
   }
-  temporaryDirectory = directory;
+  temporary_directory = directory;
   return true;
 }
 

@@ -42,29 +42,29 @@ inline constexpr std::uint64_t kMaxAppendedLinesBytes = 16u * 1024u * 1024u;
 
 inline constexpr std::string_view kAttachmentFileName = "Attachment.CAB";
 
-// Copies everything from offset `engineSize` to the end of the file at `ownExePath` into
+// Copies everything from offset `engine_size` to the end of the file at `own_exe_path` into
 // a new temporary directory (see CreateExpansionDirectory) as Attachment.CAB. The engine
 // passes EngineFileSize(); the offset is a parameter so that any layout can be tested.
-// On success `temporaryDirectory` ends with the path separator and `errorText` is empty.
-// On failure `temporaryDirectory` is empty, `errorText` holds the message, and no
+// On success `temporary_directory` ends with the path separator and `error_text` is empty.
+// On failure `temporary_directory` is empty, `error_text` holds the message, and no
 // directory or partial file is left behind.
-bool ExtractAttachment(const std::string& ownExePath, std::uint64_t engineSize,
-                       std::string& temporaryDirectory, std::string& errorText);
+bool ExtractAttachment(const std::string& own_exe_path, std::uint64_t engine_size,
+                       std::string& temporary_directory, std::string& error_text);
 
 // Fills `lines` with the lines appended to `path`. A file without a trailer gives true and
 // no lines; false only when the file cannot be opened or read.
 bool ReadAppendedLines(const std::string& path, std::vector<std::string>& lines);
 
-// The same, and `baseSize` receives N of the trailer, or -1 when the file has none (a
+// The same, and `base_size` receives N of the trailer, or -1 when the file has none (a
 // program that knows its own size can tell that the lines start where it ends).
-bool ReadAppendedLines(const std::string& path, std::vector<std::string>& lines, std::int64_t& baseSize);
+bool ReadAppendedLines(const std::string& path, std::vector<std::string>& lines, std::int64_t& base_size);
 
 // Replaces whatever lines were appended to `path` before by `lines`. False when the file
 // cannot be opened for reading and writing, or the write fails.
 bool WriteAppendedLines(const std::string& path, const std::vector<std::string>& lines);
 
-// The 32-byte trailer for base size `baseSize` (at most 14 digits).
-std::string AppendedLinesTrailer(std::uint64_t baseSize);
+// The 32-byte trailer for base size `base_size` (at most 14 digits).
+std::string AppendedLinesTrailer(std::uint64_t base_size);
 
 // The base size named by a 32-byte tail of a file, or -1 when the tail is not a trailer.
 std::int64_t ParseAppendedLinesTrailer(std::string_view tail);

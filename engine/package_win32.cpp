@@ -3,16 +3,16 @@
 #include <windows.h>
 
 #include "package.h"
+#include "paths.h"
 
 bool CreateExpansionDirectory(std::string& directory) {
   directory.clear();
-  char tempPath[MAX_PATH + 1] = {};
-  const DWORD length = GetTempPathA(sizeof tempPath, tempPath);
-  if (length == 0 || length > MAX_PATH) return false;
+  const std::string temporary_path = TemporaryPath();
+  if (temporary_path.empty()) return false;
   // GetTempFileName picks the unique part and creates "~tsXXXX.tmp" to claim it; the
   // directory takes the same name without ".tmp", and the claim file goes in any case.
   char claim[MAX_PATH + 1] = {};
-  if (GetTempFileNameA(tempPath, "~ts", 0, claim) == 0) return false;
+  if (GetTempFileNameA(temporary_path.c_str(), "~ts", 0, claim) == 0) return false;
   std::string base(claim);
   const bool named = base.size() > 4;
   std::string made;

@@ -11,3 +11,7 @@ bool IsPlainFileName(std::string_view name) {
   std::string relative;
   return StoredNameToRelativePath(name, relative) && relative.find('\\') == std::string::npos;
 }
+
+void AppendBackslash(std::string& path) {
+  if (path.empty() || path.back() != '\\') path.push_back('\\');
+}

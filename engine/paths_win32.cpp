@@ -2,10 +2,33 @@
 
 #include "paths.h"
 
+namespace {
+
+std::string DirectoryFrom(UINT(WINAPI* query)(LPSTR, UINT)) {
+  char directory[kPathBuffer] = {};
+  const UINT length = query(directory, kPathBuffer);
+  return length > 0 && length < kPathBuffer ? std::string(directory, length) : std::string();
+}
+
+}  // namespace
+
+std::string SystemDirectory() { return DirectoryFrom(GetSystemDirectoryA); }
+
+std::string WindowsDirectory() { return DirectoryFrom(GetWindowsDirectoryA); }
+
+std::string TemporaryPath() {
+  char path[kPathBuffer] = {};
+  const DWORD length = GetTempPathA(kPathBuffer, path);
+  if (length == 0 || length >= kPathBuffer) return {};
+  std::string result(path, length);
+  AppendBackslash(result);
+  return result;
+}
+
 bool DirectoryIsWritable(std::string_view directory) {
   if (directory.empty()) return false;
   std::string path(directory);
-  if (path.back() != '\\') path.push_back('\\');
+  AppendBackslash(path);
   char file[MAX_PATH];
   // GetTempFileName creates the file, which is exactly the test we want.
   if (GetTempFileNameA(path.c_str(), "~ts", 0, file) == 0) return false;
@@ -15,7 +38,7 @@ bool DirectoryIsWritable(std::string_view directory) {
 
 bool CreateDirectoryTree(std::string_view path) {
   std::string full(path);
-  if (full.empty() || full.back() != '\\') full.push_back('\\');
+  AppendBackslash(full);
   bool result = false;
   // The first backslash follows the root ("C:\"): start at the second one.
   std::size_t backslash = full.find('\\');

@@ -14,7 +14,7 @@ namespace {
 std::string SubDirectoryOf(const std::string& argument) {
   std::string sub = argument;
   if (!sub.empty() && sub.front() == '\\') sub.erase(0, 1);
-  if (sub.empty() || sub.back() != '\\') sub.push_back('\\');
+  AppendBackslash(sub);
   return sub;
 }
 

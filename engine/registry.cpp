@@ -1,25 +1,11 @@
 #include "registry.h"
 
+#include <windows.h>
+
 #include <vector>
 
-RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
-  if (this != &other) reset(other.release());
-  return *this;
-}
-
-HKEY RegistryKey::release() {
-  HKEY key = key_;
-  key_ = nullptr;
-  return key;
-}
-
-void RegistryKey::reset(HKEY key) {
-  if (key_) RegCloseKey(key_);
-  key_ = key;
-}
-
 RegistryKey OpenRegistryPath(HKEY root, std::string_view path, std::string_view separator, bool create,
-                             REGSAM view) {
+                             unsigned long view) {
   RegistryKey current;
   HKEY parent = root;
   std::size_t start = 0;
@@ -31,7 +17,7 @@ RegistryKey OpenRegistryPath(HKEY root, std::string_view path, std::string_view 
         create ? RegCreateKeyExA(parent, name.c_str(), 0, const_cast<char*>(""), 0, KEY_ALL_ACCESS | view, nullptr, &next,
                                  nullptr)
                : RegOpenKeyExA(parent, name.c_str(), 0, KEY_QUERY_VALUE | view, &next);
-    if (result != ERROR_SUCCESS) return {};
+    if (result != ERROR_SUCCESS) return RegistryKey(nullptr, static_cast<unsigned long>(result));
     current.reset(next);  // closes the key above
     parent = next;
     if (end == std::string_view::npos) return current;
@@ -40,7 +26,7 @@ RegistryKey OpenRegistryPath(HKEY root, std::string_view path, std::string_view 
 }
 
 std::string ReadRegistryString(HKEY root, std::string_view path, std::string_view name,
-                               std::string_view separator, DWORD buffer_size, REGSAM view) {
+                               std::string_view separator, unsigned long buffer_size, unsigned long view) {
   RegistryKey key = OpenRegistryPath(root, path, separator, false, view);
   if (!key || buffer_size == 0) return {};
   std::vector<char> buffer(buffer_size);

@@ -4,42 +4,22 @@
 // split by accident.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 #include <string_view>
 
-// An open registry key, closed when it goes out of scope.
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  explicit RegistryKey(HKEY key) : key_(key) {}
-  RegistryKey(RegistryKey&& other) noexcept : key_(other.release()) {}
-  RegistryKey& operator=(RegistryKey&& other) noexcept;
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  ~RegistryKey() { reset(); }
-
-  HKEY get() const { return key_; }
-  explicit operator bool() const { return key_ != nullptr; }
-  HKEY release();
-  void reset(HKEY key = nullptr);
-
- private:
-  HKEY key_ = nullptr;
-};
+#include "win32_handles.h"
 
 // Opens the sub-keys of `path` one below the other: for reading with the query-value
 // right, or, with `create`, for writing (all access), creating missing keys. An empty
 // key when any step fails. `view` (KEY_WOW64_32KEY or KEY_WOW64_64KEY) picks a registry
 // view on 64-bit Windows; 0 is the program's own.
 RegistryKey OpenRegistryPath(HKEY root, std::string_view path, std::string_view separator, bool create,
-                             REGSAM view = 0);
+                             unsigned long view = 0);
 
 // The string value `name` of the key at `path`; "" when the key or value cannot be read,
 // is not a string, or does not fit in `buffer_size` bytes with its terminating zero.
 std::string ReadRegistryString(HKEY root, std::string_view path, std::string_view name,
-                               std::string_view separator, DWORD buffer_size, REGSAM view = 0);
+                               std::string_view separator, unsigned long buffer_size, unsigned long view = 0);
 
 // Creates the key path and writes `data` as a REG_SZ value.
 bool WriteRegistryString(HKEY root, std::string_view path, std::string_view name, std::string_view data,

@@ -1,23 +1,9 @@
 #include <windows.h>
 
 #include "restart.h"
+#include "win32_handles.h"
 
 namespace {
-
-class TokenHandle {
- public:
-  TokenHandle() = default;
-  TokenHandle(const TokenHandle&) = delete;
-  TokenHandle& operator=(const TokenHandle&) = delete;
-  ~TokenHandle() {
-    if (handle_) CloseHandle(handle_);
-  }
-  HANDLE get() const { return handle_; }
-  HANDLE* out() { return &handle_; }
-
- private:
-  HANDLE handle_ = nullptr;
-};
 
 bool SetShutdownPrivilege(HANDLE token, const LUID& privilege, bool enabled) {
   TOKEN_PRIVILEGES privileges{};
@@ -36,8 +22,8 @@ bool RestartComputer() {
                                     SHTDN_REASON_FLAG_PLANNED)) {
     return true;
   }
-  TokenHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.out())) return false;
+  UniqueHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) return false;
   LUID privilege{};
   if (!LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &privilege)) return false;
   if (!SetShutdownPrivilege(token.get(), privilege, true)) return false;

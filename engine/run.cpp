@@ -1,18 +1,19 @@
 #include "run.h"
 
-#define WT_DEFINE_ALL_APIS
-#include <softpub.h>
-#include <wintrust.h>
+#include <windows.h>
 
 #include <algorithm>
+#include <exception>
+#include <new>
+#include <cstdio>
 #include <cstring>
 
 #include "cabinet.h"
 #include "choices.h"
 #include "components.h"
-#include "disk_space.h"
 #include "engine_size.h"
 #include "final_program.h"
+#include "install_checks.h"
 #include "package.h"
 #include "paths.h"
 #include "program_files.h"
@@ -20,23 +21,12 @@
 #include "restart.h"
 #include "shortcuts.h"
 #include "text.h"
+#include "trust_check.h"
 #include "uninstall.h"
 
 namespace {
 
 constexpr const char* kScriptFileName = "Script.TXT";
-
-using WinVerifyTrustFunction = LONG(WINAPI*)(HWND, GUID*, LPVOID);
-
-
-std::string TemporaryPath() {
-  char path[MAX_PATH + 1] = {};
-  const DWORD length = GetTempPathA(sizeof path, path);
-  if (length == 0 || length > MAX_PATH) return {};
-  std::string result(path, length);
-  if (result.back() != '\\') result.push_back('\\');
-  return result;
-}
 
 // Removes a package directory of start-up together with its Attachment.CAB.
 void DiscardPackageDirectory(const std::string& directory) {
@@ -44,68 +34,45 @@ void DiscardPackageDirectory(const std::string& directory) {
   DeleteTemporaryDirectory(directory);
 }
 
+// A package directory of start-up, removed when it goes out of scope, also when an
+// exception passes.
+struct ScopedPackageDirectory {
+  std::string path;
+  ScopedPackageDirectory() = default;
+  ScopedPackageDirectory(const ScopedPackageDirectory&) = delete;
+  ScopedPackageDirectory& operator=(const ScopedPackageDirectory&) = delete;
+  ~ScopedPackageDirectory() {
+    if (!path.empty()) DiscardPackageDirectory(path);
+  }
+};
+
 // The script, taken out of a first copy of the attachment that is removed again at once.
 bool TakeOutScript(RunState& run) {
-  std::string directory;
+  ScopedPackageDirectory directory;
   std::string error;
-  if (!ExtractAttachment(run.own_exe_path, EngineFileSize(), directory, error)) {
+  if (!ExtractAttachment(run.own_exe_path, EngineFileSize(), directory.path, error)) {
     run.ui->ShowMessage(error);
     return false;
   }
-  const std::string cabinet = directory + std::string(kAttachmentFileName);
-  if (!ExtractFileFromCab(cabinet, directory, kScriptFileName)) {
-    DiscardPackageDirectory(directory);
+  const std::string cabinet = directory.path + std::string(kAttachmentFileName);
+  if (!ExtractFileFromCab(cabinet, directory.path, kScriptFileName)) {
+    DiscardPackageDirectory(directory.path);
+    directory.path.clear();
     run.ui->ShowMessage("Error. Cannot extract script from self-extract EXE file.");
     return false;
   }
-  const std::string script = directory + kScriptFileName;
-  const bool loaded = LoadScript(script, run.script);
+  const std::string script = directory.path + kScriptFileName;
+  std::string too_large;
+  const bool loaded = LoadScript(script, run.script, &too_large);
   DeleteFileA(script.c_str());
-  DiscardPackageDirectory(directory);
+  DiscardPackageDirectory(directory.path);
+  directory.path.clear();
   if (!loaded) {
-    run.ui->ShowMessage("Error. Cannot load script to memory.");
+    run.ui->ShowMessage("Error. Cannot load script to memory." +
+                        (too_large.empty() ? std::string() : " The script is not a setup script: " + too_large + "."));
     return false;
   }
   return true;
-}
-
-// The package's Authenticode signature, checked through WinTrust's generic verification
-// policy. Wine and current Windows implement that policy for real, where the older
-// published-software action is accepted without any check.
-bool PackageIsTrusted(const RunState& run) {
-  const auto verify = reinterpret_cast<WinVerifyTrustFunction>(reinterpret_cast<void (*)()>(run.win_verify_trust));
-  std::wstring path(run.own_exe_path.begin(), run.own_exe_path.end());
-  const int wide_length = MultiByteToWideChar(CP_ACP, 0, run.own_exe_path.c_str(), -1, nullptr, 0);
-  if (wide_length > 0) {
-    path.assign(static_cast<std::size_t>(wide_length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, run.own_exe_path.c_str(), -1, path.data(), wide_length);
-    path.resize(static_cast<std::size_t>(wide_length - 1));
-  }
-  WINTRUST_FILE_INFO file{};
-  file.cbStruct = sizeof file;
-  file.pcwszFilePath = path.c_str();
-  WINTRUST_DATA data{};
-  data.cbStruct = sizeof data;
-  data.dwUIChoice = run.options.silent ? WTD_UI_NONE : WTD_UI_ALL;
-  data.fdwRevocationChecks = WTD_REVOKE_NONE;
-  data.dwUnionChoice = WTD_CHOICE_FILE;
-  data.pFile = &file;
-  data.dwStateAction = WTD_STATEACTION_VERIFY;
-  GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-  const LONG result = verify(nullptr, &action, &data);
-  data.dwStateAction = WTD_STATEACTION_CLOSE;
-  verify(nullptr, &action, &data);
-  return result == ERROR_SUCCESS;
-}
-
-bool CheckTrustIfAsked(RunState& run) {
-  if (UpperCase(ScriptSetting(run.script, "CheckTrust")) != "TRUE") return true;
-  if (!run.win_verify_trust) {
-    return run.ui->Ask(Question::RunWithoutTrustCheck,
-                       "The certificate of this Installation program cannot be displayed because the DLL file "
-                       "WinTrust.DLL cannot be loaded. Would you like to run this installation program anyhow?");
-  }
-  return PackageIsTrusted(run);
 }
 
 // A stop after the run's own temporary directory exists.
@@ -116,27 +83,30 @@ bool StopWithScriptError(RunState& run, const char* message) {
   return false;
 }
 
-bool FileExistsAt(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+// Holds still while the pause flag exists: the Cancel question is open.
+void WaitWhilePaused(const RunState& run) {
+  const std::string pause = run.temporary_directory + kPauseFlagFile;
+  while (FileExists(pause)) Sleep(100);
+}
 
 // Between script lines: hold still while the pause flag exists, then honour a cancel.
 bool CancelRequested(const RunState& run) {
-  const std::string pause = run.temporary_directory + kPauseFlagFile;
-  while (FileExistsAt(pause)) Sleep(100);
-  return FileExistsAt(run.temporary_directory + kCancelFlagFile);
+  WaitWhilePaused(run);
+  return FileExists(run.temporary_directory + kCancelFlagFile);
 }
 
 // One installation action of the script; an empty text when it succeeded or when the
 // line is no installation action.
 std::string RunInstallationAction(RunState& run, std::size_t line) {
   const std::string word = CommandWord(run.script, line);
-  if (word == "INSTALLPROGRAM") {
+  if (word == kInstallProgramWord) {
     return InstallProgram(run, ScriptArgument(run.script, line, 1), ScriptArgument(run.script, line, 7));
   }
-  if (word == "INSTALLDLLFILE") {
+  if (word == kInstallDllFileWord) {
     return InstallDllFile(run, ScriptArgument(run.script, line, 1), ScriptArgument(run.script, line, 3),
                           ScriptArgument(run.script, line, 4));
   }
-  if (word == "INSTALLOCXFILE") {
+  if (word == kInstallOcxFileWord) {
     return InstallOcxFile(run, ScriptArgument(run.script, line, 1), ScriptArgument(run.script, line, 3),
                           ScriptArgument(run.script, line, 4), ScriptArgument(run.script, line, 5));
   }
@@ -148,62 +118,16 @@ void EndRun(RunState& run, RunOutcome outcome) {
   run.ui->CloseDialog();
 }
 
-bool IsDotDirectory(const char* name) {
-  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
-}
-
-// Deletes the files of `directory` and finds its first sub-directory. Links to directories
-// (junctions, symbolic links) are removed as links here, never entered.
-bool ClearFilesAndFindSubDirectory(const std::string& directory, std::string& sub_directory) {
-  sub_directory.clear();
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((directory + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return true;
-  bool ok = true;
-  do {
-    if (IsDotDirectory(found.cFileName)) continue;
-    const std::string path = directory + found.cFileName;
-    const bool is_directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    const bool is_link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    if (is_directory && !is_link) {
-      if (sub_directory.empty()) sub_directory = path + "\\";
-      continue;
-    }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    const BOOL removed = is_directory ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str());
-    if (!removed) ok = false;
-  } while (ok && FindNextFileA(search, &found));
-  FindClose(search);
-  return ok;
-}
-
-// An earlier installation of the product is removed only when the user agrees; No leaves
-// the record empty and the Install button usable again.
-bool ConfirmPreviousInstallationRemoval(RunState& run) {
-  std::string directory;
-  run.previous_installation = FindPreviousInstallation(run.product_name, directory);
-  if (run.previous_installation.empty()) return true;
-  if (run.ui->Ask(Question::RemovePreviousInstallation,
-                  "A previous installation of this program was found in directory: \r\r" + directory +
-                      "\r\rContinuing will remove the previous installation of this program. Would you like to "
-                      "continue?")) {
-    return true;
-  }
-  run.previous_installation.clear();
-  return false;
-}
-
 }  // namespace
 
 bool InitializeRun(RunState& run) {
-  HMODULE wintrust = LoadLibraryExA("WinTrust.DLL", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  run.win_verify_trust = wintrust ? GetProcAddress(wintrust, "WinVerifyTrust") : nullptr;
+  run.win_verify_trust = LoadWinVerifyTrust();
   run.own_exe_path = OwnExePath();
 
   if (!TakeOutScript(run)) return false;
-  if (!CheckTrustIfAsked(run)) {
+  if (const std::string stop = TrustCheckStop(run); !stop.empty()) {
     // No message box here, but an administrator reading the log should learn why.
-    AddLogLine(run, "The signature of this installation program could not be verified.");
+    AddLogLine(run, stop);
     return false;
   }
 
@@ -228,21 +152,6 @@ bool InitializeRun(RunState& run) {
   return true;
 }
 
-bool PrepareInstallation(RunState& run, const std::string& destination) {
-  if (!ConfirmPreviousInstallationRemoval(run)) return false;
-  run.product_directory = destination;
-  if (run.product_directory.empty() || run.product_directory.back() != '\\') run.product_directory.push_back('\\');
-  if (const std::string shortage = CheckDiskSpace(run); !shortage.empty()) {
-    run.ui->ShowMessage(shortage);
-    return false;
-  }
-  if (!CreateDirectoryTree(run.product_directory)) {
-    run.ui->ShowMessage("Error: Cannot create directory " + run.product_directory);
-    return false;
-  }
-  return true;
-}
-
 void RunInstallation(RunState& run) {
   run.restart_needed = false;
   run.installed_files.clear();
@@ -258,6 +167,7 @@ void RunInstallation(RunState& run) {
     const std::string error = RunInstallationAction(run, line);
     if (!error.empty()) {
       run.ui->EnableCancel(false);
+      WaitWhilePaused(run);
       run.ui->ShowMessage(error);
       DeleteTemporaryDirectory(run.temporary_directory);
       return EndRun(run, RunOutcome::Failed);
@@ -272,6 +182,13 @@ void RunInstallation(RunState& run) {
 
 void FinishInstallation(RunState& run) {
   run.ui->EnableCancel(false);
+  // Cancel may have been pressed as the last line ended: once the button is disabled, no
+  // new question starts, and the answer of one still open decides. So the flag files
+  // never outlive the directory, and "Canceling installation" never precedes a finish.
+  if (CancelRequested(run)) {
+    DeleteTemporaryDirectory(run.temporary_directory);
+    return EndRun(run, RunOutcome::Cancelled);
+  }
   if (!run.program_group_directory.empty()) {
     AddLogLine(run, "Creating Program Groups");
     CreateProgramGroups(run.script, run.program_group_directory, run.product_directory, run.installed_files);
@@ -298,34 +215,31 @@ void FinishInstallation(RunState& run) {
   EndRun(run, RunOutcome::Succeeded);
 }
 
+void StopRunAfterException(RunState& run) noexcept {
+  try {
+    std::string message = "Error. The installation stopped: ";
+    try {
+      throw;
+    } catch (const std::bad_alloc&) {
+      message += "out of memory.";
+    } catch (const std::exception& exception) {
+      message += exception.what();
+    } catch (...) {
+      message += "unexpected failure.";
+    }
+    run.outcome = RunOutcome::Failed;
+    if (run.ui) run.ui->ShowMessage(message);
+  } catch (...) {
+    // Nothing more can be shown; the directory below is still removed.
+  }
+  if (!run.temporary_directory.empty()) DeleteTemporaryDirectory(run.temporary_directory);
+}
+
 void AddLogLine(RunState& run, const std::string& text) {
   run.log_text += "\r\n" + text;
   ++run.log_lines;
   run.ui->ShowLog(run.log_text, run.log_lines);
 }
-
-namespace {
-
-// The full path of `directory` with a trailing "\" when it is one of the engine's own
-// temporary directories; empty otherwise.
-std::string OwnTemporaryDirectory(const std::string& directory) {
-  const std::string temporary = TemporaryPath();
-  if (temporary.empty() || directory.empty()) return {};
-  // Judge the path as the file system will resolve it, so "..\" cannot lead elsewhere.
-  char full[MAX_PATH + 1] = {};
-  const DWORD length = GetFullPathNameA(directory.c_str(), sizeof full, full, nullptr);
-  if (length == 0 || length > MAX_PATH) return {};
-  std::string top(full, length);
-  if (top.back() != '\\') top.push_back('\\');
-  const std::string prefix = temporary + "~ts";
-  if (!StartsWithIgnoringCase(directory, prefix) || !StartsWithIgnoringCase(top, prefix)) return {};
-  if (top.find('\\', prefix.size()) != top.size() - 1) return {};  // only the "~ts" directory itself
-  return top;
-}
-
-}  // namespace
-
-bool IsOwnTemporaryDirectory(const std::string& directory) { return !OwnTemporaryDirectory(directory).empty(); }
 
 std::string OwnExePath() {
   std::string path(MAX_PATH, '\0');
@@ -341,29 +255,4 @@ std::string OwnExePath() {
   const std::size_t dot = path.find_last_of('.');
   if (dot != std::string::npos && path.find_last_of('\\') < dot) path.resize(dot);
   return UpperCase(path + ".EXE");
-}
-
-bool DeleteTemporaryDirectory(const std::string& directory) {
-  const std::string top = OwnTemporaryDirectory(directory);
-  if (top.empty()) return false;
-
-  // Asked with a trailing "\", the system would describe the link's target instead.
-  const std::string top_entry = top.substr(0, top.size() - 1);
-  const DWORD attributes = GetFileAttributesA(top_entry.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveDirectoryA(top_entry.c_str()) != 0;
-
-  std::string current = top;
-  for (;;) {
-    std::string sub_directory;
-    if (!ClearFilesAndFindSubDirectory(current, sub_directory)) return false;
-    if (!sub_directory.empty()) {
-      current = sub_directory;
-      continue;
-    }
-    SetFileAttributesA(current.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!RemoveDirectoryA(current.c_str())) return false;
-    if (current == top) return true;
-    current = top;
-  }
 }

@@ -10,13 +10,12 @@
 // mode (no window, messages to the log) the other, so both follow the same code path.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
 #include "command_line.h"
 #include "script.h"
+#include "temporary_directory.h"
 
 enum class Question {
   RunWithoutTrustCheck,
@@ -35,7 +34,7 @@ class EngineUi {
   // The log text changed; `lines` lines have been added so far.
   virtual void ShowLog(const std::string& log_text, int lines) = 0;
   virtual void EnableCancel(bool enabled) = 0;
-  // Ends the dialog (from the worker: posts kCloseDialogMessage).
+  // Ends the dialog (from the worker it posts a message to the dialog).
   virtual void CloseDialog() = 0;
 };
 
@@ -46,9 +45,6 @@ enum class RunOutcome {
   Failed,
   Cancelled,
 };
-
-// The message the worker posts to end the dialog.
-inline constexpr UINT kCloseDialogMessage = WM_USER + 1;
 
 struct RunState {
   EngineOptions options;
@@ -67,7 +63,7 @@ struct RunState {
   std::string log_text;
   int log_lines = 0;
   RunOutcome outcome = RunOutcome::NotStarted;
-  FARPROC win_verify_trust = nullptr;
+  void (*win_verify_trust)() = nullptr;  // WinTrust's WinVerifyTrust, when loaded
   EngineUi* ui = nullptr;
 };
 
@@ -80,10 +76,6 @@ inline constexpr const char* kPauseFlagFile = "~pause.flg";
 // temporary directory is left.
 bool InitializeRun(RunState& run);
 
-// The checks of the Install button, up to the creation of the product directory, for the
-// destination text `destination`. False when a check failed (its message has been shown).
-bool PrepareInstallation(RunState& run, const std::string& destination);
-
 // The installation run (the worker). Sets run.outcome and ends by closing the dialog.
 void RunInstallation(RunState& run);
 
@@ -92,18 +84,14 @@ void RunInstallation(RunState& run);
 // the restart question or the done message and the Execute program. Closes the dialog.
 void FinishInstallation(RunState& run);
 
+// Called inside a catch block at a boundary of the engine (WinMain, the window procedure,
+// the worker), where no exception may pass: shows "Error. " and what went wrong, removes
+// the temporary directory and marks the run failed. Throws nothing.
+void StopRunAfterException(RunState& run) noexcept;
+
 // Appends CR LF and `text` to the log and shows it.
 void AddLogLine(RunState& run, const std::string& text);
 
 // The path of the running program, upper case, ending in ".EXE".
 std::string OwnExePath();
 
-// True when `directory` (with or without its trailing "\") is one of the engine's own
-// "~ts" directories directly under the system temporary path, judged as the file system
-// resolves the path.
-bool IsOwnTemporaryDirectory(const std::string& directory);
-
-// Deletes `directory` and everything in it, but only when it is one of the engine's own
-// "~ts" directories under the system temporary path. Never follows a directory link or
-// junction out of the tree.
-bool DeleteTemporaryDirectory(const std::string& directory);

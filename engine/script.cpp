@@ -5,7 +5,9 @@
 #include <limits>
 #include <memory>
 
+#include "paths.h"
 #include "text.h"
+#include "unique_file.h"
 
 namespace {
 
@@ -19,28 +21,34 @@ const std::string* LineAt(const ScriptLines& lines, std::size_t index) {
   return index < lines.size() ? &lines[index] : nullptr;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
+}  // namespace
+
+ScriptLines SplitScriptText(std::string_view text) { return SplitCrLines(text); }
+
+namespace {
+
+// The limit that `text` would break as script lines, or "" when it keeps them all.
+std::string BrokenLineLimit(std::string_view text) {
+  std::size_t line_count = 1;
+  std::size_t line_bytes = 0;
+  for (char c : text) {
+    if (c == '\r') {
+      if (++line_count > kMaxScriptLines) return "it has more than " + std::to_string(kMaxScriptLines) + " lines";
+      line_bytes = 0;
+    } else if (c != '\n' && c != '\0' && ++line_bytes > kMaxScriptLineBytes) {
+      return "a line is longer than " + std::to_string(kMaxScriptLineBytes) + " bytes";
+    }
+  }
+  return {};
+}
 
 }  // namespace
 
-ScriptLines SplitScriptText(std::string_view text) {
-  ScriptLines lines(1);
-  for (char c : text) {
-    if (c == '\r') {
-      lines.emplace_back();
-    } else if (c != '\n' && c != '\0') {
-      lines.back().push_back(c);
-    }
-  }
-  return lines;
-}
-
-bool LoadScript(const std::string& path, ScriptLines& lines) {
+bool LoadScript(const std::string& path, ScriptLines& lines, std::string* too_large) {
   lines.clear();
+  if (too_large) too_large->clear();
   // The C runtime's fopen shares the file with other readers and writers.
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  UniqueFile file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
 
   std::string text;
@@ -48,10 +56,17 @@ bool LoadScript(const std::string& path, ScriptLines& lines) {
   for (;;) {
     std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
     if (got == 0) break;
-    if (text.size() + got > kMaxScriptBytes) return false;
+    if (text.size() + got > kMaxScriptBytes) {
+      if (too_large) *too_large = "it is larger than " + std::to_string(kMaxScriptBytes) + " bytes";
+      return false;
+    }
     text.append(buffer, got);
   }
   if (std::ferror(file.get())) return false;
+  if (std::string limit = BrokenLineLimit(text); !limit.empty()) {
+    if (too_large) *too_large = std::move(limit);
+    return false;
+  }
 
   lines = SplitScriptText(text);
   return true;
@@ -81,6 +96,20 @@ std::string ScriptArgument(const ScriptLines& lines, std::size_t index, int n) {
   std::size_t close = line->find(kQuote, from);
   if (close == std::string::npos) return {};
   return line->substr(open + 1, close - open - 1);
+}
+
+std::vector<std::string> ScriptArguments(const ScriptLines& lines, std::size_t index) {
+  std::vector<std::string> arguments;
+  const std::string* line = LineAt(lines, index);
+  if (!line) return arguments;
+  std::size_t open = line->find(kQuote);
+  while (open != std::string::npos) {
+    const std::size_t close = line->find(kQuote, open + 1);
+    if (close == std::string::npos) break;
+    arguments.push_back(line->substr(open + 1, close - open - 1));
+    open = line->find(kQuote, close + 1);
+  }
+  return arguments;
 }
 
 int ArgumentCount(const ScriptLines& lines, std::size_t index) {
@@ -125,7 +154,7 @@ std::int64_t ScriptNumber(std::string_view text) {
 
 bool ProductSubDirectoryName(std::string_view value, std::string& name) {
   std::string path(value);
-  if (path.empty() || path.back() != '\\') path.push_back('\\');
+  AppendBackslash(path);
   path.pop_back();
   std::size_t slash = path.find_last_of("\\/");
   name = (slash == std::string::npos ? path : path.substr(slash + 1)) + "\\";

@@ -15,8 +15,9 @@
 //     wizard writes stay inert.
 //
 // Where we differ on purpose: numbers in arguments are read as 64-bit values, so sizes
-// of packages above 2 GiB do not wrap; a script larger than kMaxScriptBytes is refused
-// rather than read into memory; and a product directory whose last component is empty
+// of packages above 2 GiB do not wrap; a script larger than kMaxScriptBytes, with more
+// than kMaxScriptLines lines or a line longer than kMaxScriptLineBytes is refused rather
+// than read into memory; and a product directory whose last component is empty
 // ("\" or "C:\\") counts as naming no sub-directory.
 #pragma once
 
@@ -30,10 +31,15 @@ using ScriptLines = std::vector<std::string>;
 
 // A real Setup script is a few kilobytes; anything this large is not one.
 inline constexpr std::uintmax_t kMaxScriptBytes = 16u * 1024u * 1024u;
+// The wizard writes a line per file cabinet, component and shortcut: a few hundred.
+inline constexpr std::size_t kMaxScriptLines = 100'000;
+// Room for an Execute line with a great many parameters.
+inline constexpr std::size_t kMaxScriptLineBytes = 1024u * 1024u;
 
 // Reads the file at `path` into `lines`, replacing their contents. False when the file
-// cannot be opened or read, or is larger than kMaxScriptBytes; `lines` is then empty.
-bool LoadScript(const std::string& path, ScriptLines& lines);
+// cannot be opened or read, or is beyond one of the limits above; `lines` is then empty,
+// and `too_large`, when given, names the limit ("" when the file could not be read).
+bool LoadScript(const std::string& path, ScriptLines& lines, std::string* too_large = nullptr);
 
 // Splits script text into lines by the rules above.
 ScriptLines SplitScriptText(std::string_view text);
@@ -43,6 +49,9 @@ std::string CommandWord(const ScriptLines& lines, std::size_t index);
 
 // Argument n (n >= 1) of line `index`; empty when the line has fewer than 2n quotes.
 std::string ScriptArgument(const ScriptLines& lines, std::size_t index, int n);
+
+// Every argument of line `index` in order, read in one pass over the line.
+std::vector<std::string> ScriptArguments(const ScriptLines& lines, std::size_t index);
 
 // The number of quoted arguments on line `index`: its double quotes divided by 2.
 int ArgumentCount(const ScriptLines& lines, std::size_t index);
@@ -59,6 +68,14 @@ std::int64_t ScriptNumber(std::string_view text);
 // ("<ProgramFilesDir>\Acme Paint" gives "Acme Paint\"). False when the value names no
 // sub-directory ("C:\", "<ProgramFilesDir>", "<ProgramFilesDir>\").
 bool ProductSubDirectoryName(std::string_view value, std::string& name);
+
+// The command words the engine acts on, in upper case as CommandWord gives them.
+inline constexpr std::string_view kInstallProgramWord = "INSTALLPROGRAM";
+inline constexpr std::string_view kInstallDllFileWord = "INSTALLDLLFILE";
+inline constexpr std::string_view kInstallOcxFileWord = "INSTALLOCXFILE";
+inline constexpr std::string_view kCreateProgramGroupWord = "CREATEPROGRAMGROUP";
+inline constexpr std::string_view kExecuteWord = "EXECUTE";
+inline constexpr std::string_view kExecuteInSeparateWindowWord = "EXECUTEINSEPARATEWINDOW";
 
 // Script placeholders; each is recognised only at the very start of a value.
 inline constexpr std::string_view kProgramFilesDirPlaceholder = "<ProgramFilesDir>";

@@ -1,10 +1,9 @@
 #include "shortcuts.h"
 
+#include "paths.h"
 #include "text.h"
 
 namespace {
-
-constexpr std::string_view kCreateProgramGroupWord = "CREATEPROGRAMGROUP";
 
 // A component of a sub-folder path or a shortcut name that could lead out of the group.
 bool IsUnsafeComponent(std::string_view component) {
@@ -56,7 +55,7 @@ bool ShortcutOfLine(const ScriptLines& script, std::size_t index, const std::str
   if (!SubFolderStaysInGroup(sub_folder) || !NameStaysInFolder(name)) return false;
 
   entry.folder = program_group_directory + sub_folder;
-  if (entry.folder.empty() || entry.folder.back() != '\\') entry.folder.push_back('\\');
+  AppendBackslash(entry.folder);
   entry.name = name;
   entry.target = product_directory + target_path;
   return true;

@@ -4,26 +4,9 @@
 
 #include "paths.h"
 #include "shortcuts.h"
+#include "win32_handles.h"
 
 namespace {
-
-// Releases a COM interface pointer when it goes out of scope.
-template <typename Interface>
-class ComRef {
- public:
-  ComRef() = default;
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  ~ComRef() {
-    if (pointer_) pointer_->Release();
-  }
-  Interface* get() const { return pointer_; }
-  Interface* operator->() const { return pointer_; }
-  void** out() { return reinterpret_cast<void**>(&pointer_); }
-
- private:
-  Interface* pointer_ = nullptr;
-};
 
 // IPersistFile takes a UTF-16 name of at most MAX_PATH characters with its terminator. A
 // longer path is refused rather than cut, which would save the link under another name.
@@ -36,8 +19,8 @@ bool ToWidePath(const std::string& path, WCHAR (&wide)[MAX_PATH]) {
 long CreateShellLink(const std::string& target, const std::string& link_file, const std::string& description) {
   // Once per thread, and deliberately never undone: the worker keeps COM until it ends.
   CoInitialize(nullptr);
-  ComRef<IShellLinkA> link;
-  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.out());
+  ComPtr<IShellLinkA> link;
+  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put());
   if (FAILED(result)) return result;
 
   std::string working_directory = DirectoryOfPath(target);
@@ -46,8 +29,8 @@ long CreateShellLink(const std::string& target, const std::string& link_file, co
   link->SetDescription(description.c_str());
   link->SetWorkingDirectory(working_directory.c_str());
 
-  ComRef<IPersistFile> file;
-  result = link->QueryInterface(IID_IPersistFile, file.out());
+  ComPtr<IPersistFile> file;
+  result = link->QueryInterface(IID_IPersistFile, file.put());
   if (FAILED(result)) return result;
   WCHAR wide[MAX_PATH];
   if (!ToWidePath(link_file, wide)) return E_INVALIDARG;
@@ -56,8 +39,7 @@ long CreateShellLink(const std::string& target, const std::string& link_file, co
 
 bool CreateShortcutEntry(const std::string& folder, const std::string& name, const std::string& target,
                          std::vector<std::string>& installed_files) {
-  std::string directory = folder;
-  if (directory.empty() || directory.back() != '\\') directory.push_back('\\');
+  const std::string directory = WithBackslash(folder);
   if (!CreateDirectoryTree(directory)) return false;
   const std::string link_file = directory + name + ".LNK";
   if (FAILED(CreateShellLink(target, link_file, name))) return false;

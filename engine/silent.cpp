@@ -1,5 +1,7 @@
 #include "silent.h"
 
+#include "install_checks.h"
+
 namespace {
 
 // Unattended answers: an earlier installation is replaced; a package whose signature cannot

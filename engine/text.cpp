@@ -30,3 +30,21 @@ bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() &&
          EqualsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
 }
+
+std::string TrimmedOfBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+std::vector<std::string> SplitCrLines(std::string_view text) {
+  std::vector<std::string> lines(1);
+  for (char c : text) {
+    if (c == '\r') {
+      lines.emplace_back();
+    } else if (c != '\n' && c != '\0') {
+      lines.back().push_back(c);
+    }
+  }
+  return lines;
+}

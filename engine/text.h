@@ -6,8 +6,17 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 std::string UpperCase(std::string_view text);
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix);
+
+// `text` without the blanks (spaces only) at its ends.
+std::string TrimmedOfBlanks(std::string_view text);
+
+// Splits text into lines the way the engine reads its own files (scripts, appended lines):
+// CR ends a line, LF and NUL bytes are dropped wherever they occur, and the text after the
+// last CR is a line too, even when empty.
+std::vector<std::string> SplitCrLines(std::string_view text);

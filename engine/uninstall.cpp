@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "paths.h"
 #include "text.h"
 
 namespace {
@@ -40,11 +41,6 @@ bool SplitRoot(std::string_view path, std::string& root, std::string_view& rest)
   root.assign(path.substr(0, share_end));
   rest = share_end < path.size() ? path.substr(share_end + 1) : std::string_view();
   return true;
-}
-
-std::string WithBackslash(std::string path) {
-  if (path.empty() || path.back() != '\\') path.push_back('\\');
-  return path;
 }
 
 }  // namespace

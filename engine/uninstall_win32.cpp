@@ -15,13 +15,6 @@
 
 namespace {
 
-constexpr DWORD kRegistryBufferBytes = 300;
-
-std::string WithBackslash(std::string path) {
-  if (path.empty() || path.back() != '\\') path.push_back('\\');
-  return path;
-}
-
 std::string ShellFolder(int csidl) {
   char path[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) || path[0] == '\0') return {};
@@ -167,9 +160,9 @@ std::vector<std::string> FindPreviousInstallation(const std::string& product_nam
   if (product_name.empty()) return {};
   std::string recorded =
       ReadRegistryString(HKEY_LOCAL_MACHINE, std::string(kInstalledProgramsKey) + "->" + product_name, "Directory",
-                         "->", kRegistryBufferBytes);
+                         "->", kPathBuffer);
   if (recorded.empty()) return {};
-  recorded = WithBackslash(recorded);
+  AppendBackslash(recorded);
   if (!DirectoryIsWritable(recorded)) return {};
 
   std::vector<std::string> lines;

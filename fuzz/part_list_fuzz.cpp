@@ -9,13 +9,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  vexa::components::PartList list;
+  PartList list;
   std::string error;
-  if (!vexa::components::ParsePartList(text, list, error)) {
+  if (!ParsePartList(text, list, error)) {
     if (error.empty()) std::abort();
     return 0;
   }
-  if (vexa::components::PartListText(list) != text) std::abort();
+  if (PartListText(list) != text) std::abort();
   std::uint64_t total = 0;
   for (const auto& part : list.parts) {
     total += part.size;

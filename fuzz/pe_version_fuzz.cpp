@@ -11,14 +11,14 @@
 namespace {
 
 void CheckText(const std::string& text) {
-  if (vexa::components::Utf16ToUtf8(vexa::components::Utf8ToUtf16(text)) != text) std::abort();
+  if (Utf16ToUtf8(Utf8ToUtf16(text)) != text) std::abort();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> bytes(data, size);
-  CheckText(vexa::components::FileVersionOfImage(bytes));
-  CheckText(vexa::components::FileVersionOfResource(bytes));
+  CheckText(FileVersionOfImage(bytes));
+  CheckText(FileVersionOfResource(bytes));
   return 0;
 }

@@ -22,10 +22,10 @@ void CheckClasses(const std::vector<std::string>& classes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> bytes(data, size);
-  CheckClasses(vexa::components::TypeLibraryClassIds(bytes));
+  CheckClasses(TypeLibraryClassIds(bytes));
   const std::span<const std::uint8_t> resource =
-      vexa::components::FindPeResource(bytes, vexa::components::ResourceType{0, u"TYPELIB"});
+      FindPeResource(bytes, ResourceType{0, u"TYPELIB"});
   if (!resource.empty() && (resource.data() < data || resource.data() + resource.size() > data + size)) std::abort();
-  CheckClasses(vexa::components::TypeLibraryClassIds(resource));
+  CheckClasses(TypeLibraryClassIds(resource));
   return 0;
 }

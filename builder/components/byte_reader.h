@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <span>
 
-namespace vexa::components {
-
 class ByteReader {
  public:
   explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
@@ -41,5 +39,3 @@ class ByteReader {
  private:
   std::span<const std::uint8_t> bytes_;
 };
-
-}  // namespace vexa::components

@@ -1,7 +1,5 @@
 #include "cab_builder.h"
 
-namespace vexa::components {
-
 CabBuilder::CabBuilder(void* wake_window, unsigned wake_message)
     : wake_window_(wake_window), wake_message_(wake_message) {}
 
@@ -124,5 +122,3 @@ std::string CabBuilder::LastMakeCabError() const {
   std::lock_guard lock(mutex_);
   return last_error_;
 }
-
-}  // namespace vexa::components

@@ -25,8 +25,6 @@
 
 #include "cab_writer.h"
 
-namespace vexa::components {
-
 // What the wizard implements to receive the events.
 class MakeCabEvents {
  public:
@@ -96,5 +94,3 @@ class CabBuilder {
 
 // Posts `message` to `window` (Windows build); nothing elsewhere.
 void WakeWindow(void* window, unsigned message);
-
-}  // namespace vexa::components

@@ -1,8 +1,7 @@
 #include "cab_format.h"
 
+#include "narrow_text.h"
 #include "utf16_text.h"
-
-namespace vexa::components {
 
 std::uint32_t CabChecksum(std::span<const std::uint8_t> data, std::uint32_t seed) {
   std::uint32_t sum = seed;
@@ -25,7 +24,7 @@ std::uint32_t CabDataChecksum(std::span<const std::uint8_t> data, std::uint16_t 
 }
 
 bool StoredCabName(std::string_view name, std::string& stored, bool& is_utf8) {
-  if (name.empty() || name.size() > kCabMaxNameBytes) return false;
+  if (name.empty()) return false;
   stored.assign(name);
   is_utf8 = false;
   for (char& c : stored) {
@@ -42,8 +41,13 @@ bool StoredCabName(std::string_view name, std::string& stored, bool& is_utf8) {
     if (cut == std::string_view::npos) break;
     rest.remove_prefix(cut + 1);
   }
-  // Only well-formed UTF-8 survives the round trip unchanged.
-  return !is_utf8 || Utf16ToUtf8(Utf8ToUtf16(stored)) == stored;
+  if (is_utf8) {
+    // The name is narrow text (the ANSI code page on Windows); readers expect UTF-8 under
+    // the flag.
+    bool valid = false;
+    const std::u16string utf16 = NarrowToUtf16(stored, &valid);
+    if (!valid) return false;
+    stored = Utf16ToUtf8(utf16);
+  }
+  return stored.size() <= kCabMaxNameBytes;
 }
-
-}  // namespace vexa::components

@@ -8,8 +8,9 @@
 //
 // All fields little-endian. We never write per-cabinet, per-folder or per-block reserve
 // areas, and never chain cabinets (no previous/next cabinet). Names use "\" between
-// folders; a name that is not plain ASCII is stored as UTF-8 with attribute bit 0x80
-// (the format's "name is UTF" flag). Every folder is MSZIP (typeCompress 1).
+// folders; a name that is not plain ASCII is converted from narrow text (the ANSI code
+// page on Windows, UTF-8 natively) and stored as UTF-8 with attribute bit 0x80 (the
+// format's "name is UTF" flag). Every folder is MSZIP (typeCompress 1).
 //
 // Limits we keep so that common readers take the cabinet: at most 65,535 files and
 // 65,535 folders; a folder holds at most 65,535 data blocks, i.e. 0x7FFF8000 uncompressed
@@ -23,8 +24,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-namespace vexa::components {
 
 inline constexpr std::size_t kCabHeaderSize = 36;
 inline constexpr std::size_t kCabFolderSize = 8;
@@ -63,10 +62,8 @@ std::uint32_t CabChecksum(std::span<const std::uint8_t> data, std::uint32_t seed
 // The csum field of a CFDATA block holding `data` that expands to `uncompressed_size`.
 std::uint32_t CabDataChecksum(std::span<const std::uint8_t> data, std::uint16_t uncompressed_size);
 
-// The name as stored: "/" becomes "\". False for a name the format cannot hold (empty,
-// longer than kCabMaxNameBytes, a NUL byte, bytes that are not UTF-8) or that readers
-// refuse (absolute, a drive or ":", an empty, "." or ".." folder); `is_utf8` tells whether
-// the UTF flag is needed.
+// The name as stored: "/" becomes "\", a non-ASCII name becomes UTF-8. False for a name
+// the format cannot hold (empty, longer than kCabMaxNameBytes once stored, a NUL byte,
+// bytes that are not valid narrow text) or that readers refuse (absolute, a drive or ":",
+// an empty, "." or ".." folder); `is_utf8` tells whether the UTF flag is needed.
 bool StoredCabName(std::string_view name, std::string& stored, bool& is_utf8);
-
-}  // namespace vexa::components

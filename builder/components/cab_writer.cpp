@@ -9,7 +9,6 @@
 #include "mszip.h"
 #include "native_files.h"
 
-namespace vexa::components {
 namespace {
 
 constexpr std::uint64_t kMaxCabinetSize = 0xFFFFFFFFull;
@@ -389,5 +388,3 @@ CabWriteResult WriteCabinet(const std::string& cabinet_path, const std::vector<C
   result.compressed_bytes = stream.written();
   return result;
 }
-
-}  // namespace vexa::components

@@ -17,8 +17,6 @@
 #include <string>
 #include <vector>
 
-namespace vexa::components {
-
 struct CabMember {
   std::string source_path;
   std::string name_in_cabinet;
@@ -58,5 +56,3 @@ struct CabWriteResult {
 CabWriteResult WriteCabinet(const std::string& cabinet_path, const std::vector<CabMember>& members,
                             const CabWriterOptions& options, const std::function<void(const CabProgress&)>& progress,
                             const std::atomic<bool>& cancel);
-
-}  // namespace vexa::components

@@ -4,8 +4,6 @@
 
 #include "native_files.h"
 
-namespace vexa::components {
-
 // Where the platform keeps the base and how it spells a directory path from the wizard.
 std::string CacheBaseDirectoryOfPlatform();
 std::string NativeDirectoryText(const std::string& directory);
@@ -33,9 +31,7 @@ bool ResetCacheDirectory(const std::string& directory) {
     std::error_code entry_error;
     const fs::file_status entry = it->symlink_status(entry_error);
     if (entry_error || fs::is_directory(entry)) continue;
-    if (!RemoveNativeFile(Utf8Of(it->path()))) emptied = false;
+    if (!RemoveNativeFile(NarrowTextOf(it->path()))) emptied = false;
   }
   return !error && emptied;
 }
-
-}  // namespace vexa::components

@@ -10,8 +10,6 @@
 
 #include <string>
 
-namespace vexa::components {
-
 inline constexpr const char* kCacheFilesDirectoryName = "Temporary VexaWeb Files";
 
 // The base directory, ending in the platform's separator; empty when the user has no
@@ -24,5 +22,3 @@ std::string GetCacheBaseDirectory();
 // alone. On POSIX "\" in `directory` counts as "/", as the wizard joins cache paths with
 // "\". True when the directory exists and is empty of files afterwards.
 bool ResetCacheDirectory(const std::string& directory);
-
-}  // namespace vexa::components

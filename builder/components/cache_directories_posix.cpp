@@ -1,8 +1,6 @@
 #include <cstdlib>
 #include <string>
 
-namespace vexa::components {
-
 std::string CacheBaseDirectoryOfPlatform() {
   const char* cache = std::getenv("XDG_CACHE_HOME");
   if (cache && cache[0] == '/') return std::string(cache) + "/corvanta/";
@@ -18,5 +16,3 @@ std::string NativeDirectoryText(const std::string& directory) {
   }
   return text;
 }
-
-}  // namespace vexa::components

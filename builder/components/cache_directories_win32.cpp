@@ -5,16 +5,12 @@
 
 #include "wide_text_win32.h"
 
-namespace vexa::components {
-
 std::string CacheBaseDirectoryOfPlatform() {
   wchar_t path[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path))) {
     return {};
   }
-  return Utf8Text(path) + "\\Corvanta\\";
+  return NarrowText(path) + "\\Corvanta\\";
 }
 
 std::string NativeDirectoryText(const std::string& directory) { return directory; }
-
-}  // namespace vexa::components

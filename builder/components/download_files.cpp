@@ -5,7 +5,6 @@
 
 #include "native_files.h"
 
-namespace vexa::components {
 namespace {
 
 bool CopyInto(std::FILE* out, const std::string& source) {
@@ -56,5 +55,3 @@ bool JoinFiles(const std::string& first, const std::string& second, const std::s
   }
   return true;
 }
-
-}  // namespace vexa::components

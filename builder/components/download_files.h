@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <string>
 
-namespace vexa::components {
-
 // Size in bytes of the file at `path`; -1 when it is not a file that can be examined.
 std::int64_t GetFileSize(const std::string& path);
 
@@ -22,5 +20,3 @@ std::string ComponentFileName(const std::string& path);
 // made under a temporary name beside it and renamed when complete, so a failure leaves no
 // partial output and the output may be one of the inputs.
 bool JoinFiles(const std::string& first, const std::string& second, const std::string& output);
-
-}  // namespace vexa::components

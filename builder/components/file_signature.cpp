@@ -5,19 +5,11 @@
 
 #include "sha256.h"
 
-namespace vexa::components {
 namespace {
 
 constexpr std::string_view kPrefix = "sha256-";
 constexpr std::size_t kDigestDigits = 64;
 constexpr std::size_t kShortDigits = 32;
-
-bool IsLowerHex(std::string_view text) {
-  for (char c : text) {
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  }
-  return true;
-}
 
 bool IsDecimal(std::string_view text) {
   if (text.empty() || text.size() > 20 || (text.size() > 1 && text[0] == '0')) return false;
@@ -49,5 +41,3 @@ std::string CallFunction(const std::string& function_name, const std::string& ar
   if (function_name == "LongSigToShortSig") return LongSigToShortSig(argument);
   return {};
 }
-
-}  // namespace vexa::components

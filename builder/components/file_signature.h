@@ -8,8 +8,6 @@
 
 #include <string>
 
-namespace vexa::components {
-
 // The long signature of the file at `path`; empty when the file cannot be read.
 std::string GetFileSignature(const std::string& path);
 
@@ -19,5 +17,3 @@ std::string LongSigToShortSig(const std::string& long_signature);
 // The download component's CallFunction: "LongSigToShortSig" (case as written) with a long
 // signature gives its short form; any other function name gives an empty text.
 std::string CallFunction(const std::string& function_name, const std::string& argument);
-
-}  // namespace vexa::components

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-namespace vexa::components {
 
 namespace {
 
@@ -96,5 +95,3 @@ bool MszipCompressor::Deflate(Stream& stream, std::span<const std::uint8_t> dict
   output.resize(2 + (bound - z.avail_out));
   return true;
 }
-
-}  // namespace vexa::components

@@ -15,8 +15,6 @@
 #include <span>
 #include <vector>
 
-namespace vexa::components {
-
 inline constexpr std::size_t kMszipBlockSize = 32768;
 
 class MszipCompressor {
@@ -40,5 +38,3 @@ class MszipCompressor {
   std::unique_ptr<Stream> stream_;
   std::unique_ptr<Stream> probe_;  // a fast level, for blocks that look incompressible
 };
-
-}  // namespace vexa::components

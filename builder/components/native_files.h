@@ -1,8 +1,7 @@
-// File-system calls of the components, with UTF-8 paths in both builds.
-//
-// The wizard side hands paths around as UTF-8 text. The POSIX build passes them to the
-// system as they are; the Windows build converts them to UTF-16 and calls the wide
-// functions, so a name outside the system code page still opens.
+// File-system calls of the components. Paths are narrow text (narrow_text.h): the POSIX
+// build passes them to the system as they are; the Windows build converts them from the
+// ANSI code page to UTF-16 and calls the wide functions, which is what the "A" functions
+// would do.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +10,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-
-namespace vexa::components {
 
 // What the cabinet keeps of a source file: its size, its last-write date and time as DOS
 // date and time in local time, and the read-only, hidden, system and archive bits.
@@ -38,7 +35,7 @@ struct FileCloser {
 };
 using NativeFile = std::unique_ptr<std::FILE, FileCloser>;
 
-// fopen with a UTF-8 path; an empty pointer on failure.
+// fopen with a narrow path; an empty pointer on failure.
 NativeFile OpenNativeFile(const std::string& path, const char* mode);
 
 // Moves `from` onto `to`, replacing a file already there.
@@ -53,11 +50,13 @@ bool IsRegularNativeFile(const std::string& path);
 // The last-write time of a file in UTC.
 bool LastWriteTimeUtc(const std::string& path, std::tm& utc);
 
-// A std::filesystem path from UTF-8 text, and back.
-std::filesystem::path NativePath(const std::string& utf8);
-std::string Utf8Of(const std::filesystem::path& path);
+// A std::filesystem path from narrow text, and back.
+std::filesystem::path NativePath(const std::string& narrow);
+std::string NarrowTextOf(const std::filesystem::path& path);
+
+// The file's bytes from its start, at most `max_bytes`; false when it cannot be opened or
+// a read fails. `complete`, when given, tells whether the end of the file was reached.
+bool ReadFileBytes(const std::string& path, std::size_t max_bytes, std::string& bytes, bool* complete = nullptr);
 
 // Seeks an open file to an absolute 64-bit offset.
 bool SeekNativeFile(std::FILE* file, std::uint64_t offset);
-
-}  // namespace vexa::components

@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <ctime>
 
-namespace vexa::components {
-
 bool ReadSourceFileFacts(const std::string& path, SourceFileFacts& facts) {
   struct stat status {};
   if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
@@ -54,4 +52,6 @@ bool SeekNativeFile(std::FILE* file, std::uint64_t offset) {
   return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
-}  // namespace vexa::components
+std::filesystem::path NativePath(const std::string& narrow) { return std::filesystem::path(narrow); }
+
+std::string NarrowTextOf(const std::filesystem::path& path) { return path.string(); }

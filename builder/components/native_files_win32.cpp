@@ -5,8 +5,6 @@
 #include "native_files.h"
 #include "wide_text_win32.h"
 
-namespace vexa::components {
-
 bool ReadSourceFileFacts(const std::string& path, SourceFileFacts& facts) {
   WIN32_FILE_ATTRIBUTE_DATA data {};
   if (!GetFileAttributesExW(WideText(path).c_str(), GetFileExInfoStandard, &data)) return false;
@@ -66,4 +64,6 @@ bool SeekNativeFile(std::FILE* file, std::uint64_t offset) {
   return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
 }
 
-}  // namespace vexa::components
+std::filesystem::path NativePath(const std::string& narrow) { return std::filesystem::path(WideText(narrow)); }
+
+std::string NarrowTextOf(const std::filesystem::path& path) { return NarrowText(path.wstring()); }

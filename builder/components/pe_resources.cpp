@@ -2,8 +2,8 @@
 
 #include "byte_reader.h"
 #include "native_files.h"
+#include "utf16_text.h"
 
-namespace vexa::components {
 namespace {
 
 constexpr std::uint32_t kSubdirectoryBit = 0x80000000u;
@@ -111,13 +111,13 @@ class ResourceTree {
         !FileOffset(rva, 2ull + 2ull * length, at)) {
       return false;
     }
+    std::u16string stored_name(length, u'\0');
     for (std::uint16_t i = 0; i < length; ++i) {
       std::uint16_t unit = 0;
       file_.U16(at + 2 + 2ull * i, unit);
-      auto upper = [](std::uint32_t c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
-      if (upper(unit) != upper(type.name[i])) return false;
+      stored_name[i] = static_cast<char16_t>(unit);
     }
-    return true;
+    return EqualIgnoringAsciiCase(stored_name, type.name);
   }
 
   const ByteReader& file_;
@@ -127,13 +127,11 @@ class ResourceTree {
 }  // namespace
 
 bool ReadWholeBinaryFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  SourceFileFacts facts;
-  if (!ReadSourceFileFacts(path, facts) || facts.size > kMaxExaminedFileSize) return false;
-  NativeFile file = OpenNativeFile(path, "rb");
-  if (!file) return false;
-  bytes.resize(static_cast<std::size_t>(facts.size));
-  if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return false;
-  return std::fgetc(file.get()) == EOF;
+  std::string content;
+  bool complete = false;
+  if (!ReadFileBytes(path, static_cast<std::size_t>(kMaxExaminedFileSize), content, &complete) || !complete) return false;
+  bytes.assign(content.begin(), content.end());
+  return true;
 }
 
 std::span<const std::uint8_t> FindPeResource(std::span<const std::uint8_t> image, const ResourceType& type) {
@@ -158,5 +156,3 @@ std::span<const std::uint8_t> FindPeResource(std::span<const std::uint8_t> image
   if (!tree.FileOffset(data_rva, data_size, at)) return {};
   return file.Slice(at, data_size);
 }
-
-}  // namespace vexa::components

@@ -14,13 +14,10 @@
 #include <string>
 #include <vector>
 
-namespace vexa::components {
-
 // Files larger than this are not examined (a component file is far smaller).
 inline constexpr std::uint64_t kMaxExaminedFileSize = 256ull << 20;
 
 // The whole file, or false when it cannot be read or is larger than kMaxExaminedFileSize.
-// (A small private reader; the components' text-file services are a separate concern.)
 bool ReadWholeBinaryFile(const std::string& path, std::vector<std::uint8_t>& bytes);
 
 // A resource type: a numeric id (RT_VERSION = 16), or a name such as "TYPELIB".
@@ -32,5 +29,3 @@ struct ResourceType {
 // The data of the first resource of `type` in the PE image `image`; empty when the image
 // is not a PE file, has no such resource, or any structure on the way is damaged.
 std::span<const std::uint8_t> FindPeResource(std::span<const std::uint8_t> image, const ResourceType& type);
-
-}  // namespace vexa::components

@@ -5,9 +5,9 @@
 
 #include "byte_reader.h"
 #include "pe_resources.h"
+#include "narrow_text.h"
 #include "utf16_text.h"
 
-namespace vexa::components {
 namespace {
 
 constexpr std::uint16_t kVersionResource = 16;
@@ -48,15 +48,6 @@ bool ReadNode(const ByteReader& bytes, std::uint64_t start, std::uint64_t limit,
   return true;
 }
 
-bool SameKey(const std::u16string& key, std::u16string_view wanted) {
-  if (key.size() != wanted.size()) return false;
-  auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; };
-  for (std::size_t i = 0; i < key.size(); ++i) {
-    if (upper(key[i]) != upper(wanted[i])) return false;
-  }
-  return true;
-}
-
 // The children of `parent`, in order.
 std::vector<Node> Children(const ByteReader& bytes, const Node& parent) {
   std::vector<Node> children;
@@ -72,7 +63,7 @@ std::vector<Node> Children(const ByteReader& bytes, const Node& parent) {
 
 const Node* ChildNamed(const std::vector<Node>& children, std::u16string_view key) {
   for (const Node& child : children) {
-    if (SameKey(child.key, key)) return &child;
+    if (EqualIgnoringAsciiCase(child.key, key)) return &child;
   }
   return nullptr;
 }
@@ -92,7 +83,7 @@ std::string StringValue(const ByteReader& bytes, const Node& node) {
     if (unit == 0) break;
     text += static_cast<char16_t>(unit);
   }
-  return Utf16ToUtf8(text);
+  return Utf16ToNarrow(text);
 }
 
 }  // namespace
@@ -100,7 +91,7 @@ std::string StringValue(const ByteReader& bytes, const Node& node) {
 std::string FileVersionOfResource(std::span<const std::uint8_t> resource) {
   const ByteReader bytes(resource);
   Node root;
-  if (!ReadNode(bytes, 0, bytes.size(), root) || !SameKey(root.key, u"VS_VERSION_INFO")) return {};
+  if (!ReadNode(bytes, 0, bytes.size(), root) || !EqualIgnoringAsciiCase(root.key, u"VS_VERSION_INFO")) return {};
   const std::vector<Node> sections = Children(bytes, root);
 
   std::vector<std::u16string> tables;
@@ -138,5 +129,3 @@ std::string GetFileVersion(const std::string& path) {
   if (!ReadWholeBinaryFile(path, image)) return {};
   return FileVersionOfImage(image);
 }
-
-}  // namespace vexa::components

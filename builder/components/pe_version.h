@@ -17,10 +17,8 @@
 #include <span>
 #include <string>
 
-namespace vexa::components {
-
 // FileVersion text of the version resource `resource` (the bytes of resource type 16),
-// UTF-8; empty when there is none.
+// as narrow text (narrow_text.h); empty when there is none.
 std::string FileVersionOfResource(std::span<const std::uint8_t> resource);
 
 // FileVersion of a PE image in memory.
@@ -29,5 +27,3 @@ std::string FileVersionOfImage(std::span<const std::uint8_t> image);
 // The download component's GetFileVersion: FileVersion of the file at `path`, empty when
 // the file cannot be read, is not a PE file or has no FileVersion.
 std::string GetFileVersion(const std::string& path);
-
-}  // namespace vexa::components

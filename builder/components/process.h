@@ -10,8 +10,6 @@
 #include <cstdint>
 #include <string>
 
-namespace vexa::components {
-
 // A handle for IsProcessRunning; 0 when the program could not be started (a handle that
 // is never running). `no_window` starts a console program without a console window
 // (Windows; no effect elsewhere).
@@ -20,5 +18,3 @@ std::int64_t StartProcess(const std::string& program, const std::string& argumen
 // True while the process of `handle` runs. Once it has ended, this and every later call
 // for the same handle give false.
 bool IsProcessRunning(std::int64_t handle);
-
-}  // namespace vexa::components

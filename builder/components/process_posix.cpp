@@ -10,7 +10,6 @@
 
 extern char** environ;
 
-namespace vexa::components {
 namespace {
 
 std::mutex finished_mutex;
@@ -81,5 +80,3 @@ bool IsProcessRunning(std::int64_t handle) {
   finished.insert(handle);
   return false;
 }
-
-}  // namespace vexa::components

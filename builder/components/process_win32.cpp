@@ -6,7 +6,6 @@
 #include "process.h"
 #include "wide_text_win32.h"
 
-namespace vexa::components {
 namespace {
 
 // Started processes by the number we handed out; numbers are never reused. A process's
@@ -45,5 +44,3 @@ bool IsProcessRunning(std::int64_t handle) {
   running.erase(found);
   return false;
 }
-
-}  // namespace vexa::components

@@ -13,8 +13,6 @@
 
 #include <string>
 
-namespace vexa::components {
-
 // The class identifier in braces form, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"; empty
 // when none. `check_registration` is the wizard's flag (always true); the lookup is the
 // same either way.
@@ -23,5 +21,3 @@ std::string GetServerClassId(const std::string& path, bool check_registration);
 // The registration text of a control: its class identifier as GetServerClassId gives it;
 // empty when the file is not registered.
 std::string GetOcxRegistration(const std::string& path, bool check_registration);
-
-}  // namespace vexa::components

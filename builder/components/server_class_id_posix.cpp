@@ -4,8 +4,6 @@
 
 #include "type_library.h"
 
-namespace vexa::components {
-
 std::string GetServerClassId(const std::string& path, bool) {
   const std::vector<std::string> classes = EmbeddedTypeLibraryClassIds(path);
   return classes.empty() ? std::string() : classes.front();
@@ -14,5 +12,3 @@ std::string GetServerClassId(const std::string& path, bool) {
 std::string GetOcxRegistration(const std::string& path, bool check_registration) {
   return GetServerClassId(path, check_registration);
 }
-
-}  // namespace vexa::components

@@ -6,7 +6,6 @@
 #include "server_class_id.h"
 #include "wide_text_win32.h"
 
-namespace vexa::components {
 namespace {
 
 constexpr DWORD kMaxPath = 32768;
@@ -101,7 +100,7 @@ std::string GetServerClassId(const std::string& path, bool) {
         wanted_names.count(Upper(FileNamePart(server))) ? Spellings(server) : std::set<std::wstring>{};
     bool same = false;
     for (const std::wstring& form : server_forms) same = same || wanted.count(form) > 0;
-    if (same) return Utf8Text(class_id);
+    if (same) return NarrowText(class_id);
   }
   return {};
 }
@@ -109,5 +108,3 @@ std::string GetServerClassId(const std::string& path, bool) {
 std::string GetOcxRegistration(const std::string& path, bool check_registration) {
   return GetServerClassId(path, check_registration);
 }
-
-}  // namespace vexa::components

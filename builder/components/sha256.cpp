@@ -4,7 +4,6 @@
 
 #include "native_files.h"
 
-namespace vexa::components {
 namespace {
 
 constexpr std::uint32_t kRound[64] = {
@@ -116,4 +115,9 @@ bool Sha256OfFile(const std::string& path, std::array<std::uint8_t, 32>& digest,
   return true;
 }
 
-}  // namespace vexa::components
+bool IsLowerHex(std::string_view text) {
+  for (char c : text) {
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
+  return true;
+}

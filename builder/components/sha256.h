@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
-
-namespace vexa::components {
+#include <string_view>
 
 class Sha256 {
  public:
@@ -25,8 +24,9 @@ class Sha256 {
 // Lower-case hexadecimal of a digest.
 std::string HexOf(std::span<const std::uint8_t> bytes);
 
+// True when every character of `text` is a digit or one of "abcdef".
+bool IsLowerHex(std::string_view text);
+
 // SHA-256 of a whole file, read in pieces; false when it cannot be read. `size` receives
 // the number of bytes hashed.
 bool Sha256OfFile(const std::string& path, std::array<std::uint8_t, 32>& digest, std::uint64_t& size);
-
-}  // namespace vexa::components

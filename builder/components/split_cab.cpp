@@ -6,7 +6,6 @@
 #include "native_files.h"
 #include "sha256.h"
 
-namespace vexa::components {
 namespace {
 
 constexpr std::string_view kListHeader = "VexaPartList 1";
@@ -41,13 +40,7 @@ bool IsPlainFileName(std::string_view name) {
   return true;
 }
 
-bool IsDigest(std::string_view text) {
-  if (text.size() != 64) return false;
-  for (char c : text) {
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  }
-  return true;
-}
+bool IsDigest(std::string_view text) { return text.size() == 64 && IsLowerHex(text); }
 
 bool ParseSize(std::string_view text, std::uint64_t& value) {
   if (text.empty() || text.size() > 19 || (text.size() > 1 && text[0] == '0')) return false;
@@ -206,5 +199,3 @@ std::string SplitCab(const std::string& cabinet_path, int parts) {
   if (!WriteBytes(list_path, text.data(), text.size())) return fail("Cannot write file: " + list_path);
   return {};
 }
-
-}  // namespace vexa::components

@@ -13,8 +13,6 @@
 #include <string_view>
 #include <vector>
 
-namespace vexa::components {
-
 inline constexpr int kMaxCabParts = 1000;
 
 // Empty on success, else the error text. On failure no part and no list is left behind.
@@ -42,5 +40,3 @@ std::string PartListText(const PartList& list);
 // form, with 1 to kMaxCabParts parts whose sizes add up to the cabinet's, plain file names
 // and well-formed digests; otherwise false with `error` saying why.
 bool ParsePartList(std::string_view text, PartList& list, std::string& error);
-
-}  // namespace vexa::components

@@ -5,7 +5,6 @@
 #include "byte_reader.h"
 #include "pe_resources.h"
 
-namespace vexa::components {
 namespace {
 
 constexpr std::uint32_t kMsftMagic = 0x5446534D;
@@ -75,5 +74,3 @@ std::vector<std::string> EmbeddedTypeLibraryClassIds(const std::string& path) {
   if (!classes.empty()) return classes;
   return TypeLibraryClassIds(FindPeResource(file, ResourceType{0, u"TYPELIB"}));
 }
-
-}  // namespace vexa::components

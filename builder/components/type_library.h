@@ -20,8 +20,6 @@
 #include <string>
 #include <vector>
 
-namespace vexa::components {
-
 // The class identifiers of the coclasses of a type library in `bytes`, in the library's
 // order, each as "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (upper case); empty when the
 // bytes are not a type library in the format above.
@@ -33,5 +31,3 @@ std::vector<std::string> EmbeddedTypeLibraryClassIds(const std::string& path);
 
 // A GUID's 16 bytes as they are stored, in braces form.
 std::string GuidText(std::span<const std::uint8_t, 16> stored);
-
-}  // namespace vexa::components

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-namespace vexa::components {
 namespace {
 
 void AppendUtf8(std::string& out, char32_t code) {
@@ -77,4 +76,11 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   return out;
 }
 
-}  // namespace vexa::components
+bool EqualIgnoringAsciiCase(std::u16string_view left, std::u16string_view right) {
+  const auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; };
+  if (left.size() != right.size()) return false;
+  for (std::size_t i = 0; i < left.size(); ++i) {
+    if (upper(left[i]) != upper(right[i])) return false;
+  }
+  return true;
+}

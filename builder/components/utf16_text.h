@@ -1,11 +1,9 @@
-// Conversions between UTF-8 and UTF-16 for the components (version resources and type
-// libraries store UTF-16; the Windows build talks to the wide system functions).
+// UTF-8 and UTF-16 for the components: version resources and type libraries store UTF-16,
+// cabinets store non-ASCII names as UTF-8, and native narrow text is UTF-8.
 #pragma once
 
 #include <string>
 #include <string_view>
-
-namespace vexa::components {
 
 // Unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
@@ -13,4 +11,6 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // Invalid UTF-8 bytes become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);
 
-}  // namespace vexa::components
+// True when the texts are equal with ASCII letters compared without regard to case (keys
+// and names inside resources).
+bool EqualIgnoringAsciiCase(std::u16string_view left, std::u16string_view right);

@@ -2,10 +2,6 @@
 
 #include "cab_builder.h"
 
-namespace vexa::components {
-
 void WakeWindow(void* window, unsigned message) {
   PostMessageW(static_cast<HWND>(window), message, 0, 0);
 }
-
-}  // namespace vexa::components

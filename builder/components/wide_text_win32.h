@@ -1,17 +1,16 @@
-// UTF-8 text to and from the UTF-16 strings of the wide Windows functions (Windows build).
+// Narrow text (the ANSI code page, narrow_text.h) to and from the UTF-16 strings of the
+// wide Windows functions (Windows build).
 #pragma once
 
 #include <string>
 
-#include "utf16_text.h"
+#include "narrow_text.h"
 
-namespace vexa::components {
-
-inline std::wstring WideText(const std::string& utf8) {
-  const std::u16string utf16 = Utf8ToUtf16(utf8);
+inline std::wstring WideText(const std::string& narrow) {
+  const std::u16string utf16 = NarrowToUtf16(narrow);
   return std::wstring(utf16.begin(), utf16.end());
 }
 
-inline std::string Utf8Text(const std::wstring& wide) { return Utf16ToUtf8(std::u16string(wide.begin(), wide.end())); }
-
-}  // namespace vexa::components
+inline std::string NarrowText(const std::wstring& wide) {
+  return Utf16ToNarrow(std::u16string(wide.begin(), wide.end()));
+}

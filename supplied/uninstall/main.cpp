@@ -12,11 +12,9 @@
 #include "uninstall_options.h"
 #include "uninstaller.h"
 
+// DLLs come from the system directory only, never from the directory the program (or its
+// temporary copy) runs from: the build links it so (cmake/SystemDlls.cmake).
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  // Libraries loaded from here on come from the system directory only, never from the
-  // directory the program (or its temporary copy) runs from.
-  SetDllDirectoryA("");
-  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   UninstallOptions options;
   std::string error;
   try {

@@ -6,6 +6,7 @@
 #include "engine_size.h"
 #include "log_file.h"
 #include "package.h"
+#include "paths.h"
 #include "run.h"
 #include "self_removal.h"
 #include "text.h"
@@ -82,7 +83,7 @@ bool HoldsOtherThan(const std::string& directory, const std::string& except) {
 // copy deletes.
 std::string KeptDirectory(const std::string& product_directory) {
   std::string directory = product_directory;
-  if (directory.back() != '\\') directory.push_back('\\');
+  AppendBackslash(directory);
   if (!Exists(directory)) return {};
   if (HoldsOtherThan(directory, "Uninstall") || HoldsOtherThan(directory + "Uninstall\\", kUninstallProgramName))
     return directory;

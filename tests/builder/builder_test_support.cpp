@@ -2,40 +2,8 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <thread>
-
-namespace vexa::test {
-
-ScratchDirectory::ScratchDirectory() {
-  std::random_device device;
-  path_ = fs::temp_directory_path() / ("vexa-builder-" + std::to_string(device()) + std::to_string(device()));
-  fs::create_directories(path_);
-}
-
-ScratchDirectory::~ScratchDirectory() {
-  std::error_code error;
-  // Read-only files made by tests must not keep their directory alive.
-  for (fs::recursive_directory_iterator it(path_, error), end; !error && it != end; it.increment(error)) {
-    fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, error);
-  }
-  fs::remove_all(path_, error);
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 int RunCommand(const std::string& command, std::string* output) {
   std::FILE* pipe = popen(command.c_str(), "r");
@@ -110,7 +78,7 @@ void RecordedBuild::MakeCabCancel(const std::string&) {
   ++finals;
 }
 
-void WaitForBuild(components::CabBuilder& builder, RecordedBuild& build) {
+void WaitForBuild(CabBuilder& builder, RecordedBuild& build) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
   while (build.finals == 0 && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -131,8 +99,8 @@ std::vector<std::string> FilesBelow(const fs::path& root) {
 }
 
 std::string BuildCabinetOfTree(const fs::path& root, const std::string& cabinet,
-                               const components::CabWriterOptions& options, RecordedBuild* record) {
-  components::CabBuilder builder;
+                               const CabWriterOptions& options, RecordedBuild* record) {
+  CabBuilder builder;
   builder.SetWriterOptions(options);
   builder.ClearCabFiles();
   for (const std::string& file : FilesBelow(root)) {
@@ -146,5 +114,3 @@ std::string BuildCabinetOfTree(const fs::path& root, const std::string& cabinet,
   WaitForBuild(builder, build);
   return build.last_kind;
 }
-
-}  // namespace vexa::test

@@ -1,4 +1,4 @@
-// Helpers of the release builder's component tests: a scratch directory, whole files,
+// Helpers of the release builder's component tests (beside scratch_directory.h):
 // running an outside tool, and a cabinet build driven to its final event.
 #pragma once
 
@@ -9,25 +9,9 @@
 #include <vector>
 
 #include "cab_builder.h"
-
-namespace vexa::test {
+#include "scratch_directory.h"
 
 namespace fs = std::filesystem;
-
-// A fresh directory below the system's temporary directory, removed at the end.
-class ScratchDirectory {
- public:
-  ScratchDirectory();
-  ~ScratchDirectory();
-  const fs::path& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
-
-void WriteFile(const fs::path& path, const std::string& bytes);
-std::string ReadFile(const fs::path& path);
 
 // Runs a shell command; returns its exit status and fills `output` with its standard output.
 int RunCommand(const std::string& command, std::string* output = nullptr);
@@ -46,7 +30,7 @@ std::string NoiseBytes(std::size_t size, std::uint32_t seed);
 std::string TextBytes(std::size_t size, std::uint32_t seed);
 
 // Every event of one build, in order, as short lines ("progress <file>", "done", ...).
-struct RecordedBuild : components::MakeCabEvents {
+struct RecordedBuild : MakeCabEvents {
   std::vector<std::string> events;
   int finals = 0;
   std::string last_kind;
@@ -59,14 +43,12 @@ struct RecordedBuild : components::MakeCabEvents {
 };
 
 // Processes the builder's events until the final one (or a minute passes).
-void WaitForBuild(components::CabBuilder& builder, RecordedBuild& build);
+void WaitForBuild(CabBuilder& builder, RecordedBuild& build);
 
 // Packs every file below `root` (sorted, relative names) into `cabinet`; returns the final
 // event's kind ("done", "error", "cancel").
 std::string BuildCabinetOfTree(const fs::path& root, const std::string& cabinet,
-                               const components::CabWriterOptions& options = {}, RecordedBuild* record = nullptr);
+                               const CabWriterOptions& options = {}, RecordedBuild* record = nullptr);
 
 // The files below `root`, relative, with "/" between folders, sorted.
 std::vector<std::string> FilesBelow(const fs::path& root);
-
-}  // namespace vexa::test

@@ -7,13 +7,12 @@
 #include <thread>
 
 #include "builder_test_support.h"
+#include "cab_format.h"
+#include "narrow_text.h"
 #include "cab_builder.h"
 
-namespace vexa::test {
 namespace {
 
-using components::CabBuilder;
-using components::CabWriterOptions;
 
 #ifndef VEXA_ENGINE_ORACLE
 #error "VEXA_ENGINE_ORACLE must name the engine_expand_oracle program"
@@ -62,7 +61,7 @@ void ExpectEveryReaderGivesBack(const fs::path& source, const std::string& cabin
   for (const fs::path& result : {by_cabextract, by_gcab, by_engine}) {
     ASSERT_EQ(FilesBelow(result), files) << result;
     for (const std::string& file : files) {
-      ASSERT_EQ(ReadFile(result / file), ReadFile(source / file)) << result / file;
+      ASSERT_EQ(ReadFileBytes(result / file), ReadFileBytes(source / file)) << result / file;
     }
   }
   // cabextract and the engine set the stored date and the read-only bit on what they write.
@@ -89,7 +88,7 @@ void ExpectEveryReaderGivesBack(const fs::path& source, const std::string& cabin
 }
 
 std::uint16_t FolderCount(const std::string& cabinet) {
-  const std::string bytes = ReadFile(cabinet);
+  const std::string bytes = ReadFileBytes(cabinet);
   return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes.at(26)) | (static_cast<unsigned char>(bytes.at(27)) << 8));
 }
 
@@ -111,15 +110,15 @@ class CabWriterTest : public ::testing::Test {
 };
 
 TEST_F(CabWriterTest, BlockBoundariesEmptyFilesNestingUtf8NamesAndReadOnlyFilesSurviveEveryReader) {
-  WriteFile(source / "empty.txt", "");
-  WriteFile(source / "a32767.bin", NoiseBytes(32767, 1));
-  WriteFile(source / "b32768.bin", NoiseBytes(32768, 2));
-  WriteFile(source / "c32769.bin", NoiseBytes(32769, 3));
-  WriteFile(source / "text.txt", TextBytes(300000, 4));
-  WriteFile(source / "one/two/three/four/deep.txt", TextBytes(1000, 5));
-  WriteFile(source / "one/empty-in-folder.dat", "");
-  WriteFile(source / "Grüße/naïve résumé.txt", TextBytes(5000, 6));
-  WriteFile(source / "readonly.txt", "keep me\r\n");
+  WriteFileBytes(source / "empty.txt", "");
+  WriteFileBytes(source / "a32767.bin", NoiseBytes(32767, 1));
+  WriteFileBytes(source / "b32768.bin", NoiseBytes(32768, 2));
+  WriteFileBytes(source / "c32769.bin", NoiseBytes(32769, 3));
+  WriteFileBytes(source / "text.txt", TextBytes(300000, 4));
+  WriteFileBytes(source / "one/two/three/four/deep.txt", TextBytes(1000, 5));
+  WriteFileBytes(source / "one/empty-in-folder.dat", "");
+  WriteFileBytes(source / "Grüße/naïve résumé.txt", TextBytes(5000, 6));
+  WriteFileBytes(source / "readonly.txt", "keep me\r\n");
   fs::permissions(source / "readonly.txt", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   ASSERT_EQ(BuildCabinetOfTree(source, cabinet), "done");
@@ -128,9 +127,9 @@ TEST_F(CabWriterTest, BlockBoundariesEmptyFilesNestingUtf8NamesAndReadOnlyFilesS
 }
 
 TEST_F(CabWriterTest, IncompressibleAndCompressibleDataMixedAcrossManyBlocks) {
-  WriteFile(source / "noise.bin", NoiseBytes(3 << 20, 7));
-  WriteFile(source / "text.txt", TextBytes(3 << 20, 8));
-  WriteFile(source / "zeros.bin", std::string(1 << 20, '\0'));
+  WriteFileBytes(source / "noise.bin", NoiseBytes(3 << 20, 7));
+  WriteFileBytes(source / "text.txt", TextBytes(3 << 20, 8));
+  WriteFileBytes(source / "zeros.bin", std::string(1 << 20, '\0'));
   ASSERT_EQ(BuildCabinetOfTree(source, cabinet), "done");
   ExpectEveryReaderGivesBack(source, cabinet, scratch.path() / "out");
 }
@@ -138,9 +137,9 @@ TEST_F(CabWriterTest, IncompressibleAndCompressibleDataMixedAcrossManyBlocks) {
 // Each block's dictionary is the block before it, so at zlib's default level the cabinet is
 // no larger than gcab's, and threads change nothing in it.
 TEST_F(CabWriterTest, ParallelBlocksGiveTheSameCabinetAsOneThreadAndNoLargerThanGcab) {
-  WriteFile(source / "text.txt", TextBytes(4 << 20, 9));
-  WriteFile(source / "more/text2.txt", TextBytes(1 << 20, 10));
-  WriteFile(source / "noise.bin", NoiseBytes(1 << 20, 11));
+  WriteFileBytes(source / "text.txt", TextBytes(4 << 20, 9));
+  WriteFileBytes(source / "more/text2.txt", TextBytes(1 << 20, 10));
+  WriteFileBytes(source / "noise.bin", NoiseBytes(1 << 20, 11));
   CabWriterOptions serial;
   serial.threads = 1;
   serial.compression_level = 6;
@@ -149,7 +148,7 @@ TEST_F(CabWriterTest, ParallelBlocksGiveTheSameCabinetAsOneThreadAndNoLargerThan
   parallel.batch_blocks = 7;
   ASSERT_EQ(BuildCabinetOfTree(source, scratch / "serial.cab", serial), "done");
   ASSERT_EQ(BuildCabinetOfTree(source, scratch / "parallel.cab", parallel), "done");
-  EXPECT_TRUE(ReadFile(scratch / "serial.cab") == ReadFile(scratch / "parallel.cab"));
+  EXPECT_TRUE(ReadFileBytes(scratch / "serial.cab") == ReadFileBytes(scratch / "parallel.cab"));
   ASSERT_EQ(RunCommand("cd " + Quoted(source.string()) + " && gcab -c -z " + Quoted(scratch / "gcab.cab") + " text.txt more/text2.txt noise.bin"), 0);
   EXPECT_LE(fs::file_size(scratch / "parallel.cab"), fs::file_size(scratch / "gcab.cab"));
   ExpectEveryReaderGivesBack(source, scratch / "parallel.cab", scratch.path() / "out");
@@ -157,8 +156,8 @@ TEST_F(CabWriterTest, ParallelBlocksGiveTheSameCabinetAsOneThreadAndNoLargerThan
 
 TEST_F(CabWriterTest, AFolderClosesBeforeItsLimitAndEveryReaderFollowsIntoTheNext) {
   // Four blocks (128 KiB) per folder: 100,000-byte files cannot share one beyond the first.
-  for (int i = 0; i < 5; ++i) WriteFile(source / ("part" + std::to_string(i) + ".txt"), TextBytes(100000, 20u + static_cast<unsigned>(i)));
-  WriteFile(source / "small.txt", TextBytes(20000, 30));
+  for (int i = 0; i < 5; ++i) WriteFileBytes(source / ("part" + std::to_string(i) + ".txt"), TextBytes(100000, 20u + static_cast<unsigned>(i)));
+  WriteFileBytes(source / "small.txt", TextBytes(20000, 30));
   CabWriterOptions options;
   options.max_blocks_per_folder = 4;
   ASSERT_EQ(BuildCabinetOfTree(source, cabinet, options), "done");
@@ -167,7 +166,7 @@ TEST_F(CabWriterTest, AFolderClosesBeforeItsLimitAndEveryReaderFollowsIntoTheNex
 }
 
 TEST_F(CabWriterTest, AFileLargerThanAFolderIsAnErrorAndLeavesNothing) {
-  WriteFile(source / "big.bin", NoiseBytes(200000, 31));
+  WriteFileBytes(source / "big.bin", NoiseBytes(200000, 31));
   CabWriterOptions options;
   options.max_blocks_per_folder = 4;
   CabBuilder builder;
@@ -183,7 +182,7 @@ TEST_F(CabWriterTest, AFileLargerThanAFolderIsAnErrorAndLeavesNothing) {
 
 TEST_F(CabWriterTest, TwentyThousandSmallFilesExpandWithEveryReader) {
   for (int i = 0; i < 20000; ++i) {
-    WriteFile(source / ("D" + std::to_string(i / 100)) / ("F" + std::to_string(i) + ".txt"),
+    WriteFileBytes(source / ("D" + std::to_string(i / 100)) / ("F" + std::to_string(i) + ".txt"),
               TextBytes(50 + static_cast<std::size_t>(i % 400), static_cast<std::uint32_t>(i)));
   }
   ASSERT_EQ(BuildCabinetOfTree(source, cabinet), "done");
@@ -191,7 +190,7 @@ TEST_F(CabWriterTest, TwentyThousandSmallFilesExpandWithEveryReader) {
 }
 
 TEST_F(CabWriterTest, MoreThan65535FilesIsAClearErrorAndNoCabinet) {
-  WriteFile(source / "same.txt", "x");
+  WriteFileBytes(source / "same.txt", "x");
   CabBuilder builder;
   for (int i = 0; i < 65536; ++i) builder.AddFileToCab((source / "same.txt").string(), "f" + std::to_string(i));
   RecordedBuild build;
@@ -203,7 +202,7 @@ TEST_F(CabWriterTest, MoreThan65535FilesIsAClearErrorAndNoCabinet) {
 }
 
 TEST_F(CabWriterTest, CancelDuringTheBuildEndsWithOneCancelEventAndLeavesNoFile) {
-  WriteFile(source / "noise.bin", NoiseBytes(4 << 20, 40));
+  WriteFileBytes(source / "noise.bin", NoiseBytes(4 << 20, 40));
   CabBuilder builder;
   for (int i = 0; i < 40; ++i) builder.AddFileToCab((source / "noise.bin").string(), "copy" + std::to_string(i) + ".bin");
   RecordedBuild build;
@@ -220,8 +219,8 @@ TEST_F(CabWriterTest, CancelDuringTheBuildEndsWithOneCancelEventAndLeavesNoFile)
 }
 
 TEST_F(CabWriterTest, ASourceThatVanishesDuringTheBuildIsAnErrorAndLeavesNoFile) {
-  WriteFile(source / "first.bin", NoiseBytes(16 << 20, 41));
-  WriteFile(source / "second.txt", "soon gone");
+  WriteFileBytes(source / "first.bin", NoiseBytes(16 << 20, 41));
+  WriteFileBytes(source / "second.txt", "soon gone");
   CabBuilder builder;
   builder.AddFileToCab((source / "first.bin").string(), "first.bin");
   builder.AddFileToCab((source / "second.txt").string(), "second.txt");
@@ -236,9 +235,9 @@ TEST_F(CabWriterTest, ASourceThatVanishesDuringTheBuildIsAnErrorAndLeavesNoFile)
 }
 
 TEST_F(CabWriterTest, EventsComeInFileOrderThenExactlyOneDoneWithTheTotals) {
-  WriteFile(source / "a.txt", TextBytes(100000, 50));
-  WriteFile(source / "b.txt", "");
-  WriteFile(source / "c.txt", TextBytes(70000, 51));
+  WriteFileBytes(source / "a.txt", TextBytes(100000, 50));
+  WriteFileBytes(source / "b.txt", "");
+  WriteFileBytes(source / "c.txt", TextBytes(70000, 51));
   RecordedBuild build;
   ASSERT_EQ(BuildCabinetOfTree(source, cabinet, {}, &build), "done");
   std::vector<std::string> firsts;
@@ -255,7 +254,7 @@ TEST_F(CabWriterTest, EventsComeInFileOrderThenExactlyOneDoneWithTheTotals) {
 }
 
 TEST_F(CabWriterTest, NamesThatReadersRefuseAreAnErrorNotACabinet) {
-  WriteFile(source / "a.txt", "a");
+  WriteFileBytes(source / "a.txt", "a");
   for (const std::string& name : std::vector<std::string>{"..\\a.txt", "\\a.txt", "C:a.txt", "dir\\\\a.txt", "dir\\.\\a.txt", std::string(256, 'n'),
                                  std::string("bad\xff.txt")}) {
     CabBuilder builder;
@@ -272,7 +271,7 @@ TEST_F(CabWriterTest, NamesThatReadersRefuseAreAnErrorNotACabinet) {
 TEST_F(CabWriterTest, MakeCabRefusesAnEmptyListANegativeReserveAndASecondBuildAtOnce) {
   CabBuilder builder;
   EXPECT_FALSE(builder.MakeCab(cabinet, 0));
-  WriteFile(source / "noise.bin", NoiseBytes(8 << 20, 60));
+  WriteFileBytes(source / "noise.bin", NoiseBytes(8 << 20, 60));
   builder.AddFileToCab((source / "noise.bin").string(), "noise.bin");
   EXPECT_FALSE(builder.MakeCab(cabinet, -1));
   ASSERT_TRUE(builder.MakeCab(cabinet, 0));
@@ -288,7 +287,7 @@ TEST_F(CabWriterTest, MakeCabRefusesAnEmptyListANegativeReserveAndASecondBuildAt
 }
 
 TEST_F(CabWriterTest, ACabinetMadeWithACertificateReserveIsSignedAndVerifiedByOsslsigncode) {
-  WriteFile(source / "Script.txt", TextBytes(4000, 70));
+  WriteFileBytes(source / "Script.txt", TextBytes(4000, 70));
   CabBuilder builder;
   builder.AddFileToCab((source / "Script.txt").string(), "Script.txt");
   RecordedBuild build;
@@ -315,8 +314,24 @@ TEST_F(CabWriterTest, ACabinetMadeWithACertificateReserveIsSignedAndVerifiedByOs
       << output;
   const fs::path expanded = scratch.path() / "expanded";
   ASSERT_EQ(RunCommand("cabextract -q -d " + Quoted(expanded.string()) + " " + Quoted(signed_cabinet)), 0);
-  EXPECT_EQ(ReadFile(expanded / "Script.txt"), ReadFile(source / "Script.txt"));
+  EXPECT_EQ(ReadFileBytes(expanded / "Script.txt"), ReadFileBytes(source / "Script.txt"));
 }
 
 }  // namespace
-}  // namespace vexa::test
+
+// Natively narrow text is UTF-8: a well-formed name is stored as it is under the UTF flag,
+// bytes that are not UTF-8 cannot be named in a cabinet at all.
+TEST(CabNameTest, NativeNamesAreStoredAsTheirUtf8AndMalformedBytesAreRefused) {
+  std::string stored;
+  bool is_utf8 = false;
+  ASSERT_TRUE(StoredCabName("Gr\xC3\xBC\xC3\x9F" "e/a.txt", stored, is_utf8));
+  EXPECT_TRUE(is_utf8);
+  EXPECT_EQ(stored, "Gr\xC3\xBC\xC3\x9F" "e\\a.txt");
+  ASSERT_TRUE(StoredCabName("plain/a.txt", stored, is_utf8));
+  EXPECT_FALSE(is_utf8);
+  EXPECT_FALSE(StoredCabName("caf\xE9.txt", stored, is_utf8));
+  EXPECT_FALSE(StoredCabName(std::string(256, 'a'), stored, is_utf8));
+  bool valid = true;
+  EXPECT_EQ(NarrowToUtf16("caf\xE9", &valid), u"caf\uFFFD");
+  EXPECT_FALSE(valid);
+}

@@ -10,9 +10,12 @@
 #include <vector>
 
 #include "cab_builder.h"
+#include "cab_format.h"
 #include "cache_directories.h"
 #include "pe_version.h"
 #include "process.h"
+#include "narrow_text.h"
+#include "text_files.h"
 #include "server_class_id.h"
 #include "type_library.h"
 #include "wide_text_win32.h"
@@ -20,19 +23,15 @@
 namespace {
 
 namespace fs = std::filesystem;
-namespace c = vexa::components;
 
 #ifndef VEXA_WINE_WINDOWS_DIR
 #error "VEXA_WINE_WINDOWS_DIR must name Wine's directory of PE files, as seen under Wine"
 #endif
 
-std::wstring Wide(const std::string& text) { return c::WideText(text); }
-std::string Utf8(const std::wstring& text) { return c::Utf8Text(text); }
-
 // The coclasses LoadTypeLibEx reports, in its order; false when it cannot load one.
 bool ClassesByLoadTypeLib(const std::string& path, std::vector<std::string>& classes) {
   ITypeLib* library = nullptr;
-  if (FAILED(LoadTypeLibEx(Wide(path).c_str(), REGKIND_NONE, &library))) return false;
+  if (FAILED(LoadTypeLibEx(WideText(path).c_str(), REGKIND_NONE, &library))) return false;
   for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
     TYPEKIND kind {};
     if (FAILED(library->GetTypeInfoType(i, &kind)) || kind != TKIND_COCLASS) continue;
@@ -42,7 +41,7 @@ bool ClassesByLoadTypeLib(const std::string& path, std::vector<std::string>& cla
     if (SUCCEEDED(info->GetTypeAttr(&attributes))) {
       wchar_t text[64] = {};
       StringFromGUID2(attributes->guid, text, 64);
-      classes.push_back(Utf8(text));
+      classes.push_back(NarrowText(text));
       info->ReleaseTypeAttr(attributes);
     }
     info->Release();
@@ -54,11 +53,11 @@ bool ClassesByLoadTypeLib(const std::string& path, std::vector<std::string>& cla
 std::vector<std::string> WineFiles(const std::string& extension) {
   std::vector<std::string> files;
   WIN32_FIND_DATAW found {};
-  const std::wstring directory = Wide(VEXA_WINE_WINDOWS_DIR);
-  HANDLE search = FindFirstFileW((directory + L"\\*" + Wide(extension)).c_str(), &found);
+  const std::wstring directory = WideText(VEXA_WINE_WINDOWS_DIR);
+  HANDLE search = FindFirstFileW((directory + L"\\*" + WideText(extension)).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return files;
   do {
-    files.push_back(Utf8(directory + L"\\" + found.cFileName));
+    files.push_back(NarrowText(directory + L"\\" + found.cFileName));
   } while (FindNextFileW(search, &found));
   FindClose(search);
   std::sort(files.begin(), files.end());
@@ -79,14 +78,14 @@ TEST_F(ComponentsWin32Test, TypeLibraryClassesMatchLoadTypeLibOnWidlAndWineLibra
   std::size_t others = 0;
   for (const char* extension : {".dll", ".ocx"}) {
     for (const std::string& file : WineFiles(extension)) {
-      if (!c::EmbeddedTypeLibraryClassIds(file).empty() || others++ % 10 == 0) files.push_back(file);
+      if (!EmbeddedTypeLibraryClassIds(file).empty() || others++ % 10 == 0) files.push_back(file);
     }
   }
   std::size_t with_classes = 0;
   for (const std::string& file : files) {
     std::vector<std::string> expected;
     const bool loaded = ClassesByLoadTypeLib(file, expected);
-    EXPECT_EQ(c::EmbeddedTypeLibraryClassIds(file), expected) << file << (loaded ? "" : " (LoadTypeLibEx failed)");
+    EXPECT_EQ(EmbeddedTypeLibraryClassIds(file), expected) << file << (loaded ? "" : " (LoadTypeLibEx failed)");
     if (!expected.empty()) ++with_classes;
   }
   EXPECT_GE(with_classes, 20u);
@@ -95,7 +94,7 @@ TEST_F(ComponentsWin32Test, TypeLibraryClassesMatchLoadTypeLibOnWidlAndWineLibra
 // What the setup engine reads: the FileVersion of the first translation, through the
 // version functions.
 std::string VersionBySystem(const std::string& path) {
-  const std::wstring wide = Wide(path);
+  const std::wstring wide = WideText(path);
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(wide.c_str(), &ignored);
   if (size == 0) return {};
@@ -109,7 +108,7 @@ std::string VersionBySystem(const std::string& path) {
     swprintf(key, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", translation[0], translation[1]);
   }
   if (!VerQueryValueW(buffer.data(), key, &value, &length) || !value) return {};
-  return Utf8(static_cast<const wchar_t*>(value));
+  return NarrowText(static_cast<const wchar_t*>(value));
 }
 
 TEST_F(ComponentsWin32Test, FileVersionEqualsTheVersionFunctionsOnASampleOfWineDlls) {
@@ -118,7 +117,7 @@ TEST_F(ComponentsWin32Test, FileVersionEqualsTheVersionFunctionsOnASampleOfWineD
   std::size_t with_version = 0;
   for (std::size_t i = 0; i < files.size(); i += 3) {
     const std::string expected = VersionBySystem(files[i]);
-    EXPECT_EQ(c::GetFileVersion(files[i]), expected) << files[i];
+    EXPECT_EQ(GetFileVersion(files[i]), expected) << files[i];
     if (!expected.empty()) ++with_version;
   }
   EXPECT_GT(with_version, 50u);
@@ -155,15 +154,15 @@ TEST_F(ComponentsWin32Test, ServerClassIdFindsTheRegisteredServerByLongShortAndE
   const std::wstring class_id = L"{9E5D1C3A-7B2F-4C11-8D6E-0A1B2C3D4E5F}";
   {
     RegisteredServer registered(class_id, short_path, REG_SZ);
-    EXPECT_EQ(c::GetServerClassId(Utf8(control), true), Utf8(class_id));
-    EXPECT_EQ(c::GetOcxRegistration(Utf8(control), true), Utf8(class_id));
-    EXPECT_EQ(c::GetServerClassId(Utf8(short_path), true), Utf8(class_id));
-    EXPECT_EQ(c::GetServerClassId(Utf8(other), true), "");
+    EXPECT_EQ(GetServerClassId(NarrowText(control), true), NarrowText(class_id));
+    EXPECT_EQ(GetOcxRegistration(NarrowText(control), true), NarrowText(class_id));
+    EXPECT_EQ(GetServerClassId(NarrowText(short_path), true), NarrowText(class_id));
+    EXPECT_EQ(GetServerClassId(NarrowText(other), true), "");
   }
-  EXPECT_EQ(c::GetServerClassId(Utf8(control), true), "");
+  EXPECT_EQ(GetServerClassId(NarrowText(control), true), "");
   {
     RegisteredServer registered(class_id, L"\"%TEMP%\\Vexa Builder Server Test\\LONG CONTROL NAME.OCX\"", REG_EXPAND_SZ);
-    EXPECT_EQ(c::GetServerClassId(Utf8(control), true), Utf8(class_id));
+    EXPECT_EQ(GetServerClassId(NarrowText(control), true), NarrowText(class_id));
   }
   DeleteFileW(control.c_str());
   DeleteFileW(other.c_str());
@@ -173,29 +172,59 @@ TEST_F(ComponentsWin32Test, ServerClassIdFindsTheRegisteredServerByLongShortAndE
 TEST_F(ComponentsWin32Test, AStartedProcessRunsUntilItEndsAndAMissingProgramNeverRuns) {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
-  const std::string marker = Utf8(temp) + "vexa-process-marker.txt";
-  DeleteFileW(Wide(marker).c_str());
-  const std::int64_t handle = c::StartProcess("cmd.exe", "/c echo started> \"" + marker + "\"", true);
+  const std::string marker = NarrowText(temp) + "vexa-process-marker.txt";
+  DeleteFileW(WideText(marker).c_str());
+  const std::int64_t handle = StartProcess("cmd.exe", "/c echo started> \"" + marker + "\"", true);
   ASSERT_NE(handle, 0);
-  for (int i = 0; i < 2000 && c::IsProcessRunning(handle); ++i) Sleep(10);
-  EXPECT_FALSE(c::IsProcessRunning(handle));
-  EXPECT_NE(GetFileAttributesW(Wide(marker).c_str()), INVALID_FILE_ATTRIBUTES);
-  DeleteFileW(Wide(marker).c_str());
-  const std::int64_t missing = c::StartProcess("C:\\no\\such\\program.exe", "", true);
-  EXPECT_FALSE(c::IsProcessRunning(missing));
+  for (int i = 0; i < 2000 && IsProcessRunning(handle); ++i) Sleep(10);
+  EXPECT_FALSE(IsProcessRunning(handle));
+  EXPECT_NE(GetFileAttributesW(WideText(marker).c_str()), INVALID_FILE_ATTRIBUTES);
+  DeleteFileW(WideText(marker).c_str());
+  const std::int64_t missing = StartProcess("C:\\no\\such\\program.exe", "", true);
+  EXPECT_FALSE(IsProcessRunning(missing));
+}
+
+// Narrow text is the ANSI code page in the Windows build: a name in it reaches the same file
+// through the "A" functions, the wide ones and the C library, and a cabinet stores it as UTF-8.
+TEST_F(ComponentsWin32Test, NarrowTextIsTheAnsiCodePageEverywhere) {
+  const std::wstring e_acute = L"\u00E9";
+  BOOL lossy = FALSE;
+  char narrow_e[8] = {};
+  ASSERT_EQ(WideCharToMultiByte(CP_ACP, 0, e_acute.c_str(), 1, narrow_e, sizeof narrow_e, nullptr, &lossy), 1);
+  ASSERT_FALSE(lossy) << "the code page of this prefix has no e acute";
+  const std::string name = std::string("caf") + narrow_e + ".txt";
+  EXPECT_EQ(WideText(name), L"caf" + e_acute + L".txt");
+  EXPECT_EQ(NarrowText(L"caf" + e_acute + L".txt"), name);
+
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::string path = NarrowText(temp) + name;
+  ASSERT_TRUE(WriteTextFile("bytes", path));
+  EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesW((std::wstring(temp) + L"caf" + e_acute + L".txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(ReadTextFile(path), "bytes");
+  EXPECT_EQ(GetFileVersion(path), "");
+  DeleteFileA(path.c_str());
+
+  std::string stored;
+  bool is_utf8 = false;
+  ASSERT_TRUE(StoredCabName("sub/" + name, stored, is_utf8));
+  EXPECT_TRUE(is_utf8);
+  EXPECT_EQ(stored, "sub\\caf\xC3\xA9.txt");
+  EXPECT_EQ(Utf16ToNarrow(NarrowToUtf16(name)), name);
 }
 
 TEST_F(ComponentsWin32Test, TheCacheBaseIsThePerUserLocalApplicationData) {
   wchar_t local[MAX_PATH] = {};
   ASSERT_GT(GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH), 0u);
-  EXPECT_EQ(c::GetCacheBaseDirectory(), Utf8(local) + "\\Corvanta\\");
-  const std::string scripts = c::GetCacheBaseDirectory() + "Temporary VexaWeb Files\\Installed Scripts\\";
-  ASSERT_TRUE(c::ResetCacheDirectory(scripts));
-  EXPECT_NE(GetFileAttributesW(Wide(scripts).c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_FALSE(c::ResetCacheDirectory(Utf8(local) + "\\"));
+  EXPECT_EQ(GetCacheBaseDirectory(), NarrowText(local) + "\\Corvanta\\");
+  const std::string scripts = GetCacheBaseDirectory() + "Temporary VexaWeb Files\\Installed Scripts\\";
+  ASSERT_TRUE(ResetCacheDirectory(scripts));
+  EXPECT_NE(GetFileAttributesW(WideText(scripts).c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(ResetCacheDirectory(NarrowText(local) + "\\"));
 }
 
-struct FinalEvent : c::MakeCabEvents {
+struct FinalEvent : MakeCabEvents {
   std::string kind;
   DWORD thread = 0;
   void MakeCabProgress(const std::string&, const std::string&, std::uint64_t, std::uint64_t) override {
@@ -212,11 +241,11 @@ TEST_F(ComponentsWin32Test, TheBuildWakesTheWindowAndItsEventsArriveOnTheWindows
   constexpr UINT kWake = WM_APP + 7;
   HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
-  c::CabBuilder builder(window, kWake);
+  CabBuilder builder(window, kWake);
   builder.AddFileToCab(VEXA_SAMPLE_TLB, "sample_library.tlb");
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
-  const std::string cabinet = Utf8(temp) + "vexa-wake-test.cab";
+  const std::string cabinet = NarrowText(temp) + "vexa-wake-test.cab";
   ASSERT_TRUE(builder.MakeCab(cabinet, 0));
   FinalEvent events;
   int wakes = 0;
@@ -233,7 +262,7 @@ TEST_F(ComponentsWin32Test, TheBuildWakesTheWindowAndItsEventsArriveOnTheWindows
   EXPECT_EQ(events.kind, "done");
   EXPECT_GE(wakes, 1);
   EXPECT_EQ(events.thread, GetCurrentThreadId());
-  DeleteFileW(Wide(cabinet).c_str());
+  DeleteFileW(WideText(cabinet).c_str());
   DestroyWindow(window);
 }
 

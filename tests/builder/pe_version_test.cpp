@@ -7,11 +7,8 @@
 #include "builder_test_support.h"
 #include "pe_version.h"
 
-namespace vexa::test {
 namespace {
 
-using components::FileVersionOfImage;
-using components::GetFileVersion;
 
 const char* const kWineDirectories[] = {"/usr/lib/x86_64-linux-gnu/wine/x86_64-windows",
                                         "/usr/lib/i386-linux-gnu/wine/i386-windows"};
@@ -57,8 +54,8 @@ TEST(PeVersionTest, FileVersionEqualsExiftoolsOnEveryWinePeFile) {
 
 TEST(PeVersionTest, MissingEmptyAndNonPeFilesHaveNoVersion) {
   ScratchDirectory scratch;
-  WriteFile(scratch / "empty.dll", "");
-  WriteFile(scratch / "text.dll", "MZ but nothing else");
+  WriteFileBytes(scratch / "empty.dll", "");
+  WriteFileBytes(scratch / "text.dll", "MZ but nothing else");
   EXPECT_EQ(GetFileVersion(scratch / "missing.dll"), "");
   EXPECT_EQ(GetFileVersion(scratch / "empty.dll"), "");
   EXPECT_EQ(GetFileVersion(scratch / "text.dll"), "");
@@ -68,7 +65,7 @@ TEST(PeVersionTest, MissingEmptyAndNonPeFilesHaveNoVersion) {
 // Every truncation and a sweep of damaged bytes through a real DLL: never a crash, and a
 // version only where the damage spared the resource.
 TEST(PeVersionTest, DamagedFilesGiveEmptyOrTheirVersionNeverACrash) {
-  const std::string original = ReadFile(std::string(kWineDirectories[0]) + "/advapi32.dll");
+  const std::string original = ReadFileBytes(std::string(kWineDirectories[0]) + "/advapi32.dll");
   ASSERT_FALSE(original.empty());
   std::vector<std::uint8_t> bytes(original.begin(), original.end());
   const std::string version = FileVersionOfImage(bytes);
@@ -87,4 +84,3 @@ TEST(PeVersionTest, DamagedFilesGiveEmptyOrTheirVersionNeverACrash) {
 }
 
 }  // namespace
-}  // namespace vexa::test

@@ -4,32 +4,30 @@
 #include "builder_test_support.h"
 #include "split_cab.h"
 
-namespace vexa::test {
 namespace {
 
-namespace c = components;
 
 void ExpectSplitInto(int parts, std::size_t size) {
   ScratchDirectory scratch;
   const std::string cabinet = scratch / "Prog1.cab";
-  WriteFile(cabinet, NoiseBytes(size, static_cast<std::uint32_t>(parts)));
-  ASSERT_EQ(c::SplitCab(cabinet, parts), "");
+  WriteFileBytes(cabinet, NoiseBytes(size, static_cast<std::uint32_t>(parts)));
+  ASSERT_EQ(SplitCab(cabinet, parts), "");
   // The parts, concatenated by an outside tool, are the cabinet.
   std::string joined;
-  for (int i = 1; i <= parts; ++i) joined += ReadFile(scratch / c::PartFileName("Prog1.cab", i));
-  EXPECT_TRUE(joined == ReadFile(cabinet));
+  for (int i = 1; i <= parts; ++i) joined += ReadFileBytes(scratch / PartFileName("Prog1.cab", i));
+  EXPECT_TRUE(joined == ReadFileBytes(cabinet));
   EXPECT_EQ(FilesBelow(scratch.path()).size(), static_cast<std::size_t>(parts) + 2);
 
-  c::PartList list;
+  PartList list;
   std::string error;
-  ASSERT_TRUE(c::ParsePartList(ReadFile(scratch / "Prog1_parts.txt"), list, error)) << error;
+  ASSERT_TRUE(ParsePartList(ReadFileBytes(scratch / "Prog1_parts.txt"), list, error)) << error;
   EXPECT_EQ(list.cabinet.name, "Prog1.cab");
   EXPECT_EQ(list.cabinet.size, size);
   EXPECT_EQ(list.cabinet.sha256, Sha256sumOf(cabinet));
   ASSERT_EQ(list.parts.size(), static_cast<std::size_t>(parts));
   for (int i = 0; i < parts; ++i) {
-    const c::PartListEntry& part = list.parts[static_cast<std::size_t>(i)];
-    EXPECT_EQ(part.name, c::PartFileName("Prog1.cab", i + 1));
+    const PartListEntry& part = list.parts[static_cast<std::size_t>(i)];
+    EXPECT_EQ(part.name, PartFileName("Prog1.cab", i + 1));
     EXPECT_EQ(part.size, fs::file_size(scratch / part.name));
     EXPECT_EQ(part.sha256, Sha256sumOf(scratch / part.name));
     EXPECT_LE(part.size - list.parts.back().size, 1u);
@@ -41,13 +39,13 @@ TEST(SplitCabTest, TwoPartsJoinBackAndMatchTheirList) { ExpectSplitInto(2, 50001
 TEST(SplitCabTest, AThousandPartsJoinBackAndMatchTheirList) { ExpectSplitInto(1000, 1234567); }
 
 TEST(SplitCabTest, NamesAndListLayout) {
-  EXPECT_EQ(c::PartFileName("Prog1.cab", 7), "Prog1_part0007.bin");
-  EXPECT_EQ(c::PartFileName("My Setup.cab", 1000), "My Setup_part1000.bin");
-  EXPECT_EQ(c::PartListFileName("Prog1.cab"), "Prog1_parts.txt");
+  EXPECT_EQ(PartFileName("Prog1.cab", 7), "Prog1_part0007.bin");
+  EXPECT_EQ(PartFileName("My Setup.cab", 1000), "My Setup_part1000.bin");
+  EXPECT_EQ(PartListFileName("Prog1.cab"), "Prog1_parts.txt");
   ScratchDirectory scratch;
-  WriteFile(scratch / "Prog1.cab", "abcde");
-  ASSERT_EQ(c::SplitCab(scratch / "Prog1.cab", 2), "");
-  EXPECT_EQ(ReadFile(scratch / "Prog1_parts.txt"),
+  WriteFileBytes(scratch / "Prog1.cab", "abcde");
+  ASSERT_EQ(SplitCab(scratch / "Prog1.cab", 2), "");
+  EXPECT_EQ(ReadFileBytes(scratch / "Prog1_parts.txt"),
             "VexaPartList 1\r\n"
             "Cabinet 5 36bbe50ed96841d10443bcb670d6554f0a34b761be67ec9c4a8ad2c0c44ca42c Prog1.cab\r\n"
             "Part 3 ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad Prog1_part0001.bin\r\n"
@@ -57,11 +55,11 @@ TEST(SplitCabTest, NamesAndListLayout) {
 TEST(SplitCabTest, BadRequestsFailWithATextAndLeaveNoPart) {
   ScratchDirectory scratch;
   const std::string cabinet = scratch / "Prog1.cab";
-  WriteFile(cabinet, "abc");
-  EXPECT_EQ(c::SplitCab(cabinet, 0), "Invalid number of parts: 0");
-  EXPECT_EQ(c::SplitCab(cabinet, 1001), "Invalid number of parts: 1001");
-  EXPECT_EQ(c::SplitCab(cabinet, 4), "The file is too small to split into 4 parts: " + cabinet);
-  EXPECT_EQ(c::SplitCab(scratch / "missing.cab", 2), "Cannot read file: " + (scratch / "missing.cab"));
+  WriteFileBytes(cabinet, "abc");
+  EXPECT_EQ(SplitCab(cabinet, 0), "Invalid number of parts: 0");
+  EXPECT_EQ(SplitCab(cabinet, 1001), "Invalid number of parts: 1001");
+  EXPECT_EQ(SplitCab(cabinet, 4), "The file is too small to split into 4 parts: " + cabinet);
+  EXPECT_EQ(SplitCab(scratch / "missing.cab", 2), "Cannot read file: " + (scratch / "missing.cab"));
   EXPECT_EQ(FilesBelow(scratch.path()), std::vector<std::string>{"Prog1.cab"});
 }
 
@@ -69,11 +67,11 @@ TEST(SplitCabTest, APartListIsReadOnlyInItsExactForm) {
   const std::string digest(64, 'a');
   const std::string good = "VexaPartList 1\r\nCabinet 3 " + digest + " P.cab\r\nPart 2 " + digest + " P_part0001.bin\r\nPart 1 " +
                            digest + " P_part0002.bin\r\n";
-  c::PartList list;
+  PartList list;
   std::string error;
-  ASSERT_TRUE(c::ParsePartList(good, list, error)) << error;
+  ASSERT_TRUE(ParsePartList(good, list, error)) << error;
   auto rejects = [&](const std::string& text, const std::string& why) {
-    EXPECT_FALSE(c::ParsePartList(text, list, error)) << text;
+    EXPECT_FALSE(ParsePartList(text, list, error)) << text;
     EXPECT_EQ(error, why) << text;
   };
   rejects(good.substr(0, good.size() - 2), "The part list does not end with a line end");
@@ -96,4 +94,3 @@ TEST(SplitCabTest, APartListIsReadOnlyInItsExactForm) {
 }
 
 }  // namespace
-}  // namespace vexa::test

@@ -6,11 +6,8 @@
 #include "server_class_id.h"
 #include "type_library.h"
 
-namespace vexa::test {
 namespace {
 
-using components::EmbeddedTypeLibraryClassIds;
-using components::TypeLibraryClassIds;
 
 #ifndef VEXA_SAMPLE_TLB
 #error "VEXA_SAMPLE_TLB must name the sample type library"
@@ -22,20 +19,20 @@ const std::vector<std::string> kSampleClasses = {"{7C3D4E5F-3333-4444-A555-B6667
 TEST(TypeLibraryTest, ClassesOfAWidlLibraryInTheirOrder) {
   EXPECT_EQ(EmbeddedTypeLibraryClassIds(VEXA_SAMPLE_TLB), kSampleClasses);
   // Without a registry the native build takes the first class of the type library.
-  EXPECT_EQ(components::GetServerClassId(VEXA_SAMPLE_TLB, true), kSampleClasses[0]);
-  EXPECT_EQ(components::GetOcxRegistration(VEXA_SAMPLE_TLB, true), kSampleClasses[0]);
+  EXPECT_EQ(GetServerClassId(VEXA_SAMPLE_TLB, true), kSampleClasses[0]);
+  EXPECT_EQ(GetOcxRegistration(VEXA_SAMPLE_TLB, true), kSampleClasses[0]);
 }
 
 TEST(TypeLibraryTest, AFileWithoutATypeLibraryHasNoClass) {
   ScratchDirectory scratch;
-  WriteFile(scratch / "plain.dll", "MZ");
-  EXPECT_EQ(components::GetServerClassId(scratch / "plain.dll", true), "");
-  EXPECT_EQ(components::GetServerClassId(scratch / "missing.dll", true), "");
-  EXPECT_EQ(components::GetServerClassId("/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/kernel32.dll", true), "");
+  WriteFileBytes(scratch / "plain.dll", "MZ");
+  EXPECT_EQ(GetServerClassId(scratch / "plain.dll", true), "");
+  EXPECT_EQ(GetServerClassId(scratch / "missing.dll", true), "");
+  EXPECT_EQ(GetServerClassId("/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/kernel32.dll", true), "");
 }
 
 TEST(TypeLibraryTest, TruncatedAndDamagedLibrariesNeverCrashTheReader) {
-  const std::string original = ReadFile(VEXA_SAMPLE_TLB);
+  const std::string original = ReadFileBytes(VEXA_SAMPLE_TLB);
   std::vector<std::uint8_t> bytes(original.begin(), original.end());
   for (std::size_t size = 0; size < bytes.size(); ++size) {
     const std::vector<std::string> classes = TypeLibraryClassIds(std::span(bytes).first(size));
@@ -47,4 +44,3 @@ TEST(TypeLibraryTest, TruncatedAndDamagedLibrariesNeverCrashTheReader) {
 }
 
 }  // namespace
-}  // namespace vexa::test

@@ -35,6 +35,14 @@ expect_eq "No: Cancel stays usable, the run ends normally" \
   "1002 enabled|box=Installation completed successfully.|exit=0" "$(grep -E '^(1002|exit)|^box=Inst' <<<"$out" | paste -sd '|')"
 expect_eq "No: every line installed" "$lines" "$(installed_parts "Acme Goes On")"
 
+# --- The title bar's close button and Esc do not end a run.
+make_setup_for "Acme Unclosed"
+out=$(drive_lines "$scratch/Acme Unclosed.exe" window:VexaInstall click:1001 sleep:300 close key:esc sleep:500 \
+  visible:1000 box answer:1 exit)
+expect_eq "close and Esc during the run: it goes on to the end" \
+  "1000 visible|box=Installation completed successfully.|exit=0" "$(paste -sd '|' <<<"$out")"
+expect_eq "close and Esc during the run: every line installed" "$lines" "$(installed_parts "Acme Unclosed")"
+
 # --- Yes: the run stops after the current line.
 make_setup_for "Acme Stopped"
 out=$(drive_lines "$scratch/Acme Stopped.exe" window:VexaInstall click:1001 sleep:300 click:1002 box answer:6 exit)

@@ -17,14 +17,14 @@
 //   boxpick:ID=TEXT  in list or drop-down list ID of the box, double-click (list) or select
 //                    (drop-down) the entry TEXT, ignoring case
 //   sleep:MS         wait MS milliseconds
-//   key:KEY          press KEY (enter, tab, or alt+LETTER) in the main window, as the
+//   key:KEY          press KEY (enter, tab, esc, or alt+LETTER) in the main window, as the
 //                    keyboard would: to the control that has the focus
 //   focus            print "focus=<ID of the control that has the focus>"
 //   size             print "size=<width>x<height>" of the main window in pixels
 //   mouse:ID=KIND@X,Y  the mouse at point X,Y of control ID of the main window: KIND is
 //                    move, ldown, lup, rdown or rup; the message goes to the window under
 //                    the point (a control hosted inside ID gets it in its own coordinates)
-//   close            close the main window as its system menu would
+//   close            close the main window as its title-bar button or system menu would
 //   shot:FILE        save the screen as a BMP file
 //   exit             wait for the program to end, print "exit=<status>"
 // Each wait gives up after 30 seconds; the driver then prints "timeout at STEP", ends the
@@ -201,7 +201,7 @@ void PressKey(HWND window, const std::string& key) {
     PostMessageA(target, WM_SYSKEYUP, code, kAltDown | kKeyUpBits | 1);
     return;
   }
-  const WPARAM code = key == "enter" ? VK_RETURN : VK_TAB;
+  const WPARAM code = key == "enter" ? VK_RETURN : key == "esc" ? VK_ESCAPE : VK_TAB;
   PostMessageA(target, WM_KEYDOWN, code, 1);
   PostMessageA(target, WM_KEYUP, code, kKeyUpBits | 1);
 }
@@ -258,6 +258,9 @@ bool RunStep(Driver& driver, const std::string& step) {
     SendMessageA(driver.box, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(list));
   } else if (verb == "boxpress") {
     PostMessageA(GetDlgItem(driver.box, id), BM_CLICK, 0, 0);
+  } else if (verb == "close") {
+    PostMessageA(driver.main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Sleep(200);
   } else if (verb == "key") {
     PressKey(driver.main, value);
     Sleep(200);
@@ -274,8 +277,6 @@ bool RunStep(Driver& driver, const std::string& step) {
       return false;
     }
     Sleep(100);
-  } else if (verb == "close") {
-    PostMessageA(driver.main, WM_CLOSE, 0, 0);
   } else if (verb == "sleep") {
     Sleep(static_cast<DWORD>(id));
   } else if (verb == "shot") {

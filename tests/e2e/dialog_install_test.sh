@@ -34,6 +34,17 @@ expect_eq "installed-programs record" 'C:\Program Files (x86)\Acme Dialog\' \
 convert "bmp:$scratch/dialog.bmp" "$artifacts/install-dialog.png" 2>/dev/null
 expect_true "screenshot of the dialog saved" test -s "$artifacts/install-dialog.png"
 
+# --- A destination longer than a path buffer (here from /D=) is read whole and refused,
+# never cut to one that installs elsewhere; the dialog stays for another choice.
+make_setup_for "Acme Long"
+long_dir='C:\'$(printf 'L%.0s' {1..250})
+out=$(timeout 300 wine "$driver" "$(wine_windows_path "$scratch/Acme Long.exe")" "/D=$long_dir" -- \
+  window:VexaInstall text:201 click:1001 box answer:1 enabled:1001 click:1002 exit 2>/dev/null | tr -d '\r' | paste -sd '|')
+expect_eq "long destination: shown whole, refused, Install usable again" \
+  "201=$long_dir\Acme Long\|box=Error: Cannot create directory $long_dir\Acme Long\||The path is longer than 248 characters.|1001 enabled|exit=0" \
+  "$out"
+expect_eq "long destination: nothing created" "" "$(ls -d "$(wine_unix_path 'C:\')"/LLLL* 2>/dev/null)"
+
 # --- Change Folder: the chooser's directory gets the product sub-directory unless it ends
 # with it already; Cancel in the chooser changes nothing; Install uses the chosen folder.
 c_drive=$(wine_unix_path 'C:\')

@@ -1,47 +1,66 @@
 #!/usr/bin/env bash
 # A Setup.exe run from a folder where someone left DLLs named like the system ones (a
-# downloads folder) must load none of them, even when Wine is told to prefer such files.
+# downloads folder) must load none of them, even when Wine is told to prefer such files:
+# the run ends as it ends without them, and no planted DLL leaves its marker.
 . "$(dirname "$0")/e2e-lib.sh"
 
 canary=$VEXA_BINARY_DIR/tests/e2e/canary_dll.dll
-
-mkdir -p "$scratch/prog" "$scratch/pkg" "$scratch/downloads"
-printf 'main program\r\n' >"$scratch/prog/App.txt"
-make_cab "$scratch/pkg/Program.Cab" "$scratch/prog"
-cp "$VEXA_BINARY_DIR/tests/harness/harness_probe.exe" "$scratch/pkg/Uninstall.EXE"
-printf 'SetProductName "Acme Planted"\r\nSetProductDirectory "C:\\Acme Planted"\r\nSetCheckTrust "TRUE"\r\nInstallProgram "Program.Cab"\r\n' \
-  >"$scratch/pkg/Script.TXT"
-make_cab "$scratch/attachment.cab" "$scratch/pkg" Script.TXT Program.Cab Uninstall.EXE
-make_setup "$scratch/downloads/Setup.exe" "$engine" "$scratch/attachment.cab"
-
-# The libraries the engine loads by name while it runs. The engine's own imports (kernel32,
-# user32, advapi32, shell32, ole32, msvcrt) are Windows' known DLLs, which Windows never
-# takes from a program's folder, and the libraries that a system DLL pulls in are found
-# the way the system DLL was. Wine told to prefer native files takes both from the
-# program's folder (its loader does not follow those two rules), so such names prove
-# nothing here and are not planted.
-planted=(wintrust)
-overrides=
-for name in "${planted[@]}"; do
-  cp "$canary" "$scratch/downloads/$name.dll"
-  overrides+="$name=n,b;"
-done
-overrides+="winedbg.exe=d"  # a crash must end the program, not wait in a debugger
 markers=$(wine_unix_path 'C:\vexa-canary')
+
+# Names that system DLLs load by name, several of them before a program's own code runs
+# (Wine's user32 pulls in version.dll), and that Windows does not keep among its known DLLs.
+planted=(version wintrust uxtheme dwmapi cryptbase userenv propsys cabinet secur32 profapi)
+overrides="winedbg.exe=d"  # a crash must end the program, not wait in a debugger
+for name in "${planted[@]}"; do overrides+=";$name=n,b"; done
+
+# package DIR CHECKTRUST: a Setup.exe in DIR/downloads that installs one file and shows
+# a done message (the message box needs user32 even in a silent run's log).
+package() {
+  local dir=$1
+  mkdir -p "$dir/prog" "$dir/pkg" "$dir/downloads"
+  printf 'main program\r\n' >"$dir/prog/App.txt"
+  make_cab "$dir/pkg/Program.Cab" "$dir/prog"
+  cp "$VEXA_BINARY_DIR/tests/harness/harness_probe.exe" "$dir/pkg/Uninstall.EXE"
+  write_script "$dir/pkg/Script.TXT" 'SetProductName "Acme Planted"' 'SetProductDirectory "C:\Acme Planted"' \
+    "SetCheckTrust \"$2\"" 'SetDoneMessage "Done."' 'InstallProgram "Program.Cab"'
+  make_cab "$dir/attachment.cab" "$dir/pkg" Script.TXT Program.Cab Uninstall.EXE
+  make_setup "$dir/downloads/Setup.exe" "$engine" "$dir/attachment.cab"
+}
+
+# run SETUP OVERRIDES: the exit status of a silent install with these DLL overrides added
+# to the session's.
+run() {
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$2" wine_run_timed 60 "$1" /S "/D=C:\Acme Planted"
+}
+
+for trust in false TRUE; do
+  package "$scratch/$trust" "$trust"
+  rm -rf "$markers"
+  clean=$(run "$scratch/$trust/downloads/Setup.exe" winedbg.exe=d)
+  for name in "${planted[@]}"; do cp "$canary" "$scratch/$trust/downloads/$name.dll"; done
+  # Beside the program and in the current directory, where a careless search looks too.
+  planted_status=$(cd "$scratch/$trust/downloads" && run "$scratch/$trust/downloads/Setup.exe" "$overrides")
+  expect_eq "CheckTrust $trust: the run ends as it does without planted DLLs" "$clean" "$planted_status"
+  expect_eq "CheckTrust $trust: no planted DLL was loaded" "" "$(ls "$markers" 2>/dev/null | paste -sd ' ')"
+done
+# The unsigned package is refused by the trust check; the other installs.
+expect_eq "an unsigned package is refused" 1603 "$(run "$scratch/TRUE/downloads/Setup.exe" winedbg.exe=d)"
+expect_eq "the package without a trust check installs" 0 "$(run "$scratch/false/downloads/Setup.exe" winedbg.exe=d)"
+
+# The canary works: a program that imports user32 at load time, started beside it, loads it.
+rm -rf "$markers"
+mkdir -p "$scratch/control"
+cp "$driver" "$scratch/control/driver.exe"
+cp "$canary" "$scratch/control/version.dll"
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$overrides" timeout 60 wine "$scratch/control/driver.exe" >/dev/null 2>&1 || true
+expect_eq "a program importing user32 loads the planted version.dll" "version.dll" "$(ls "$markers" 2>/dev/null | tr 'A-Z' 'a-z' | paste -sd ' ')"
 rm -rf "$markers"
 
-# A signed-package check loads WinTrust and its helpers; the package is unsigned, so the
-# run must stop there (status 1603) without having loaded a planted library.
-status=$(WINEDLLOVERRIDES="$overrides" wine_run_timed 60 "$scratch/downloads/Setup.exe" /S /D=C:\\Acme\ Planted)
-expect_eq "unsigned package refused by the trust check" 1603 "$status"
-expect_eq "no planted DLL was loaded" "" "$(ls "$markers" 2>/dev/null | paste -sd ' ')"
-
-# What Windows loads before the engine's first instruction comes from its import table, so
-# that must name only known DLLs (and msvcrt), never a library Windows would look for in
-# the program's folder.
-known='^(KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|OLE32|OLEAUT32|COMDLG32|SHLWAPI|MSVCRT)\.DLL$'
-imports=$(i686-w64-mingw32-objdump -p "$engine" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | LC_ALL=C sort)
-expect_eq "the engine imports only known DLLs" "" "$(grep -v -E "$known" <<<"$imports" | paste -sd ' ')"
-expect_true "the engine's import table was read" test -n "$imports"
+# What Windows loads before the program's first instruction comes from its import table:
+# KERNEL32 and the C runtime only, for the engine and for every end-user program.
+for program in "$engine" "$VEXA_SOURCE_DIR/dist/Uninstall.exe"; do
+  imports=$(i686-w64-mingw32-objdump -p "$program" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | LC_ALL=C sort -u | paste -sd ' ')
+  expect_eq "$(basename "$program") imports only KERNEL32 and the C runtime" "KERNEL32.DLL MSVCRT.DLL" "$imports"
+done
 
 finish

@@ -109,6 +109,12 @@ expect_stop no-sub "Script Error. Invaid product directory. Product directory na
 build_setup no-script Program.Cab Uninstall.EXE
 expect_stop no-script "Error. Cannot extract script from self-extract EXE file."
 
+# A script of 16 MiB of CR bytes would be millions of empty lines: refused, and the
+# temporary directory goes with the stop.
+head -c 16777216 /dev/zero | tr '\0' '\r' >"$scratch/pkg/Script.TXT"
+build_setup cr-script Script.TXT Program.Cab Uninstall.EXE
+expect_stop cr-script "Error. Cannot load script to memory. The script is not a setup script: it has more than 100000 lines."
+
 cp "$engine" "$scratch/bare.exe"
 expect_stop bare "Error. Self-extract EXE file is empty."
 
@@ -160,10 +166,37 @@ expect_program_failure escape "Cannot create sub-directory ..\..\Escaped\ to exp
   'InstallProgram "Data.cab", "", "", "", "", "", "..\..\Escaped"'
 expect_eq "escape: nothing written outside" no "$([ -e "$scratch/Escaped" ] && echo yes || echo no)"
 
-# --- Bad command lines are refused before anything happens.
-expect_eq "unknown switch: exit status" 1603 "$(run_setup full /X)"
-expect_eq "unknown switch: message" \
-  "Message: Unknown command-line option: /X|Usage: Setup.exe [/S] [/D=<directory>] [/LOG=<file>]" \
-  "$(log_of full | paste -sd '|')"
+# --- A read-only file in the destination cannot be replaced: the expansion fails.
+mkdir -p "$scratch/readonly/Acme readonly"
+printf 'old\r\n' >"$scratch/readonly/Acme readonly/App.txt"
+chmod a-w "$scratch/readonly/Acme readonly/App.txt"
+expect_program_failure readonly "Error. Cannot expand CAB file: PROGRAM.CAB" 'InstallProgram "Program.Cab"'
+expect_eq "readonly: the file stays as it was" old "$(tr -d '\r' <"$scratch/readonly/Acme readonly/App.txt")"
+chmod u+w "$scratch/readonly/Acme readonly/App.txt"
+
+# --- SetDoneMessage without an argument shows no message.
+write_script "$scratch/pkg/Script.TXT" 'SetProductName "Acme Quiet"' 'SetProductDirectory "C:\Acme Quiet"' \
+  'InstallProgram "Program.Cab"' 'SetDoneMessage'
+build_setup quiet Script.TXT Program.Cab Uninstall.EXE
+expect_eq "done message without argument: exit status" 0 "$(run_setup quiet "/D=$(wine_windows_path "$scratch/quiet")")"
+expect_eq "done message without argument: no message" "" "$(log_of quiet | grep '^Message')"
+
+# --- A destination longer than Windows can create is refused with the reason.
+long_dir='C:\'$(printf 'L%.0s' {1..240})
+expect_eq "destination too long: exit status" 1603 "$(run_setup full "/D=$long_dir")"
+expect_eq "destination too long: message" \
+  "Message: Error: Cannot create directory $long_dir\Acme Test\The path is longer than 248 characters." \
+  "$(log_of full | grep '^Message' )"
+
+# --- The web setup starts Setup.exe with the program's parameters appended: they are
+# ignored and noted, and the installation runs ("a", "b" reach the engine as a, and b). A switch given twice is still refused.
+expect_eq "appended parameters: exit status" 0 "$(run_setup full "/D=$(wine_windows_path "$scratch/web")" 'a,' 'b')"
+expect_eq "appended parameters: noted in the log" \
+  'Ignored command-line argument: "a,"|Ignored command-line argument: "b"' "$(log_of full | grep '^Ignored' | paste -sd '|')"
+expect_eq "appended parameters: installed" "main program" "$(tr -d '\r' <"$scratch/web/Acme Test/App.txt" 2>/dev/null)"
+expect_eq "a bare word: exit status" 0 "$(run_setup full word "/D=$(wine_windows_path "$scratch/web2")")"
+expect_eq "a bare word: noted in the log" 'Ignored command-line argument: "word"' "$(log_of full | grep '^Ignored')"
+expect_eq "switch given twice: exit status" 1603 "$(run_setup full /D=C:\\a /D=C:\\b)"
+expect_eq "switch given twice: message" "Message: The option /D= is given more than once." "$(log_of full)"
 
 finish

@@ -3,12 +3,15 @@
 // machine running the tests.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "final_program.h"
 #include "log_file.h"
 #include "run.h"
 #include "shortcuts.h"
@@ -130,6 +133,58 @@ TEST_F(FinishInstallationTest, RunRemovesThePreviousInstallationFirstWithCancelD
             (Events{"cancel disabled", "log: Removing previous installation of this program", "cancel enabled"}));
   EXPECT_FALSE(fs::exists(product_ + "Old.txt"));
   EXPECT_EQ(run_.outcome, RunOutcome::Succeeded);
+}
+
+// Cancel pressed as the last line ended: the question is open (the pause file exists) when
+// the run would finish. Its Yes must cancel the run, not let it complete under "Canceling
+// installation", and no flag file may be made after the directory is gone.
+TEST_F(FinishInstallationTest, CancelConfirmedAsTheLastLineEndsCancelsTheRun) {
+  Script("SetDoneMessage \"Done.\"\r\n");
+  const std::string pause = run_.temporary_directory + kPauseFlagFile;
+  std::ofstream(pause) << "";
+  std::thread answer([&] {
+    Sleep(300);
+    std::ofstream(run_.temporary_directory + kCancelFlagFile) << "";
+    fs::remove(pause);
+  });
+  FinishInstallation(run_);
+  answer.join();
+  EXPECT_EQ(ui_.events, (Events{"cancel disabled", "closed"}));
+  EXPECT_EQ(run_.outcome, RunOutcome::Cancelled);
+  EXPECT_EQ(Recorded(), "none");
+}
+
+TEST_F(FinishInstallationTest, CancelAnsweredNoAsTheLastLineEndsLetsTheRunFinish) {
+  const std::string pause = run_.temporary_directory + kPauseFlagFile;
+  std::ofstream(pause) << "";
+  std::thread answer([&] {
+    Sleep(300);
+    fs::remove(pause);
+  });
+  FinishInstallation(run_);
+  answer.join();
+  EXPECT_EQ(ui_.events, (Events{"cancel disabled", "log: Installation completed", "closed"}));
+  EXPECT_EQ(run_.outcome, RunOutcome::Succeeded);
+}
+
+// What the started program receives: the system's own command-line parser must hand it the
+// program and exactly the non-empty parameters, however they are spelled.
+TEST(ProgramCommandLineTest, TheStartedProgramGetsEachNonEmptyParameterAsGiven) {
+  const std::string program = "C:\\Program Files\\Acme App\\App.exe";
+  const std::vector<std::string> parameters = {"", "/a", "b c", "", "C:\\My Dir\\", "tab\there", "x\\\\", ""};
+  const std::string command = ProgramCommandLine(program, ParameterText(parameters));
+  const std::wstring wide(command.begin(), command.end());
+  int count = 0;
+  LPWSTR* parsed = CommandLineToArgvW(wide.c_str(), &count);
+  ASSERT_NE(parsed, nullptr);
+  std::vector<std::string> received;
+  for (int i = 0; i < count; ++i) {
+    const std::wstring argument(parsed[i]);
+    received.emplace_back(argument.begin(), argument.end());
+  }
+  LocalFree(parsed);
+  EXPECT_EQ(received, (std::vector<std::string>{program, "/a", "b c", "C:\\My Dir\\", "tab\there", "x\\\\"}))
+      << command;
 }
 
 TEST(CreateShortcutEntryTest, RecordsOnlyLinkFilesThatWereWritten) {

@@ -1,6 +1,7 @@
 #include "registry.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 

@@ -74,6 +74,33 @@ TEST_F(ScriptFile, OversizedFileIsRefused) {
   EXPECT_TRUE(lines.empty());
 }
 
+// A file of nothing but CR bytes would be millions of empty lines: refused with the reason,
+// before any line is made.
+TEST_F(ScriptFile, TooManyLinesOrTooLongALineIsRefusedWithTheReason) {
+  std::string reason = "poison";
+  ScriptLines lines = {"stale"};
+  Write(std::string(kMaxScriptLines, '\r'));
+  EXPECT_FALSE(LoadScript(Path(), lines, &reason));
+  EXPECT_EQ(reason, "it has more than 100000 lines");
+  EXPECT_TRUE(lines.empty());
+  Write(std::string(kMaxScriptLines - 1, '\r'));
+  EXPECT_TRUE(LoadScript(Path(), lines, &reason));
+  EXPECT_EQ(lines.size(), kMaxScriptLines);
+  EXPECT_EQ(reason, "");
+
+  Write("SetProductName \"A\"\r\n" + std::string(kMaxScriptLineBytes + 1, 'x'));
+  EXPECT_FALSE(LoadScript(Path(), lines, &reason));
+  EXPECT_EQ(reason, "a line is longer than 1048576 bytes");
+  // LF and NUL bytes are dropped, so they do not count.
+  Write(std::string(kMaxScriptLineBytes, 'x') + std::string("\n\n\0\r", 4) + std::string(kMaxScriptLineBytes, 'y'));
+  EXPECT_TRUE(LoadScript(Path(), lines, &reason));
+  Write(std::string(static_cast<std::size_t>(kMaxScriptBytes) + 1, '\r'));
+  EXPECT_FALSE(LoadScript(Path(), lines, &reason));
+  EXPECT_EQ(reason, "it is larger than 16777216 bytes");
+  EXPECT_FALSE(LoadScript(Path() + ".missing", lines, &reason));
+  EXPECT_EQ(reason, "");
+}
+
 TEST(CommandWordTest, EndsAtBlankTabOrQuoteAndIsUpperCase) {
   const ScriptLines lines = Lines(
       "  \t SetProductName \"x\"\r"
@@ -108,7 +135,10 @@ TEST(ScriptArgumentTest, QuotedFieldsReadAlikeWhateverSeparatesThem) {
     EXPECT_EQ(ScriptArgument(lines, 0, 5), "2000");
     EXPECT_EQ(ScriptArgument(lines, 0, 6), "");
     EXPECT_EQ(ScriptArgument(lines, 0, 7), "");
+    EXPECT_EQ(ScriptArguments(lines, 0), (std::vector<std::string>{"A.CAB", "1000", "", "x", "2000"}));
   }
+  EXPECT_EQ(ScriptArguments({" Execute \"  two words \" , \"open"}, 0), std::vector<std::string>{"  two words "});
+  EXPECT_TRUE(ScriptArguments({"x"}, 1).empty());
 }
 
 TEST(ScriptArgumentTest, BlanksInsideQuotesAreKeptAndMissingQuotesGiveEmptyText) {

@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "cab_builder.h"
+#include "native_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using vexa::components::CabBuilder;
 
-struct Outcome : vexa::components::MakeCabEvents {
+struct Outcome : MakeCabEvents {
   int status = -1;
   void MakeCabProgress(const std::string&, const std::string&, std::uint64_t, std::uint64_t) override {}
   void MakeCabDone(const std::string& cabinet, std::uint64_t uncompressed, std::uint64_t compressed) override {
@@ -36,15 +36,10 @@ struct Outcome : vexa::components::MakeCabEvents {
   }
 };
 
-std::string Utf8(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  vexa::components::CabWriterOptions options;
+  CabWriterOptions options;
   int reserve = 0;
   int i = 1;
   for (; i + 1 < argc && std::string(argv[i]).rfind("--", 0) == 0; i += 2) {
@@ -76,11 +71,11 @@ int main(int argc, char** argv) {
   builder.SetWriterOptions(options);
   builder.ClearCabFiles();
   for (const fs::path& file : files) {
-    std::string name = Utf8(file.lexically_relative(root));
+    std::string name = NarrowTextOf(file.lexically_relative(root));
     for (char& c : name) {
       if (c == '/') c = '\\';
     }
-    builder.AddFileToCab(Utf8(file), name);
+    builder.AddFileToCab(NarrowTextOf(file), name);
   }
   if (!builder.MakeCab(cabinet, reserve)) {
     std::fprintf(stderr, "vexamakecab: the build did not start\n");

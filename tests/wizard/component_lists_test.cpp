@@ -1,0 +1,121 @@
+// Step 5's component lists: the refusals, the Remove rules and the cabinet names. The
+// registered components of each build are tested beside this file (type libraries natively,
+// servers registered under Wine in the Windows build).
+#include "component_lists_test.h"
+
+const std::string kNotRegisteredEnd = "\r\n\r\nis not a registered OCX/DLL file. You must select a file that is registered.";
+
+TEST_F(ComponentListsTest, RefusalsComeInTheirOrderAndLeaveTheListsAsTheyWere) {
+  const std::string plain = Component("Plain.ocx", "not a component");
+  const std::string other_loader = Component("elsewhere/VEXALOAD.OCX", "x");
+  AddOcx(scratch / "absent.ocx");
+  EXPECT_EQ(host.OnlyMessage(), "Error. Selected file does not exist.");
+  host.messages.clear();
+  AddOcx(other_loader);
+  EXPECT_EQ(host.OnlyMessage(), "Error. You cannot add VexaLoad.ocx to the list (it was added automatically).");
+  host.messages.clear();
+  AddOcx(plain);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "The file you selected: \r\n\r\n" + plain + kNotRegisteredEnd);
+  EXPECT_EQ(host.messages[0].title, "Error");
+  EXPECT_EQ(host.messages[0].icon, MessageIcon::Exclamation);
+  host.messages.clear();
+  EXPECT_EQ(form->lstOCX.ListCount(), 1);
+  // The dialog's filters and default extensions.
+  EXPECT_EQ(host.file_requests.back().first,
+            "OCX files (*.ocx)|*.ocx|DLL files (*.dll)|*.dll|All files (*.*)|*.*||");
+  EXPECT_EQ(host.file_requests.back().second, "ocx");
+  AddDll("");
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(host.file_requests.back().first, "DLL files (*.dll)|*.dll|All files (*.*)|*.*||");
+  EXPECT_EQ(host.file_requests.back().second, "dll");
+}
+
+TEST_F(ComponentListsTest, DllsAreAddedInLowerCaseAndDuplicatesAreRefusedWithoutRegardToCase) {
+  const std::string helper = Component("Lib/Helper.DLL", "plain dll");
+  AddDll(helper);
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(form->lstDLL.lines, std::vector<std::string>{LowerAscii(helper)});
+  EXPECT_EQ(form->lstDLL.list_index, 0);
+  EXPECT_TRUE(form->cmdRemoveDLL.enabled);
+  AddDll(UpperAscii(helper));
+  EXPECT_EQ(host.OnlyMessage(), "The file you selected is already in the list.");
+  host.messages.clear();
+  // The loader is only refused by the OCX button; by the DLL button it is already listed.
+  AddDll(wizard_directory + kDirectorySeparator + "VexaLoad.ocx");
+  EXPECT_EQ(host.OnlyMessage(), "The file you selected is already in the OCX list.");
+  host.messages.clear();
+  // The lists hold lower case; the dialog answers in any case (natively the upper-cased
+  // path still finds the file).
+  const std::string control = Component("A/X.OCX", "x");
+  form->lstOCX.lines.push_back(LowerAscii(control));
+  AddOcx(UpperAscii(control));
+  EXPECT_EQ(host.OnlyMessage(), "The file you selected is already in the list.");
+  host.messages.clear();
+  form->lstOCX.lines.pop_back();
+  form->lstDLL.lines.push_back(LowerAscii(control));
+  AddOcx(UpperAscii(control));
+  EXPECT_EQ(host.OnlyMessage(), "The file you selected is already in the DLL list.");
+  EXPECT_EQ(form->lstOCX.ListCount(), 1);
+}
+
+TEST_F(ComponentListsTest, ASecondComponentOfTheSameCabinetNameIsRefused) {
+  const std::string first = Component("one/Shared.dll", "a");
+  const std::string second = Component("two/SHARED.dll", "b");
+  const std::string third = Component("three/shared.exe", "c");
+  const std::string loader_named = Component("vexaload.dll", "d");
+  AddDll(first);
+  ASSERT_TRUE(host.messages.empty());
+  for (const std::string& path : {second, third}) {
+    AddDll(path);
+    ASSERT_EQ(host.messages.size(), 1u) << path;
+    EXPECT_EQ(host.messages[0].text, "Error. The file you selected would be published in the cabinet " +
+                                         ComponentCabinetName(path) + ", which already holds " + LowerAscii(first) +
+                                         ". Two components cannot share one cabinet name.");
+    EXPECT_EQ(host.messages[0].title, "Error");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Exclamation);
+    host.messages.clear();
+  }
+  // The loader's own cabinet is VexaLoad.cab.
+  AddDll(loader_named);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_NE(host.messages[0].text.find("which already holds " + form->lstOCX.lines[0]), std::string::npos)
+      << host.messages[0].text;
+  EXPECT_EQ(form->lstDLL.ListCount(), 1);
+  EXPECT_EQ(ComponentCabinetName("C:\\WINDOWS\\SYSTEM\\COMCTL32.OCX"), "COMCTL32.Cab");
+}
+
+TEST_F(ComponentListsTest, RemoveNeverTakesTheLoaderAndKeepsACurrentLine) {
+  EXPECT_FALSE(form->cmdRemoveOCX.enabled);
+  form->cmdRemoveOCX_Click();
+  EXPECT_EQ(form->lstOCX.ListCount(), 1);
+  form->lstOCX.lines.insert(form->lstOCX.lines.end(), {"c:\\c\\one.ocx", "c:\\c\\two.ocx"});
+  form->lstOCX.list_index = 2;
+  form->lstOCX_Click();
+  EXPECT_TRUE(form->cmdRemoveOCX.enabled);
+  form->cmdRemoveOCX_Click();
+  EXPECT_EQ(form->lstOCX.lines.back(), "c:\\c\\one.ocx");
+  EXPECT_EQ(form->lstOCX.list_index, 1);
+  EXPECT_TRUE(form->cmdRemoveOCX.enabled);
+  form->cmdRemoveOCX_Click();
+  EXPECT_EQ(form->lstOCX.ListCount(), 1);
+  EXPECT_EQ(form->lstOCX.list_index, 0);
+  EXPECT_FALSE(form->cmdRemoveOCX.enabled);
+  form->cmdRemoveOCX_Click();
+  EXPECT_EQ(form->lstOCX.ListCount(), 1);
+
+  form->lstDLL.lines = {"c:\\d\\a.dll", "c:\\d\\b.dll", "c:\\d\\c.dll"};
+  form->lstDLL.list_index = 2;
+  form->cmdRemoveDLL_Click();
+  EXPECT_EQ(form->lstDLL.list_index, 1);
+  form->lstDLL.list_index = 0;
+  form->cmdRemoveDLL_Click();
+  EXPECT_EQ(form->lstDLL.lines, std::vector<std::string>{"c:\\d\\b.dll"});
+  EXPECT_EQ(form->lstDLL.list_index, 0);
+  EXPECT_TRUE(form->cmdRemoveDLL.enabled);
+  form->cmdRemoveDLL_Click();
+  EXPECT_TRUE(form->lstDLL.lines.empty());
+  EXPECT_EQ(form->lstDLL.list_index, -1);
+  EXPECT_FALSE(form->cmdRemoveDLL.enabled);
+  form->cmdRemoveDLL_Click();
+}

@@ -1,0 +1,269 @@
+#include "release_builder.h"
+#include "wizard_fixture.h"
+
+namespace {
+
+const std::string kCharactersMessage =
+    "The Program Friendly Name cannot contain any of the following characters: \r\n\\ / : * ? \" < > |";
+
+}  // namespace
+
+class StepOneTest : public WizardTest {
+ protected:
+  void SetUp() override {
+    WizardTest::SetUp();
+    ChooseProgramDirectory({"mybird.exe"}, {true});
+    form->cmdNext_Click();
+    ASSERT_EQ(form->CurrentStep, 1);
+    ASSERT_TRUE(form->cmdNext.enabled);
+    FillStep1();
+  }
+
+  void ExpectRefused(const std::string& message, const Control& focus) {
+    form->cmdNext_Click();
+    EXPECT_EQ(form->CurrentStep, 1);
+    EXPECT_TRUE(form->fraStep[1].visible);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, message);
+    EXPECT_EQ(host.messages[0].title, "Wizard");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::None);
+    EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(form->Focus, &focus) << (form->Focus ? form->Focus->name : "no focus");
+    host.messages.clear();
+  }
+};
+
+TEST_F(StepOneTest, ColonInTheFriendlyNameBlocksBeforeAnyUrlCheck) {
+  form->txtProgramFriendlyName.text = "My: Bird";
+  form->txtWebSiteURL.text = "";
+  form->txtActiveXUrl.text = "";
+  ExpectRefused(kCharactersMessage, form->txtProgramFriendlyName);
+  EXPECT_EQ(form->txtProgramFriendlyName.text, "My: Bird");
+}
+
+TEST_F(StepOneTest, EmptyFieldsAreReportedInTheirOrderAfterTrimming) {
+  form->txtWebSiteURL.text = "   ";
+  form->txtPublicationURL.text = "";
+  form->txtActiveXUrl.text = " ";
+  form->txtProgramFriendlyName.text = "  ";
+  ExpectRefused("Before advancing to the next step, you must type the base URL address of your web site. If you are "
+                "only experimenting locally, you can type: http://www.mycompany.example/",
+                form->txtWebSiteURL);
+  EXPECT_EQ(form->txtWebSiteURL.text, "");
+  form->txtWebSiteURL.text = "http://site.example";
+  ExpectRefused("Before advancing to the next step, you must type the URL address where the resultant Web Setup "
+                "program will be stored. If you are only experimenting locally, you can type: "
+                "http://www.mycompany.example/MyWebSetup/",
+                form->txtPublicationURL);
+  form->txtPublicationURL.text = "http://site.example/pub";
+  ExpectRefused("Before advancing to the next step, you must type the URL address on your web site where ActiveX "
+                "files and DLL files are stored. If you are only experimenting locally, you can type: "
+                "http://www.mycompany.example/ActiveX/",
+                form->txtActiveXUrl);
+  form->txtActiveXUrl.text = "http://site.example/ax/";
+  ExpectRefused("Before advancing to the next step, you must type the program friendly name.",
+                form->txtProgramFriendlyName);
+  // Nothing was changed by the refused clicks but the trimming: no "/" yet.
+  EXPECT_EQ(form->txtWebSiteURL.text, "http://site.example");
+  form->txtProgramFriendlyName.text = "Bird";
+  form->txtCompanyName.text = "  ";
+  form->cmdNext_Click();
+  EXPECT_EQ(form->CurrentStep, 2);
+  EXPECT_EQ(form->txtCompanyName.text, "");
+}
+
+TEST_F(StepOneTest, UrlsGainOneSlashAndOnlyOne) {
+  form->txtWebSiteURL.text = " http://site.example ";
+  form->txtPublicationURL.text = "http://site.example/pub/";
+  form->txtActiveXUrl.text = "http://site.example/ax";
+  form->cmdNext_Click();
+  ASSERT_EQ(form->CurrentStep, 2);
+  EXPECT_EQ(form->txtWebSiteURL.text, "http://site.example/");
+  EXPECT_EQ(form->txtPublicationURL.text, "http://site.example/pub/");
+  EXPECT_EQ(form->txtActiveXUrl.text, "http://site.example/ax/");
+  form->cmdBack_Click();
+  form->cmdNext_Click();
+  EXPECT_EQ(form->txtWebSiteURL.text, "http://site.example/");
+}
+
+TEST_F(StepOneTest, BackToStepOneAndNextValidatesAgain) {
+  form->cmdNext_Click();
+  ASSERT_EQ(form->CurrentStep, 2);
+  form->cmdBack_Click();
+  ASSERT_EQ(form->CurrentStep, 1);
+  EXPECT_TRUE(host.messages.empty());
+  form->txtProgramFriendlyName.text = " Bird|Two ";
+  ExpectRefused(kCharactersMessage, form->txtProgramFriendlyName);
+  EXPECT_EQ(form->txtProgramFriendlyName.text, "Bird|Two");
+}
+
+TEST_F(WizardTest, CaptionsFollowTheSignedNumberRule) {
+  GoToStep(5);
+  EXPECT_EQ(form->Caption, "Corvanta Netloom Wizard - Step  5");
+  form->cmdNext_Click();
+  EXPECT_EQ(form->Caption, "Corvanta Netloom Wizard - Final Step");
+  form->cmdBack_Click();
+  EXPECT_EQ(form->Caption, "Corvanta Netloom Wizard - Step  5");
+  form->cmdNext_Click();
+  // The release builder's Working panel, and back from it after a failed build.
+  form->fraStep[6].visible = false;
+  form->CurrentStep = kWorkingStep;
+  form->fraStep[7].visible = true;
+  form->cmdBack_Click();
+  EXPECT_EQ(form->CurrentStep, 6);
+  EXPECT_EQ(form->Caption, "Corvanta Netloom Wizard - Step  6");
+  EXPECT_TRUE(form->fraStep[6].visible);
+  EXPECT_FALSE(form->fraStep[7].visible);
+  EXPECT_TRUE(form->cmdFinish.enabled);
+  while (form->CurrentStep > 0) form->cmdBack_Click();
+  EXPECT_EQ(form->Caption, "Corvanta Netloom Wizard - Introduction");
+  EXPECT_FALSE(form->cmdBack.enabled);
+}
+
+TEST_F(WizardTest, NextAndBackSetButtonsPanelsAndLogo) {
+  GoToStep(2);
+  EXPECT_TRUE(form->fraStep[2].visible);
+  EXPECT_FALSE(form->fraStep[1].visible);
+  EXPECT_FALSE(form->picLogo.visible);
+  EXPECT_TRUE(form->cmdBack.enabled);
+  EXPECT_TRUE(form->cmdNext.enabled);
+  EXPECT_FALSE(form->lblStep2Note.visible);
+  form->cmdBack_Click();
+  form->cmdBack_Click();
+  EXPECT_TRUE(form->picLogo.visible);
+  EXPECT_FALSE(form->cmdFinish.enabled);
+}
+
+TEST_F(WizardTest, StepTwoWithoutTicksKeepsNextDisabled) {
+  ChooseProgramDirectory({"a.exe", "b.dll"}, {false, false});
+  FillStep1();
+  form->cmdNext_Click();
+  form->cmdNext_Click();
+  ASSERT_EQ(form->CurrentStep, 2);
+  EXPECT_FALSE(form->cmdNext.enabled);
+  EXPECT_TRUE(form->lblStep2Note.visible);
+}
+
+TEST_F(WizardTest, StepOneNeedsAChosenDirectory) {
+  form->cmdNext_Click();
+  EXPECT_EQ(form->CurrentStep, 1);
+  EXPECT_FALSE(form->cmdNext.enabled);
+}
+
+TEST_F(WizardTest, StepThreeRebuildsTheRunFileListEachTime) {
+  ChooseProgramDirectory({"mybird.exe", "help.hlp", "tool.exe"}, {true, false, true});
+  FillStep1();
+  form->txtExeFilename.text = "tool.exe";
+  for (int i = 0; i < 3; ++i) form->cmdNext_Click();
+  ASSERT_EQ(form->CurrentStep, 3);
+  EXPECT_EQ(form->List3.lines, (std::vector<std::string>{"<none>", "mybird.exe", "tool.exe"}));
+  EXPECT_EQ(form->List3.list_index, 2);
+  EXPECT_TRUE(form->cmdNext.enabled);
+  form->cmdBack_Click();
+  form->List1.checked = {true, true, false};
+  form->cmdNext_Click();
+  EXPECT_EQ(form->List3.lines, (std::vector<std::string>{"<none>", "mybird.exe", "help.hlp"}));
+  EXPECT_EQ(form->List3.list_index, 0);
+}
+
+TEST_F(WizardTest, StepFourRenamesOnlyALoneDefaultRoot) {
+  GoToStep(4);
+  ASSERT_EQ(form->ProgramGroup.nodes.size(), 1u);
+  EXPECT_EQ(form->ProgramGroup.nodes[0].text, "MyCompany My Bird");
+  EXPECT_EQ(form->ProgramGroup.nodes[0].key, "My Program");
+  EXPECT_EQ(form->lstLinkTo.lines, (std::vector<std::string>{"mybird.exe", "readme.txt"}));
+  EXPECT_TRUE(form->cmdNext.enabled);
+
+  form->cmdBack_Click();
+  form->ProgramGroup.nodes[0].text = "Birds";
+  form->cmdNext_Click();
+  EXPECT_EQ(form->ProgramGroup.nodes[0].text, "Birds");
+
+  form->cmdBack_Click();
+  form->ProgramGroup.nodes[0].text = kDefaultRootText;
+  form->ProgramGroup.nodes.push_back({"Untitled1", "Tools", "", kGroupImage, 0, false});
+  form->cmdNext_Click();
+  EXPECT_EQ(form->ProgramGroup.nodes[0].text, kDefaultRootText);
+  EXPECT_EQ(form->lstLinkTo.ListCount(), 2);
+}
+
+TEST_F(WizardTest, StepFiveKeepsTheLoaderControlOnLineZero) {
+  const std::string loader = UpperAscii(WithTrailingSeparator(wizard_directory) + "VexaLoad.ocx");
+  GoToStep(5);
+  EXPECT_EQ(form->lstOCX.lines, std::vector<std::string>{loader});
+  EXPECT_EQ(form->lstOCX.list_index, 0);
+  EXPECT_FALSE(form->cmdRemoveOCX.enabled);
+  EXPECT_FALSE(form->cmdRemoveDLL.enabled);
+  EXPECT_TRUE(form->cmdNext.enabled);
+
+  form->cmdBack_Click();
+  form->lstOCX.lines = {"c:\\old\\vexaload.ocx", "c:\\x\\a.ocx"};
+  form->lstOCX.list_index = 1;
+  form->lstDLL.lines = {"c:\\x\\b.dll"};
+  form->lstDLL.list_index = -1;
+  form->cmdNext_Click();
+  EXPECT_EQ(form->lstOCX.lines, (std::vector<std::string>{loader, "c:\\x\\a.ocx"}));
+  EXPECT_TRUE(form->cmdRemoveOCX.enabled);
+  EXPECT_EQ(form->lstDLL.list_index, 0);
+  EXPECT_TRUE(form->cmdRemoveDLL.enabled);
+}
+
+TEST_F(WizardTest, StepSixFillsDefaultsOnlyIntoEmptyFields) {
+  GoToStep(6);
+  EXPECT_EQ(form->txtHtmlTitle.text, "MyCompany My Bird Web Setup Page");
+  EXPECT_EQ(form->txtHtmlFilenameNoPath.text, "MyBird.htm");
+  EXPECT_EQ(form->txtStandAloneExeFilenameNoPath.text, "MyBirdWebSetup.exe");
+  EXPECT_FALSE(form->cmdNext.enabled);
+  EXPECT_TRUE(form->cmdFinish.enabled);
+
+  form->cmdBack_Click();
+  EXPECT_FALSE(form->cmdFinish.enabled);
+  form->txtHtmlTitle.text = "My own title";
+  form->txtHtmlFilenameNoPath.text = "page.htm";
+  form->txtStandAloneExeFilenameNoPath.text = "   ";
+  form->cmdNext_Click();
+  EXPECT_EQ(form->txtHtmlTitle.text, "My own title");
+  EXPECT_EQ(form->txtHtmlFilenameNoPath.text, "page.htm");
+  EXPECT_EQ(form->txtStandAloneExeFilenameNoPath.text, "MyBirdWebSetup.exe");
+}
+
+TEST_F(WizardTest, ProgramDirectoryNameWithADotLosesItsExtensionOnlyInThePageName) {
+  program_directory = WithTrailingSeparator(scratch / "My Bird v2.0");
+  GoToStep(6);
+  EXPECT_EQ(form->txtHtmlFilenameNoPath.text, "MyBirdv2.htm");
+  EXPECT_EQ(form->txtStandAloneExeFilenameNoPath.text, "MyBirdv2.0WebSetup.exe");
+}
+
+TEST_F(WizardTest, FinishIsEnabledOnStepSixExactlyWhileThePageNameIsNotBlank) {
+  GoToStep(6);
+  form->SetText(form->txtHtmlFilenameNoPath, "  ");
+  EXPECT_FALSE(form->cmdFinish.enabled);
+  form->SetText(form->txtHtmlFilenameNoPath, " a.htm");
+  EXPECT_TRUE(form->cmdFinish.enabled);
+  form->cmdBack_Click();
+  form->SetText(form->txtHtmlFilenameNoPath, "");
+  EXPECT_FALSE(form->cmdFinish.enabled);
+}
+
+namespace {
+
+class RecordingBuilder : public ReleaseBuilder {
+ public:
+  void Finish(Form1& form) override { finished_on_step = form.CurrentStep; }
+  int finished_on_step = -1;
+};
+
+}  // namespace
+
+TEST_F(WizardTest, FinishHandsTheFormToTheReleaseBuilder) {
+  RecordingBuilder builder;
+  Form1 with_builder(host, &builder);
+  with_builder.CurrentStep = kFinalStep;
+  with_builder.cmdFinish_Click();
+  EXPECT_EQ(builder.finished_on_step, kFinalStep);
+  // Without a builder Finish does nothing.
+  GoToStep(6);
+  form->cmdFinish_Click();
+  EXPECT_EQ(form->CurrentStep, 6);
+  EXPECT_TRUE(host.messages.empty());
+}

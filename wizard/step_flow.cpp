@@ -1,0 +1,165 @@
+// Moving between the steps: Next with the validation of step 1 and the rules of entering a
+// step, Back without either, and the window caption.
+#include <algorithm>
+
+#include "form1.h"
+#include "path_services.h"
+
+namespace {
+
+constexpr const char* kStepMessageTitle = "Wizard";
+constexpr const char* kForbiddenNameCharacters = "\\/:*?\"<>|";
+constexpr const char* kNoRunFile = "<none>";
+
+}  // namespace
+
+bool Form1::ValidateProgramFriendlyName() const {
+  return txtProgramFriendlyName.text.find_first_of(kForbiddenNameCharacters) == std::string::npos;
+}
+
+// The checks of leaving step 1, in their order; the first failure shows its message, puts
+// the focus in its field and leaves every field as the trimming made it.
+bool Form1::ValidateStep1() {
+  const std::string quote = "\"";
+  for (TextBox* box : {&txtWebSiteURL, &txtPublicationURL, &txtActiveXUrl, &txtCompanyName, &txtProgramFriendlyName}) {
+    SetText(*box, TrimBlanks(box->text));
+  }
+  auto fail = [&](const std::string& message, const TextBox& field) {
+    host_.ShowMessage(message, kStepMessageTitle, MessageIcon::None, MessageButtons::Ok);
+    SetFocus(field);
+    return false;
+  };
+  if (!ValidateProgramFriendlyName()) {
+    return fail("The Program Friendly Name cannot contain any of the following characters: \r\n\\ / : * ? " + quote +
+                    " < > |",
+                txtProgramFriendlyName);
+  }
+  if (txtWebSiteURL.text.empty()) {
+    return fail(std::string("Before advancing to the next step, you must type the base URL address ") +
+                    "of your web site. If you are only experimenting locally, you can " + "type: " + kExampleBaseURL,
+                txtWebSiteURL);
+  }
+  if (txtPublicationURL.text.empty()) {
+    return fail(std::string("Before advancing to the next step, you must type the URL address ") +
+                    "where the resultant Web Setup program will be stored. If you are only experimenting locally, "
+                    "you can " +
+                    "type: " + kExampleBaseURL + "MyWebSetup/",
+                txtPublicationURL);
+  }
+  if (txtActiveXUrl.text.empty()) {
+    return fail(std::string("Before advancing to the next step, you must type the URL address ") +
+                    "on your web site where ActiveX files and DLL files are stored. If you are only experimenting "
+                    "locally, you can " +
+                    "type: " + kExampleBaseURL + "ActiveX/",
+                txtActiveXUrl);
+  }
+  if (txtProgramFriendlyName.text.empty()) {
+    return fail("Before advancing to the next step, you must type the program friendly name.", txtProgramFriendlyName);
+  }
+  for (TextBox* box : {&txtWebSiteURL, &txtPublicationURL, &txtActiveXUrl}) {
+    if (box->text.back() != '/') SetText(*box, box->text + "/");
+  }
+  return true;
+}
+
+void Form1::cmdNext_Click() {
+  if (Ended || CurrentStep < 0 || CurrentStep >= kFinalStep) return;
+  if (CurrentStep == 1 && !ValidateStep1()) return;
+  fraStep[static_cast<std::size_t>(CurrentStep)].visible = false;
+  ++CurrentStep;
+  Caption = std::string(kWizardTitle) +
+            (CurrentStep == kFinalStep ? std::string(" - Final Step") : " - Step " + SignedNumberText(CurrentStep));
+  fraStep[static_cast<std::size_t>(CurrentStep)].visible = true;
+  cmdNext.enabled = false;
+  cmdBack.enabled = true;
+  ShowPicLogoForPanel(CurrentStep);
+  EnterStep(CurrentStep);
+}
+
+void Form1::cmdBack_Click() {
+  if (Ended || CurrentStep <= 0 || CurrentStep > kWorkingStep) return;
+  fraStep[static_cast<std::size_t>(CurrentStep)].visible = false;
+  --CurrentStep;
+  Caption = std::string(kWizardTitle) +
+            (CurrentStep == 0 ? std::string(" - Introduction") : " - Step " + SignedNumberText(CurrentStep));
+  cmdFinish.enabled = CurrentStep == kFinalStep;
+  fraStep[static_cast<std::size_t>(CurrentStep)].visible = true;
+  cmdNext.enabled = true;
+  cmdBack.enabled = CurrentStep != 0;
+  ShowPicLogoForPanel(CurrentStep);
+}
+
+void Form1::EnterStep(int step) {
+  switch (step) {
+    case 1:
+      cmdNext.enabled = !txtDirectoryName.text.empty();
+      break;
+    case 2:
+      CountTickedProgramFiles();
+      UpdateStep2Next();
+      break;
+    case 3:
+      EnterStep3();
+      break;
+    case 4:
+      EnterStep4();
+      break;
+    case 5:
+      EnterStep5();
+      break;
+    case 6:
+      EnterStep6();
+      break;
+    default:
+      break;
+  }
+}
+
+void Form1::EnterStep3() {
+  List3.Clear();
+  List3.AddItem(kNoRunFile);
+  for (std::string& file : TickedProgramFiles()) List3.AddItem(std::move(file));
+  const auto chosen = std::find(List3.lines.begin(), List3.lines.end(), txtExeFilename.text);
+  List3.list_index = chosen == List3.lines.end() ? 0 : static_cast<int>(chosen - List3.lines.begin());
+  cmdNext.enabled = true;
+}
+
+void Form1::EnterStep4() {
+  cmdNext.enabled = true;
+  lstLinkTo.Clear();
+  for (std::string& file : TickedProgramFiles()) lstLinkTo.AddItem(std::move(file));
+  if (ProgramGroup.nodes.size() == 1 && ProgramGroup.nodes[0].text == kDefaultRootText) {
+    ProgramGroup.nodes[0].text = txtProgramFriendlyName.text;
+  }
+}
+
+// Line 0 of the OCX list is always the loader control beside the wizard.
+void Form1::EnterStep5() {
+  const std::string loader = UpperAscii(WizardDirectory + "VexaLoad.ocx");
+  if (lstOCX.lines.empty()) {
+    lstOCX.lines.insert(lstOCX.lines.begin(), loader);
+  } else {
+    lstOCX.lines[0] = loader;
+  }
+  for (ListBox* list : {&lstOCX, &lstDLL}) {
+    if (list->list_index < 0 && !list->lines.empty()) list->list_index = 0;
+  }
+  cmdRemoveOCX.enabled = lstOCX.list_index > 0;
+  cmdRemoveDLL.enabled = !lstDLL.lines.empty();
+  cmdNext.enabled = true;
+}
+
+void Form1::EnterStep6() {
+  cmdNext.enabled = false;
+  cmdFinish.enabled = true;
+  if (txtHtmlTitle.text.empty()) SetText(txtHtmlTitle, txtProgramFriendlyName.text + " Web Setup Page");
+  std::string directory = ProgramDirectory;
+  if (!directory.empty() && IsPathSeparator(directory.back())) directory.pop_back();
+  const std::string last_component = PathFileName(directory);
+  if (txtHtmlFilenameNoPath.text.empty()) {
+    SetText(txtHtmlFilenameNoPath, ReplaceText(StripExtension(last_component) + ".htm", " ", ""));
+  }
+  if (TrimBlanks(txtStandAloneExeFilenameNoPath.text).empty()) {
+    SetText(txtStandAloneExeFilenameNoPath, ReplaceText(last_component, " ", "") + "WebSetup.exe");
+  }
+}
