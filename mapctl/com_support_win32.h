@@ -1,6 +1,7 @@
-// Small pieces every COM class of the control's server shares: the server's module and
-// its object and lock counts, a reference-counted pointer, and the guard that keeps
-// C++ exceptions inside a COM method or a window procedure.
+// Small pieces every COM class of an in-process server of ours shares (the map control
+// and the browser loader): the server's module and its object and lock counts, the class
+// factory, a reference-counted pointer, the guard that keeps C++ exceptions inside a COM
+// method or a window procedure, and the keys a self-registering server writes.
 #pragma once
 
 #include <windows.h>
@@ -126,6 +127,39 @@ class ComPtr {
  private:
   T* p_ = nullptr;
 };
+
+// The class factory DllGetClassObject hands out: it makes objects through `create` and
+// takes no part in aggregation.
+using CreateFunction = HRESULT (*)(REFIID iid, void** object);
+class ClassFactory final : public SingleInterfaceObject<IClassFactory, IID_IClassFactory> {
+ public:
+  explicit ClassFactory(CreateFunction create) : create_(create) {}
+
+  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+    return create_(iid, object);
+  }
+  STDMETHODIMP LockServer(BOOL lock) override {
+    ServerLock(lock != FALSE);
+    return S_OK;
+  }
+
+ private:
+  CreateFunction create_;
+};
+
+// Registry keys under HKEY_CLASSES_ROOT (the platform puts them in the registry view of
+// the server's bitness). WriteClassesKey creates `path` and sets its default value (when
+// `value` is given) and one named value; DeleteClassesTree removes a key with everything
+// under it and is content when it is already gone.
+std::wstring GuidText(REFGUID guid);
+bool WriteClassesKey(const std::wstring& path, const wchar_t* value, const wchar_t* name = nullptr,
+                     const wchar_t* named_value = nullptr);
+bool DeleteClassesTree(const std::wstring& path);
+// The full path of the server's file.
+bool ServerPath(std::wstring& path);
 
 // A copy of `text` in memory from CoTaskMemAlloc (the caller frees it), or nullptr.
 LPOLESTR CoTaskStringCopy(const wchar_t* text);

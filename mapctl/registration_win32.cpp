@@ -42,70 +42,27 @@ const ClassRegistration kClasses[] = {
     {&CLSID_CAboutPropPage, L"CAboutPropPage0.CAboutPropPage", IDS_ABOUT_PAGE_NAME, false},
 };
 
-std::wstring GuidText(REFGUID guid) {
-  wchar_t text[40] = {};
-  StringFromGUID2(guid, text, 40);
-  return text;
-}
-
-// Creates `path` under HKEY_CLASSES_ROOT and sets its default value (when `value` is
-// given) and one named value.
-bool WriteKey(const std::wstring& path, const wchar_t* value, const wchar_t* name = nullptr,
-              const wchar_t* named_value = nullptr) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  bool ok = true;
-  auto set = [&](const wchar_t* value_name, const wchar_t* data) {
-    const DWORD bytes = static_cast<DWORD>((static_cast<size_t>(lstrlenW(data)) + 1) * sizeof(wchar_t));
-    ok = ok && RegSetValueExW(key, value_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), bytes) == ERROR_SUCCESS;
-  };
-  if (value != nullptr) set(nullptr, value);
-  if (name != nullptr && named_value != nullptr) set(name, named_value);
-  RegCloseKey(key);
-  return ok;
-}
-
-bool DeleteTree(const std::wstring& path) {
-  const LONG result = RegDeleteTreeW(HKEY_CLASSES_ROOT, path.c_str());
-  if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND) {
-    const LONG last = RegDeleteKeyW(HKEY_CLASSES_ROOT, path.c_str());
-    return last == ERROR_SUCCESS || last == ERROR_FILE_NOT_FOUND;
-  }
-  return false;
-}
-
-bool ServerPath(std::wstring& path) {
-  wchar_t buffer[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(g_server_module, buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return false;
-  path.assign(buffer, length);
-  return true;
-}
-
 bool RegisterServerClass(const ClassRegistration& c, const std::wstring& server) {
   const std::wstring clsid = GuidText(*c.clsid);
   const std::wstring key = L"CLSID\\" + clsid;
   const std::wstring name = ServerString(c.name_id);
-  bool ok = WriteKey(key, name.c_str()) &&
-            WriteKey(key + L"\\InprocServer32", server.c_str(), L"ThreadingModel", L"Apartment") &&
-            WriteKey(key + L"\\ProgID", c.prog_id) && WriteKey(c.prog_id, name.c_str()) &&
-            WriteKey(std::wstring(c.prog_id) + L"\\CLSID", clsid.c_str());
+  bool ok = WriteClassesKey(key, name.c_str()) &&
+            WriteClassesKey(key + L"\\InprocServer32", server.c_str(), L"ThreadingModel", L"Apartment") &&
+            WriteClassesKey(key + L"\\ProgID", c.prog_id) && WriteClassesKey(c.prog_id, name.c_str()) &&
+            WriteClassesKey(std::wstring(c.prog_id) + L"\\CLSID", clsid.c_str());
   if (ok && c.control) {
     const std::wstring status = std::to_wstring(kVexausaMiscStatus);
-    ok = WriteKey(key + L"\\ToolboxBitmap32", (server + L", " + std::to_wstring(IDB_TOOLBOX)).c_str()) &&
-         WriteKey(key + L"\\Control", nullptr) && WriteKey(key + L"\\MiscStatus", L"0") &&
-         WriteKey(key + L"\\MiscStatus\\1", status.c_str()) &&
-         WriteKey(key + L"\\TypeLib", GuidText(LIBID_VexausaLib).c_str()) && WriteKey(key + L"\\Version", L"1.0");
+    ok = WriteClassesKey(key + L"\\ToolboxBitmap32", (server + L", " + std::to_wstring(IDB_TOOLBOX)).c_str()) &&
+         WriteClassesKey(key + L"\\Control", nullptr) && WriteClassesKey(key + L"\\MiscStatus", L"0") &&
+         WriteClassesKey(key + L"\\MiscStatus\\1", status.c_str()) &&
+         WriteClassesKey(key + L"\\TypeLib", GuidText(LIBID_VexausaLib).c_str()) && WriteClassesKey(key + L"\\Version", L"1.0");
   }
   return ok;
 }
 
 bool UnregisterServerClass(const ClassRegistration& c) {
-  const bool class_gone = DeleteTree(L"CLSID\\" + GuidText(*c.clsid));
-  const bool prog_id_gone = DeleteTree(c.prog_id);
+  const bool class_gone = DeleteClassesTree(L"CLSID\\" + GuidText(*c.clsid));
+  const bool prog_id_gone = DeleteClassesTree(c.prog_id);
   return class_gone && prog_id_gone;
 }
 

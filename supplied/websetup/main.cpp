@@ -26,15 +26,6 @@ namespace {
 
 constexpr const char* kProgramTitle = "Web Setup";
 
-class SilentWebSetupUi : public WebSetupUi {
- public:
-  void SetTitle(const std::string&) override {}
-  void SetCurrentFile(const std::string&) override {}
-  void DisableCancel() override {}
-  void Progress(std::uint64_t, std::uint64_t) override {}
-  bool CancelRequested() override { return false; }
-};
-
 std::string OwnPath() {
   std::vector<char> path(32768);
   const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));

@@ -39,6 +39,16 @@ class WebSetupUi : public DownloadObserver {
   virtual void DisableCancel() = 0;
 };
 
+// No window: what silent mode (and a host that wants none) gives the run.
+class SilentWebSetupUi : public WebSetupUi {
+ public:
+  void SetTitle(const std::string&) override {}
+  void SetCurrentFile(const std::string&) override {}
+  void DisableCancel() override {}
+  void Progress(std::uint64_t, std::uint64_t) override {}
+  bool CancelRequested() override { return false; }
+};
+
 struct WebSetupOutcome {
   int exit_status = kExitFailure;
   std::string message;  // for the user; empty when there is nothing to say
@@ -46,6 +56,9 @@ struct WebSetupOutcome {
 
 // The cache base: %LOCALAPPDATA%\Corvanta\Temporary VexaWeb Files\ (ends with "\").
 std::string WebFilesCacheDirectory();
+// Where a script cabinet with this short signature is kept in that cache; a run finds it
+// there and downloads it no more.
+std::string InstalledScriptPath(const std::string& short_signature);
 
 WebSetupOutcome RunWebSetup(const WebSetupAttachment& attachment, const EngineOptions& options, WebSetupUi& ui,
                             const LogFile& log);

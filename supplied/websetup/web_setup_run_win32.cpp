@@ -137,7 +137,7 @@ WebSetup::Step WebSetup::FetchVerified(const std::string& url, const std::string
 
 WebSetup::Step WebSetup::FetchScript(std::string& cabinet_path) {
   const std::string& short_signature = attachment_.script_short_signature;
-  cabinet_path = cache_ + kScriptsCache + short_signature + ".cab";
+  cabinet_path = InstalledScriptPath(short_signature);
   std::string digest;
   std::uint64_t size = 0;
   if (HashFile(cabinet_path, digest, size) && DigestHasShortSignature(digest, short_signature)) {
@@ -379,6 +379,11 @@ std::string WebFilesCacheDirectory() {
   std::string directory(base, length);
   if (directory.back() != '\\') directory.push_back('\\');
   return directory + "Corvanta\\Temporary VexaWeb Files\\";
+}
+
+std::string InstalledScriptPath(const std::string& short_signature) {
+  const std::string cache = WebFilesCacheDirectory();
+  return cache.empty() ? std::string() : cache + kScriptsCache + short_signature + ".cab";
 }
 
 WebSetupOutcome RunWebSetup(const WebSetupAttachment& attachment, const EngineOptions& options, WebSetupUi& ui,
