@@ -195,12 +195,12 @@ HWND WindowUnder(HWND window, POINT& point) {
   }
 }
 
-bool PostMouse(HWND control, const std::string& spec) {
-  const std::size_t at = spec.find('@');
-  const std::size_t comma = spec.find(',', at);
+bool PostMouse(HWND control, const std::string& gesture) {
+  const std::size_t at = gesture.find('@');
+  const std::size_t comma = gesture.find(',', at);
   if (control == nullptr || at == std::string::npos || comma == std::string::npos) return false;
-  const std::string kind = spec.substr(0, at);
-  POINT point{std::atoi(spec.substr(at + 1).c_str()), std::atoi(spec.substr(comma + 1).c_str())};
+  const std::string kind = gesture.substr(0, at);
+  POINT point{std::atoi(gesture.substr(at + 1).c_str()), std::atoi(gesture.substr(comma + 1).c_str())};
   UINT message = 0;
   WPARAM keys = 0;
   if (kind == "move") {
