@@ -15,6 +15,7 @@
 #include "path_services.h"
 #include "program_path.h"
 #include "release_pipeline.h"
+#include "silent_host.h"
 #include "vexabuild_options.h"
 
 namespace {
@@ -24,7 +25,8 @@ constexpr ProgramVersion kWizardVersion{1, 0, 0};
 
 std::string ConsoleText(const std::string& text) { return ReplaceText(text, "\r\n", "\n"); }
 
-class ConsoleHost : public Host {
+// Answers as the silent host does, except where the console shows or decides something.
+class ConsoleHost : public SilentHost {
  public:
   explicit ConsoleHost(const VexaBuildOptions& options) : options_(options) {}
 
@@ -71,15 +73,8 @@ class ConsoleHost : public Host {
     std::fflush(stdout);
     succeeded = true;
   }
-  void ShowPopupMenu(PopupMenu) override {}
-  void BeginTreeLabelEdit(int) override {}
-  void SetBusyPointer(bool) override {}
-  void EndProgram() override {}
-  void OpenDocument(const std::string&) override {}
-  std::string ProgramDirectoryPath() override { return wizard_directory; }
   ProgramVersion GetProgramVersion() override { return kWizardVersion; }
 
-  std::string wizard_directory;
   std::string folder_answer;
   std::deque<std::string> file_answers;
   bool declined = false;
