@@ -1,13 +1,20 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 #include <vector>
 
-#include "background_writer.h"
+#include "download_plan.h"
 #include "http_download.h"
 #include "system_function.h"
 #include "web_url.h"
+#include "win32_handles.h"
 
 namespace {
 
@@ -55,11 +62,13 @@ class InternetHandle {
   explicit InternetHandle(HINTERNET handle = nullptr) : handle_(handle) {}
   InternetHandle(const InternetHandle&) = delete;
   InternetHandle& operator=(const InternetHandle&) = delete;
-  ~InternetHandle() {
-    if (handle_) WinHttp().close(handle_);
-  }
+  ~InternetHandle() { reset(); }
   HINTERNET get() const { return handle_; }
   explicit operator bool() const { return handle_ != nullptr; }
+  void reset(HINTERNET handle = nullptr) {
+    if (handle_) WinHttp().close(handle_);
+    handle_ = handle;
+  }
 
  private:
   HINTERNET handle_;
@@ -97,10 +106,12 @@ std::string Narrow(const std::wstring& text) {
 }
 
 DownloadTotals totals;
+std::mutex totals_lock;
 // The first pause before a retry; each further one is twice as long.
 constexpr unsigned kRetryPauseMs = 1000;
 
 std::string ValidatorPath(const std::string& path) { return path + ".validator"; }
+std::string MissingPath(const std::string& path) { return path + ".missing"; }
 
 // A validator goes into a request header: printable ASCII of a sensible length, or none.
 bool IsUsableValidator(const std::string& text) {
@@ -111,13 +122,20 @@ bool IsUsableValidator(const std::string& text) {
   return true;
 }
 
-std::string ReadValidator(const std::string& path) {
+// The whole of a small file of ours; empty when it is missing or larger than `max_bytes`.
+std::string ReadSmallFile(const std::string& path, std::size_t max_bytes) {
   std::string text;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return text;
-  char buffer[512];
-  text.assign(buffer, std::fread(buffer, 1, sizeof buffer, file));
+  text.resize(max_bytes + 1);
+  text.resize(std::fread(text.data(), 1, text.size(), file));
   std::fclose(file);
+  if (text.size() > max_bytes) text.clear();
+  return text;
+}
+
+std::string ReadValidator(const std::string& path) {
+  std::string text = ReadSmallFile(path, 512);
   return IsUsableValidator(text) ? text : std::string();
 }
 
@@ -126,6 +144,12 @@ bool WriteSmallFile(const std::string& path, const std::string& text) {
   if (!file) return false;
   const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   return std::fclose(file) == 0 && written;
+}
+
+// Replaces `path` as a whole: a run killed meanwhile leaves the old text or the new one.
+bool ReplaceSmallFile(const std::string& path, const std::string& text) {
+  const std::string fresh = path + ".new";
+  return WriteSmallFile(fresh, text) && MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 std::uint64_t FileLength(const std::string& path) {
@@ -148,10 +172,11 @@ bool QueryText(HINTERNET request, DWORD what, std::wstring& text) {
 }
 
 // "bytes <first>-<last>/<total>"
-bool ParseContentRange(const std::wstring& text, std::uint64_t& first, std::uint64_t& total) {
+bool ParseContentRange(const std::wstring& text, std::uint64_t& first, std::uint64_t& last, std::uint64_t& total) {
   unsigned long long a = 0, b = 0, t = 0;
   if (std::swscanf(text.c_str(), L"bytes %llu-%llu/%llu", &a, &b, &t) != 3 || b < a || t <= b) return false;
   first = a;
+  last = b;
   total = t;
   return true;
 }
@@ -185,149 +210,420 @@ bool IsLastingFailure(DWORD code) {
          code == ERROR_WINHTTP_SECURE_CERT_DATE_INVALID;
 }
 
-enum class Attempt { Complete, Cancelled, Retry, StartOver, Failed };
 
-struct Transfer {
+// How a download is shared out. A file of known size from kParallelMinimumBytes up is
+// fetched a piece at a time by up to kConnections connections, once the server has
+// answered the first range request with the range asked for; smaller files, and every
+// file of a server that ignores ranges, by one connection from start to end. Pieces
+// shrink towards the end, so that the connections finish close together.
+constexpr std::uint64_t kParallelMinimumBytes = 8u << 20;
+constexpr std::uint64_t kPieceBytes = 4u << 20;
+constexpr std::uint64_t kSmallestPieceBytes = 256u << 10;
+constexpr std::size_t kConnections = 8;
+constexpr DWORD kReadBytes = 256 * 1024;
+constexpr std::uint64_t kWholeFile = ~std::uint64_t{0};
+constexpr int kRetries = 3;
+// How often the missing ranges of a partial file are written down while it grows.
+constexpr ULONGLONG kSaveIntervalMs = 500;
+constexpr std::size_t kMaxMissingFileBytes = 64 + kMaxMissingRanges * 48;
+
+enum class Attempt { Complete, Stopped, Retry, StartOver, Failed };
+
+// One file's download, shared by its connections and the thread that waits for them.
+struct Download {
+  Download(const DownloadRequest& wanted, const WebUrl& address)
+      : request(wanted),
+        url(address),
+        size_known(wanted.expected_size != 0),
+        plan(wanted.expected_size, kConnections),
+        parallel(size_known && wanted.expected_size >= kParallelMinimumBytes) {}
+
   const DownloadRequest& request;
-  DownloadObserver& observer;
-  std::string& error;
-  bool received_bytes = false;
+  const WebUrl& url;
+  const bool size_known;
+  UniqueHandle file;
+  std::atomic<bool> stop{false};  // Cancel, or a connection decided the outcome
+
+  std::mutex lock;  // guards what follows
+  std::condition_variable changed;
+  DownloadPlan plan;
+  bool parallel;                 // cleared when the server sends the file whole
+  bool ranges_confirmed = false; // the server answered a range request as asked
+  bool others_started = false;
+  std::size_t active = 0;        // connections running
+  std::string validator;         // of the version of the file on disk; empty: none
+  bool missing_saved = false;    // the partial file's missing ranges are written down
+  bool plan_changed = false;
+  std::uint64_t unknown_size_done = 0;
+  Attempt outcome = Attempt::Complete;  // Failed or StartOver once a connection decided so
+  std::string error;
+
+  // Under the lock: the first connection to fail decides, and the others stop.
+  void End(Attempt why, const std::string& reason) {
+    if (outcome == Attempt::Complete) {
+      outcome = why;
+      error = reason;
+    }
+    stop = true;
+  }
+  // Under the lock.
+  void SaveMissing() {
+    if (!size_known || validator.empty()) return;
+    if (ReplaceSmallFile(MissingPath(request.path), plan.Text())) missing_saved = true;
+    plan_changed = false;
+  }
 };
 
-// Writes the response body at `offset` of the file. Retry when the connection broke.
-Attempt ReceiveBody(Transfer& transfer, HINTERNET request, HANDLE file, std::uint64_t offset, std::uint64_t total) {
-  const WinHttpApi& api = WinHttp();
-  const std::uint64_t limit = total ? total : transfer.request.max_size;
-  LARGE_INTEGER position{};
-  position.QuadPart = static_cast<LONGLONG>(offset);
-  if (!SetFilePointerEx(file, position, nullptr, FILE_BEGIN) || !SetEndOfFile(file)) {
-    transfer.error = "the file " + transfer.request.path + " cannot be written";
-    return Attempt::Failed;
-  }
-  std::uint64_t done = offset;
-  transfer.observer.Progress(done, total);
-  const std::string write_error = "the file " + transfer.request.path + " cannot be written (is the disk full?)";
-  // Receiving and writing overlap; whatever was received is on disk before this returns.
-  BackgroundWriter writer(file);
-  while (true) {
-    if (transfer.observer.CancelRequested()) return Attempt::Cancelled;
-    char* buffer = writer.FreeBuffer();
-    if (!buffer) {
-      transfer.error = write_error;
-      return Attempt::Failed;
-    }
-    DWORD read = 0;
-    if (!api.read(request, buffer, static_cast<DWORD>(BackgroundWriter::kBufferBytes), &read)) {
-      transfer.error = NetworkReason(GetLastError());
-      return Attempt::Retry;
-    }
-    if (read == 0) break;
-    if (read > limit - done) {
-      transfer.error = total ? "the server sends more bytes than the file has" : "the file is too large";
-      return Attempt::Failed;
-    }
-    writer.Write(buffer, read);
-    done += read;
-    totals.bytes_received += read;
-    transfer.received_bytes = true;
-    transfer.observer.Progress(done, total);
-  }
-  if (!writer.Finish()) {
-    transfer.error = write_error;
-    return Attempt::Failed;
-  }
-  if (total && done < total) {
-    transfer.error = "the connection was dropped";
-    return Attempt::Retry;
-  }
-  return Attempt::Complete;
+bool WriteAt(HANDLE file, std::uint64_t offset, const char* data, DWORD size) {
+  OVERLAPPED where{};
+  where.Offset = static_cast<DWORD>(offset);
+  where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD written = 0;
+  return WriteFile(file, data, size, &written, &where) && written == size;
 }
 
-Attempt TryOnce(Transfer& transfer) {
-  const WinHttpApi& api = WinHttp();
-  const DownloadRequest& wanted = transfer.request;
-  WebUrl url;
-  if (!ParseWebUrl(wanted.url, url)) {
-    transfer.error = "it is no http: or https: address";
-    return Attempt::Failed;
-  }
-  const std::uint64_t expected = wanted.expected_size;
-  const std::string validator = ReadValidator(ValidatorPath(wanted.path));
-  std::uint64_t have = expected ? FileLength(wanted.path) : 0;
-  if (have > expected || validator.empty()) have = 0;
+bool CutFileAt(HANDLE file, std::uint64_t length) {
+  LARGE_INTEGER position{};
+  position.QuadPart = static_cast<LONGLONG>(length);
+  return SetFilePointerEx(file, position, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+}
 
-  InternetHandle connection(api.connect(Session(), Wide(url.host).c_str(), url.port, 0));
-  if (!connection) {
-    transfer.error = NetworkReason(GetLastError());
-    return Attempt::Retry;
+// What identifies this version of the file: a strong ETag, else the Last-Modified date.
+std::string ResponseValidator(HINTERNET request) {
+  std::wstring etag, modified;
+  std::string found;
+  if (QueryText(request, WINHTTP_QUERY_ETAG, etag) && etag.rfind(L"W/", 0) != 0) {
+    found = Narrow(etag);
+  } else if (QueryText(request, WINHTTP_QUERY_LAST_MODIFIED, modified)) {
+    found = Narrow(modified);
   }
-  InternetHandle request(api.open_request(connection.get(), L"GET", Wide(url.path).c_str(), nullptr,
+  return IsUsableValidator(found) ? found : std::string();
+}
+
+// One request for `range` — up to its end when `bounded`, else to the end of the file —
+// and its body, written where it belongs in the file.
+Attempt Fetch(Download& download, std::size_t slot, InternetHandle& connection, ByteRange range, bool bounded,
+              bool& received, std::string& reason) {
+  const WinHttpApi& api = WinHttp();
+  const DownloadRequest& wanted = download.request;
+  const std::string& path = wanted.path;
+  if (!connection) {
+    connection.reset(api.connect(Session(), Wide(download.url.host).c_str(), download.url.port, 0));
+    if (!connection) {
+      reason = NetworkReason(GetLastError());
+      return Attempt::Retry;
+    }
+  }
+  InternetHandle request(api.open_request(connection.get(), L"GET", Wide(download.url.path).c_str(), nullptr,
                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                          url.secure ? WINHTTP_FLAG_SECURE : 0));
+                                          download.url.secure ? WINHTTP_FLAG_SECURE : 0));
   if (!request) {
-    transfer.error = NetworkReason(GetLastError());
+    reason = NetworkReason(GetLastError());
     return Attempt::Failed;
   }
-  if (have > 0) {
-    const std::wstring headers =
-        L"Range: bytes=" + std::to_wstring(have) + L"-\r\nIf-Range: " + Wide(validator) + L"\r\n";
+  std::string validator;
+  {
+    std::lock_guard<std::mutex> hold(download.lock);
+    validator = download.validator;
+  }
+  if (range.first > 0 || bounded) {
+    std::wstring headers = L"Range: bytes=" + std::to_wstring(range.first) + L"-" +
+                           (bounded ? std::to_wstring(range.end - 1) : std::wstring()) + L"\r\n";
+    if (!validator.empty()) headers += L"If-Range: " + Wide(validator) + L"\r\n";
     api.add_headers(request.get(), headers.c_str(), static_cast<DWORD>(-1), WINHTTP_ADDREQ_FLAG_ADD);
   }
-  ++totals.requests;
+  {
+    std::lock_guard<std::mutex> hold(totals_lock);
+    ++totals.requests;
+  }
   if (!api.send(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
       !api.receive(request.get(), nullptr)) {
     const DWORD code = GetLastError();
-    transfer.error = NetworkReason(code);
+    reason = NetworkReason(code);
     return IsLastingFailure(code) ? Attempt::Failed : Attempt::Retry;
   }
   DWORD status = 0;
   DWORD size = sizeof status;
   if (!api.query_headers(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                          WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX)) {
-    transfer.error = NetworkReason(GetLastError());
+    reason = NetworkReason(GetLastError());
     return Attempt::Retry;
   }
+  const std::uint64_t file_size = wanted.expected_size;
+  // Where the body goes and how long it must be; for a file of unknown size, its limit.
+  std::uint64_t offset = range.first;
+  std::uint64_t length = 0;
+  bool cut = false;
   if (status == 416) {
-    if (have > 0 && have == expected) return Attempt::Complete;
-    DeletePartialDownload(wanted.path);
+    // Asked for what follows a complete file: there is nothing more.
+    if (download.size_known && range.first == file_size) return Attempt::Complete;
+    reason = "the server refuses to send the file";
     return Attempt::StartOver;
   }
-  std::uint64_t offset = 0;
   if (status == 206) {
-    std::wstring range;
-    std::uint64_t first = 0, total = 0;
-    if (have == 0 || !QueryText(request.get(), WINHTTP_QUERY_CONTENT_RANGE, range) ||
-        !ParseContentRange(range, first, total) || first != have || total != expected) {
-      DeletePartialDownload(wanted.path);
+    std::wstring answer;
+    std::uint64_t first = 0, last = 0, total = 0;
+    if (!download.size_known || !QueryText(request.get(), WINHTTP_QUERY_CONTENT_RANGE, answer) ||
+        !ParseContentRange(answer, first, last, total) || first != range.first || total != file_size ||
+        (bounded ? last >= range.end : last != file_size - 1)) {
+      reason = "the server refuses to send the file";
       return Attempt::StartOver;
     }
-    offset = have;
-  } else if (status == 200) {
-    // A fresh start: remember what identifies this version of the file.
-    std::wstring etag, modified;
-    std::string fresh;
-    if (QueryText(request.get(), WINHTTP_QUERY_ETAG, etag) && etag.rfind(L"W/", 0) != 0) {
-      fresh = Narrow(etag);
-    } else if (QueryText(request.get(), WINHTTP_QUERY_LAST_MODIFIED, modified)) {
-      fresh = Narrow(modified);
+    length = last + 1 - first;
+    cut = !bounded;
+    std::lock_guard<std::mutex> hold(download.lock);
+    if (download.validator.empty()) {
+      // The first answer of a fresh start names the version the pieces must all be of.
+      download.validator = ResponseValidator(request.get());
+      if (!download.validator.empty()) WriteSmallFile(ValidatorPath(path), download.validator);
     }
-    DeleteFileA(ValidatorPath(wanted.path).c_str());
-    if (expected && IsUsableValidator(fresh)) WriteSmallFile(ValidatorPath(wanted.path), fresh);
+    // Written down before the first byte of a piece, so that a killed run never takes
+    // the file's length for what it has.
+    if (bounded && !download.missing_saved) download.SaveMissing();
+    if (download.parallel && !download.ranges_confirmed) {
+      download.ranges_confirmed = true;
+      download.changed.notify_all();
+    }
+  } else if (status == 200) {
+    std::lock_guard<std::mutex> hold(download.lock);
+    if (download.others_started) {
+      reason = "the file changed on the server while it was downloaded";
+      return Attempt::StartOver;
+    }
+    // The whole file follows (the server ignores ranges, or the file changed): from its
+    // first byte, by this connection alone.
+    download.parallel = false;
+    download.missing_saved = false;
+    DeleteFileA(MissingPath(path).c_str());
+    DeleteFileA(ValidatorPath(path).c_str());
+    download.validator.clear();
+    if (download.size_known) {
+      download.plan.Reset();
+      download.plan.Take(slot, kWholeFile, range);
+      download.validator = ResponseValidator(request.get());
+      if (!download.validator.empty()) WriteSmallFile(ValidatorPath(path), download.validator);
+    }
+    download.unknown_size_done = 0;
+    offset = 0;
+    length = download.size_known ? file_size : wanted.max_size;
+    cut = true;
   } else {
-    std::wstring reason;
-    QueryText(request.get(), WINHTTP_QUERY_STATUS_TEXT, reason);
-    transfer.error = "the server answers " + std::to_string(status) + (reason.empty() ? "" : " " + Narrow(reason));
+    std::wstring text;
+    QueryText(request.get(), WINHTTP_QUERY_STATUS_TEXT, text);
+    reason = "the server answers " + std::to_string(status) + (text.empty() ? "" : " " + Narrow(text));
     return status >= 500 ? Attempt::Retry : Attempt::Failed;
   }
-  HANDLE file = CreateFileA(wanted.path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    transfer.error = "the file " + wanted.path + " cannot be written";
+
+  const std::string write_error = "the file " + path + " cannot be written (is the disk full?)";
+  // A body that runs from here to the end of the file replaces whatever followed.
+  if (cut && !CutFileAt(download.file.get(), offset)) {
+    reason = write_error;
     return Attempt::Failed;
   }
-  const Attempt result = ReceiveBody(transfer, request.get(), file, offset, expected);
-  CloseHandle(file);
-  return result;
+  std::vector<char> buffer(kReadBytes);
+  std::uint64_t written = 0;
+  while (true) {
+    if (download.stop) return Attempt::Stopped;
+    DWORD read = 0;
+    if (!api.read(request.get(), buffer.data(), kReadBytes, &read)) {
+      reason = NetworkReason(GetLastError());
+      return Attempt::Retry;
+    }
+    if (read == 0) break;
+    if (read > length - written) {
+      reason = download.size_known ? "the server sends more bytes than the file has" : "the file is too large";
+      return Attempt::Failed;
+    }
+    if (!WriteAt(download.file.get(), offset + written, buffer.data(), read)) {
+      reason = write_error;
+      return Attempt::Failed;
+    }
+    written += read;
+    received = true;
+    {
+      std::lock_guard<std::mutex> hold(download.lock);
+      if (download.size_known) {
+        download.plan.Advance(slot, read);
+      } else {
+        download.unknown_size_done += read;
+      }
+      download.plan_changed = true;
+    }
+    std::lock_guard<std::mutex> hold(totals_lock);
+    totals.bytes_received += read;
+  }
+  if (download.size_known && written < length) {
+    reason = "the connection was dropped";
+    return Attempt::Retry;
+  }
+  return Attempt::Complete;
+}
+
+// Under the lock: the size of the next piece to hand out.
+std::uint64_t NextPieceBytes(const Download& download) {
+  if (!download.parallel) return kWholeFile;
+  const std::uint64_t share = download.plan.UnheldBytes() / (2 * kConnections);
+  return std::clamp(share, kSmallestPieceBytes, kPieceBytes);
+}
+
+// One connection: takes a piece after the other until nothing is left to fetch, retrying
+// a dropped connection from where it stopped.
+void RunConnection(Download& download, std::size_t slot) {
+  InternetHandle connection;
+  int retries = 0;
+  bool first_request = true;
+  while (!download.stop) {
+    ByteRange range;
+    bool bounded = false;
+    {
+      std::lock_guard<std::mutex> hold(download.lock);
+      if (download.size_known) {
+        if (!download.plan.Take(slot, NextPieceBytes(download), range)) {
+          if (!first_request || slot != 0) break;
+          // The file is complete already: ask for what follows it, to hear that there is
+          // nothing more.
+          range = {download.plan.size(), download.plan.size()};
+        }
+        // Open-ended only where the file on disk is everything before the range.
+        bounded = !range.empty() && (download.parallel || download.missing_saved);
+      }
+    }
+    first_request = false;
+    bool received = false;
+    std::string reason;
+    const Attempt attempt = Fetch(download, slot, connection, range, bounded, received, reason);
+    {
+      std::lock_guard<std::mutex> hold(download.lock);
+      if (download.size_known) download.plan.Release(slot);
+    }
+    if (attempt == Attempt::Complete) {
+      retries = 0;
+      if (!download.size_known) break;
+      continue;
+    }
+    if (attempt == Attempt::Stopped) break;
+    if (attempt == Attempt::Failed || attempt == Attempt::StartOver) {
+      std::lock_guard<std::mutex> hold(download.lock);
+      download.End(attempt, reason);
+      break;
+    }
+    // Retry, on a new connection.
+    connection.reset();
+    if (received) retries = 0;
+    {
+      std::lock_guard<std::mutex> hold(download.lock);
+      if (!received && download.active > 1) {
+        // The others carry on with what this one leaves (the server may take only so many
+        // connections at a time).
+        --download.active;
+        download.changed.notify_all();
+        return;
+      }
+      if (!download.size_known) download.unknown_size_done = 0;
+    }
+    if (retries++ == kRetries) {
+      std::lock_guard<std::mutex> hold(download.lock);
+      download.End(Attempt::Failed, reason);
+      break;
+    }
+    for (unsigned waited = 0; waited < kRetryPauseMs << (retries - 1) && !download.stop; waited += 50) Sleep(50);
+  }
+  std::lock_guard<std::mutex> hold(download.lock);
+  --download.active;
+  download.changed.notify_all();
+}
+
+// What of the file an earlier attempt left: its validator and what is still missing. A
+// partial file without a validator, or whose missing ranges cannot be read, starts over.
+void LoadResumeState(Download& download) {
+  const std::string& path = download.request.path;
+  if (!download.size_known) {
+    DeletePartialDownload(path);
+    return;
+  }
+  download.validator = ReadValidator(ValidatorPath(path));
+  bool usable = !download.validator.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (usable) {
+    if (GetFileAttributesA(MissingPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+      usable = download.plan.Load(ReadSmallFile(MissingPath(path), kMaxMissingFileBytes));
+      download.missing_saved = usable;
+    } else {
+      const std::uint64_t length = FileLength(path);
+      usable = length <= download.plan.size();
+      if (usable) download.plan.MarkPrefixPresent(length);
+    }
+  }
+  if (!usable) {
+    download.validator.clear();
+    download.missing_saved = false;
+    download.plan.Reset();
+    DeletePartialDownload(path);
+  }
+}
+
+// One attempt at the whole file: the first connection alone until the server shows that
+// it answers ranges, then the others beside it.
+Attempt RunDownload(const DownloadRequest& wanted, const WebUrl& url, DownloadObserver& observer,
+                    std::string& reason) {
+  Download download(wanted, url);
+  LoadResumeState(download);
+  download.file = UniqueHandle(CreateFileA(wanted.path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!download.file) {
+    reason = "the file " + wanted.path + " cannot be written";
+    return Attempt::Failed;
+  }
+  std::vector<std::thread> connections;
+  std::unique_lock<std::mutex> hold(download.lock);
+  download.active = 1;
+  connections.emplace_back(RunConnection, std::ref(download), 0);
+  ULONGLONG saved_at = GetTickCount64();
+  bool cancelled = false;
+  while (true) {
+    if (download.ranges_confirmed && download.parallel && !download.others_started && !download.stop) {
+      download.others_started = true;
+      const std::uint64_t pieces = (download.plan.MissingBytes() + kPieceBytes - 1) / kPieceBytes;
+      for (std::size_t slot = 1; slot < kConnections && slot < pieces; ++slot) {
+        ++download.active;
+        connections.emplace_back(RunConnection, std::ref(download), slot);
+      }
+    }
+    if (download.missing_saved && download.plan_changed && GetTickCount64() - saved_at >= kSaveIntervalMs) {
+      download.SaveMissing();
+      saved_at = GetTickCount64();
+    }
+    const std::uint64_t done = download.size_known ? download.plan.size() - download.plan.MissingBytes()
+                                                   : download.unknown_size_done;
+    const bool running = download.active > 0;
+    hold.unlock();
+    observer.Progress(done, wanted.expected_size);
+    if (!cancelled && observer.CancelRequested()) {
+      cancelled = true;
+      download.stop = true;
+    }
+    hold.lock();
+    if (!running) break;
+    download.changed.wait_for(hold, std::chrono::milliseconds(50), [&] {
+      return download.active == 0 || (download.ranges_confirmed && download.parallel && !download.others_started);
+    });
+  }
+  hold.unlock();
+  for (std::thread& connection : connections) connection.join();
+  download.file.reset();
+  hold.lock();
+  if (download.outcome != Attempt::Complete) {
+    if (download.missing_saved) download.SaveMissing();
+    reason = download.error;
+    return download.outcome;
+  }
+  if (download.size_known && !download.plan.Complete()) {
+    if (download.missing_saved) download.SaveMissing();
+    if (cancelled) return Attempt::Stopped;
+    reason = "the connection was dropped";
+    return Attempt::Failed;
+  }
+  DeleteFileA(MissingPath(wanted.path).c_str());
+  return cancelled && !download.size_known ? Attempt::Stopped : Attempt::Complete;
 }
 
 }  // namespace
@@ -335,6 +631,7 @@ Attempt TryOnce(Transfer& transfer) {
 void DeletePartialDownload(const std::string& path) {
   DeleteFileA(path.c_str());
   DeleteFileA(ValidatorPath(path).c_str());
+  DeleteFileA(MissingPath(path).c_str());
 }
 
 const DownloadTotals& DownloadCounts() { return totals; }
@@ -345,40 +642,19 @@ DownloadResult DownloadFile(const DownloadRequest& request, DownloadObserver& ob
     error = "Error. Cannot download " + request.url + ": WinHTTP is not available.";
     return DownloadResult::Failed;
   }
-  if (!request.expected_size) DeletePartialDownload(request.path);
-  constexpr int kRetries = 3;
-  int retries = 0;
-  int starts_over = 0;
-  std::string reason;
-  while (true) {
-    Transfer transfer{request, observer, reason};
-    const Attempt attempt = TryOnce(transfer);
-    switch (attempt) {
-      case Attempt::Complete:
-        return DownloadResult::Complete;
-      case Attempt::Cancelled:
-        return DownloadResult::Cancelled;
-      case Attempt::StartOver:
-        // A server that keeps refusing the range it was asked for gets one fresh start.
-        if (++starts_over > 2) {
-          reason = "the server refuses to send the file";
-          break;
-        }
-        continue;
-      case Attempt::Retry:
-        if (transfer.received_bytes) retries = 0;
-        if (retries++ < kRetries) {
-          for (unsigned waited = 0; waited < kRetryPauseMs << (retries - 1); waited += 50) {
-            if (observer.CancelRequested()) return DownloadResult::Cancelled;
-            Sleep(50);
-          }
-          continue;
-        }
-        break;
-      case Attempt::Failed:
-        break;
+  WebUrl url;
+  std::string reason = "it is no http: or https: address";
+  if (ParseWebUrl(request.url, url)) {
+    // A server that keeps refusing the range it was asked for gets two fresh starts.
+    for (int starts = 0; starts < 3; ++starts) {
+      const Attempt attempt = RunDownload(request, url, observer, reason);
+      if (attempt == Attempt::Complete) return DownloadResult::Complete;
+      if (attempt == Attempt::Stopped) return DownloadResult::Cancelled;
+      if (attempt != Attempt::StartOver) break;
+      DeletePartialDownload(request.path);
+      reason = "the server refuses to send the file";
     }
-    error = "Error. Cannot download " + request.url + ": " + reason + ".";
-    return DownloadResult::Failed;
   }
+  error = "Error. Cannot download " + request.url + ": " + reason + ".";
+  return DownloadResult::Failed;
 }

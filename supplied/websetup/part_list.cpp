@@ -2,19 +2,10 @@
 
 #include <cstdio>
 
+#include "decimal_size.h"
 #include "paths.h"
 
 namespace {
-
-bool ParseSize(std::string_view digits, std::uint64_t& size) {
-  if (digits.empty() || digits.size() > 12 || (digits.size() > 1 && digits[0] == '0')) return false;
-  size = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return false;
-    size = size * 10 + static_cast<unsigned>(c - '0');
-  }
-  return true;
-}
 
 bool IsDigest(std::string_view text) {
   if (text.size() != 64) return false;
@@ -30,7 +21,7 @@ bool ParseEntry(std::string_view line, std::string_view word, std::uint64_t& siz
   if (line.substr(0, word.size() + 1) != std::string(word) + " ") return false;
   line.remove_prefix(word.size() + 1);
   const std::size_t blank = line.find(' ');
-  if (blank == std::string_view::npos || !ParseSize(line.substr(0, blank), size)) return false;
+  if (blank == std::string_view::npos || !ParseDecimalSize(line.substr(0, blank), size)) return false;
   line.remove_prefix(blank + 1);
   if (line.size() < 66 || line[64] != ' ' || !IsDigest(line.substr(0, 64))) return false;
   sha256 = std::string(line.substr(0, 64));
