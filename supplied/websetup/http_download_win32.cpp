@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <cstdio>
 #include <mutex>
 #include <thread>
@@ -28,11 +29,12 @@ struct WinHttpApi {
   BOOL(WINAPI* send)(HINTERNET, LPCWSTR, DWORD, LPVOID, DWORD, DWORD, DWORD_PTR) = nullptr;
   BOOL(WINAPI* receive)(HINTERNET, LPVOID) = nullptr;
   BOOL(WINAPI* query_headers)(HINTERNET, DWORD, LPCWSTR, LPVOID, LPDWORD, LPDWORD) = nullptr;
+  BOOL(WINAPI* available)(HINTERNET, LPDWORD) = nullptr;
   BOOL(WINAPI* read)(HINTERNET, LPVOID, DWORD, LPDWORD) = nullptr;
   BOOL(WINAPI* close)(HINTERNET) = nullptr;
   BOOL(WINAPI* set_timeouts)(HINTERNET, int, int, int, int) = nullptr;
   bool loaded() const {
-    return open && connect && open_request && add_headers && send && receive && query_headers && read && close &&
+    return open && connect && open_request && add_headers && send && receive && query_headers && available && read && close &&
            set_timeouts;
   }
 };
@@ -49,6 +51,7 @@ const WinHttpApi& WinHttp() {
     LookUp(module, "WinHttpSendRequest", loaded.send);
     LookUp(module, "WinHttpReceiveResponse", loaded.receive);
     LookUp(module, "WinHttpQueryHeaders", loaded.query_headers);
+    LookUp(module, "WinHttpQueryDataAvailable", loaded.available);
     LookUp(module, "WinHttpReadData", loaded.read);
     LookUp(module, "WinHttpCloseHandle", loaded.close);
     LookUp(module, "WinHttpSetTimeouts", loaded.set_timeouts);
@@ -219,8 +222,13 @@ bool IsLastingFailure(DWORD code) {
 constexpr std::uint64_t kParallelMinimumBytes = 8u << 20;
 constexpr std::uint64_t kPieceBytes = 4u << 20;
 constexpr std::uint64_t kSmallestPieceBytes = 256u << 10;
-constexpr std::size_t kConnections = 8;
+constexpr std::size_t kConnections = 16;
 constexpr DWORD kReadBytes = 256 * 1024;
+constexpr ULONGLONG kHandOverMs = 100;
+// How long Cancel waits for the connections to stop before it leaves them behind.
+constexpr ULONGLONG kCancelGraceMs = 500;
+// Each connection gets at least this much of a file.
+constexpr std::uint64_t kBytesPerConnection = 1u << 20;
 constexpr std::uint64_t kWholeFile = ~std::uint64_t{0};
 constexpr int kRetries = 3;
 // How often the missing ranges of a partial file are written down while it grows.
@@ -229,7 +237,9 @@ constexpr std::size_t kMaxMissingFileBytes = 64 + kMaxMissingRanges * 48;
 
 enum class Attempt { Complete, Stopped, Retry, StartOver, Failed };
 
-// One file's download, shared by its connections and the thread that waits for them.
+// One file's download, shared by its connections and the thread that waits for them. A
+// connection stuck in a wait for a silent server when Cancel comes is left to end on its
+// own (at the receive time-out), so the download outlives the call that began it.
 struct Download {
   Download(const DownloadRequest& wanted, const WebUrl& address)
       : request(wanted),
@@ -238,8 +248,8 @@ struct Download {
         plan(wanted.expected_size, kConnections),
         parallel(size_known && wanted.expected_size >= kParallelMinimumBytes) {}
 
-  const DownloadRequest& request;
-  const WebUrl& url;
+  const DownloadRequest request;
+  const WebUrl url;
   const bool size_known;
   UniqueHandle file;
   std::atomic<bool> stop{false};  // Cancel, or a connection decided the outcome
@@ -422,35 +432,59 @@ Attempt Fetch(Download& download, std::size_t slot, InternetHandle& connection, 
   }
   std::vector<char> buffer(kReadBytes);
   std::uint64_t written = 0;
-  while (true) {
-    if (download.stop) return Attempt::Stopped;
-    DWORD read = 0;
-    if (!api.read(request.get(), buffer.data(), kReadBytes, &read)) {
-      reason = NetworkReason(GetLastError());
-      return Attempt::Retry;
+  bool ended = false;
+  while (!ended) {
+    // The buffer fills with what has arrived, a wait for the network at a time, and goes
+    // to the disk when full, after kHandOverMs, or when the transfer ends in any way:
+    // on a slow line too the progress moves, and Cancel is seen within a wait.
+    DWORD filled = 0;
+    bool stopped = false;
+    bool broken = false;
+    const ULONGLONG started = GetTickCount64();
+    while (filled < kReadBytes && GetTickCount64() - started < kHandOverMs) {
+      if (download.stop) {
+        stopped = true;
+        break;
+      }
+      DWORD ready = 0;
+      DWORD read = 0;
+      if (!api.available(request.get(), &ready) ||
+          (ready > 0 && !api.read(request.get(), buffer.data() + filled, std::min(ready, kReadBytes - filled), &read))) {
+        reason = NetworkReason(GetLastError());
+        broken = true;
+        break;
+      }
+      if (read == 0) {
+        ended = true;
+        break;
+      }
+      filled += read;
     }
-    if (read == 0) break;
-    if (read > length - written) {
+    if (filled > length - written) {
       reason = download.size_known ? "the server sends more bytes than the file has" : "the file is too large";
       return Attempt::Failed;
     }
-    if (!WriteAt(download.file.get(), offset + written, buffer.data(), read)) {
-      reason = write_error;
-      return Attempt::Failed;
-    }
-    written += read;
-    received = true;
-    {
-      std::lock_guard<std::mutex> hold(download.lock);
-      if (download.size_known) {
-        download.plan.Advance(slot, read);
-      } else {
-        download.unknown_size_done += read;
+    if (filled > 0) {
+      if (!WriteAt(download.file.get(), offset + written, buffer.data(), filled)) {
+        reason = write_error;
+        return Attempt::Failed;
       }
-      download.plan_changed = true;
+      written += filled;
+      received = true;
+      {
+        std::lock_guard<std::mutex> hold(download.lock);
+        if (download.size_known) {
+          download.plan.Advance(slot, filled);
+        } else {
+          download.unknown_size_done += filled;
+        }
+        download.plan_changed = true;
+      }
+      std::lock_guard<std::mutex> hold(totals_lock);
+      totals.bytes_received += filled;
     }
-    std::lock_guard<std::mutex> hold(totals_lock);
-    totals.bytes_received += read;
+    if (stopped) return Attempt::Stopped;
+    if (broken) return Attempt::Retry;
   }
   if (download.size_known && written < length) {
     reason = "the connection was dropped";
@@ -468,7 +502,8 @@ std::uint64_t NextPieceBytes(const Download& download) {
 
 // One connection: takes a piece after the other until nothing is left to fetch, retrying
 // a dropped connection from where it stopped.
-void RunConnection(Download& download, std::size_t slot) {
+void RunConnection(std::shared_ptr<Download> shared, std::size_t slot) {
+  Download& download = *shared;
   InternetHandle connection;
   int retries = 0;
   bool first_request = true;
@@ -565,7 +600,8 @@ void LoadResumeState(Download& download) {
 // it answers ranges, then the others beside it.
 Attempt RunDownload(const DownloadRequest& wanted, const WebUrl& url, DownloadObserver& observer,
                     std::string& reason) {
-  Download download(wanted, url);
+  const auto shared = std::make_shared<Download>(wanted, url);
+  Download& download = *shared;
   LoadResumeState(download);
   download.file = UniqueHandle(CreateFileA(wanted.path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -576,16 +612,17 @@ Attempt RunDownload(const DownloadRequest& wanted, const WebUrl& url, DownloadOb
   std::vector<std::thread> connections;
   std::unique_lock<std::mutex> hold(download.lock);
   download.active = 1;
-  connections.emplace_back(RunConnection, std::ref(download), 0);
+  connections.emplace_back(RunConnection, shared, 0);
   ULONGLONG saved_at = GetTickCount64();
   bool cancelled = false;
+  ULONGLONG cancelled_at = 0;
   while (true) {
     if (download.ranges_confirmed && download.parallel && !download.others_started && !download.stop) {
       download.others_started = true;
-      const std::uint64_t pieces = (download.plan.MissingBytes() + kPieceBytes - 1) / kPieceBytes;
-      for (std::size_t slot = 1; slot < kConnections && slot < pieces; ++slot) {
+      const std::uint64_t shares = download.plan.MissingBytes() / kBytesPerConnection;
+      for (std::size_t slot = 1; slot < kConnections && slot < shares; ++slot) {
         ++download.active;
-        connections.emplace_back(RunConnection, std::ref(download), slot);
+        connections.emplace_back(RunConnection, shared, slot);
       }
     }
     if (download.missing_saved && download.plan_changed && GetTickCount64() - saved_at >= kSaveIntervalMs) {
@@ -599,17 +636,19 @@ Attempt RunDownload(const DownloadRequest& wanted, const WebUrl& url, DownloadOb
     observer.Progress(done, wanted.expected_size);
     if (!cancelled && observer.CancelRequested()) {
       cancelled = true;
+      cancelled_at = GetTickCount64();
       download.stop = true;
     }
     hold.lock();
-    if (!running) break;
+    if (!running || (cancelled && GetTickCount64() - cancelled_at >= kCancelGraceMs)) break;
     download.changed.wait_for(hold, std::chrono::milliseconds(50), [&] {
       return download.active == 0 || (download.ranges_confirmed && download.parallel && !download.others_started);
     });
   }
+  const bool all_ended = download.active == 0;
   hold.unlock();
-  for (std::thread& connection : connections) connection.join();
-  download.file.reset();
+  for (std::thread& connection : connections) all_ended ? connection.join() : connection.detach();
+  if (all_ended) download.file.reset();
   hold.lock();
   if (download.outcome != Attempt::Complete) {
     if (download.missing_saved) download.SaveMissing();

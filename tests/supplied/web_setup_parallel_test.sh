@@ -2,7 +2,8 @@
 # A program cabinet large enough to be fetched by several connections at once: every byte
 # sent once, a dropped connection resumed from where it stopped, a server that ignores
 # ranges, a run killed mid-download and run again (only the missing ranges are fetched),
-# a file changed on the server between runs, and a damaged record of the missing ranges.
+# a file changed on the server between runs, a damaged record of the missing ranges, and
+# Cancel while a connection waits for a server that has fallen silent.
 . "$VEXA_SOURCE_DIR/tests/e2e/e2e-lib.sh"
 . "$VEXA_SOURCE_DIR/tests/supplied/web-setup-lib.sh"
 
@@ -57,6 +58,13 @@ killed_run() {
   done
   kill -KILL "$run" 2>/dev/null
   wait "$run" 2>/dev/null
+  # The server logs an answer when it ends: the killed run's answers end as the server
+  # notices that their connections are gone.
+  local lines=-1
+  while [ "$lines" != "$(wc -l <"$web_log")" ]; do
+    lines=$(wc -l <"$web_log")
+    sleep 0.3
+  done
   # A killed program removes nothing: its temporary directory goes here.
   local temp_unix
   temp_unix=$(wine_unix_path "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')")
@@ -129,5 +137,19 @@ printf 'VexaMissing 1\r\nSize %s\r\nMissing 0 99999999999\r\n' "$prog_size" >"$p
 expect_eq "damaged record: exit status" 0 "$(run_web)"
 expect_eq "damaged record: the file is right" right "$(cached_program_ok)"
 expect_eq "damaged record: the whole file was fetched again, once" "$prog_size" "$(served_bytes "$url_path")"
+
+# --- Cancel while one connection waits for a silent server ---
+fresh
+echo "stall $url_path 1000000" >"$web_faults"
+window=$(timeout 120 wine "$VEXA_BINARY_DIR/tests/supplied/web_window_driver.exe" \
+  "$(wine_windows_path "$scratch/BigWebSetup.exe")" 2>/dev/null | tr -d '\r')
+expect_eq "silent server: Cancel stops at once" yes "$(sed -n 's/^stopped within 5 s: //p' <<<"$window")"
+still_missing=$(missing_bytes)
+expect_true "silent server: the missing ranges are recorded" test "$still_missing" -gt 0 -a "$still_missing" -lt "$prog_size"
+: >"$web_faults"
+: >"$web_log"
+expect_eq "silent server: the next run's exit status" 0 "$(run_web)"
+expect_eq "silent server: the file is right" right "$(cached_program_ok)"
+expect_eq "silent server: the next run fetched only what was missing" "$still_missing" "$(served_bytes "$url_path")"
 
 finish

@@ -17,9 +17,13 @@
 //   ignore-ranges           answer every request with the whole file (200)
 //   status PATH CODE        answer requests of PATH with CODE and no body
 //   rate PATH BYTES         send PATH at most BYTES bytes a second
+//   stall PATH OFFSET       every answer of PATH whose body reaches the file offset OFFSET
+//                           stops sending there and keeps the connection open, silent,
+//                           until the client goes (or two minutes pass)
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -52,6 +56,7 @@ struct Faults {
   std::string drop_key;
   int status = 0;
   long long rate = 0;
+  long long stall_at = -1;
 };
 
 Faults FaultsFor(const std::string& path) {
@@ -79,6 +84,8 @@ Faults FaultsFor(const std::string& path) {
       faults.status = static_cast<int>(value);
     } else if (word == "rate") {
       faults.rate = value;
+    } else if (word == "stall") {
+      faults.stall_at = value;
     }
   }
   return faults;
@@ -141,11 +148,28 @@ std::string Header(const std::string& headers, const std::string& name) {
   return {};
 }
 
+// A silent server: waits until the client closes the connection, at most two minutes.
+void WaitUntilTheClientGoes(int socket) {
+  const auto given_up = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  char byte;
+  while (std::chrono::steady_clock::now() < given_up) {
+    pollfd watched{socket, POLLIN, 0};
+    if (poll(&watched, 1, 200) != 0 && recv(socket, &byte, 1, MSG_DONTWAIT) <= 0) return;
+  }
+}
+
 // Sends [offset, end) of the file; false when the connection is to be closed.
 bool SendBody(int socket, int fd, long long offset, long long end, const Faults& faults, long long& sent) {
   const auto started = std::chrono::steady_clock::now();
   while (offset < end) {
     long long chunk = std::min<long long>(end - offset, 1 << 20);
+    if (faults.stall_at >= offset && faults.stall_at < end) {
+      if (offset == faults.stall_at) {
+        WaitUntilTheClientGoes(socket);
+        return false;
+      }
+      chunk = std::min(chunk, faults.stall_at - offset);
+    }
     if (faults.rate > 0) chunk = std::min<long long>(chunk, std::max<long long>(faults.rate / 20, 1));
     if (faults.drop_at >= 0) {
       if (offset >= faults.drop_at) return false;
