@@ -12,9 +12,21 @@
 //   200  the server ignores ranges, or the file changed (If-Range failed): start over
 //   416  our file is already complete when it has the expected size; otherwise start over
 //
+// A file of known size of 8 MiB or more is fetched by up to sixteen connections at once,
+// a piece at a time (Range: bytes=<first>-<last>, with If-Range once the version is
+// known). The first request asks for a piece alone; only when the server answers it with
+// that piece do the others begin, so a server that ignores ranges sends the file once,
+// whole, to one connection. While pieces are written, `path` + ".missing" records what is
+// still missing (DownloadPlan's text), written before the first byte of a piece and then
+// twice a second, so a killed run leaves a file whose record never claims a byte that is
+// not on disk. A connection that cannot get an answer while others work leaves the rest
+// to them (a server may take only so many connections at a time).
+//
 // A file without a validator is never resumed. A dropped connection or time-out is
 // retried three times with growing pauses, from where it stopped; an attempt that brought
-// bytes resets the count. A body larger than expected stops the download.
+// bytes resets the count. A body larger than expected stops the download. Cancel is seen
+// within one wait for the network; a connection still waiting for a silent server half a
+// second later is left to end at its time-out, and what it holds counts as missing.
 #pragma once
 
 #include <cstdint>
