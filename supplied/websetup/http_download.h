@@ -1,5 +1,8 @@
-// Downloading one file over HTTP or HTTPS through WinHTTP, resuming where an earlier
-// attempt (of this run or of a run that was cancelled or killed) stopped.
+// Downloading one file over HTTP or HTTPS through WinINet, resuming where an earlier
+// attempt (of this run or of a run that was cancelled or killed) stopped. WinINet takes
+// the system's proxy settings (automatic configuration included) and checks certificates
+// against the system's store; it reads a body straight into the caller's buffer, in
+// blocks as large as asked for.
 //
 // The bytes go into `path` as they arrive; beside it, `path` + ".validator" keeps the
 // server's ETag (or, without a strong ETag, its Last-Modified date) from the response
@@ -12,7 +15,7 @@
 //   200  the server ignores ranges, or the file changed (If-Range failed): start over
 //   416  our file is already complete when it has the expected size; otherwise start over
 //
-// A file of known size of 8 MiB or more is fetched by up to sixteen connections at once,
+// A file of known size of 8 MiB or more is fetched by up to four connections at once,
 // a piece at a time (Range: bytes=<first>-<last>, with If-Range once the version is
 // known). The first request asks for a piece alone; only when the server answers it with
 // that piece do the others begin, so a server that ignores ranges sends the file once,

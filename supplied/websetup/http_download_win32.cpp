@@ -1,5 +1,5 @@
 #include <windows.h>
-#include <winhttp.h>
+#include <wininet.h>
 
 #include <algorithm>
 #include <atomic>
@@ -19,42 +19,40 @@
 
 namespace {
 
-// WinHTTP comes from the system directory when first needed: nothing is looked for
+// WinINet comes from the system directory when first needed: nothing is looked for
 // beside the program, where a downloads folder may hold anything.
-struct WinHttpApi {
+struct WinInetApi {
   HINTERNET(WINAPI* open)(LPCWSTR, DWORD, LPCWSTR, LPCWSTR, DWORD) = nullptr;
-  HINTERNET(WINAPI* connect)(HINTERNET, LPCWSTR, INTERNET_PORT, DWORD) = nullptr;
-  HINTERNET(WINAPI* open_request)(HINTERNET, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR*, DWORD) = nullptr;
+  HINTERNET(WINAPI* connect)(HINTERNET, LPCWSTR, INTERNET_PORT, LPCWSTR, LPCWSTR, DWORD, DWORD, DWORD_PTR) = nullptr;
+  HINTERNET(WINAPI* open_request)(HINTERNET, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR*, DWORD, DWORD_PTR) = nullptr;
   BOOL(WINAPI* add_headers)(HINTERNET, LPCWSTR, DWORD, DWORD) = nullptr;
-  BOOL(WINAPI* send)(HINTERNET, LPCWSTR, DWORD, LPVOID, DWORD, DWORD, DWORD_PTR) = nullptr;
-  BOOL(WINAPI* receive)(HINTERNET, LPVOID) = nullptr;
-  BOOL(WINAPI* query_headers)(HINTERNET, DWORD, LPCWSTR, LPVOID, LPDWORD, LPDWORD) = nullptr;
-  BOOL(WINAPI* available)(HINTERNET, LPDWORD) = nullptr;
+  BOOL(WINAPI* send)(HINTERNET, LPCWSTR, DWORD, LPVOID, DWORD) = nullptr;
+  BOOL(WINAPI* query_info)(HINTERNET, DWORD, LPVOID, LPDWORD, LPDWORD) = nullptr;
+  BOOL(WINAPI* query_option)(HINTERNET, DWORD, LPVOID, LPDWORD) = nullptr;
+  BOOL(WINAPI* set_option)(HINTERNET, DWORD, LPVOID, DWORD) = nullptr;
   BOOL(WINAPI* read)(HINTERNET, LPVOID, DWORD, LPDWORD) = nullptr;
   BOOL(WINAPI* close)(HINTERNET) = nullptr;
-  BOOL(WINAPI* set_timeouts)(HINTERNET, int, int, int, int) = nullptr;
   bool loaded() const {
-    return open && connect && open_request && add_headers && send && receive && query_headers && available && read && close &&
-           set_timeouts;
+    return open && connect && open_request && add_headers && send && query_info && query_option && set_option &&
+           read && close;
   }
 };
 
-const WinHttpApi& WinHttp() {
-  static const WinHttpApi api = [] {
-    WinHttpApi loaded;
-    HMODULE module = LoadSystemLibrary("winhttp.dll");
+const WinInetApi& WinInet() {
+  static const WinInetApi api = [] {
+    WinInetApi loaded;
+    HMODULE module = LoadSystemLibrary("wininet.dll");
     if (!module) return loaded;
-    LookUp(module, "WinHttpOpen", loaded.open);
-    LookUp(module, "WinHttpConnect", loaded.connect);
-    LookUp(module, "WinHttpOpenRequest", loaded.open_request);
-    LookUp(module, "WinHttpAddRequestHeaders", loaded.add_headers);
-    LookUp(module, "WinHttpSendRequest", loaded.send);
-    LookUp(module, "WinHttpReceiveResponse", loaded.receive);
-    LookUp(module, "WinHttpQueryHeaders", loaded.query_headers);
-    LookUp(module, "WinHttpQueryDataAvailable", loaded.available);
-    LookUp(module, "WinHttpReadData", loaded.read);
-    LookUp(module, "WinHttpCloseHandle", loaded.close);
-    LookUp(module, "WinHttpSetTimeouts", loaded.set_timeouts);
+    LookUp(module, "InternetOpenW", loaded.open);
+    LookUp(module, "InternetConnectW", loaded.connect);
+    LookUp(module, "HttpOpenRequestW", loaded.open_request);
+    LookUp(module, "HttpAddRequestHeadersW", loaded.add_headers);
+    LookUp(module, "HttpSendRequestW", loaded.send);
+    LookUp(module, "HttpQueryInfoW", loaded.query_info);
+    LookUp(module, "InternetQueryOptionW", loaded.query_option);
+    LookUp(module, "InternetSetOptionW", loaded.set_option);
+    LookUp(module, "InternetReadFile", loaded.read);
+    LookUp(module, "InternetCloseHandle", loaded.close);
     return loaded;
   }();
   return api;
@@ -69,7 +67,7 @@ class InternetHandle {
   HINTERNET get() const { return handle_; }
   explicit operator bool() const { return handle_ != nullptr; }
   void reset(HINTERNET handle = nullptr) {
-    if (handle_) WinHttp().close(handle_);
+    if (handle_) WinInet().close(handle_);
     handle_ = handle;
   }
 
@@ -77,20 +75,26 @@ class InternetHandle {
   HINTERNET handle_;
 };
 
-// One session for the process: WinHTTP keeps connections to a server alive across
-// requests. System proxy settings apply (the automatic ones where Windows has them).
+// How many connections the process may keep to one server (WinINet's own default is a
+// handful); a download uses at most kConnections of them.
+constexpr DWORD kConnectionsPerServer = 16;
+
+// One session for the process: WinINet keeps connections to a server alive across
+// requests. The system's proxy settings apply, automatic configuration included.
 HINTERNET Session() {
   static const HINTERNET session = [] {
-    const WinHttpApi& api = WinHttp();
+    const WinInetApi& api = WinInet();
     if (!api.loaded()) return HINTERNET{};
-    constexpr DWORD kAutomaticProxy = 4;  // WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, Windows 8.1 and later
-    HINTERNET opened = api.open(L"VexaStandAloneWebProg/1.0", kAutomaticProxy, WINHTTP_NO_PROXY_NAME,
-                                WINHTTP_NO_PROXY_BYPASS, 0);
-    if (!opened)
-      opened = api.open(L"VexaStandAloneWebProg/1.0", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                        WINHTTP_NO_PROXY_BYPASS, 0);
-    // Name resolution, connection, sending and each wait for data.
-    if (opened) api.set_timeouts(opened, 30000, 30000, 30000, 60000);
+    HINTERNET opened = api.open(L"VexaStandAloneWebProg/1.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (!opened) return opened;
+    DWORD connections = kConnectionsPerServer;
+    api.set_option(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &connections, sizeof connections);
+    api.set_option(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &connections, sizeof connections);
+    // Connecting and sending; each wait for data.
+    DWORD connect_ms = 30000, send_ms = 30000, receive_ms = 60000;
+    api.set_option(opened, INTERNET_OPTION_CONNECT_TIMEOUT, &connect_ms, sizeof connect_ms);
+    api.set_option(opened, INTERNET_OPTION_SEND_TIMEOUT, &send_ms, sizeof send_ms);
+    api.set_option(opened, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive_ms, sizeof receive_ms);
     return opened;
   }();
   return session;
@@ -162,14 +166,13 @@ std::uint64_t FileLength(const std::string& path) {
 }
 
 bool QueryText(HINTERNET request, DWORD what, std::wstring& text) {
-  DWORD size = 0;
-  WinHttp().query_headers(request, what, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER, &size,
-                          WINHTTP_NO_HEADER_INDEX);
-  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0 || size > 8192) return false;
-  std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
-  if (!WinHttp().query_headers(request, what, WINHTTP_HEADER_NAME_BY_INDEX, buffer.data(), &size,
-                               WINHTTP_NO_HEADER_INDEX))
-    return false;
+  std::vector<wchar_t> buffer(512, L'\0');
+  DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+  if (!WinInet().query_info(request, what, buffer.data(), &size, nullptr)) {
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0 || size > 8192) return false;
+    buffer.assign(size / sizeof(wchar_t) + 1, L'\0');
+    if (!WinInet().query_info(request, what, buffer.data(), &size, nullptr)) return false;
+  }
   text.assign(buffer.data(), size / sizeof(wchar_t));
   return true;
 }
@@ -184,23 +187,39 @@ bool ParseContentRange(const std::wstring& text, std::uint64_t& first, std::uint
   return true;
 }
 
+bool IsSecureChannelFailure(DWORD code) {
+  switch (code) {
+    case ERROR_INTERNET_INVALID_CA:
+    case ERROR_INTERNET_SEC_CERT_CN_INVALID:
+    case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
+    case ERROR_INTERNET_SEC_CERT_ERRORS:
+    case ERROR_INTERNET_SEC_CERT_NO_REV:
+    case ERROR_INTERNET_SEC_CERT_REV_FAILED:
+    case ERROR_INTERNET_SEC_CERT_REVOKED:
+    case ERROR_INTERNET_SEC_INVALID_CERT:
+    case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
+    case ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED:
+      return true;
+    default:
+      return false;
+  }
+}
+
 std::string NetworkReason(DWORD code) {
   switch (code) {
-    case ERROR_WINHTTP_NAME_NOT_RESOLVED:
+    case ERROR_INTERNET_NAME_NOT_RESOLVED:
       return "the server's name cannot be found (is the computer connected to the Internet?)";
-    case ERROR_WINHTTP_CANNOT_CONNECT:
+    case ERROR_INTERNET_CANNOT_CONNECT:
       return "the server cannot be reached";
-    case ERROR_WINHTTP_TIMEOUT:
+    case ERROR_INTERNET_TIMEOUT:
       return "the server did not answer in time";
-    case ERROR_WINHTTP_CONNECTION_ERROR:
+    case ERROR_INTERNET_CONNECTION_ABORTED:
+    case ERROR_INTERNET_CONNECTION_RESET:
       return "the connection was dropped";
-    case ERROR_WINHTTP_SECURE_FAILURE:
-    case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
-    case ERROR_WINHTTP_SECURE_INVALID_CA:
-    case ERROR_WINHTTP_SECURE_CERT_CN_INVALID:
-    case ERROR_WINHTTP_SECURE_CERT_DATE_INVALID:
-      return "no secure connection to the server can be made (is its certificate trusted?)";
+    case ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR:
+      return "the server sends the download from a secure address to one that is not";
     default:
+      if (IsSecureChannelFailure(code)) return "no secure connection to the server can be made (is its certificate trusted?)";
       return "network error " + std::to_string(code);
   }
 }
@@ -208,9 +227,8 @@ std::string NetworkReason(DWORD code) {
 // Failures that the same request a second later would meet again: a name that is not
 // found, and every TLS failure.
 bool IsLastingFailure(DWORD code) {
-  return code == ERROR_WINHTTP_NAME_NOT_RESOLVED || code == ERROR_WINHTTP_SECURE_FAILURE || code == ERROR_WINHTTP_SECURE_CHANNEL_ERROR ||
-         code == ERROR_WINHTTP_SECURE_INVALID_CA || code == ERROR_WINHTTP_SECURE_CERT_CN_INVALID ||
-         code == ERROR_WINHTTP_SECURE_CERT_DATE_INVALID;
+  return code == ERROR_INTERNET_NAME_NOT_RESOLVED || code == ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR ||
+         IsSecureChannelFailure(code);
 }
 
 
@@ -222,8 +240,10 @@ bool IsLastingFailure(DWORD code) {
 constexpr std::uint64_t kParallelMinimumBytes = 8u << 20;
 constexpr std::uint64_t kPieceBytes = 4u << 20;
 constexpr std::uint64_t kSmallestPieceBytes = 256u << 10;
-constexpr std::size_t kConnections = 16;
-constexpr DWORD kReadBytes = 256 * 1024;
+constexpr std::size_t kConnections = 4;
+constexpr DWORD kReadBytes = 1024 * 1024;
+constexpr DWORD kFirstReadBytes = 64 * 1024;
+constexpr DWORD kSmallestReadBytes = 16 * 1024;
 constexpr ULONGLONG kHandOverMs = 100;
 // How long Cancel waits for the connections to stop before it leaves them behind.
 constexpr ULONGLONG kCancelGraceMs = 500;
@@ -302,9 +322,9 @@ bool CutFileAt(HANDLE file, std::uint64_t length) {
 std::string ResponseValidator(HINTERNET request) {
   std::wstring etag, modified;
   std::string found;
-  if (QueryText(request, WINHTTP_QUERY_ETAG, etag) && etag.rfind(L"W/", 0) != 0) {
+  if (QueryText(request, HTTP_QUERY_ETAG, etag) && etag.rfind(L"W/", 0) != 0) {
     found = Narrow(etag);
-  } else if (QueryText(request, WINHTTP_QUERY_LAST_MODIFIED, modified)) {
+  } else if (QueryText(request, HTTP_QUERY_LAST_MODIFIED, modified)) {
     found = Narrow(modified);
   }
   return IsUsableValidator(found) ? found : std::string();
@@ -314,19 +334,24 @@ std::string ResponseValidator(HINTERNET request) {
 // and its body, written where it belongs in the file.
 Attempt Fetch(Download& download, std::size_t slot, InternetHandle& connection, ByteRange range, bool bounded,
               bool& received, std::string& reason) {
-  const WinHttpApi& api = WinHttp();
+  const WinInetApi& api = WinInet();
   const DownloadRequest& wanted = download.request;
   const std::string& path = wanted.path;
   if (!connection) {
-    connection.reset(api.connect(Session(), Wide(download.url.host).c_str(), download.url.port, 0));
+    connection.reset(api.connect(Session(), Wide(download.url.host).c_str(), download.url.port, nullptr, nullptr,
+                                 INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) {
       reason = NetworkReason(GetLastError());
       return Attempt::Retry;
     }
   }
+  // Never from the cache, never a window of WinINet's own; a redirect from a secure
+  // address to one that is not fails.
+  constexpr DWORD kFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION |
+                           INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTH;
   InternetHandle request(api.open_request(connection.get(), L"GET", Wide(download.url.path).c_str(), nullptr,
-                                          WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                          download.url.secure ? WINHTTP_FLAG_SECURE : 0));
+                                          nullptr, nullptr, kFlags | (download.url.secure ? INTERNET_FLAG_SECURE : 0),
+                                          0));
   if (!request) {
     reason = NetworkReason(GetLastError());
     return Attempt::Failed;
@@ -340,22 +365,30 @@ Attempt Fetch(Download& download, std::size_t slot, InternetHandle& connection, 
     std::wstring headers = L"Range: bytes=" + std::to_wstring(range.first) + L"-" +
                            (bounded ? std::to_wstring(range.end - 1) : std::wstring()) + L"\r\n";
     if (!validator.empty()) headers += L"If-Range: " + Wide(validator) + L"\r\n";
-    api.add_headers(request.get(), headers.c_str(), static_cast<DWORD>(-1), WINHTTP_ADDREQ_FLAG_ADD);
+    api.add_headers(request.get(), headers.c_str(), static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD);
   }
   {
     std::lock_guard<std::mutex> hold(totals_lock);
     ++totals.requests;
   }
-  if (!api.send(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-      !api.receive(request.get(), nullptr)) {
+  if (!api.send(request.get(), nullptr, 0, nullptr, 0)) {
     const DWORD code = GetLastError();
     reason = NetworkReason(code);
     return IsLastingFailure(code) ? Attempt::Failed : Attempt::Retry;
   }
+  if (download.url.secure) {
+    // Where redirects have led: a secure download stays secure.
+    std::vector<wchar_t> where(kMaxUrlLength + 1, L'\0');
+    DWORD where_size = static_cast<DWORD>(where.size() * sizeof(wchar_t));
+    if (!api.query_option(request.get(), INTERNET_OPTION_URL, where.data(), &where_size) ||
+        _wcsnicmp(where.data(), L"https:", 6) != 0) {
+      reason = NetworkReason(ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR);
+      return Attempt::Failed;
+    }
+  }
   DWORD status = 0;
   DWORD size = sizeof status;
-  if (!api.query_headers(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                         WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX)) {
+  if (!api.query_info(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
     reason = NetworkReason(GetLastError());
     return Attempt::Retry;
   }
@@ -373,7 +406,7 @@ Attempt Fetch(Download& download, std::size_t slot, InternetHandle& connection, 
   if (status == 206) {
     std::wstring answer;
     std::uint64_t first = 0, last = 0, total = 0;
-    if (!download.size_known || !QueryText(request.get(), WINHTTP_QUERY_CONTENT_RANGE, answer) ||
+    if (!download.size_known || !QueryText(request.get(), HTTP_QUERY_CONTENT_RANGE, answer) ||
         !ParseContentRange(answer, first, last, total) || first != range.first || total != file_size ||
         (bounded ? last >= range.end : last != file_size - 1)) {
       reason = "the server refuses to send the file";
@@ -419,7 +452,7 @@ Attempt Fetch(Download& download, std::size_t slot, InternetHandle& connection, 
     cut = true;
   } else {
     std::wstring text;
-    QueryText(request.get(), WINHTTP_QUERY_STATUS_TEXT, text);
+    QueryText(request.get(), HTTP_QUERY_STATUS_TEXT, text);
     reason = "the server answers " + std::to_string(status) + (text.empty() ? "" : " " + Narrow(text));
     return status >= 500 ? Attempt::Retry : Attempt::Failed;
   }
@@ -430,61 +463,50 @@ Attempt Fetch(Download& download, std::size_t slot, InternetHandle& connection, 
     reason = write_error;
     return Attempt::Failed;
   }
+  // A read waits until its size has arrived or the body ends. Reads grow while they come
+  // back at once and shrink when they wait long: a fast line is read in large blocks, and
+  // on a slow one the progress moves and Cancel is seen within about kHandOverMs.
   std::vector<char> buffer(kReadBytes);
+  DWORD ask = kFirstReadBytes;
   std::uint64_t written = 0;
-  bool ended = false;
-  while (!ended) {
-    // The buffer fills with what has arrived, a wait for the network at a time, and goes
-    // to the disk when full, after kHandOverMs, or when the transfer ends in any way:
-    // on a slow line too the progress moves, and Cancel is seen within a wait.
-    DWORD filled = 0;
-    bool stopped = false;
-    bool broken = false;
+  while (true) {
+    if (download.stop) return Attempt::Stopped;
+    DWORD read = 0;
     const ULONGLONG started = GetTickCount64();
-    while (filled < kReadBytes && GetTickCount64() - started < kHandOverMs) {
-      if (download.stop) {
-        stopped = true;
-        break;
-      }
-      DWORD ready = 0;
-      DWORD read = 0;
-      if (!api.available(request.get(), &ready) ||
-          (ready > 0 && !api.read(request.get(), buffer.data() + filled, std::min(ready, kReadBytes - filled), &read))) {
-        reason = NetworkReason(GetLastError());
-        broken = true;
-        break;
-      }
-      if (read == 0) {
-        ended = true;
-        break;
-      }
-      filled += read;
+    if (!api.read(request.get(), buffer.data(), ask, &read)) {
+      reason = NetworkReason(GetLastError());
+      return Attempt::Retry;
     }
-    if (filled > length - written) {
+    const ULONGLONG took = GetTickCount64() - started;
+    if (read == 0) break;
+    if (read > length - written) {
       reason = download.size_known ? "the server sends more bytes than the file has" : "the file is too large";
       return Attempt::Failed;
     }
-    if (filled > 0) {
-      if (!WriteAt(download.file.get(), offset + written, buffer.data(), filled)) {
-        reason = write_error;
-        return Attempt::Failed;
-      }
-      written += filled;
-      received = true;
-      {
-        std::lock_guard<std::mutex> hold(download.lock);
-        if (download.size_known) {
-          download.plan.Advance(slot, filled);
-        } else {
-          download.unknown_size_done += filled;
-        }
-        download.plan_changed = true;
-      }
-      std::lock_guard<std::mutex> hold(totals_lock);
-      totals.bytes_received += filled;
+    if (!WriteAt(download.file.get(), offset + written, buffer.data(), read)) {
+      reason = write_error;
+      return Attempt::Failed;
     }
-    if (stopped) return Attempt::Stopped;
-    if (broken) return Attempt::Retry;
+    written += read;
+    received = true;
+    {
+      std::lock_guard<std::mutex> hold(download.lock);
+      if (download.size_known) {
+        download.plan.Advance(slot, read);
+      } else {
+        download.unknown_size_done += read;
+      }
+      download.plan_changed = true;
+    }
+    {
+      std::lock_guard<std::mutex> hold(totals_lock);
+      totals.bytes_received += read;
+    }
+    if (took < kHandOverMs / 4 && ask < kReadBytes) {
+      ask *= 2;
+    } else if (took > kHandOverMs && ask > kSmallestReadBytes) {
+      ask /= 2;
+    }
   }
   if (download.size_known && written < length) {
     reason = "the connection was dropped";
@@ -677,8 +699,8 @@ const DownloadTotals& DownloadCounts() { return totals; }
 
 DownloadResult DownloadFile(const DownloadRequest& request, DownloadObserver& observer, std::string& error) {
   error.clear();
-  if (!WinHttp().loaded() || !Session()) {
-    error = "Error. Cannot download " + request.url + ": WinHTTP is not available.";
+  if (!WinInet().loaded() || !Session()) {
+    error = "Error. Cannot download " + request.url + ": WinINet is not available.";
     return DownloadResult::Failed;
   }
   WebUrl url;
