@@ -241,10 +241,12 @@ constexpr std::uint64_t kParallelMinimumBytes = 8u << 20;
 constexpr std::uint64_t kPieceBytes = 4u << 20;
 constexpr std::uint64_t kSmallestPieceBytes = 256u << 10;
 constexpr std::size_t kConnections = 4;
+// A body's first read asks for kFirstReadBytes; later ones for between kSmallestReadBytes
+// and kReadBytes, so that a read takes about kReadWaitMs.
 constexpr DWORD kReadBytes = 1024 * 1024;
 constexpr DWORD kFirstReadBytes = 64 * 1024;
 constexpr DWORD kSmallestReadBytes = 16 * 1024;
-constexpr ULONGLONG kHandOverMs = 100;
+constexpr ULONGLONG kReadWaitMs = 100;
 // How long Cancel waits for the connections to stop before it leaves them behind.
 constexpr ULONGLONG kCancelGraceMs = 500;
 // Each connection gets at least this much of a file.
@@ -345,10 +347,10 @@ Attempt Fetch(Download& download, std::size_t slot, InternetHandle& connection, 
       return Attempt::Retry;
     }
   }
-  // Never from the cache, never a window of WinINet's own; a redirect from a secure
-  // address to one that is not fails.
+  // Never from or into the cache, never a window of WinINet's own (a proxy that asks
+  // for the user's sign-in still gets it, as WinINet gives it without asking).
   constexpr DWORD kFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION |
-                           INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTH;
+                           INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES;
   InternetHandle request(api.open_request(connection.get(), L"GET", Wide(download.url.path).c_str(), nullptr,
                                           nullptr, nullptr, kFlags | (download.url.secure ? INTERNET_FLAG_SECURE : 0),
                                           0));
@@ -465,7 +467,7 @@ Attempt Fetch(Download& download, std::size_t slot, InternetHandle& connection, 
   }
   // A read waits until its size has arrived or the body ends. Reads grow while they come
   // back at once and shrink when they wait long: a fast line is read in large blocks, and
-  // on a slow one the progress moves and Cancel is seen within about kHandOverMs.
+  // on a slow one the progress moves and Cancel is seen within about kReadWaitMs.
   std::vector<char> buffer(kReadBytes);
   DWORD ask = kFirstReadBytes;
   std::uint64_t written = 0;
@@ -502,9 +504,9 @@ Attempt Fetch(Download& download, std::size_t slot, InternetHandle& connection, 
       std::lock_guard<std::mutex> hold(totals_lock);
       totals.bytes_received += read;
     }
-    if (took < kHandOverMs / 4 && ask < kReadBytes) {
+    if (took < kReadWaitMs / 4 && ask < kReadBytes) {
       ask *= 2;
-    } else if (took > kHandOverMs && ask > kSmallestReadBytes) {
+    } else if (took > kReadWaitMs && ask > kSmallestReadBytes) {
       ask /= 2;
     }
   }
