@@ -1,11 +1,14 @@
 // The stand-alone web setup program's readers on arbitrary bytes: the attached lines, the
-// PE header walk that finds a signature, the part list and the web script. What they
-// accept must hold to the rules the downloads rely on: plain names, bounded sizes and
-// counts, http or https addresses.
+// PE header walk that finds a signature, the part list, the web script and the record of
+// a partial file's missing ranges. What they accept must hold to the rules the downloads
+// rely on: plain names, bounded sizes and counts, http or https addresses, missing ranges
+// inside the file that read back as they were written.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "decimal_size.h"
+#include "download_plan.h"
 #include "paths.h"
 #include "part_list.h"
 #include "script.h"
@@ -45,6 +48,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const WebProgram& program : script.programs) {
       if (!IsPlainFileName(program.cabinet_name) || program.parts > kMaxProgramParts) std::abort();
     }
+  }
+  // The record names its file's size on its second line; the plan is made for that size.
+  std::uint64_t recorded_size = 0;
+  const std::size_t size_line = text.find("\r\nSize ");
+  if (size_line != std::string_view::npos) {
+    const std::string_view rest = text.substr(size_line + 7);
+    ParseDecimalSize(rest.substr(0, rest.find("\r\n")), recorded_size);
+  }
+  DownloadPlan plan(recorded_size, 2);
+  if (plan.Load(text)) {
+    if (plan.Text() != text || plan.MissingBytes() > recorded_size) std::abort();
+    ByteRange range;
+    std::uint64_t handed_out = 0;
+    const std::uint64_t piece = plan.MissingBytes() / 256 + 1;
+    while (plan.Take(0, piece, range)) {
+      if (range.empty() || range.end > recorded_size || range.size() > piece) std::abort();
+      handed_out += range.size();
+      plan.Advance(0, range.size());
+      plan.Release(0);
+    }
+    if (!plan.Complete() || handed_out > recorded_size) std::abort();
   }
   return 0;
 }
