@@ -111,7 +111,8 @@ std::string NetworkReason(DWORD code) {
     case ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR:
       return "the server sends the download from a secure address to one that is not";
     default:
-      if (IsSecureChannelFailure(code)) return "no secure connection to the server can be made (is its certificate trusted?)";
+      if (IsSecureChannelFailure(code))
+        return "no secure connection to the server can be made (is its certificate trusted?)";
       return "network error " + std::to_string(code);
   }
 }
