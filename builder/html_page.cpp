@@ -41,7 +41,13 @@ bool ReleasePipeline::MakeHTMLFile(const std::string& HTMLFileName) {
       {"VEXA_STAND_ALONE_EXE_NAME", form.txtStandAloneExeFilenameNoPath.text},
       {"VEXA_WIZARD_VERSION", WizardVersionText()},
   };
-  std::string text = ReadTextFile(form.WizardDirectory + "HtmlTemplates" + kDirectorySeparator + "TemplateSetup01.htm");
+  const std::string template_path = form.WizardDirectory + "HtmlTemplates" + kDirectorySeparator + "TemplateSetup01.htm";
+  std::string text = ReadTextFile(template_path);
+  if (text.empty()) {
+    // A missing (or empty) template would give an empty page that looks made.
+    ShowOk("Error. Cannot read file: " + template_path);
+    return false;
+  }
   for (const auto& [placeholder, value] : replacements) text = ReplaceText(text, placeholder, HtmlEscaped(value));
   if (!WriteTextFile(text, HTMLFileName)) {
     ShowOk("Error. Cannot create file: " + HTMLFileName);

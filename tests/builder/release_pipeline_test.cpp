@@ -295,6 +295,8 @@ TEST_F(ReleasePipelineTest, FailuresShowOneMessageEmptyTheReleaseDirectoriesAndK
     std::string message;
   };
   const std::vector<Case> cases = {
+      {"a missing page template", [&] { fs::remove(wizard_directory + "/HtmlTemplates/TemplateSetup01.htm"); },
+       "Error. Cannot read file: {W}HtmlTemplates{S}TemplateSetup01.htm"},
       {"a missing Uninstall.exe", [&] { fs::remove(wizard_directory + "/Uninstall.exe"); },
        "Error. Cannot create cab file: {P}Attachment.CAB"},
       {"a missing engine", [&] { fs::remove(wizard_directory + "/VexaInstall.exe"); }, "Error. Cannot create Setup.exe"},
@@ -322,6 +324,8 @@ TEST_F(ReleasePipelineTest, FailuresShowOneMessageEmptyTheReleaseDirectoriesAndK
     std::string message = ReplaceText(c.message, "{P}", form->ProjectFilesDirectory);
     message = ReplaceText(message, "{A}", form->ReleaseActiveXDirectory);
     message = ReplaceText(message, "{R}", form->ReleaseDirectory);
+    message = ReplaceText(message, "{W}", form->WizardDirectory);
+    message = ReplaceText(message, "{S}", std::string(1, kDirectorySeparator));
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{message});
     EXPECT_TRUE(ReleaseFiles().empty()) << ::testing::PrintToString(ReleaseFiles());
     EXPECT_EQ(ReadFileBytes(ProjectFile("Custom.txt")), "' kept\r\n");
