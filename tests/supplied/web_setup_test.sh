@@ -6,7 +6,10 @@
 . "$VEXA_SOURCE_DIR/tests/e2e/e2e-lib.sh"
 . "$VEXA_SOURCE_DIR/tests/supplied/web-setup-lib.sh"
 
-[ -f "$web_setup_program" ] || { echo "no $web_setup_program: run make build" >&2; exit 1; }
+trust=$VEXA_BINARY_DIR/tests/supplied/trust_certificate.exe
+for f in "$web_setup_program" "$trust"; do
+  [ -f "$f" ] || { echo "no $f: run make build" >&2; exit 1; }
+done
 c_drive=$(wine_unix_path 'C:\')
 cache=$(wine_unix_path "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')\\Corvanta\\Temporary VexaWeb Files")
 programs_cache="$cache/Downloaded Programs"
@@ -22,6 +25,7 @@ remove_components() {
 cleanup() {
   stop_web_server
   [ -z "${tls_server:-}" ] || kill "$tls_server" 2>/dev/null
+  [ -z "${trust_win:-}" ] || wine "$trust" remove "$trust_win" >/dev/null 2>&1
   rm -rf "$scratch" "$cache" "$product_unix" "$started"
   remove_components
   wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Acme Paint' /f /reg:32 >/dev/null 2>&1
@@ -259,23 +263,64 @@ expect_eq "signed: exit status" 0 "$(run_web "$scratch/SignedWebSetup.exe")"
 expect_eq "signed: the components are installed" installed "$(component_installed AcmeShared.dll)"
 expect_eq "signed: the program cabinet is right" right "$(cached_program_ok)"
 
-# --- HTTPS from a server whose certificate the system does not trust ---
+# --- HTTPS: a server whose certificate the system does not trust is refused; once its
+# root is trusted the whole run goes over HTTPS; taken out of the store, refused again ---
+# openssl s_server -HTTP answers a GET with the file below its working directory as it is,
+# so each file there is a whole response (with its length), and logs a FILE: line for it.
+# The certificate names localhost: this Wine matches a server's name only to DNS names.
 tls_port=$((40000 + RANDOM % 20000))
-mkdir -p "$scratch/tls"
-cp "$scratch/cert.pem" "$scratch/key.pem" "$scratch/tls/"
-(cd "$scratch/tls" && exec openssl s_server -quiet -accept "127.0.0.1:$tls_port" -WWW -cert cert.pem -key key.pem \
-  >/dev/null 2>&1) &
+tls_base=https://localhost:$tls_port
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=localhost" \
+  -addext "subjectAltName=DNS:localhost,IP:127.0.0.1" -addext extendedKeyUsage=serverAuth \
+  -keyout "$scratch/tls-key.pem" -out "$scratch/tls-cert.pem" 2>/dev/null
+openssl x509 -in "$scratch/tls-cert.pem" -outform DER -out "$scratch/tls-cert.der"
+tls_site=$scratch/tls-site
+tls_log=$scratch/tls-server.log
+tls_publish() {  # tls_publish FILE URL-PATH
+  mkdir -p "$(dirname "$tls_site/$2")"
+  { printf 'HTTP/1.0 200 OK\r\nContent-Length: %s\r\nContent-Type: application/octet-stream\r\n\r\n' "$(stat -c %s "$1")"
+    cat "$1"; } >"$tls_site/$2"
+}
+http_web_base=$web_base
+web_base=$tls_base
+make_web_site "$web_root/tls" "$scratch/Prog1.cab" 0 "$scratch/TlsWebSetup.exe" \
+  "$(component_line dll "$tls_base/activex" "$web_root/activex/AcmeShared.cab" "$scratch/components/AcmeShared.dll" 1.0.0.5)" \
+  "$(component_line ocx "$tls_base/activex" "$web_root/activex/AcmeCtl.cab" "$scratch/components/AcmeCtl.ocx" 1.0.0.5 "$class_id")"
+web_base=$http_web_base
+for served in tls/MyPageScript.Cab tls/Prog1.cab activex/AcmeShared.cab activex/AcmeCtl.cab; do
+  tls_publish "$web_root/$served" "$served"
+done
+(cd "$tls_site" && exec openssl s_server -accept "127.0.0.1:$tls_port" -HTTP -cert "$scratch/tls-cert.pem" \
+  -key "$scratch/tls-key.pem" >"$tls_log" 2>&1) &
 tls_server=$!
 sleep 0.5
-cp "$web_setup_program" "$scratch/TlsWebSetup.exe"
-printf 'https://127.0.0.1:%s/\r\n1\r\nhttps://127.0.0.1:%s/\r\nMyPageScript.Cab\r\n%s\r\nWEBSETUP' "$tls_port" \
-  "$tls_port" "$prog_short" >>"$scratch/TlsWebSetup.exe"
+fresh
+remove_components
+rm -rf "$product_unix" "$started"
 expect_eq "untrusted HTTPS: exit status" 1603 "$(run_web "$scratch/TlsWebSetup.exe")"
 expect_true "untrusted HTTPS: a clear message, not retried" \
-  log_has "Cannot download https://127.0.0.1:$tls_port/MyPageScript.Cab: no secure connection to the server can be made"
+  log_has "Cannot download $tls_base/tls/MyPageScript.Cab: no secure connection to the server can be made"
 expect_true "untrusted HTTPS: one request" log_has "Requests: 1,"
+expect_eq "untrusted HTTPS: no file was served" "" "$(grep '^FILE:' "$tls_log")"
+trust_win=$(wine_windows_path "$scratch/tls-cert.der")
+expect_eq "trusted HTTPS: the server's root is put into the store" 0 "$(wine_run_timed 60 "$trust" add "$trust_win")"
+expect_eq "trusted HTTPS: exit status" 0 "$(run_web "$scratch/TlsWebSetup.exe")"
+for _ in $(seq 1 100); do [ -s "$started" ] && break; sleep 0.1; done
+expect_eq "trusted HTTPS: the script, two components and the program, each served once over TLS" \
+  "FILE:activex/AcmeCtl.cab FILE:activex/AcmeShared.cab FILE:tls/MyPageScript.Cab FILE:tls/Prog1.cab" \
+  "$(grep '^FILE:' "$tls_log" | LC_ALL=C sort | paste -sd ' ')"
+expect_eq "trusted HTTPS: nothing from the HTTP server" 0 "$(wc -l <"$web_log")"
+expect_eq "trusted HTTPS: the DLL is installed" installed "$(component_installed AcmeShared.dll)"
+expect_true "trusted HTTPS: the OCX is registered" grep -qi 'AcmeCtl.ocx' <<<"$(registered_server)"
+expect_eq "trusted HTTPS: the program cabinet is right" right "$(cached_program_ok)"
+expect_true "trusted HTTPS: the program is installed and was started" test -f "$product_unix/Paint.exe" -a -s "$started"
+expect_eq "trusted HTTPS: the root is taken out of the store" 0 "$(wine_run_timed 60 "$trust" remove "$trust_win")"
+trust_win=
+fresh
+expect_eq "HTTPS after the root is taken out: refused again" 1603 "$(run_web "$scratch/TlsWebSetup.exe")"
 kill "$tls_server" 2>/dev/null
 wait "$tls_server" 2>/dev/null
+tls_server=
 
 # --- A server name that is not found ---
 cp "$web_setup_program" "$scratch/NoNameWebSetup.exe"
