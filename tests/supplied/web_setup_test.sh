@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The stand-alone web setup program as end users run it, against the loopback test server:
 # a clean run of the sample package (components installed and registered, Setup.exe run
-# with /S), the second run, components already present, the eight resume scenarios, the
-# program signed after it was made, and hostile web scripts and attachments.
+# with /S), the second run, components already present, a component in use (3010, replaced
+# at the restart), the eight resume scenarios, the program signed after it was made, the
+# whole run over HTTPS (refused while the server's root is not trusted), and hostile web
+# scripts and attachments. It restarts Wine for the replacement, so it runs alone.
 . "$VEXA_SOURCE_DIR/tests/e2e/e2e-lib.sh"
 . "$VEXA_SOURCE_DIR/tests/supplied/web-setup-lib.sh"
 
@@ -24,6 +26,7 @@ remove_components() {
 }
 cleanup() {
   stop_web_server
+  touch "$scratch/release"
   [ -z "${tls_server:-}" ] || kill "$tls_server" 2>/dev/null
   [ -z "${trust_win:-}" ] || wine "$trust" remove "$trust_win" >/dev/null 2>&1
   rm -rf "$scratch" "$cache" "$product_unix" "$started"
@@ -118,6 +121,43 @@ cp "$VEXA_BINARY_DIR/tests/components/shared_104.dll" "$c_drive/windows/syswow64
 expect_eq "older DLL: exit status" 0 "$(run_web "$scratch/AcmeWebSetup.exe")"
 expect_eq "older DLL: its cabinet is downloaded" 1 "$(requests_for /activex/AcmeShared.cab)"
 expect_true "older DLL: replaced by 1.0.0.5" cmp -s "$scratch/components/AcmeShared.dll" "$c_drive/windows/syswow64/AcmeShared.dll"
+
+# --- The older DLL in use by a running program: its replacement waits for the next boot,
+# the run ends with 3010 (restart needed); the restart puts 1.0.0.5 in place ---
+system32=$c_drive/windows/syswow64
+remove_components
+cp "$VEXA_BINARY_DIR/tests/components/shared_104.dll" "$system32/AcmeShared.dll"
+rm -f "$scratch/release" "$scratch/release.held"
+wine "$VEXA_BINARY_DIR/tests/components/hold_module.exe" "$(wine_windows_path "$scratch")\\release" \
+  'C:\windows\syswow64\AcmeShared.dll' >/dev/null 2>&1 &
+for _ in $(seq 1 300); do [ -f "$scratch/release.held" ] && break; sleep 0.1; done
+expect_true "in use: a process holds the older DLL" test -f "$scratch/release.held"
+pending_before=$(pending_renames | grep -c '')
+: >"$web_log"
+rm -f "$started"
+expect_eq "in use: exit status 3010" 3010 "$(run_web "$scratch/AcmeWebSetup.exe")"
+for _ in $(seq 1 100); do [ -s "$started" ] && break; sleep 0.1; done
+expect_eq "in use: its cabinet is downloaded" 1 "$(requests_for /activex/AcmeShared.cab)"
+expect_true "in use: the older DLL stays until the restart" cmp -s "$VEXA_BINARY_DIR/tests/components/shared_104.dll" "$system32/AcmeShared.dll"
+expect_true "in use: Setup.exe still ran and started the program" test -s "$started"
+# Four strings a file: delete the target, then move the new copy onto it.
+added=$(pending_renames | tail -n +$((pending_before + 1)))
+expect_eq "in use: one replacement is left for the next boot" 4 "$(grep -c '' <<<"$added")"
+copy_win=$(sed -n 3p <<<"$added" | sed 's/^\\??\\//')
+expect_true "in use: the waiting copy is the new DLL" cmp -s "$scratch/components/AcmeShared.dll" "$(wine_unix_path "$copy_win")"
+expect_true "in use: it is moved onto the held DLL" \
+  test "$(wine_unix_path "$(sed -n 4p <<<"$added" | sed 's/^\\??\\//')")" -ef "$system32/AcmeShared.dll"
+expect_eq "in use: only the waiting copy is left in the temporary directory" "$((temp_dirs_before + 1))" \
+  "$(leftover_temp_dirs)"
+# The restart: the holding process goes with the old server, the new one carries out the
+# moves left for the next boot (and the removals other tests left, their temporary
+# directories among them).
+wineserver -k
+wineserver -p >/dev/null 2>&1
+wineboot >/dev/null 2>&1
+temp_dirs_before=$(leftover_temp_dirs)
+expect_true "after the restart: the DLL is 1.0.0.5" cmp -s "$scratch/components/AcmeShared.dll" "$system32/AcmeShared.dll"
+expect_eq "after the restart: nothing is left for the next boot" "" "$(pending_renames | grep -v '^$')"
 
 # --- Resume 1: the connection dropped in the middle of the file ---
 fresh
