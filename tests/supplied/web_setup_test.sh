@@ -132,6 +132,14 @@ wine "$VEXA_BINARY_DIR/tests/components/hold_module.exe" "$(wine_windows_path "$
   'C:\windows\syswow64\AcmeShared.dll' >/dev/null 2>&1 &
 for _ in $(seq 1 300); do [ -f "$scratch/release.held" ] && break; sleep 0.1; done
 expect_true "in use: a process holds the older DLL" test -f "$scratch/release.held"
+# With the window the user is asked about restarting (the driver answers No).
+WEB_SITE_NO_EXECUTE=1 make_web_site "$web_root/norun" "$scratch/Prog1.cab" 0 "$scratch/NoRunWebSetup.exe" "$dll_line"
+expect_eq "in use, window: the restart question, then the end" \
+  "box=To complete the Installation, you must re-boot your computer. Would you like to re-boot your computer now?|exit=0" \
+  "$(rm -f "$log_file"; timeout 300 wine "$driver" "$(wine_windows_path "$scratch/NoRunWebSetup.exe")" \
+    "/LOG=$(wine_windows_path "$log_file")" -- box answer:7 exit 2>/dev/null | tr -d '\r' | paste -sd '|')"
+expect_true "in use, window: the answer is logged" \
+  log_has "Question: To complete the Installation, you must re-boot your computer. Would you like to re-boot your computer now? -> No"
 pending_before=$(pending_renames | grep -c '')
 : >"$web_log"
 rm -f "$started"
@@ -147,8 +155,8 @@ copy_win=$(sed -n 3p <<<"$added" | sed 's/^\\??\\//')
 expect_true "in use: the waiting copy is the new DLL" cmp -s "$scratch/components/AcmeShared.dll" "$(wine_unix_path "$copy_win")"
 expect_true "in use: it is moved onto the held DLL" \
   test "$(wine_unix_path "$(sed -n 4p <<<"$added" | sed 's/^\\??\\//')")" -ef "$system32/AcmeShared.dll"
-expect_eq "in use: only the waiting copy is left in the temporary directory" "$((temp_dirs_before + 1))" \
-  "$(leftover_temp_dirs)"
+expect_eq "in use: only the copies waiting for the boot are left in the temporary directory" \
+  "$((temp_dirs_before + 2))" "$(leftover_temp_dirs)"
 # The restart: the holding process goes with the old server, the new one carries out the
 # moves left for the next boot (and the removals other tests left, their temporary
 # directories among them).
