@@ -40,7 +40,7 @@ remove_installation
 
 # The program directory, as a developer has it, and its shared components.
 program="$scratch/Acme Paint"
-mkdir -p "$program" "$scratch/shared"
+mkdir -p "$program" "$scratch/shared" "$scratch/wizard"
 cp -r "$VEXA_SOURCE_DIR/samples/acme-paint/files/." "$program/"
 cp "$VEXA_BINARY_DIR/samples/Paint.exe" "$program/Paint.exe"
 cp "$VEXA_BINARY_DIR/tests/components/shared_105.dll" "$scratch/shared/AcmeShared.dll"
@@ -54,7 +54,9 @@ mkdir -p "$scratch/site/root"
 ln -s "$release" "$scratch/site/root/paint"
 ln -s "$activex" "$scratch/site/root/activex"
 start_web_server "$scratch/site/root"
-XDG_CACHE_HOME=$scratch/cache "$vexabuild" build "$program" --wizard-directory "$VEXA_SOURCE_DIR/dist" \
+# The wizard's directory is a copy of dist/: a build remembers its answers there.
+cp -r "$VEXA_SOURCE_DIR/dist/." "$scratch/wizard/"
+XDG_CACHE_HOME=$scratch/cache "$vexabuild" build "$program" --wizard-directory "$scratch/wizard" \
   --friendly-name "Acme Paint" --company "Acme" --web-site-url "$web_base/" --activex-url "$web_base/activex/" \
   --publication-url "$web_base/paint/" --run Paint.exe --run-parameters "\"/record\", \"$started_win\"" \
   --program-group "$VEXA_SOURCE_DIR/samples/acme-paint/ProgramGroup.txt" \
