@@ -153,7 +153,9 @@ wineserver -p >/dev/null 2>&1
 wineboot >/dev/null 2>&1
 expect_eq "after the restart: the product directory is gone, the shared DLL kept" \
   "product no group no uninstall-key gone installed-key gone shared-dll kept" "$(left)"
-expect_eq "after the restart: no temporary directory of the copies is left" "$temp_dirs_before" "$(temp_dirs_now)"
+# (The restart also carries out what earlier tests left for it: fewer directories may be left.)
+expect_eq "after the restart: no temporary directory of the copies is left" "" \
+  "$(comm -13 <(echo "$temp_dirs_before") <(temp_dirs_now))"
 expect_eq "after the restart: no removal is pending" "" "$(pending_renames | grep -v '^$')"
 
 # --- Damaged uninstall data: refused with a message, exit 1603, nothing changed.
