@@ -281,20 +281,25 @@ bool ReplaceFileAtRestart(const std::string& source, const std::string& target) 
 
   // The boot-time mover sees no redirection: a 32-bit component's target is named in the
   // 32-bit system directory itself, a 64-bit one's in the 64-bit one.
+  std::string full_target;
   std::string short_target;
   std::string short_copy;
   {
     FileSystemRedirectionOff unredirected;
-    short_target = ShortPathOf(UnredirectedPath(target));
+    full_target = UnredirectedPath(target);
+    short_target = ShortPathOf(full_target);
     short_copy = ShortPathOf(UnredirectedPath(copy));
   }
   if (short_target.empty() || short_copy.empty()) return give_up();
 
   const bool nt = (GetVersion() & 0x80000000u) == 0;
   if (nt) {
-    if (!MoveFileExA(short_target.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return give_up();
-    if (!MoveFileExA(short_copy.c_str(), short_target.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT)) {
-      CancelPendingDelete(short_target);
+    // The delayed moves name the target by its full name: once the target is deleted at
+    // boot its short name names nothing, and the copy moved there would keep that short
+    // name as its only name (AcmeShared.dll would come back as ACMESH~1.DLL).
+    if (!MoveFileExA(full_target.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return give_up();
+    if (!MoveFileExA(short_copy.c_str(), full_target.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT)) {
+      CancelPendingDelete(full_target);
       return give_up();
     }
     return true;

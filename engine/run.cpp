@@ -200,9 +200,7 @@ void FinishInstallation(RunState& run) {
   DeleteTemporaryDirectory(run.temporary_directory);
 
   if (run.restart_needed) {
-    if (run.ui->Ask(Question::RestartNow,
-                    "To complete the Installation, you must re-boot your computer. Would you like to re-boot your "
-                    "computer now?")) {
+    if (run.ui->Ask(Question::RestartNow, kRestartQuestion)) {
       RestartComputer();
     }
     return EndRun(run, RunOutcome::RestartNeeded);

@@ -47,7 +47,10 @@ road_requests() { grep -c . "$web_log" 2>/dev/null || true; }
 road_prepare() {
   road_program=$road_work/program
   road_shared=$road_work/shared
-  mkdir -p "$road_program" "$road_shared" "$road_work/site"
+  mkdir -p "$road_program" "$road_shared" "$road_work/site" "$road_work/wizard"
+  # The wizard's directory is a copy of dist/: a build remembers its answers there, and
+  # dist/ stays as it was made.
+  cp -r "$road_dist/." "$road_work/wizard/"
   cp "$road_windows/samples/UsaMap.exe" "$road_program/UsaMap.exe"
   cp "$_road_top/samples/usa-map/ReadMe.txt" "$road_program/ReadMe.txt"
   cp "$road_dist/VEXAUSA.OCX" "$road_shared/VEXAUSA.OCX"
@@ -78,7 +81,7 @@ road_build() {
     "$road_work/signing.pem" "$road_work/signing.key" >"$signer"
   chmod +x "$signer"
   local out status=0
-  out=$("$road_vexabuild" build "$road_program" --wizard-directory "$road_dist" \
+  out=$("$road_vexabuild" build "$road_program" --wizard-directory "$road_work/wizard" \
     --friendly-name "$road_product_name" --company "Corvanta Samples" \
     --web-site-url "$web_base/" --activex-url "$road_activex_url" --publication-url "$road_publication_url" \
     --run UsaMap.exe --program-group "$_road_top/samples/usa-map/ProgramGroup.txt" \

@@ -8,7 +8,8 @@
 //   /LOG=<file>   the run's log lines and messages, and Setup.exe's log
 //
 // Exit status as the engine's: in silent mode 0 success (or Setup.exe's own status),
-// 3010 restart needed, 1602 cancelled, 1603 failure; with the window 0.
+// 3010 restart needed, 1602 cancelled, 1603 failure; with the window 0, after asking
+// about restarting when a component waits for the next boot.
 #include <windows.h>
 
 #include <new>
@@ -19,6 +20,7 @@
 #include "engine_size.h"
 #include "log_file.h"
 #include "progress_window.h"
+#include "restart.h"
 #include "web_setup_attachment.h"
 #include "web_setup_run.h"
 
@@ -65,6 +67,13 @@ int Main(HINSTANCE instance) {
   window.Run(instance, [&] { outcome = RunWebSetup(attachment, options, window, log); });
   if (outcome.exit_status != kExitCancelled && !outcome.message.empty())
     MessageBoxA(nullptr, outcome.message.c_str(), kProgramTitle, MB_OK | MB_ICONERROR);
+  // A component in use is replaced at the next boot: the user is asked, as Setup.exe asks
+  // for its own.
+  if (outcome.restart_needed) {
+    const bool now = MessageBoxA(nullptr, kRestartQuestion, kProgramTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    log.Append(std::string("Question: ") + kRestartQuestion + (now ? " -> Yes" : " -> No"));
+    if (now) RestartComputer();
+  }
   return 0;
 }
 

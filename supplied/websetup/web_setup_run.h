@@ -52,6 +52,8 @@ class SilentWebSetupUi : public WebSetupUi {
 struct WebSetupOutcome {
   int exit_status = kExitFailure;
   std::string message;  // for the user; empty when there is nothing to say
+  // A component of the run waits for the next boot (the run otherwise succeeded).
+  bool restart_needed = false;
 };
 
 // The cache base: %LOCALAPPDATA%\Corvanta\Temporary VexaWeb Files\ (ends with "\").

@@ -363,6 +363,7 @@ WebSetupOutcome WebSetup::Run() {
   step = RunProgram();
   if (step != Step::Done) return stopped(step);
   outcome.exit_status = program_status_;
+  outcome.restart_needed = restart_needed_;
   if (program_status_ == kExitSuccess && restart_needed_) outcome.exit_status = kExitRestartNeeded;
   const DownloadTotals& counts = DownloadCounts();
   Log("Requests: " + std::to_string(counts.requests) + ", bytes received: " + std::to_string(counts.bytes_received));

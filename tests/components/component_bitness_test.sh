@@ -29,7 +29,6 @@ system64=$(wine_unix_path 'C:\windows\system32')
 system32=$(wine_unix_path 'C:\windows\syswow64')
 class='{5D0C7A52-3E1B-4F7A-9C2D-7A1E0B5C9D31}'
 markers=$(wine_unix_path 'C:\vexa-components')
-session_key='HKLM\System\CurrentControlSet\Control\Session Manager'
 
 package() {  # package NAME SCRIPT-LINES...: Setup.exe of $scratch/NAME.files
   local name=$1
@@ -64,10 +63,6 @@ server_in() {  # server_in VIEW KEY: the default value of KEY in the 32-bit or 6
   wine reg query "$2" /ve "/reg:$1" 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_[A-Z_]* *//p'
 }
 registrations() { tr -d '\r' <"$markers/$1" 2>/dev/null | paste -sd '|'; }
-pending_renames() {
-  wine reg query "$session_key" /v PendingFileRenameOperations /reg:64 2>/dev/null | tr -d '\r' |
-    sed -n 's/^ *PendingFileRenameOperations *REG_MULTI_SZ *//p' | sed 's/\\0/\n/g'
-}
 host32() { wine "$c32/component_host.exe" "$class" 2>/dev/null | tr -d '\r'; }
 host64() { wine "$c64/component_host.exe" "$class" 2>/dev/null | tr -d '\r'; }
 

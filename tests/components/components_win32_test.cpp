@@ -266,8 +266,9 @@ TEST_F(IniFileTest, AFailedWriteLeavesTheFileAsItWas) {
   EXPECT_EQ(std::distance(fs::directory_iterator(directory_), fs::directory_iterator()), 1);
 }
 
-TEST_F(IniFileTest, ReplaceFileAtRestartRecordsTheDeleteAndTheMove) {
-  const std::string target = directory_ + "VexaBusy.dll";
+TEST_F(IniFileTest, ReplaceFileAtRestartRecordsTheDeleteAndTheMoveOfTheTargetsFullName) {
+  // A name with no 8.3 form: the move must not put the new file under the short name.
+  const std::string target = directory_ + "VexaBusyComponent.dll";
   const std::string source = directory_ + "new.dll";
   WriteFileText(target, "old");
   WriteFileText(source, "new");
@@ -277,24 +278,22 @@ TEST_F(IniFileTest, ReplaceFileAtRestartRecordsTheDeleteAndTheMove) {
   ASSERT_EQ(after.size(), before.size() + 2);
   EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin()));
 
-  char short_target[300] = {};
-  GetShortPathNameA(target.c_str(), short_target, 300);
   const Pair& removal = after[before.size()];
   const Pair& move = after[before.size() + 1];
-  EXPECT_TRUE(EqualsIgnoringCase(removal.first, std::string("\\??\\") + short_target)) << removal.first;
+  EXPECT_TRUE(EqualsIgnoringCase(removal.first, "\\??\\" + target)) << removal.first;
   EXPECT_EQ(removal.second, "");
   const std::string copy = move.first.substr(4);
   EXPECT_TRUE(StartsWithIgnoringCase(copy, TempDirectory() + "~ts")) << copy;
   EXPECT_EQ(ReadFileText(copy), "new");
-  EXPECT_TRUE(EqualsIgnoringCase(move.second, std::string("\\??\\") + short_target)) << move.second;
+  EXPECT_TRUE(EqualsIgnoringCase(move.second, "\\??\\" + target)) << move.second;
   EXPECT_EQ(ReadFileText(target), "old");
 
   // Taking back the deletion leaves every other record alone.
-  EXPECT_TRUE(CancelPendingDelete(short_target));
+  EXPECT_TRUE(CancelPendingDelete(target));
   std::vector<Pair> expected = before;
   expected.push_back(move);
   EXPECT_EQ(PendingRenames(), expected);
-  EXPECT_FALSE(CancelPendingDelete(short_target));
+  EXPECT_FALSE(CancelPendingDelete(target));
   DeleteFileA(copy.c_str());
   RestorePendingRenames(before);
 }

@@ -24,7 +24,6 @@ temp_dir=$(wine_unix_path "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')")
 class='{5D0C7A52-3E1B-4F7A-9C2D-7A1E0B5C9D31}'
 class_key="HKCR\\CLSID\\$class\\InprocServer32"
 markers=$(wine_unix_path 'C:\vexa-components')/registrations.txt
-session_key='HKLM\System\CurrentControlSet\Control\Session Manager'
 
 # package NAME SCRIPT-LINES... : Setup.exe whose attachment holds Script.TXT, Uninstall.EXE
 # and every file put in $scratch/NAME.files/.
@@ -64,10 +63,6 @@ dll_line() {  # dll_line ATTACHED COMPONENT VERSION [SIZE]
 }
 ocx_line() {  # ocx_line ATTACHED COMPONENT VERSION
   printf 'InstallOcxFile "%s", "1000", "%s", "%s", "%s", "0", "1000", "sig"' "$1" "$2" "$3" "$class"
-}
-pending_renames() {
-  wine reg query "$session_key" /v PendingFileRenameOperations /reg:64 2>/dev/null | tr -d '\r' |
-    sed -n 's/^ *PendingFileRenameOperations *REG_MULTI_SZ *//p' | sed 's/\\0/\n/g'
 }
 registered_server() {
   wine reg query "$class_key" /ve /reg:32 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_[A-Z_]* *//p'
@@ -234,7 +229,7 @@ for first in 1 5; do
   target_name=$([ $first = 1 ] && echo VexaBusy.dll || echo VexaBusy.ocx)
   short_target=$(sed -n "${first}p" <<<"$added" | sed 's/^\\??\\//')
   copy_win=$(sed -n "$((first + 2))p" <<<"$added" | sed 's/^\\??\\//')
-  expect_true "in use, $what: the target is its short path" \
+  expect_true "in use, $what: the target is named in the system directory" \
     test "$(wine_unix_path "$short_target")" -ef "$system/$target_name"
   expect_eq "in use, $what: delete first, then move the copy onto the target" "|\\??\\$short_target" \
     "$(sed -n "$((first + 1))p" <<<"$added")|$(sed -n "$((first + 3))p" <<<"$added")"

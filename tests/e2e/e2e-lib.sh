@@ -7,6 +7,8 @@
 #                              reading ("drive_lines" keeps the lines apart, "drive" joins
 #                              them with "|")
 #   leftover_temp_dirs         how many "~ts" directories the prefix's temporary path holds
+#   pending_renames            the moves and deletions left for the next boot, one string a
+#                              line (PendingFileRenameOperations: an empty line is a deletion)
 set -uo pipefail
 . "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
 . "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
@@ -41,4 +43,9 @@ _e2e_temp_dir=
 leftover_temp_dirs() {
   [ -n "$_e2e_temp_dir" ] || _e2e_temp_dir=$(wine_unix_path "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')")
   find "$_e2e_temp_dir" -maxdepth 1 -iname '~ts*' 2>/dev/null | wc -l
+}
+
+pending_renames() {
+  wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations /reg:64 \
+    2>/dev/null | tr -d '\r' | sed -n 's/^ *PendingFileRenameOperations *REG_MULTI_SZ *//p' | sed 's/\\0/\n/g'
 }

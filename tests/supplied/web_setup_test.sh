@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # The stand-alone web setup program as end users run it, against the loopback test server:
 # a clean run of the sample package (components installed and registered, Setup.exe run
-# with /S), the second run, components already present, the eight resume scenarios, the
-# program signed after it was made, and hostile web scripts and attachments.
+# with /S), the second run, components already present, a component in use (3010, replaced
+# at the restart), the eight resume scenarios, the program signed after it was made, the
+# whole run over HTTPS (refused while the server's root is not trusted), and hostile web
+# scripts and attachments. It restarts Wine for the replacement, so it runs alone.
 . "$VEXA_SOURCE_DIR/tests/e2e/e2e-lib.sh"
 . "$VEXA_SOURCE_DIR/tests/supplied/web-setup-lib.sh"
 
-[ -f "$web_setup_program" ] || { echo "no $web_setup_program: run make build" >&2; exit 1; }
+trust=$VEXA_BINARY_DIR/tests/supplied/trust_certificate.exe
+for f in "$web_setup_program" "$trust"; do
+  [ -f "$f" ] || { echo "no $f: run make build" >&2; exit 1; }
+done
 c_drive=$(wine_unix_path 'C:\')
 cache=$(wine_unix_path "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')\\Corvanta\\Temporary VexaWeb Files")
 programs_cache="$cache/Downloaded Programs"
@@ -21,7 +26,9 @@ remove_components() {
 }
 cleanup() {
   stop_web_server
+  touch "$scratch/release"
   [ -z "${tls_server:-}" ] || kill "$tls_server" 2>/dev/null
+  [ -z "${trust_win:-}" ] || wine "$trust" remove "$trust_win" >/dev/null 2>&1
   rm -rf "$scratch" "$cache" "$product_unix" "$started"
   remove_components
   wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Acme Paint' /f /reg:32 >/dev/null 2>&1
@@ -114,6 +121,51 @@ cp "$VEXA_BINARY_DIR/tests/components/shared_104.dll" "$c_drive/windows/syswow64
 expect_eq "older DLL: exit status" 0 "$(run_web "$scratch/AcmeWebSetup.exe")"
 expect_eq "older DLL: its cabinet is downloaded" 1 "$(requests_for /activex/AcmeShared.cab)"
 expect_true "older DLL: replaced by 1.0.0.5" cmp -s "$scratch/components/AcmeShared.dll" "$c_drive/windows/syswow64/AcmeShared.dll"
+
+# --- The older DLL in use by a running program: its replacement waits for the next boot,
+# the run ends with 3010 (restart needed); the restart puts 1.0.0.5 in place ---
+system32=$c_drive/windows/syswow64
+remove_components
+cp "$VEXA_BINARY_DIR/tests/components/shared_104.dll" "$system32/AcmeShared.dll"
+rm -f "$scratch/release" "$scratch/release.held"
+wine "$VEXA_BINARY_DIR/tests/components/hold_module.exe" "$(wine_windows_path "$scratch")\\release" \
+  'C:\windows\syswow64\AcmeShared.dll' >/dev/null 2>&1 &
+for _ in $(seq 1 300); do [ -f "$scratch/release.held" ] && break; sleep 0.1; done
+expect_true "in use: a process holds the older DLL" test -f "$scratch/release.held"
+# With the window the user is asked about restarting (the driver answers No).
+WEB_SITE_NO_EXECUTE=1 make_web_site "$web_root/norun" "$scratch/Prog1.cab" 0 "$scratch/NoRunWebSetup.exe" "$dll_line"
+expect_eq "in use, window: the restart question, then the end" \
+  "box=To complete the Installation, you must re-boot your computer. Would you like to re-boot your computer now?|exit=0" \
+  "$(rm -f "$log_file"; timeout 300 wine "$driver" "$(wine_windows_path "$scratch/NoRunWebSetup.exe")" \
+    "/LOG=$(wine_windows_path "$log_file")" -- box answer:7 exit 2>/dev/null | tr -d '\r' | paste -sd '|')"
+expect_true "in use, window: the answer is logged" \
+  log_has "Question: To complete the Installation, you must re-boot your computer. Would you like to re-boot your computer now? -> No"
+pending_before=$(pending_renames | grep -c '')
+: >"$web_log"
+rm -f "$started"
+expect_eq "in use: exit status 3010" 3010 "$(run_web "$scratch/AcmeWebSetup.exe")"
+for _ in $(seq 1 100); do [ -s "$started" ] && break; sleep 0.1; done
+expect_eq "in use: its cabinet is downloaded" 1 "$(requests_for /activex/AcmeShared.cab)"
+expect_true "in use: the older DLL stays until the restart" cmp -s "$VEXA_BINARY_DIR/tests/components/shared_104.dll" "$system32/AcmeShared.dll"
+expect_true "in use: Setup.exe still ran and started the program" test -s "$started"
+# Four strings a file: delete the target, then move the new copy onto it.
+added=$(pending_renames | tail -n +$((pending_before + 1)))
+expect_eq "in use: one replacement is left for the next boot" 4 "$(grep -c '' <<<"$added")"
+copy_win=$(sed -n 3p <<<"$added" | sed 's/^\\??\\//')
+expect_true "in use: the waiting copy is the new DLL" cmp -s "$scratch/components/AcmeShared.dll" "$(wine_unix_path "$copy_win")"
+expect_true "in use: it is moved onto the held DLL" \
+  test "$(wine_unix_path "$(sed -n 4p <<<"$added" | sed 's/^\\??\\//')")" -ef "$system32/AcmeShared.dll"
+expect_eq "in use: only the copies waiting for the boot are left in the temporary directory" \
+  "$((temp_dirs_before + 2))" "$(leftover_temp_dirs)"
+# The restart: the holding process goes with the old server, the new one carries out the
+# moves left for the next boot (and the removals other tests left, their temporary
+# directories among them).
+wineserver -k
+wineserver -p >/dev/null 2>&1
+wineboot >/dev/null 2>&1
+temp_dirs_before=$(leftover_temp_dirs)
+expect_true "after the restart: the DLL is 1.0.0.5" cmp -s "$scratch/components/AcmeShared.dll" "$system32/AcmeShared.dll"
+expect_eq "after the restart: nothing is left for the next boot" "" "$(pending_renames | grep -v '^$')"
 
 # --- Resume 1: the connection dropped in the middle of the file ---
 fresh
@@ -259,23 +311,64 @@ expect_eq "signed: exit status" 0 "$(run_web "$scratch/SignedWebSetup.exe")"
 expect_eq "signed: the components are installed" installed "$(component_installed AcmeShared.dll)"
 expect_eq "signed: the program cabinet is right" right "$(cached_program_ok)"
 
-# --- HTTPS from a server whose certificate the system does not trust ---
+# --- HTTPS: a server whose certificate the system does not trust is refused; once its
+# root is trusted the whole run goes over HTTPS; taken out of the store, refused again ---
+# openssl s_server -HTTP answers a GET with the file below its working directory as it is,
+# so each file there is a whole response (with its length), and logs a FILE: line for it.
+# The certificate names localhost: this Wine matches a server's name only to DNS names.
 tls_port=$((40000 + RANDOM % 20000))
-mkdir -p "$scratch/tls"
-cp "$scratch/cert.pem" "$scratch/key.pem" "$scratch/tls/"
-(cd "$scratch/tls" && exec openssl s_server -quiet -accept "127.0.0.1:$tls_port" -WWW -cert cert.pem -key key.pem \
-  >/dev/null 2>&1) &
+tls_base=https://localhost:$tls_port
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=localhost" \
+  -addext "subjectAltName=DNS:localhost,IP:127.0.0.1" -addext extendedKeyUsage=serverAuth \
+  -keyout "$scratch/tls-key.pem" -out "$scratch/tls-cert.pem" 2>/dev/null
+openssl x509 -in "$scratch/tls-cert.pem" -outform DER -out "$scratch/tls-cert.der"
+tls_site=$scratch/tls-site
+tls_log=$scratch/tls-server.log
+tls_publish() {  # tls_publish FILE URL-PATH
+  mkdir -p "$(dirname "$tls_site/$2")"
+  { printf 'HTTP/1.0 200 OK\r\nContent-Length: %s\r\nContent-Type: application/octet-stream\r\n\r\n' "$(stat -c %s "$1")"
+    cat "$1"; } >"$tls_site/$2"
+}
+http_web_base=$web_base
+web_base=$tls_base
+make_web_site "$web_root/tls" "$scratch/Prog1.cab" 0 "$scratch/TlsWebSetup.exe" \
+  "$(component_line dll "$tls_base/activex" "$web_root/activex/AcmeShared.cab" "$scratch/components/AcmeShared.dll" 1.0.0.5)" \
+  "$(component_line ocx "$tls_base/activex" "$web_root/activex/AcmeCtl.cab" "$scratch/components/AcmeCtl.ocx" 1.0.0.5 "$class_id")"
+web_base=$http_web_base
+for served in tls/MyPageScript.Cab tls/Prog1.cab activex/AcmeShared.cab activex/AcmeCtl.cab; do
+  tls_publish "$web_root/$served" "$served"
+done
+(cd "$tls_site" && exec openssl s_server -accept "127.0.0.1:$tls_port" -HTTP -cert "$scratch/tls-cert.pem" \
+  -key "$scratch/tls-key.pem" >"$tls_log" 2>&1) &
 tls_server=$!
 sleep 0.5
-cp "$web_setup_program" "$scratch/TlsWebSetup.exe"
-printf 'https://127.0.0.1:%s/\r\n1\r\nhttps://127.0.0.1:%s/\r\nMyPageScript.Cab\r\n%s\r\nWEBSETUP' "$tls_port" \
-  "$tls_port" "$prog_short" >>"$scratch/TlsWebSetup.exe"
+fresh
+remove_components
+rm -rf "$product_unix" "$started"
 expect_eq "untrusted HTTPS: exit status" 1603 "$(run_web "$scratch/TlsWebSetup.exe")"
 expect_true "untrusted HTTPS: a clear message, not retried" \
-  log_has "Cannot download https://127.0.0.1:$tls_port/MyPageScript.Cab: no secure connection to the server can be made"
+  log_has "Cannot download $tls_base/tls/MyPageScript.Cab: no secure connection to the server can be made"
 expect_true "untrusted HTTPS: one request" log_has "Requests: 1,"
+expect_eq "untrusted HTTPS: no file was served" "" "$(grep '^FILE:' "$tls_log")"
+trust_win=$(wine_windows_path "$scratch/tls-cert.der")
+expect_eq "trusted HTTPS: the server's root is put into the store" 0 "$(wine_run_timed 60 "$trust" add "$trust_win")"
+expect_eq "trusted HTTPS: exit status" 0 "$(run_web "$scratch/TlsWebSetup.exe")"
+for _ in $(seq 1 100); do [ -s "$started" ] && break; sleep 0.1; done
+expect_eq "trusted HTTPS: the script, two components and the program, each served once over TLS" \
+  "FILE:activex/AcmeCtl.cab FILE:activex/AcmeShared.cab FILE:tls/MyPageScript.Cab FILE:tls/Prog1.cab" \
+  "$(grep '^FILE:' "$tls_log" | LC_ALL=C sort | paste -sd ' ')"
+expect_eq "trusted HTTPS: nothing from the HTTP server" 0 "$(wc -l <"$web_log")"
+expect_eq "trusted HTTPS: the DLL is installed" installed "$(component_installed AcmeShared.dll)"
+expect_true "trusted HTTPS: the OCX is registered" grep -qi 'AcmeCtl.ocx' <<<"$(registered_server)"
+expect_eq "trusted HTTPS: the program cabinet is right" right "$(cached_program_ok)"
+expect_true "trusted HTTPS: the program is installed and was started" test -f "$product_unix/Paint.exe" -a -s "$started"
+expect_eq "trusted HTTPS: the root is taken out of the store" 0 "$(wine_run_timed 60 "$trust" remove "$trust_win")"
+trust_win=
+fresh
+expect_eq "HTTPS after the root is taken out: refused again" 1603 "$(run_web "$scratch/TlsWebSetup.exe")"
 kill "$tls_server" 2>/dev/null
 wait "$tls_server" 2>/dev/null
+tls_server=
 
 # --- A server name that is not found ---
 cp "$web_setup_program" "$scratch/NoNameWebSetup.exe"

@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# The web setup package as the release pipeline makes it, installed as an end user installs
+# it: the native vexabuild publishes the sample program (Prog1.cab whole) with a shared DLL
+# and a control; the loopback server serves Release and ReleaseActiveX at the addresses the
+# project names; the published <name>WebSetup.exe /S under Wine installs the components
+# and the program through Setup.exe; a second run downloads nothing.
+. "$VEXA_SOURCE_DIR/tests/e2e/e2e-lib.sh"
+. "$VEXA_SOURCE_DIR/tests/supplied/web-setup-lib.sh"
+
+vexabuild=$VEXA_SOURCE_DIR/dist/vexabuild
+for f in "$vexabuild" "$web_setup_program" "$web_server_program"; do
+  [ -f "$f" ] || { echo "no $f: run make build" >&2; exit 1; }
+done
+c_drive=$(wine_unix_path 'C:\')
+system32=$c_drive/windows/syswow64
+cache=$(wine_unix_path "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')\\Corvanta\\Temporary VexaWeb Files")
+product="$(wine_reg_value 32 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion' ProgramFilesDir)\\Acme Paint\\"
+product_unix=$(wine_unix_path "${product%\\}")
+record='HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Paint'
+uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Acme Paint'
+map_class='{4A6DD9C6-FEB1-4D47-91D9-ACAC7348C3E8}'
+started_win='C:\websetup-road-started.txt'
+started=$c_drive/websetup-road-started.txt
+
+remove_installation() {
+  wine 'C:\windows\syswow64\regsvr32.exe' /s /u 'C:\windows\syswow64\VEXAUSA.OCX' >/dev/null 2>&1
+  find "$system32" -maxdepth 1 \( -iname VEXAUSA.OCX -o -iname AcmeShared.dll \) -delete
+  find "$WINEPREFIX/drive_c" -ipath '*Start Menu/Programs/Acme Paint' -prune -exec rm -rf {} + 2>/dev/null
+  rm -rf "$product_unix" "$cache" "$started"
+  wine reg delete "$record" /f /reg:32 >/dev/null 2>&1
+  wine reg delete "$uninstall_key" /f /reg:32 >/dev/null 2>&1
+}
+cleanup() {
+  stop_web_server
+  remove_installation
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+remove_installation
+
+# The program directory, as a developer has it, and its shared components.
+program="$scratch/Acme Paint"
+mkdir -p "$program" "$scratch/shared" "$scratch/wizard"
+cp -r "$VEXA_SOURCE_DIR/samples/acme-paint/files/." "$program/"
+cp "$VEXA_BINARY_DIR/samples/Paint.exe" "$program/Paint.exe"
+cp "$VEXA_BINARY_DIR/tests/components/shared_105.dll" "$scratch/shared/AcmeShared.dll"
+cp "$VEXA_SOURCE_DIR/dist/VEXAUSA.OCX" "$scratch/shared/VEXAUSA.OCX"
+release=$program/VexaWizardNetloomProject/Release
+activex=$program/VexaWizardNetloomProject/ReleaseActiveX
+
+# The server's root holds the two published directories under the names of their URLs;
+# its port makes the project's addresses.
+mkdir -p "$scratch/site/root"
+ln -s "$release" "$scratch/site/root/paint"
+ln -s "$activex" "$scratch/site/root/activex"
+start_web_server "$scratch/site/root"
+# The wizard's directory is a copy of dist/: a build remembers its answers there.
+cp -r "$VEXA_SOURCE_DIR/dist/." "$scratch/wizard/"
+XDG_CACHE_HOME=$scratch/cache "$vexabuild" build "$program" --wizard-directory "$scratch/wizard" \
+  --friendly-name "Acme Paint" --company "Acme" --web-site-url "$web_base/" --activex-url "$web_base/activex/" \
+  --publication-url "$web_base/paint/" --run Paint.exe --run-parameters "\"/record\", \"$started_win\"" \
+  --program-group "$VEXA_SOURCE_DIR/samples/acme-paint/ProgramGroup.txt" \
+  --dll "$scratch/shared/AcmeShared.dll" --ocx "$scratch/shared/VEXAUSA.OCX" \
+  --minimize-download-time no --no-sign-commands >"$scratch/build.txt" 2>&1
+expect_eq "vexabuild publishes the package" 0 "$?"
+expect_eq "the published files" \
+  "AcmePaint.htm AcmePaintScript.Cab AcmePaintWebSetup.exe Prog1.cab | VexaLoad.cab VexaLoad.ocx acmeshared.Cab vexausa.Cab" \
+  "$(cd "$release" && ls | LC_ALL=C sort | paste -sd ' ') | $(cd "$activex" && ls | LC_ALL=C sort | paste -sd ' ')"
+
+log_file=$scratch/websetup.log
+run_web() {
+  rm -f "$log_file"
+  wine_run_timed 300 "$release/AcmePaintWebSetup.exe" /S "/LOG=$(wine_windows_path "$log_file")"
+}
+
+# --- A clean run ---
+temp_dirs_before=$(leftover_temp_dirs)
+expect_eq "clean run: exit status" 0 "$(run_web)"
+for _ in $(seq 1 100); do [ -s "$started" ] && break; sleep 0.1; done
+expect_eq "clean run: the script, both components and the program, each requested once" \
+  "/activex/acmeshared.Cab /activex/vexausa.Cab /paint/AcmePaintScript.Cab /paint/Prog1.cab" \
+  "$(awk '{ print $2 }' "$web_log" | LC_ALL=C sort | paste -sd ' ')"
+expect_eq "clean run: every request was answered whole" "200 200 200 200" \
+  "$(grep -o 'status=[0-9]*' "$web_log" | sed 's/status=//' | paste -sd ' ')"
+# The builder names the components in lower case, as its web script does.
+system_file() { find "$system32" -maxdepth 1 -iname "$1" | head -n1; }
+expect_true "clean run: the DLL is in the system directory" \
+  cmp -s "$scratch/shared/AcmeShared.dll" "$(system_file AcmeShared.dll)"
+expect_true "clean run: the control is in the system directory" cmp -s "$scratch/shared/VEXAUSA.OCX" "$(system_file VEXAUSA.OCX)"
+expect_eq "clean run: the control is registered there" 'c:\windows\system32\vexausa.ocx' \
+  "$(wine reg query "HKCR\\CLSID\\$map_class\\InprocServer32" /ve /reg:32 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *(Default) *REG_[A-Z_]* *//p' | tr 'A-Z' 'a-z')"
+# The web script's Execute line carries the run parameters too; Setup.exe ignores them.
+expect_true "clean run: Setup.exe was run with /S" grep -qE '^Running .*\\Setup\.exe .*/S /LOG=' "$log_file"
+expect_eq "clean run: the installed files" "data/palette.txt docs/help.txt paint.exe readme.txt uninstall/uninstall.exe" \
+  "$(cd "$product_unix" 2>/dev/null && find . -type f -printf '%P\n' | tr 'A-Z' 'a-z' | LC_ALL=C sort | paste -sd ' ')"
+group=$(find "$WINEPREFIX/drive_c" -ipath '*Start Menu/Programs/Acme Paint' -type d 2>/dev/null | head -n1)
+expect_eq "clean run: the shortcuts of the program group" "Acme Paint.LNK Help.LNK Tools/Read Me.LNK" \
+  "$([ -n "$group" ] && cd "$group" && find . -type f -printf '%P\n' | LC_ALL=C sort | paste -sd ' ')"
+expect_eq "clean run: the installed-programs record" "$product" "$(wine_reg_value 32 "$record" Directory)"
+expect_eq "clean run: the uninstall record" "\"${product}Uninstall\\Uninstall.EXE\" /S" \
+  "$(wine_reg_value 32 "$uninstall_key" QuietUninstallString)"
+expect_eq "clean run: Setup.exe started the program with its parameters" \
+  "\"${product}paint.exe\" /record $started_win" "$(tr -d '\r' <"$started" 2>/dev/null)"
+expect_eq "clean run: no temporary directory is left" "$temp_dirs_before" "$(leftover_temp_dirs)"
+
+# --- Second run: the script from the cache, the components present, the program cached ---
+: >"$web_log"
+rm -f "$started"
+expect_eq "second run: exit status" 0 "$(run_web)"
+expect_eq "second run: nothing is downloaded" 0 "$(wc -l <"$web_log")"
+expect_eq "second run: the components are up to date" "Up to date: acmeshared.dll|Up to date: vexausa.ocx" \
+  "$(tr -d '\r' <"$log_file" | grep '^Up to date: ' | paste -sd '|')"
+expect_true "second run: the program comes from the cache" grep -q '^Program from the cache: ' "$log_file"
+for _ in $(seq 1 100); do [ -s "$started" ] && break; sleep 0.1; done
+expect_true "second run: Setup.exe installed the program again and started it" test -s "$started"
+finish
