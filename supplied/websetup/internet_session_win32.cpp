@@ -104,9 +104,12 @@ std::string NetworkReason(DWORD code) {
     case ERROR_INTERNET_CANNOT_CONNECT:
       return "the server cannot be reached";
     case ERROR_INTERNET_TIMEOUT:
+    case WSAETIMEDOUT:  // as Wine reports a socket's time-out
       return "the server did not answer in time";
     case ERROR_INTERNET_CONNECTION_ABORTED:
     case ERROR_INTERNET_CONNECTION_RESET:
+    case WSAECONNRESET:
+    case WSAECONNABORTED:
       return "the connection was dropped";
     case ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR:
       return "the server sends the download from a secure address to one that is not";
