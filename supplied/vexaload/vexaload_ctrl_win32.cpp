@@ -377,8 +377,7 @@ void VexaLoadCtrl::RunInstallation() {
   } else {
     ProgressWindow window;
     window.Run(g_server_module, [&] { outcome = RunLoaderInstallation(request, window, log); });
-    if (outcome.exit_status != kExitCancelled && !outcome.message.empty())
-      MessageBoxA(nullptr, outcome.message.c_str(), "Web Setup", MB_OK | MB_ICONERROR);
+    ShowRunOutcome(outcome, "Web Setup", log);
   }
   result_ = outcome.message;
   exit_status_ = outcome.exit_status;

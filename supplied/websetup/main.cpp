@@ -20,7 +20,6 @@
 #include "engine_size.h"
 #include "log_file.h"
 #include "progress_window.h"
-#include "restart.h"
 #include "web_setup_attachment.h"
 #include "web_setup_run.h"
 
@@ -65,15 +64,7 @@ int Main(HINSTANCE instance) {
   ProgressWindow window;
   WebSetupOutcome outcome;
   window.Run(instance, [&] { outcome = RunWebSetup(attachment, options, window, log); });
-  if (outcome.exit_status != kExitCancelled && !outcome.message.empty())
-    MessageBoxA(nullptr, outcome.message.c_str(), kProgramTitle, MB_OK | MB_ICONERROR);
-  // A component in use is replaced at the next boot: the user is asked, as Setup.exe asks
-  // for its own.
-  if (outcome.restart_needed) {
-    const bool now = MessageBoxA(nullptr, kRestartQuestion, kProgramTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
-    log.Append(std::string("Question: ") + kRestartQuestion + (now ? " -> Yes" : " -> No"));
-    if (now) RestartComputer();
-  }
+  ShowRunOutcome(outcome, kProgramTitle, log);
   return 0;
 }
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "log_file.h"
 #include "web_setup_run.h"
 
 class ProgressWindow : public WebSetupUi {
@@ -52,3 +53,8 @@ class ProgressWindow : public WebSetupUi {
   HWND cancel_button_ = nullptr;
   HFONT font_ = nullptr;
 };
+
+// After a run with the window: its failure message, if any, in a message box titled
+// `title`; and when a component waits for the next boot, the engine's restart question
+// (logged with its answer), restarting on Yes.
+void ShowRunOutcome(const WebSetupOutcome& outcome, const char* title, const LogFile& log);

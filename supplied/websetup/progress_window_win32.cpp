@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "progress_text.h"
+#include "restart.h"
 #include "system_function.h"
 
 namespace {
@@ -184,5 +185,17 @@ void ProgressWindow::Run(HINSTANCE instance, const std::function<void()>& work) 
   if (thread) {
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
+  }
+}
+
+void ShowRunOutcome(const WebSetupOutcome& outcome, const char* title, const LogFile& log) {
+  if (outcome.exit_status != kExitCancelled && !outcome.message.empty())
+    MessageBoxA(nullptr, outcome.message.c_str(), title, MB_OK | MB_ICONERROR);
+  // A component in use is replaced at the next boot: the user is asked, as Setup.exe asks
+  // for its own.
+  if (outcome.restart_needed) {
+    const bool now = MessageBoxA(nullptr, kRestartQuestion, title, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    log.Append(std::string("Question: ") + kRestartQuestion + (now ? " -> Yes" : " -> No"));
+    if (now) RestartComputer();
   }
 }
