@@ -1,6 +1,7 @@
-# Third-party libraries. Natively they are Debian's packages; for Windows,
-# scripts/setup-deps builds static libmspack and zlib from Debian's source packages
-# into build/deps/mingw-i686 and build/deps/mingw-x86_64 (one per tree), and GoogleTest is compiled from Debian's /usr/src/googletest.
+# Third-party libraries. Natively they are Debian's packages; for Windows, zlib is
+# Debian's mingw-w64 build (libz-mingw-w64-dev), scripts/setup-deps builds static libmspack
+# from Debian's source package into build/deps/mingw-i686 and build/deps/mingw-x86_64 (one
+# per tree), and GoogleTest is compiled from Debian's /usr/src/googletest.
 
 set(VEXA_DEPS_DIR "${PROJECT_SOURCE_DIR}/build/deps" CACHE PATH "Where scripts/setup-deps puts its work")
 set(LIBMSPACK_SOURCE_DIR "${VEXA_DEPS_DIR}/src/libmspack" CACHE PATH
@@ -19,10 +20,14 @@ if(WIN32)
   # library on a 64-bit off_t, or seeks in large cabinets go wrong.
   target_compile_definitions(vexa_mspack INTERFACE
     _FILE_OFFSET_BITS=64 HAVE_INTTYPES_H HAVE_FSEEKO SIZEOF_OFF_T=8)
+  # The static library by its file name: the package also has the DLL's import library.
+  find_library(VEXA_MINGW_ZLIB NAMES libz.a NO_CACHE)
+  find_path(VEXA_MINGW_ZLIB_HEADER zlib.h NO_CACHE)
+  if(NOT VEXA_MINGW_ZLIB OR NOT VEXA_MINGW_ZLIB_HEADER)
+    message(FATAL_ERROR "mingw-w64 zlib missing (libz-mingw-w64-dev): run scripts/setup-deps")
+  endif()
   add_library(vexa_zlib STATIC IMPORTED GLOBAL)
-  set_target_properties(vexa_zlib PROPERTIES
-    IMPORTED_LOCATION "${_mingw}/lib/libz.a"
-    INTERFACE_INCLUDE_DIRECTORIES "${_mingw}/include")
+  set_target_properties(vexa_zlib PROPERTIES IMPORTED_LOCATION "${VEXA_MINGW_ZLIB}")
 else()
   find_path(MSPACK_INCLUDE_DIR mspack.h REQUIRED)
   find_library(MSPACK_LIBRARY mspack REQUIRED)

@@ -1,7 +1,7 @@
 # The road of the demo: a developer's program published as a web setup package and
 # installed on an end user's PC from a web server. scripts/demo walks it and prints what
 # each stage made; the end-to-end test walks the same stages and asserts their results.
-# Source after wine-lib.sh and web-setup-lib.sh (for the loopback server), with a Wine
+# Source after test-lib.sh, wine-lib.sh and web-setup-lib.sh (for the loopback server), with a Wine
 # session running; the caller defines
 #   road_stage N TITLE      a stage begins
 #   road_check WHAT CMD...  a result of the stage that must hold
@@ -21,6 +21,7 @@
 #   road_uninstall     stage 7: Uninstall.EXE /S: the product gone, the shared components kept
 #   road_cleanup       the server stopped, what the road put into the prefix removed
 
+need_programs wine cabextract gcab osslsigncode openssl curl bc ps convert
 _road_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 road_dist=$_road_top/dist
 # The console wizard; dist/ is the wizard's directory it works from.

@@ -29,3 +29,21 @@ finish() {
   fi
   exit 0
 }
+
+# need_programs PROGRAM...: stops the test at once when the machine lacks one of them,
+# naming it and the Debian package that provides it (scripts/programs.txt), instead of
+# letting every check that uses it fail on its own.
+need_programs() {
+  local table program package missing=()
+  table=$(dirname "${BASH_SOURCE[0]}")/programs.txt
+  for program in "$@"; do
+    command -v "$program" >/dev/null 2>&1 && continue
+    package=$(awk -v p="$program" '$1 == p { print $2; exit }' "$table")
+    missing+=("$program (Debian package ${package:-unknown})")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local list
+  list=$(printf '%s, ' "${missing[@]}")
+  printf 'FAIL: %s needs what this machine lacks: %s; scripts/setup-deps installs it\n' "${0##*/}" "${list%, }" >&2
+  exit 1
+}

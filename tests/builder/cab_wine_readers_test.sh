@@ -8,6 +8,7 @@
 set -uo pipefail
 . "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
 . "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
+need_programs wine gcab
 
 maker=$VEXA_BINARY_DIR/tools/vexamakecab.exe
 scratch=$(mktemp -d)

@@ -288,50 +288,52 @@ TEST_F(ReleasePipelineTest, SignCommandsRunInOrderEachToItsEnd) {
   EXPECT_NE(form->txtWorkProgress.text.find("Executing Sign Code Command: \r\n"), std::string::npos);
 }
 
-TEST_F(ReleasePipelineTest, FailuresShowOneMessageEmptyTheReleaseDirectoriesAndKeepTheProject) {
-  struct Case {
-    const char* name;
-    std::function<void()> break_it;
-    std::string message;
-  };
-  const std::vector<Case> cases = {
-      {"a missing page template", [&] { fs::remove(wizard_directory + "/HtmlTemplates/TemplateSetup01.htm"); },
-       "Error. Cannot read file: {W}HtmlTemplates{S}TemplateSetup01.htm"},
-      {"a missing Uninstall.exe", [&] { fs::remove(wizard_directory + "/Uninstall.exe"); },
-       "Error. Cannot create cab file: {P}Attachment.CAB"},
-      {"a missing engine", [&] { fs::remove(wizard_directory + "/VexaInstall.exe"); }, "Error. Cannot create Setup.exe"},
-      {"a vanished component", [&] { fs::remove(shared_directory + "gone.dll"); },
-       "Error. Cannot create cab file: {A}gone.Cab"},
-      {"a missing stand-alone program", [&] { fs::remove(wizard_directory + "/VexaStandAloneWebProg.exe"); },
-       "Error. Cannot create stand-alone exe file: {R}AcmePaintWebSetup.exe"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    TearDown();
-    host = ScriptedHost();
-    SetUp();
-    WriteFileBytes(shared_directory + "gone.dll", "MZ");
-    GoToFinalStep([&](int step) {
-      if (step == 5) {
-        host.file_answers = {shared_directory + "gone.dll"};
-        form->cmdAddDLL_Click();
-      }
-    });
-    fs::create_directories(form->ProjectFilesDirectory);
-    WriteFileBytes(ProjectFile("Custom.txt"), "' kept\r\n");
-    c.break_it();
-    EXPECT_FALSE(Finish());
-    std::string message = ReplaceText(c.message, "{P}", form->ProjectFilesDirectory);
-    message = ReplaceText(message, "{A}", form->ReleaseActiveXDirectory);
-    message = ReplaceText(message, "{R}", form->ReleaseDirectory);
-    message = ReplaceText(message, "{W}", form->WizardDirectory);
-    message = ReplaceText(message, "{S}", std::string(1, kDirectorySeparator));
-    EXPECT_EQ(MessageTexts(), std::vector<std::string>{message});
-    EXPECT_TRUE(ReleaseFiles().empty()) << ::testing::PrintToString(ReleaseFiles());
-    EXPECT_EQ(ReadFileBytes(ProjectFile("Custom.txt")), "' kept\r\n");
-    EXPECT_EQ(form->CurrentStep, kFinalStep);
-  }
+// Each failure in a fixture of its own: a case must not build on the project, the release
+// directories or the remembered answers an earlier case left behind.
+struct BuildFailure {
+  const char* name;
+  bool in_wizard_directory;  // the file removed lies in the wizard's directory, else in the shared one
+  const char* removed;
+  const char* message;
+};
+
+class ReleasePipelineFailureTest : public ReleasePipelineTest, public ::testing::WithParamInterface<BuildFailure> {};
+
+TEST_P(ReleasePipelineFailureTest, ShowsOneMessageEmptiesTheReleaseDirectoriesAndKeepsTheProject) {
+  const BuildFailure& failure = GetParam();
+  WriteFileBytes(shared_directory + "gone.dll", "MZ");
+  GoToFinalStep([&](int step) {
+    if (step == 5) {
+      host.file_answers = {shared_directory + "gone.dll"};
+      form->cmdAddDLL_Click();
+    }
+  });
+  fs::create_directories(form->ProjectFilesDirectory);
+  WriteFileBytes(ProjectFile("Custom.txt"), "' kept\r\n");
+  ASSERT_TRUE(fs::remove((failure.in_wizard_directory ? wizard_directory + "/" : shared_directory) + failure.removed));
+  EXPECT_FALSE(Finish());
+  std::string message = ReplaceText(failure.message, "{P}", form->ProjectFilesDirectory);
+  message = ReplaceText(message, "{A}", form->ReleaseActiveXDirectory);
+  message = ReplaceText(message, "{R}", form->ReleaseDirectory);
+  message = ReplaceText(message, "{W}", form->WizardDirectory);
+  message = ReplaceText(message, "{S}", std::string(1, kDirectorySeparator));
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{message});
+  EXPECT_TRUE(ReleaseFiles().empty()) << ::testing::PrintToString(ReleaseFiles());
+  EXPECT_EQ(ReadFileBytes(ProjectFile("Custom.txt")), "' kept\r\n");
+  EXPECT_EQ(form->CurrentStep, kFinalStep);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    EachMissingFile, ReleasePipelineFailureTest,
+    ::testing::Values(
+        BuildFailure{"MissingPageTemplate", true, "HtmlTemplates/TemplateSetup01.htm",
+                     "Error. Cannot read file: {W}HtmlTemplates{S}TemplateSetup01.htm"},
+        BuildFailure{"MissingUninstaller", true, "Uninstall.exe", "Error. Cannot create cab file: {P}Attachment.CAB"},
+        BuildFailure{"MissingEngine", true, "VexaInstall.exe", "Error. Cannot create Setup.exe"},
+        BuildFailure{"VanishedComponent", false, "gone.dll", "Error. Cannot create cab file: {A}gone.Cab"},
+        BuildFailure{"MissingStandAloneProgram", true, "VexaStandAloneWebProg.exe",
+                     "Error. Cannot create stand-alone exe file: {R}AcmePaintWebSetup.exe"}),
+    [](const ::testing::TestParamInfo<BuildFailure>& info) { return std::string(info.param.name); });
 
 TEST_F(ReleasePipelineTest, AReleaseDirectoryThatCannotBeMadeStopsBeforeBuilding) {
   GoToFinalStep();

@@ -4,6 +4,7 @@
 # class registrations, the log, the exit status and the delayed moves for the next boot.
 # The last part restarts Wine to carry those moves out, so ctest runs this test alone.
 . "$VEXA_SOURCE_DIR/tests/e2e/e2e-lib.sh"
+need_programs strings
 
 components=$VEXA_BINARY_DIR/tests/components
 standin_uninstall=$VEXA_BINARY_DIR/tests/harness/harness_probe.exe

@@ -3,6 +3,7 @@
 # readable; the screenshot is kept under build/artifacts/. Changing the DPI needs a new
 # Wine session start, so ctest runs this test alone and it puts 96 DPI back at the end.
 . "$(dirname "$0")/e2e-lib.sh"
+need_programs bc
 
 artifacts=$VEXA_SOURCE_DIR/build/artifacts
 mkdir -p "$artifacts"

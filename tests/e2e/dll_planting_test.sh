@@ -3,6 +3,7 @@
 # downloads folder) must load none of them, even when Wine is told to prefer such files:
 # the run ends as it ends without them, and no planted DLL leaves its marker.
 . "$(dirname "$0")/e2e-lib.sh"
+need_programs i686-w64-mingw32-objdump
 
 canary=$VEXA_BINARY_DIR/tests/e2e/canary_dll.dll
 markers=$(wine_unix_path 'C:\vexa-canary')

@@ -13,6 +13,7 @@ set -uo pipefail
 . "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
 . "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
 . "$VEXA_SOURCE_DIR/scripts/package-lib.sh"
+need_programs wine xwd convert gcab
 
 engine=$VEXA_SOURCE_DIR/dist/VexaInstall.exe
 driver=$VEXA_BINARY_DIR/tests/e2e/dialog_driver.exe

@@ -5,6 +5,7 @@
 # records, the removal of an earlier installation (also one whose uninstall data was
 # tampered with), and the program started at the end. Silent installs under Wine.
 . "$(dirname "$0")/e2e-lib.sh"
+need_programs lnkinfo
 
 paint=$VEXA_BINARY_DIR/samples/Paint.exe
 standin_uninstall=$VEXA_BINARY_DIR/tests/harness/harness_probe.exe

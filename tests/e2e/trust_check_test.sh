@@ -4,6 +4,7 @@
 # check on, and without WinTrust.DLL the engine asks before running unchecked. Each stop
 # says in the log what happened.
 . "$(dirname "$0")/e2e-lib.sh"
+need_programs osslsigncode openssl
 
 mkdir -p "$scratch/prog" "$scratch/pkg" "$scratch/key"
 printf 'main program\r\n' >"$scratch/prog/App.txt"

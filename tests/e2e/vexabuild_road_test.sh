@@ -7,6 +7,7 @@
 # build whose question is not answered Yes changes nothing; and the Windows vexabuild.exe
 # under Wine makes the same package for the same project.
 . "$(dirname "$0")/e2e-lib.sh"
+need_programs identify cabextract tidy chromium
 
 for tool in "$VEXA_SOURCE_DIR/dist/vexabuild" "$VEXA_SOURCE_DIR/dist/vexabuild.exe"; do
   [ -x "$tool" ] || [ -f "$tool" ] || { echo "no $tool: run make build" >&2; exit 1; }
@@ -83,7 +84,7 @@ expect_true "tidy: no errors ($tidy_out)" test "$tidy_status" -lt 2
 chromium_run() {
   local profile
   profile=$(mktemp -d "$scratch/profile.XXXX")
-  timeout 120 /usr/bin/chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+  timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync --user-data-dir="$profile" \
     "$@" "file://$page" 2>/dev/null
 }

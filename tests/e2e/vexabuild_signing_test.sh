@@ -4,6 +4,7 @@
 # line 5 of SAAttach.txt is the short signature of the signed cabinet (the stand-alone
 # program is made after signing).
 . "$(dirname "$0")/e2e-lib.sh"
+need_programs osslsigncode openssl
 
 wizard=$scratch/wizard
 cp -r "$VEXA_SOURCE_DIR/dist/." "$wizard/"

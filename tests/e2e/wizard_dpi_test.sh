@@ -5,6 +5,7 @@
 # what the screen holds.) Changing the DPI needs a new Wine session start, so ctest runs this test alone and it
 # puts 96 DPI back at the end.
 . "$(dirname "$0")/e2e-lib.sh"
+need_programs bc
 . "$(dirname "$0")/wizard-lib.sh"
 
 artifacts=$VEXA_SOURCE_DIR/build/artifacts

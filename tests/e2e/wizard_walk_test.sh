@@ -8,6 +8,7 @@
 # whose Setup.exe installs the program under Wine; a second run on the same project asks
 # before it replaces the release files, and No changes nothing.
 . "$(dirname "$0")/e2e-lib.sh"
+need_programs cabextract
 . "$(dirname "$0")/wizard-lib.sh"
 
 work=$WINEPREFIX/drive_c/wizard-walk-$$

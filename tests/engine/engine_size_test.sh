@@ -4,6 +4,7 @@
 # file size, it is the file the build made, and it needs only Windows' own DLLs at run time.
 set -eu
 . "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
+need_programs i686-w64-mingw32-objdump
 engine=$VEXA_SOURCE_DIR/dist/${1:-VexaInstall.exe}
 built=$VEXA_BINARY_DIR/${2:-engine/VexaInstall.exe}
 [ -f "$engine" ] || { echo "no $engine: run scripts/assemble-dist" >&2; exit 1; }

@@ -5,6 +5,7 @@
 set -uo pipefail
 . "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
 . "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
+need_programs wine gcab
 
 tool=$VEXA_BINARY_DIR/tests/engine/link_tool.exe
 scratch=$(mktemp -d)

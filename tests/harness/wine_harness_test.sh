@@ -4,6 +4,7 @@
 set -uo pipefail
 . "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
 . "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
+need_programs wine identify
 
 probe=$VEXA_BINARY_DIR/tests/harness/harness_probe.exe
 scratch=$(mktemp -d)

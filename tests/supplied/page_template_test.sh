@@ -4,6 +4,7 @@
 # at a desktop and a phone width. The screenshots are kept in build/artifacts/.
 set -uo pipefail
 . "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
+need_programs identify tidy chromium
 
 template=$VEXA_SOURCE_DIR/supplied/HtmlTemplates/TemplateSetup01.htm
 artifacts=$VEXA_SOURCE_DIR/build/artifacts
@@ -36,7 +37,7 @@ expect_eq "nothing is fetched from elsewhere (only the legacy loader's codebase 
 chromium_run() {  # chromium_run ARGS... : a fresh profile each time, no network services
   local profile
   profile=$(mktemp -d "$scratch/profile.XXXX")
-  timeout 120 /usr/bin/chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+  timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync --user-data-dir="$profile" \
     --enable-logging=stderr --v=0 "$@" "file://$page"
 }

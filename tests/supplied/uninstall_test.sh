@@ -7,6 +7,7 @@
 # restart at the end carries out the removals left for the next boot, so ctest runs this
 # test alone.
 . "$VEXA_SOURCE_DIR/tests/e2e/e2e-lib.sh"
+need_programs x86_64-w64-mingw32-objdump
 
 c_drive=$(wine_unix_path 'C:\')
 canary=$c_drive/hostile-canary

@@ -5,6 +5,7 @@
 # cabinet is signed by a trusted publisher; unsigned, re-signed and tampered cabinets are
 # refused and install nothing.
 . "$VEXA_SOURCE_DIR/tests/e2e/e2e-lib.sh"
+need_programs cabextract osslsigncode openssl exiftool
 . "$VEXA_SOURCE_DIR/tests/supplied/web-setup-lib.sh"
 
 loader=$VEXA_SOURCE_DIR/dist/VexaLoad.ocx

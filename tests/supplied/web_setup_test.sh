@@ -6,6 +6,7 @@
 # whole run over HTTPS (refused while the server's root is not trusted), and hostile web
 # scripts and attachments. It restarts Wine for the replacement, so it runs alone.
 . "$VEXA_SOURCE_DIR/tests/e2e/e2e-lib.sh"
+need_programs osslsigncode openssl curl
 . "$VEXA_SOURCE_DIR/tests/supplied/web-setup-lib.sh"
 
 trust=$VEXA_BINARY_DIR/tests/supplied/trust_certificate.exe
