@@ -333,7 +333,7 @@ INSTANTIATE_TEST_SUITE_P(
         BuildFailure{"VanishedComponent", false, "gone.dll", "Error. Cannot create cab file: {A}gone.Cab"},
         BuildFailure{"MissingStandAloneProgram", true, "VexaStandAloneWebProg.exe",
                      "Error. Cannot create stand-alone exe file: {R}AcmePaintWebSetup.exe"}),
-    [](const ::testing::TestParamInfo<BuildFailure>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<BuildFailure>& failure) { return std::string(failure.param.name); });
 
 TEST_F(ReleasePipelineTest, AReleaseDirectoryThatCannotBeMadeStopsBeforeBuilding) {
   GoToFinalStep();
