@@ -82,13 +82,15 @@ std::string InstallOcxFile(RunState& run, const std::string& attached, const std
 std::string FindDllTarget(const std::string& file_name, const std::string& version,
                           Bitness bitness = EngineBitness());
 
-// Where an OCX would go: the registered file when it exists and is older, the system
-// directory when the class is not registered to an existing file; empty when the
-// registered copy is as new or newer. Registry and system directory are those of `bitness`.
+// Where an OCX would go: the registered file (GetRegisteredServer) when it exists and is
+// older, the system directory when the class is not registered to an existing file; empty
+// when the registered copy is as new or newer. Registry and system directory are those of
+// `bitness`.
 std::string FindOcxTarget(const std::string& file_name, const std::string& version, const std::string& class_id,
                           Bitness bitness = EngineBitness());
 
-// The InprocServer32 path registered for `class_id` ("{...}") in the registry view of
+// The InprocServer32 path registered for `class_id` ("{...}") among the machine's classes
+// (HKLM\Software\Classes, not the user-merged HKEY_CLASSES_ROOT) in the registry view of
 // `bitness`, as this process reaches the file; empty when none.
 std::string GetRegisteredServer(const std::string& class_id, Bitness bitness = EngineBitness());
 

@@ -216,11 +216,14 @@ std::string FindDllTarget(const std::string& file_name, const std::string& versi
   return CompareVersions(GetFileVersionString(installed + file_name), version) == 2 ? target : std::string();
 }
 
+// The machine's classes, never HKEY_CLASSES_ROOT: Windows shows the user's
+// Software\Classes over the machine's there, and a value any user may write must not
+// decide which file an elevated installer overwrites, loads or registers.
 std::string GetRegisteredServer(const std::string& class_id, Bitness bitness) {
   if (class_id.empty()) return {};
-  return ReachablePath(ReadRegistryString(HKEY_CLASSES_ROOT, "CLSID->" + class_id + "->InprocServer32", "", "->",
-                                          kPathBuffer, RegistryViewFor(bitness)),
-                       bitness);
+  const std::string key = "Software->Classes->CLSID->" + class_id + "->InprocServer32";
+  return ReachablePath(
+      ReadRegistryString(HKEY_LOCAL_MACHINE, key, "", "->", kPathBuffer, RegistryViewFor(bitness)), bitness);
 }
 
 Bitness ComponentBitness(const std::string& path) { return FileBitness(path).value_or(EngineBitness()); }

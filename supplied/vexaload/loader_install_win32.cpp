@@ -5,9 +5,10 @@
 #include "authenticode_win32.h"
 #include "file_signature.h"
 #include "http_download.h"
+#include "loader_texts.h"
 #include "paths.h"
-#include "shortcuts.h"
 #include "script_location.h"
+#include "shortcuts.h"
 #include "web_setup_attachment.h"
 
 namespace {
@@ -15,22 +16,43 @@ namespace {
 // A script cabinet is a few kilobytes; this bounds what a hostile server can send.
 constexpr std::uint64_t kMaxScriptCabinetBytes = 16u * 1024u * 1024u;
 
-WebSetupOutcome Failed(const LogFile& log, const std::string& message, int status = kExitFailure) {
+// `message` for the user and the log; `page_result` for a page, which never learns this
+// PC's paths or what a server answered.
+LoaderOutcome Stopped(const LogFile& log, const std::string& message, const std::string& page_result,
+                      int status = kExitFailure) {
   log.Append("Message: " + message);
-  return {status, message};
+  LoaderOutcome outcome;
+  outcome.exit_status = status;
+  outcome.message = message;
+  outcome.page_result = page_result;
+  return outcome;
+}
+
+bool Asked(LoaderQuestions& questions, const LogFile& log, const std::string& question) {
+  const bool yes = questions.Ask(question);
+  log.Append("Question: " + question + (yes ? " -> Yes" : " -> No"));
+  return yes;
 }
 
 }  // namespace
 
-WebSetupOutcome RunLoaderInstallation(const LoaderRequest& request, WebSetupUi& ui, const LogFile& log) {
+LoaderOutcome RunLoaderInstallation(const LoaderRequest& request, WebSetupUi& ui, LoaderQuestions& questions,
+                                    const LogFile& log) {
+  const bool page = request.for_untrusted_page;
   ScriptLocation location;
   std::string error;
-  if (!ResolveScriptLocation(request.script_file, request.page_url, location, error)) return Failed(log, error);
+  if (!ResolveScriptLocation(request.script_file, request.page_url, page, location, error))
+    return Stopped(log, error, error);
+  if (page && !Asked(questions, log, SiteQuestion(location.site))) {
+    const std::string declined = "Installation cancelled: nothing was downloaded from " + location.site + ".";
+    return Stopped(log, declined, declined, kExitCancelled);
+  }
 
   // Any short signature will do for the name: it tells where the cabinet would be kept.
   const std::string cached_example = InstalledScriptPath(std::string(32, '0'));
   if (cached_example.empty() || !CreateDirectoryTree(DirectoryOfPath(cached_example)))
-    return Failed(log, "Error. Cannot create the download cache in " + WebFilesCacheDirectory());
+    return Stopped(log, "Error. Cannot create the download cache in " + WebFilesCacheDirectory(),
+                   "Error. The download cache cannot be created on this computer.");
   const std::string partial =
       DirectoryOfPath(cached_example) + "~loader" + std::to_string(GetCurrentProcessId()) + ".partial";
   DeletePartialDownload(partial);
@@ -42,28 +64,36 @@ WebSetupOutcome RunLoaderInstallation(const LoaderRequest& request, WebSetupUi& 
       break;
     case DownloadResult::Cancelled:
       DeletePartialDownload(partial);
-      return Failed(log, "Installation cancelled.", kExitCancelled);
+      return Stopped(log, "Installation cancelled.", "Installation cancelled.", kExitCancelled);
     case DownloadResult::Failed:
       DeletePartialDownload(partial);
-      return Failed(log, error);
+      return Stopped(log, error, "Error. The setup script " + location.url + " cannot be downloaded.");
   }
   std::string why;
-  if (!VerifyAuthenticodeSignature(partial, why)) {
+  std::string publisher;
+  if (!VerifyAuthenticodeSignature(partial, why, publisher)) {
     DeletePartialDownload(partial);
-    return Failed(log, "Error. The setup script " + location.url + " was refused: " + why +
-                           ". It was deleted; nothing was installed.");
+    const std::string refused =
+        "Error. The setup script " + location.url + " was refused: " + why + ". It was deleted; nothing was installed.";
+    return Stopped(log, refused, refused);
+  }
+  if (page && !Asked(questions, log, PublisherQuestion(location.site, publisher))) {
+    DeletePartialDownload(partial);
+    const std::string declined = "Installation cancelled: the setup script of " + ShownPublisher(publisher) +
+                                 " was deleted; nothing was installed.";
+    return Stopped(log, declined, declined, kExitCancelled);
   }
   std::string digest;
   std::uint64_t size = 0;
   if (!HashFile(partial, digest, size)) {
     DeletePartialDownload(partial);
-    return Failed(log, "Error. Cannot read " + partial);
+    return Stopped(log, "Error. Cannot read " + partial, "Error. The setup script cannot be read on this computer.");
   }
   const FileSignature signature{digest, size};
   const std::string cached = InstalledScriptPath(signature.ShortSignature());
   if (!MoveFileExA(partial.c_str(), cached.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeletePartialDownload(partial);
-    return Failed(log, "Error. Cannot write " + cached);
+    return Stopped(log, "Error. Cannot write " + cached, "Error. The setup script cannot be kept on this computer.");
   }
   DeleteFileA((partial + ".validator").c_str());
   log.Append("Signed script accepted: " + location.url);
@@ -72,5 +102,8 @@ WebSetupOutcome RunLoaderInstallation(const LoaderRequest& request, WebSetupUi& 
   attachment.publication_url = location.publication_url;
   attachment.script_cabinet = location.cabinet_name;
   attachment.script_short_signature = signature.ShortSignature();
-  return RunWebSetup(attachment, request.options, ui, log);
+  LoaderOutcome outcome;
+  static_cast<WebSetupOutcome&>(outcome) = RunWebSetup(attachment, request.options, ui, log);
+  outcome.page_result = PageResultOfRun(outcome.message, outcome.exit_status);
+  return outcome;
 }

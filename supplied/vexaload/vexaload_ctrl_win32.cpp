@@ -14,6 +14,17 @@ constexpr UINT kStartMessage = WM_APP + 1;
 constexpr DWORD kSafetyOptions = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
 // Bounds what a page may hand over as a parameter.
 constexpr UINT kMaxParameterLength = 4096;
+constexpr char kTitle[] = "Web Setup";
+
+// The person at the PC, asked from the run's thread while the window shows: on top of
+// every window, No the default.
+class UserQuestions final : public LoaderQuestions {
+ public:
+  bool Ask(const std::string& question) override {
+    return MessageBoxA(nullptr, question.c_str(), kTitle,
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND | MB_TOPMOST) == IDYES;
+  }
+};
 
 std::string Narrow(const wchar_t* text) {
   if (text == nullptr) return {};
@@ -368,18 +379,22 @@ std::string VexaLoadCtrl::PageUrl() const {
 void VexaLoadCtrl::RunInstallation() {
   // The host may let go of the control while the window runs.
   AddRef();
-  LoaderRequest request{script_file_, PageUrl(), options_};
-  const LogFile log(options_.log_file);
-  WebSetupOutcome outcome;
-  if (options_.silent) {
+  // A host may declare its data untrusted only after it handed over the parameters: a
+  // page's Silent, LogFile and Destination never count.
+  const EngineOptions options = untrusted_data_ ? EngineOptions{} : options_;
+  const LoaderRequest request{script_file_, PageUrl(), options, untrusted_data_};
+  const LogFile log(options.log_file);
+  UserQuestions questions;
+  LoaderOutcome outcome;
+  if (options.silent) {
     SilentWebSetupUi ui;
-    outcome = RunLoaderInstallation(request, ui, log);
+    outcome = RunLoaderInstallation(request, ui, questions, log);
   } else {
     ProgressWindow window;
-    window.Run(g_server_module, [&] { outcome = RunLoaderInstallation(request, window, log); });
-    ShowRunOutcome(outcome, "Web Setup", log);
+    window.Run(g_server_module, [&] { outcome = RunLoaderInstallation(request, window, questions, log); });
+    ShowRunOutcome(outcome, kTitle, log);
   }
-  result_ = outcome.message;
+  result_ = untrusted_data_ ? outcome.page_result : outcome.message;
   exit_status_ = outcome.exit_status;
   ready_state_ = READYSTATE_COMPLETE;
   Release();

@@ -10,8 +10,12 @@
 //
 // The parameters Silent ("1": no window, Setup.exe with /S), LogFile and Destination are
 // for hosts that run the control on their own behalf (deployment tools, our tests). A
-// host that asks for safety with untrusted data (IObjectSafety), as a browser does for
-// a page, gets ScriptFile only: a web page never installs without the window.
+// host that asks for safety with untrusted data or callers (IObjectSafety), as a browser
+// does for a page, gets ScriptFile only: a web page never installs without the window.
+// For such a host the control acts only for the page's own https: site, whose address
+// it takes from the host (the container's moniker, never from the page), asks the user
+// before anything is downloaded and again naming the publisher, and tells the page in
+// Result what failed without this PC's paths or other servers' answers.
 #pragma once
 
 #include <windows.h>

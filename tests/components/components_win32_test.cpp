@@ -114,6 +114,7 @@ class SharedComponentTest : public ::testing::Test {
   void TearDown() override {
     for (const std::string& path : placed_) DeleteFileA(path.c_str());
     RegDeleteTreeA(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + kControlClass).c_str());
+    RegDeleteTreeA(HKEY_CURRENT_USER, (std::string("Software\\Classes\\CLSID\\") + kControlClass).c_str());
   }
   std::vector<std::string> placed_;
 };
@@ -171,6 +172,24 @@ TEST_F(SharedComponentTest, OcxTargetFollowsTheRegistration) {
   ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, key, "", registered, "->"));
   EXPECT_EQ(FindOcxTarget("VexaCtl.ocx", "1.0.0.5", kControlClass), registered);
   EXPECT_EQ(FindOcxTarget("VexaCtl.ocx", "1.0.0.4", kControlClass), "");
+}
+
+// Windows shows a user's own Software\Classes over the machine's in HKEY_CLASSES_ROOT: a
+// class registered there only, by a user without rights, must not decide which file an
+// elevated installer replaces, loads or registers. (Wine's HKEY_CLASSES_ROOT holds the
+// machine's classes only, so under Wine this guards the lookup without showing the merge.)
+TEST_F(SharedComponentTest, OnlyTheMachinesClassRegistrationCounts) {
+  const std::string planted = Place("control_104", TempDirectory(), "VexaPlanted.ocx");
+  const std::string user_key = std::string("Software->Classes->CLSID->") + kControlClass + "->InprocServer32";
+  ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, user_key, "", planted, "->"));
+  EXPECT_EQ(GetRegisteredServer(kControlClass), "");
+  EXPECT_EQ(FindOcxTarget("VexaPlanted.ocx", "1.0.0.5", kControlClass), SystemDirectory() + "VexaPlanted.ocx");
+
+  const std::string machine = Place("control_104", TempDirectory(), "VexaMachine.ocx");
+  const std::string machine_key = std::string("Software->Classes->CLSID->") + kControlClass + "->InprocServer32";
+  ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, machine_key, "", machine, "->"));
+  EXPECT_EQ(GetRegisteredServer(kControlClass), machine);
+  EXPECT_EQ(FindOcxTarget("VexaMachine.ocx", "1.0.0.5", kControlClass), machine);
 }
 
 TEST_F(SharedComponentTest, RegisterServerCallsTheExportOfTheFileAtThePath) {

@@ -11,9 +11,17 @@ struct Resolved {
   std::string error;
 };
 
+// As a host that runs the control on its own behalf resolves it.
 Resolved Resolve(std::string_view script_file, std::string_view page_url) {
-  Resolved r{false, {"poison", "poison", "poison"}, "poison"};
-  r.ok = ResolveScriptLocation(script_file, page_url, r.location, r.error);
+  Resolved r{false, {"poison", "poison", "poison", "poison"}, "poison"};
+  r.ok = ResolveScriptLocation(script_file, page_url, false, r.location, r.error);
+  return r;
+}
+
+// As a browser's page resolves it: the host does not trust the page's data.
+Resolved ResolveForPage(std::string_view script_file, std::string_view page_url) {
+  Resolved r{false, {"poison", "poison", "poison", "poison"}, "poison"};
+  r.ok = ResolveScriptLocation(script_file, page_url, true, r.location, r.error);
   return r;
 }
 
@@ -73,6 +81,62 @@ TEST(ScriptLocation, WhatIsNoScriptCabinetIsRefusedWithItsReason) {
   const Resolved r = Resolve("S.cab", "http://e.com/" + std::string(3000, 'a') + "/p.htm");
   EXPECT_FALSE(r.ok);
   EXPECT_TRUE(r.location.url.empty());
+}
+
+TEST(ScriptLocation, APageMayNameAFileOfItsDirectoryOrAnAddressOfItsOwnOrigin) {
+  Resolved r = ResolveForPage("MyPageScript.Cab", "https://www.acme.example/paint/Paint.htm");
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.location.url, "https://www.acme.example/paint/MyPageScript.Cab");
+  EXPECT_EQ(r.location.site, "https://www.acme.example");
+
+  // Scheme and host compare ignoring case; a port that is the scheme's own may be named.
+  for (const char* script : {"https://www.acme.example/other/S.cab", "HTTPS://WWW.Acme.Example/S.cab",
+                             "https://www.acme.example:443/S.cab"}) {
+    r = ResolveForPage(script, "https://www.acme.example/paint/Paint.htm");
+    EXPECT_TRUE(r.ok) << script << ": " << r.error;
+    EXPECT_EQ(r.location.url, script);
+    EXPECT_EQ(r.location.site, "https://www.acme.example");
+  }
+  r = ResolveForPage("S.cab", "https://localhost:8443/p.htm");
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.location.site, "https://localhost:8443");
+}
+
+TEST(ScriptLocation, APageCannotNameAScriptOfAnotherOrigin) {
+  const std::string page = "https://www.acme.example/paint/Paint.htm";
+  for (const char* script : {"https://evil.example/S.cab", "https://www.acme.example.evil.example/S.cab",
+                             "https://www.acme.example:8443/S.cab", "http://www.acme.example/S.cab",
+                             "https://acme.example/S.cab", "https://127.0.0.1/S.cab"}) {
+    const Resolved r = ResolveForPage(script, page);
+    EXPECT_FALSE(r.ok) << script;
+    EXPECT_EQ(r.error, "Error. Nothing was downloaded: the script file " + std::string(script) +
+                           " is not on the site of the page, https://www.acme.example.");
+    EXPECT_TRUE(r.location.url.empty()) << script;
+  }
+  // Names that would reach elsewhere from the page's directory stay refused as before.
+  for (const char* name : {"//evil.example/S.cab", "../S.cab", "\\\\evil\\S.cab"}) {
+    EXPECT_FALSE(ResolveForPage(name, page).ok) << name;
+  }
+}
+
+TEST(ScriptLocation, APageWhoseAddressIsUnknownOrNotSecureGetsNothing) {
+  for (const char* page : {"", "about:blank", "file:///C:/pages/p.htm", "https://user@acme.example/p.htm"}) {
+    for (const char* script : {"S.cab", "https://www.acme.example/S.cab"}) {
+      const Resolved r = ResolveForPage(script, page);
+      EXPECT_FALSE(r.ok) << page << " " << script;
+      EXPECT_EQ(r.error,
+                "Error. Nothing was downloaded: the address of the page is unknown, and the loader installs only "
+                "from the site of the page that names it.");
+    }
+  }
+  for (const char* script : {"S.cab", "http://www.acme.example/S.cab", "https://www.acme.example/S.cab"}) {
+    const Resolved r = ResolveForPage(script, "http://www.acme.example/p.htm");
+    EXPECT_FALSE(r.ok) << script;
+    EXPECT_EQ(r.error, "Error. Nothing was downloaded: the page http://www.acme.example/p.htm is not a secure "
+                       "(https:) page; the loader installs only for https: pages.");
+  }
+  // The page's own parameter is still checked first.
+  EXPECT_EQ(ResolveForPage("", "").error, "Error. The page names no script file (parameter ScriptFile).");
 }
 
 }  // namespace

@@ -1,20 +1,36 @@
-// vexaload_host [--untrusted] NAME=VALUE...
-// Hosts VexaLoad.ocx as a page's host would: created by its ProgID in a window through
-// the system's atl.dll, given the parameters NAME=VALUE (ScriptFile, Silent, LogFile,
-// Destination) through IPersistPropertyBag after the control is active. With
-// --untrusted the host first asks for safety with untrusted data, as a browser does for
-// a page. It waits until the control's ReadyState is complete and prints
+// vexaload_host [--untrusted] [--page URL] [--answer yes|no]... NAME=VALUE...
+// Hosts VexaLoad.ocx as a page's host would and gives it the parameters NAME=VALUE
+// (ScriptFile, Silent, LogFile, Destination) through IPersistPropertyBag.
+//
+//   (default)      the control is created by its ProgID in a window through the system's
+//                  atl.dll, whose site names no page
+//   --page URL     the host's own client site, whose container moniker is a URL moniker of
+//                  URL: the page's address, as a browser gives it to the controls of a page
+//   --untrusted    the host first asks for safety with untrusted data, as a browser does
+//                  for a page
+//   --answer A     a user who answers the control's questions (Yes/No message boxes of
+//                  this process) in turn with A; a question beyond the answers given is
+//                  answered No. Any other message box is closed with OK.
+//
+// It waits until the control's ReadyState is complete and prints, in order,
+//   asked: QUESTION -> Yes|No      (for each question)
+//   box: MESSAGE                   (for each other message box)
 //   exit STATUS
 //   result MESSAGE
-// Exit status 0 when the control ran, 2 when it could not be hosted.
+// with the line breaks of a box's text printed as "|". Exit status 0 when the control
+// ran, 2 when it could not be hosted.
 #include <windows.h>
 #include <objsafe.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <urlmon.h>
 
+#include <atomic>
 #include <cstdio>
 #include <map>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "atl_host.h"
 
@@ -56,6 +72,39 @@ class PropertyBag final : public IPropertyBag {
   }
 };
 
+// A browser's site for a control of a page: it knows the page's address.
+class PageSite final : public IOleClientSite {
+ public:
+  IMoniker* page = nullptr;
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IOleClientSite) return E_NOINTERFACE;
+    *object = this;
+    return S_OK;
+  }
+  // Lives on the stack of main for as long as the control is hosted.
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP SaveObject() override { return S_OK; }
+  STDMETHODIMP GetMoniker(DWORD, DWORD which, IMoniker** moniker) override {
+    if (moniker == nullptr) return E_POINTER;
+    *moniker = nullptr;
+    if (which != OLEWHICHMK_CONTAINER || page == nullptr) return E_FAIL;
+    page->AddRef();
+    *moniker = page;
+    return S_OK;
+  }
+  STDMETHODIMP GetContainer(IOleContainer** container) override {
+    if (container != nullptr) *container = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP ShowObject() override { return S_OK; }
+  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+};
+
 bool ReadProperty(IDispatch* control, const wchar_t* name, VARIANT& value) {
   DISPID id = DISPID_UNKNOWN;
   LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
@@ -71,15 +120,90 @@ int Fail(const char* what, HRESULT result = S_OK) {
   return 2;
 }
 
+// The person in front of the screen: reads each message box of this process, answers
+// questions from the list and closes the others, one box at a time.
+class User {
+ public:
+  explicit User(std::vector<bool> answers) : answers_(std::move(answers)) {
+    thread_ = std::thread([this] { Work(); });
+  }
+  ~User() {
+    done_ = true;
+    thread_.join();
+  }
+  User(const User&) = delete;
+  User& operator=(const User&) = delete;
+
+ private:
+  static BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (process != GetCurrentProcessId() || std::string(name) != "#32770" || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(parameter) = window;
+    return FALSE;
+  }
+
+  static std::string Text(HWND box) {
+    char text[4096] = {};
+    SendMessageA(GetDlgItem(box, 65535), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    std::string line;
+    for (const char* c = text; *c != '\0'; ++c) {
+      if (*c == '\r') continue;
+      line += *c == '\n' ? '|' : *c;
+    }
+    return line;
+  }
+
+  void Work() {
+    std::size_t next = 0;
+    while (!done_) {
+      HWND box = nullptr;
+      EnumWindows(FindBox, reinterpret_cast<LPARAM>(&box));
+      if (box == nullptr) {
+        Sleep(50);
+        continue;
+      }
+      const std::string text = Text(box);
+      int button = IDOK;
+      if (GetDlgItem(box, IDYES) != nullptr) {
+        const bool yes = next < answers_.size() && answers_[next];
+        ++next;
+        button = yes ? IDYES : IDNO;
+        std::printf("asked: %s -> %s\n", text.c_str(), yes ? "Yes" : "No");
+      } else {
+        std::printf("box: %s\n", text.c_str());
+      }
+      std::fflush(stdout);
+      PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+      for (int i = 0; i < 200 && IsWindow(box); ++i) Sleep(25);
+    }
+  }
+
+  std::vector<bool> answers_;
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   PropertyBag bag;
   bool untrusted = false;
+  std::wstring page_url;
+  std::vector<bool> answers;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (argument == "--untrusted") {
       untrusted = true;
+      continue;
+    }
+    if ((argument == "--page" || argument == "--answer") && i + 1 < argc) {
+      const std::string value = argv[++i];
+      if (argument == "--page") page_url = Wide(value.c_str());
+      else if (value == "yes" || value == "no") answers.push_back(value == "yes");
+      else return Fail("--answer yes|no expected");
       continue;
     }
     const std::size_t equals = argument.find('=');
@@ -87,16 +211,35 @@ int main(int argc, char** argv) {
     bag.values[Wide(argument.substr(0, equals).c_str())] = Wide(argument.substr(equals + 1).c_str());
   }
   OleInitialize(nullptr);
-  AtlHost atl;
-  if (!atl.Load() || !atl.AtlAxWinInit()) return Fail("atl.dll");
   HWND host = CreateWindowExW(0, L"STATIC", L"loader host", WS_POPUP, 0, 0, 40, 40, nullptr, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
+  AtlHost atl;
+  PageSite site;
   IUnknown* container = nullptr;
-  HRESULT result = atl.AtlAxCreateControl(L"VexaLoad.VexaLoadCtrl", host, nullptr, &container);
-  if (FAILED(result)) return Fail("AtlAxCreateControl", result);
   IUnknown* control = nullptr;
-  result = atl.AtlAxGetControl(host, &control);
-  if (FAILED(result) || control == nullptr) return Fail("AtlAxGetControl", result);
+  HRESULT result = S_OK;
+  if (page_url.empty()) {
+    if (!atl.Load() || !atl.AtlAxWinInit()) return Fail("atl.dll");
+    result = atl.AtlAxCreateControl(L"VexaLoad.VexaLoadCtrl", host, nullptr, &container);
+    if (FAILED(result)) return Fail("AtlAxCreateControl", result);
+    result = atl.AtlAxGetControl(host, &control);
+    if (FAILED(result) || control == nullptr) return Fail("AtlAxGetControl", result);
+  } else {
+    result = CreateURLMonikerEx(nullptr, page_url.c_str(), &site.page, URL_MK_UNIFORM);
+    if (FAILED(result)) return Fail("CreateURLMonikerEx", result);
+    CLSID clsid;
+    result = CLSIDFromProgID(L"VexaLoad.VexaLoadCtrl", &clsid);
+    if (FAILED(result)) return Fail("CLSIDFromProgID", result);
+    result = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&control));
+    if (FAILED(result)) return Fail("CoCreateInstance", result);
+    // The control asks for its site first (OLEMISC_SETCLIENTSITEFIRST), as browsers do it.
+    IOleObject* object = nullptr;
+    result = control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
+    if (FAILED(result)) return Fail("IOleObject", result);
+    result = object->SetClientSite(&site);
+    object->Release();
+    if (FAILED(result)) return Fail("SetClientSite", result);
+  }
   if (untrusted) {
     IObjectSafety* safety = nullptr;
     result = control->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety));
@@ -112,27 +255,39 @@ int main(int argc, char** argv) {
   result = persist->Load(&bag, nullptr);
   persist->Release();
   if (FAILED(result)) return Fail("IPersistPropertyBag::Load", result);
+  if (!page_url.empty()) {
+    IOleObject* object = nullptr;
+    control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
+    RECT area{0, 0, 1, 1};
+    result = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, host, &area);
+    object->Release();
+    if (FAILED(result)) return Fail("DoVerb", result);
+  }
   IDispatch* dispatch = nullptr;
   result = control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
   if (FAILED(result)) return Fail("IDispatch", result);
 
-  // The control's run pumps its own messages; this loop only hands it the start message
-  // and sees when it is done.
-  const ULONGLONG deadline = GetTickCount64() + 600000;
-  VARIANT state;
-  while (GetTickCount64() < deadline) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    if (ReadProperty(dispatch, L"ReadyState", state) && state.vt == VT_I4 && state.lVal == READYSTATE_COMPLETE) break;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-  }
   VARIANT status;
   VARIANT message;
-  if (!ReadProperty(dispatch, L"ExitStatus", status) || !ReadProperty(dispatch, L"Result", message))
-    return Fail("ExitStatus/Result");
+  {
+    const User user(answers);
+    // The control's run pumps its own messages; this loop only hands it the start
+    // message and sees when it is done.
+    const ULONGLONG deadline = GetTickCount64() + 600000;
+    VARIANT state;
+    while (GetTickCount64() < deadline) {
+      MSG queued;
+      while (PeekMessageW(&queued, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&queued);
+        DispatchMessageW(&queued);
+      }
+      if (ReadProperty(dispatch, L"ReadyState", state) && state.vt == VT_I4 && state.lVal == READYSTATE_COMPLETE)
+        break;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    if (!ReadProperty(dispatch, L"ExitStatus", status) || !ReadProperty(dispatch, L"Result", message))
+      return Fail("ExitStatus/Result");
+  }
   char text[4096] = {};
   WideCharToMultiByte(CP_ACP, 0, message.bstrVal != nullptr ? message.bstrVal : L"", -1, text, sizeof text, nullptr,
                       nullptr);
@@ -140,9 +295,17 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   VariantClear(&message);
   dispatch->Release();
+  if (!page_url.empty()) {
+    IOleObject* object = nullptr;
+    control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
+    object->Close(OLECLOSE_NOSAVE);
+    object->SetClientSite(nullptr);
+    object->Release();
+  }
   control->Release();
   DestroyWindow(host);
   if (container != nullptr) container->Release();
+  if (site.page != nullptr) site.page->Release();
   OleUninitialize();
   return 0;
 }
