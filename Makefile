@@ -11,6 +11,10 @@
 # build, check, demo, fuzz and bench first run scripts/setup-deps, which is quick when all is
 # in place.
 SHELL := /bin/bash
+# One locale for every build, test and the demo, whatever the machine has set (a bare
+# machine sets none): Wine maps Windows file names to Linux ones in the locale's character
+# set, and the peer tools the tests read cabinets with print names in it.
+export LC_ALL := C.UTF-8
 FUZZ_SECONDS ?= 60
 
 .PHONY: all deps native windows windows-x64 build dist check demo fuzz bench bench-web maps maps-check wizard-screenshots clean
