@@ -51,6 +51,13 @@ inline constexpr std::string_view kAttachmentFileName = "Attachment.CAB";
 bool ExtractAttachment(const std::string& own_exe_path, std::uint64_t engine_size,
                        std::string& temporary_directory, std::string& error_text);
 
+// The same, reading the program through `exe`, a stream on it from its first byte, which
+// the call closes; `own_exe_path` only names it in messages. The engine reads its own file
+// so, through the handle that holds it for the whole run (held_file.h): the attachment
+// comes from the bytes whose signature was checked.
+bool ExtractAttachment(std::FILE* exe, const std::string& own_exe_path, std::uint64_t engine_size,
+                       std::string& temporary_directory, std::string& error_text);
+
 // Fills `lines` with the lines appended to `path`. A file without a trailer gives true and
 // no lines; false only when the file cannot be opened or read.
 bool ReadAppendedLines(const std::string& path, std::vector<std::string>& lines);

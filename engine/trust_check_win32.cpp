@@ -24,9 +24,13 @@ LONG VerifyPackageSignature(const RunState& run) {
     MultiByteToWideChar(CP_ACP, 0, run.own_exe_path.c_str(), -1, path.data(), wide_length);
     path.resize(static_cast<std::size_t>(wide_length - 1));
   }
+  // Read through the hold on the program's file: the bytes checked are the bytes the run
+  // takes its script and attachment from.
+  const UniqueHandle own_file = run.own_exe.NewHandle();
   WINTRUST_FILE_INFO file{};
   file.cbStruct = sizeof file;
   file.pcwszFilePath = path.c_str();
+  file.hFile = own_file.get();
   WINTRUST_DATA data{};
   data.cbStruct = sizeof data;
   data.dwUIChoice = run.options.silent ? WTD_UI_NONE : WTD_UI_ALL;
