@@ -22,6 +22,8 @@ reports=$(wine_unix_path 'C:\users\Public\Documents')/Reports
 other_uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Other Product'
 other_installed_key='HKLM\SOFTWARE\Corvanta Install\Installed Programs\Other Product'
 copy_dir=$temp/~tsCopyAttack$$
+# Started by its name in the temporary directory, as a user's process would start it.
+copy_win="$temp_win\\~tsCopyAttack$$\\Uninstall.exe"
 fake_product=$(wine_unix_path 'C:\users\Public\Documents')/Uninstall
 
 cleanup() {
@@ -61,20 +63,22 @@ with_data "$temp/evil-data$$.exe" 'Other Product' "$public_win" '' "${public_win
 # --- The copy mode with no original at all.
 setup_victims
 expect_eq "copy mode, /CLEANUP=0: refused" 1603 \
-  "$(wine_run_timed 60 "$copy_dir/Uninstall.exe" /CLEANUP=0 "/ORIGINAL=$data_win" \
+  "$(wine_run_timed 60 "$copy_win" /CLEANUP=0 "/ORIGINAL=$data_win" \
      "/LOG=$(wine_windows_path "$scratch/zero.log")")"
 expect_eq "copy mode, /CLEANUP=0: the precious file and the other product's keys are untouched" "$intact" "$(victims)"
 expect_eq "copy mode, /CLEANUP=0: the message" "$refused_copy" "$(log_of "$scratch/zero.log")"
 
 # --- A real process handle, of a process that is not the program /ORIGINAL names.
+setup_victims
 expect_eq "copy mode, the handle of another program: refused" 1603 \
-  "$(wine_run_timed 60 "$launcher" "$(wine_windows_path "$copy_dir/Uninstall.exe")" /CLEANUP=%HANDLE% \
+  "$(wine_run_timed 60 "$launcher" "$copy_win" /CLEANUP=%HANDLE% \
      "/ORIGINAL=$data_win" "/LOG=$(wine_windows_path "$scratch/other.log")")"
 expect_eq "copy mode, the handle of another program: nothing touched" "$intact" "$(victims)"
 expect_eq "copy mode, the handle of another program: the message" "$refused_copy" "$(log_of "$scratch/other.log")"
 
 # --- Data of its own making in a directory of its own: the product directory is neither
 # the recorded one nor the one above the program's Uninstall folder.
+setup_victims
 rm -f "$scratch/plain.log"
 expect_eq "data naming another product's directory, run from elsewhere: refused" 1603 \
   "$(wine_run_timed 60 "$temp/evil-data$$.exe" /S "/LOG=$(wine_windows_path "$scratch/plain.log")")"
@@ -85,6 +89,7 @@ expect_eq "data naming another product's directory: the message" \
 
 # --- The same data in an Uninstall folder below the directory it names (a user can write
 # there): the recorded directory still differs.
+setup_victims
 mkdir -p "$fake_product"
 with_data "$fake_product/Uninstall.EXE" 'Other Product' "$public_win" '' "${public_win}Reports\\precious.xlsx"
 expect_eq "data in an Uninstall folder of a directory the user owns: refused" 1603 \
@@ -92,6 +97,7 @@ expect_eq "data in an Uninstall folder of a directory the user owns: refused" 16
 expect_eq "data in an Uninstall folder of a directory the user owns: nothing touched" "$intact" "$(victims)"
 
 # --- The product name is a registry key name and no path.
+setup_victims
 with_data "$fake_product/Uninstall.EXE" 'Acme\..\Other Product' "$public_win" '' "${public_win}Reports\\precious.xlsx"
 expect_eq "a product name with a backslash: refused" 1603 \
   "$(wine_run_timed 60 "$fake_product/Uninstall.EXE" /S "/LOG=$(wine_windows_path "$scratch/name.log")")"
