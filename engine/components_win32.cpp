@@ -307,7 +307,8 @@ bool ReplaceFileAtRestart(const std::string& source, const std::string& target) 
   }
   std::string staging;
   if (!CreateStagingDirectory(full_target, staging)) return false;
-  const std::string copy = staging + "\\" + FileNameOfPath(full_target);
+  // A name that is its own short name: the delayed move names the copy by its short path.
+  const std::string copy = staging + "\\~tscopy.tmp";
   auto give_up = [&copy, &staging] {
     DeleteFileA(copy.c_str());
     RemoveDirectoryA(staging.c_str());

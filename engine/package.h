@@ -89,13 +89,16 @@ bool CreateFirstFreeDirectory(const std::string& base, std::string& directory);
 // Creates a fresh private directory for the attachment and returns its path with a
 // trailing separator. On Windows: the system temporary path + "~ts" + the unique part
 // GetTempFileName picks, else that name followed by 1 ... 300; the file GetTempFileName
-// made is deleted in every case.
+// made is deleted in every case. A directory that exists is never used. An elevated
+// process makes it for administrators only (administrators_only.h): other processes of
+// the user can write the temporary path, but not what the run keeps there.
 bool CreateExpansionDirectory(std::string& directory);
 
 // Removes a directory made by CreateExpansionDirectory once it is empty again.
 void RemoveExpansionDirectory(const std::string& directory);
 
-// Creates the directory `path`; false when it exists already or cannot be made.
+// Creates the directory `path` (for administrators only, when the process runs elevated);
+// false when it exists already or cannot be made.
 bool MakeNewDirectory(const std::string& path);
 
 // Sets the length of an open file (used to cut appended lines away).

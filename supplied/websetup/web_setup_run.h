@@ -18,7 +18,9 @@
 //      directories are removed.
 //
 // A file that fails its signature is deleted and the run stops with a message naming
-// its URL; nothing is expanded or installed from it.
+// its URL; nothing is expanded or installed from it. Every check reads the file through
+// a handle that denies writing and deleting (held_file.h), and the file is expanded
+// through that same handle: what is used is what was checked.
 #pragma once
 
 #include <cstdint>

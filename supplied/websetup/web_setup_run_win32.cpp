@@ -227,10 +227,12 @@ WebSetup::Step WebSetup::InstallComponent(const WebComponent& component) {
     std::vector<std::string> written;
     if (!ExpandCabStream(OpenerOf(held), work_directory_, written, component.file_name))
       return Fail("Error. Cannot extract " + component.file_name + " from " + component.cabinet_name);
-    held.Close();
   } else if (!EqualsIgnoringCase(component.cabinet_name, component.file_name)) {
     return Fail("Error. Cannot extract " + component.file_name + " from " + component.cabinet_name);
   }
+  // From here on the component is read by its path, in the run's work directory, which
+  // only administrators may write.
+  held.Close();
   const bool installed = component.ocx ? InstallOcx(source, component.class_id, restart_needed_)
                                        : InstallSharedDll(source, restart_needed_);
   if (!installed) return Fail("Error. Cannot install " + kind + component.file_name);

@@ -223,7 +223,7 @@ expect_eq "in use: the old OCX is registered again" "$system_win\\VexaBusy.ocx 1
 added=$(pending_renames | tail -n +$((before + 1)))
 # Six strings a file: delete the target, move the copy onto it, then remove the copy's
 # directory.
-expect_eq "in use: twelve new delayed-move strings" 12 "$(grep -c '' <<<"$added")"
+expect_eq "in use: twelve new delayed-move strings" 12 "$(pending_renames | tail -n +$((before + 1)) | grep -c '')"
 copies=()
 c_root=$(wine_unix_path 'C:\')
 for first in 1 7; do
