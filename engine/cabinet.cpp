@@ -28,7 +28,13 @@ struct ExpansionSystem {
   DosStamp next_stamp;  // of the file that the next write opening creates
   unsigned next_attributes;
   bool write_failed;
+  // When set, the cabinet is read through it, and kStreamCabinetName stands for it.
+  const CabinetStreamOpener* cabinet_stream;
 };
+
+// The name under which libmspack is given a cabinet read through an opener; no path is
+// ever named so ("?" cannot appear in one).
+constexpr const char* kStreamCabinetName = "?cabinet-stream";
 
 ExpansionSystem* AsExpansion(mspack_system* system) { return reinterpret_cast<ExpansionSystem*>(system); }
 
@@ -44,7 +50,11 @@ Stream* AsStream(mspack_file* file) { return reinterpret_cast<Stream*>(file); }
 mspack_file* OpenStream(mspack_system* system, const char* filename, int mode) {
   std::FILE* file = nullptr;
   ExpansionSystem* written_for = nullptr;
-  if (mode == MSPACK_SYS_OPEN_READ) {
+  const ExpansionSystem* expansion = AsExpansion(system);
+  if (mode == MSPACK_SYS_OPEN_READ && expansion->cabinet_stream) {
+    // Only the cabinet is read, and only through its opener.
+    if (std::strcmp(filename, kStreamCabinetName) == 0) file = (*expansion->cabinet_stream)();
+  } else if (mode == MSPACK_SYS_OPEN_READ) {
     file = OpenFileForReading(filename);
   } else if (mode == MSPACK_SYS_OPEN_WRITE) {
     file = CreateFileForWriting(filename);
@@ -195,8 +205,8 @@ unsigned ReadLittleEndian(const unsigned char* bytes, std::size_t count) {
 
 // libmspack refuses a cabinet that holds no files, but such a cabinet is sound: it
 // expands to nothing. The header is checked here as libmspack would check it.
-bool IsCabinetWithoutFiles(const std::string& path) {
-  UniqueFile file(OpenFileForReading(path));
+bool IsCabinetWithoutFiles(std::FILE* opened) {
+  UniqueFile file(opened);
   if (!file) return false;
   unsigned char header[kHeaderBytes];
   if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) return false;
@@ -236,20 +246,28 @@ bool StoredNameToRelativePath(std::string_view stored_name, std::string& relativ
 
 bool FileExists(const std::string& path) { return QueryPathKind(path) != PathKind::Missing; }
 
-bool ExpandCabFile(const std::string& cabinet_path, const std::string& target_directory,
-                   std::vector<std::string>& written_files, const std::string& file_filter) {
-  if (cabinet_path.size() > kMaxCabinetPath || target_directory.size() > kMaxCabinetPath) return false;
+namespace {
+
+// The expansion of the cabinet libmspack opens as `cabinet_name`: a path, or
+// kStreamCabinetName with `cabinet_stream` set.
+bool Expand(const std::string& cabinet_name, const CabinetStreamOpener* cabinet_stream,
+            const std::string& target_directory, std::vector<std::string>& written_files,
+            const std::string& file_filter) {
+  if (cabinet_name.size() > kMaxCabinetPath || target_directory.size() > kMaxCabinetPath) return false;
   const std::string filter = UpperCase(file_filter);
   bool found = false;
 
-  ExpansionSystem system{kEngineCalls, {}, 0, false};
+  ExpansionSystem system{kEngineCalls, {}, 0, false, cabinet_stream};
   Decompressor decompressor(mspack_create_cab_decompressor(&system.calls));
   if (!decompressor) return false;
   decompressor->set_param(decompressor.get(), MSCABD_PARAM_SALVAGE, 0);
   decompressor->set_param(decompressor.get(), MSCABD_PARAM_FIXMSZIP, 0);
   decompressor->set_param(decompressor.get(), MSCABD_PARAM_DECOMPBUF, kDecompressionBuffer);
-  const OpenCabinet cabinet(decompressor.get(), cabinet_path);
-  if (!cabinet.get()) return filter.empty() && IsCabinetWithoutFiles(cabinet_path);
+  const OpenCabinet cabinet(decompressor.get(), cabinet_name);
+  if (!cabinet.get()) {
+    return filter.empty() &&
+           IsCabinetWithoutFiles(cabinet_stream ? (*cabinet_stream)() : OpenFileForReading(cabinet_name));
+  }
 
   // Every name is checked before anything is written, so a hostile cabinet leaves nothing.
   std::vector<Entry> entries;
@@ -275,6 +293,18 @@ bool ExpandCabFile(const std::string& cabinet_path, const std::string& target_di
     if (system.write_failed) return false;
   }
   return filter.empty() || found;
+}
+
+}  // namespace
+
+bool ExpandCabFile(const std::string& cabinet_path, const std::string& target_directory,
+                   std::vector<std::string>& written_files, const std::string& file_filter) {
+  return Expand(cabinet_path, nullptr, target_directory, written_files, file_filter);
+}
+
+bool ExpandCabStream(const CabinetStreamOpener& open_cabinet, const std::string& target_directory,
+                     std::vector<std::string>& written_files, const std::string& file_filter) {
+  return Expand(kStreamCabinetName, &open_cabinet, target_directory, written_files, file_filter);
 }
 
 bool ExtractFileFromCab(const std::string& cabinet_path, const std::string& target_directory,

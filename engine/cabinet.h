@@ -29,6 +29,8 @@
 //     not followed; entries that need the other part fail the expansion.
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +43,16 @@ inline constexpr std::size_t kMaxCabinetPath = 255;
 // cabinet was walked and, with a filter, at least one file was taken.
 bool ExpandCabFile(const std::string& cabinet_path, const std::string& target_directory,
                    std::vector<std::string>& written_files, const std::string& file_filter);
+
+// Opens a new stream on the cabinet, from its first byte, each time it is called (the
+// expansion opens the cabinet more than once); null when it cannot.
+using CabinetStreamOpener = std::function<std::FILE*()>;
+
+// ExpandCabFile on a cabinet read only through `open_cabinet`, never by a path: a cabinet
+// that was checked through an open handle is expanded from the same file, whatever
+// happens to its path meanwhile.
+bool ExpandCabStream(const CabinetStreamOpener& open_cabinet, const std::string& target_directory,
+                     std::vector<std::string>& written_files, const std::string& file_filter);
 
 // ExpandCabFile with `file_name` as the filter and a list nobody reads.
 bool ExtractFileFromCab(const std::string& cabinet_path, const std::string& target_directory,

@@ -19,6 +19,25 @@ bool TakeValue(const std::string& argument, std::size_t prefix_length, std::stri
 
 }  // namespace
 
+std::string QuotedArgument(const std::string& argument) {
+  if (argument.find_first_of(" \t\"") == std::string::npos) return argument;
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (const char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes count as escapes only before a double quote.
+    quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted.push_back(c);
+  }
+  quoted.append(2 * backslashes, '\\');
+  quoted.push_back('"');
+  return quoted;
+}
+
 bool ParseEngineOptions(const std::vector<std::string>& arguments, EngineOptions& options, std::string& error) {
   options = EngineOptions{};
   error.clear();

@@ -27,6 +27,14 @@ inline constexpr int kExitRestartNeeded = 3010;
 inline constexpr int kExitCancelled = 1602;
 inline constexpr int kExitFailure = 1603;
 
+// One argument as command-line text that the C runtime of the started program splits back
+// into exactly this argument. An argument without blank, tab or double quote is passed as
+// it is (an empty one vanishes); any other is enclosed in double quotes, with a backslash
+// before each double quote it holds and the backslashes that end it, or stand before one
+// of its double quotes, doubled: "C:\My Apps\" would otherwise end in an escaped quote and
+// swallow the arguments after it.
+std::string QuotedArgument(const std::string& argument);
+
 // Parses the arguments after the program name. False with `error` set for a switch given
 // twice, or /D= or /LOG= without a value; other arguments go to `ignored_arguments`.
 bool ParseEngineOptions(const std::vector<std::string>& arguments, EngineOptions& options, std::string& error);

@@ -7,8 +7,9 @@
 // "1, 0, 0, 5"), and a file without version information counts as 0.0.0.0. A DLL goes
 // where the platform's shared-file search says; an OCX goes where its class is registered
 // (or into the system directory) and is registered through its DllRegisterServer export.
-// A file in use is copied to a "~ts" file in the temporary directory and moved into place
-// at the next boot, after which the run offers a restart.
+// A file in use is copied into a new "~ts" directory at the root of its target's volume,
+// made for administrators only, and moved into place at the next boot, after which the
+// run offers a restart.
 //
 // Next-boot replacement on Windows NT is a pair of delayed moves (delete the target, then
 // move the copy onto it). On Windows 95/98 it is a pair of lines in the [Rename] section
@@ -37,6 +38,11 @@
 //     file is taken out of the package (silently) before the first decision, also when
 //     the PC turns out to have it already.
 //   * Delayed moves name the files without redirection, as the boot-time mover sees them.
+//   * The copy never waits in the user's temporary directory, where any process of the
+//     user could overwrite it before the boot and have its own file moved into the system
+//     directory: it waits in a new directory at the root of the target's volume (the
+//     mover moves only within a volume) that only administrators may write, never one
+//     that exists already, and that directory is removed at the boot after the move.
 #pragma once
 
 #include <cstdint>
@@ -112,8 +118,9 @@ bool RegisterServer(const std::string& path);
 // other bitness otherwise, whose exit status is the result.
 bool RegisterComponent(const std::string& path, Bitness bitness);
 
-// Copies `source` to a "~ts" file in the temporary directory and records that it replaces
-// `target` at the next boot.
+// Copies `source` into a new administrators-only "~ts" directory at the root of the
+// volume of `target` and records that it replaces `target` at the next boot, and that the
+// directory goes after it.
 bool ReplaceFileAtRestart(const std::string& source, const std::string& target);
 
 // Takes back the last deletion of `path` (a short path) recorded for the next boot.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cabinet.h"
+#include "administrators_only.h"
 #include "components.h"
 #include "package.h"
 #include "paths.h"
@@ -271,40 +272,73 @@ bool AddIniLine(const std::string& section, const std::string& key, const std::s
   return AddIniLines(section, {{key, value}}, path);
 }
 
-bool ReplaceFileAtRestart(const std::string& source, const std::string& target) {
-  const std::string temporary_directory = TemporaryPath();
-  if (temporary_directory.empty()) return false;
-  char copy[MAX_PATH] = {};
-  if (GetTempFileNameA(temporary_directory.c_str(), "~ts", 0, copy) == 0) return false;
-  auto give_up = [&copy] {
-    DeleteFileA(copy);
-    return false;
-  };
-  if (!CopyFileA(source.c_str(), copy, FALSE)) return give_up();
+namespace {
 
+// A new directory for a copy that waits for the next boot, at the root of the volume of
+// `target` (the boot-time mover moves files only within a volume): "~ts" and a unique part,
+// made with the access list for administrators only. Never one that exists already: a
+// user may make directories at the root of a volume, with access lists of his own.
+bool CreateStagingDirectory(const std::string& target, std::string& directory) {
+  char volume[MAX_PATH + 1] = {};
+  if (!GetVolumePathNameA(target.c_str(), volume, sizeof volume)) return false;
+  std::string root(volume);
+  AppendBackslash(root);
+  const unsigned seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
+  for (unsigned attempt = 0; attempt < 300; ++attempt) {
+    char name[16];
+    std::snprintf(name, sizeof name, "~ts%04X", (seed + attempt * 7919u) & 0xFFFFu);
+    const std::string candidate = root + name;
+    if (CreateAdministratorsOnlyDirectory(candidate)) {
+      directory = candidate;
+      return true;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ReplaceFileAtRestart(const std::string& source, const std::string& target) {
   // The boot-time mover sees no redirection: a 32-bit component's target is named in the
-  // 32-bit system directory itself, a 64-bit one's in the 64-bit one.
+  // 32-bit system directory itself, a 64-bit one's in the 64-bit one. The staging directory
+  // at the volume's root is named the same in every view.
   std::string full_target;
-  std::string short_target;
-  std::string short_copy;
   {
     FileSystemRedirectionOff unredirected;
     full_target = UnredirectedPath(target);
-    short_target = ShortPathOf(full_target);
-    short_copy = ShortPathOf(UnredirectedPath(copy));
   }
-  if (short_target.empty() || short_copy.empty()) return give_up();
+  std::string staging;
+  if (!CreateStagingDirectory(full_target, staging)) return false;
+  // A name that is its own short name: the delayed move names the copy by its short path.
+  const std::string copy = staging + "\\~tscopy.tmp";
+  auto give_up = [&copy, &staging] {
+    DeleteFileA(copy.c_str());
+    RemoveDirectoryA(staging.c_str());
+    return false;
+  };
+  if (!CopyFileA(source.c_str(), copy.c_str(), TRUE)) return give_up();
+  std::string short_target;
+  {
+    FileSystemRedirectionOff unredirected;
+    short_target = ShortPathOf(full_target);
+  }
+  const std::string short_copy = ShortPathOf(copy);
+  const std::string short_staging = ShortPathOf(staging);
+  if (short_target.empty() || short_copy.empty() || short_staging.empty()) return give_up();
 
   const bool nt = (GetVersion() & 0x80000000u) == 0;
   if (nt) {
     // The delayed moves name the target by its full name: once the target is deleted at
     // boot its short name names nothing, and the copy moved there would keep that short
-    // name as its only name (AcmeShared.dll would come back as ACMESH~1.DLL).
+    // name as its only name (AcmeShared.dll would come back as ACMESH~1.DLL). The staging
+    // directory is empty after the move and goes last.
     if (!MoveFileExA(full_target.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return give_up();
     if (!MoveFileExA(short_copy.c_str(), full_target.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT)) {
       CancelPendingDelete(full_target);
       return give_up();
     }
+    MoveFileExA(short_staging.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return true;
   }
   if (!AddIniLines("Rename", {{"NUL", short_target}, {short_target, short_copy}}, WindowsDirectory() + "\\WININIT.INI"))

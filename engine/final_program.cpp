@@ -2,20 +2,8 @@
 
 #include <iterator>
 
+#include "command_line.h"
 #include "text.h"
-
-namespace {
-
-std::string QuotedParameter(const std::string& parameter) {
-  if (parameter.find_first_of(" \t") == std::string::npos) return parameter;
-  std::string quoted = parameter;
-  const std::size_t last = quoted.find_last_not_of('\\');
-  const std::size_t trailing = last == std::string::npos ? quoted.size() : quoted.size() - last - 1;
-  quoted.append(trailing, '\\');
-  return "\"" + quoted + "\"";
-}
-
-}  // namespace
 
 ExecuteProgram FindExecuteProgram(const ScriptLines& script, const std::string& product_directory) {
   ExecuteProgram result;
@@ -35,7 +23,7 @@ ExecuteProgram FindExecuteProgram(const ScriptLines& script, const std::string& 
 
 std::string ParameterText(const std::vector<std::string>& parameters) {
   std::string text;
-  for (const std::string& parameter : parameters) text += " " + QuotedParameter(parameter);
+  for (const std::string& parameter : parameters) text += " " + QuotedArgument(parameter);
   return TrimmedOfBlanks(text);
 }
 

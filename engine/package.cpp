@@ -121,11 +121,17 @@ bool WriteAppendedLines(const std::string& path, const std::vector<std::string>&
 
 bool ExtractAttachment(const std::string& own_exe_path, std::uint64_t engine_size,
                        std::string& temporary_directory, std::string& error_text) {
+  return ExtractAttachment(std::fopen(own_exe_path.c_str(), "rb"), own_exe_path, engine_size, temporary_directory,
+                           error_text);
+}
+
+bool ExtractAttachment(std::FILE* opened, const std::string& own_exe_path, std::uint64_t engine_size,
+                       std::string& temporary_directory, std::string& error_text) {
   temporary_directory.clear();
   error_text.clear();
   const Failure fail{temporary_directory, error_text};
 
-  UniqueFile exe(std::fopen(own_exe_path.c_str(), "rb"));
+  UniqueFile exe(opened);
   if (!exe) return fail("Error. Cannot open the self-extract EXE file: ", own_exe_path);
   std::uint64_t length = 0;
   if (!FileLength(exe.get(), length)) return fail("Error. Cannot open the self-extract EXE file: ", own_exe_path);

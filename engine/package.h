@@ -51,6 +51,13 @@ inline constexpr std::string_view kAttachmentFileName = "Attachment.CAB";
 bool ExtractAttachment(const std::string& own_exe_path, std::uint64_t engine_size,
                        std::string& temporary_directory, std::string& error_text);
 
+// The same, reading the program through `exe`, a stream on it from its first byte, which
+// the call closes; `own_exe_path` only names it in messages. The engine reads its own file
+// so, through the handle that holds it for the whole run (held_file.h): the attachment
+// comes from the bytes whose signature was checked.
+bool ExtractAttachment(std::FILE* exe, const std::string& own_exe_path, std::uint64_t engine_size,
+                       std::string& temporary_directory, std::string& error_text);
+
 // Fills `lines` with the lines appended to `path`. A file without a trailer gives true and
 // no lines; false only when the file cannot be opened or read.
 bool ReadAppendedLines(const std::string& path, std::vector<std::string>& lines);
@@ -82,13 +89,16 @@ bool CreateFirstFreeDirectory(const std::string& base, std::string& directory);
 // Creates a fresh private directory for the attachment and returns its path with a
 // trailing separator. On Windows: the system temporary path + "~ts" + the unique part
 // GetTempFileName picks, else that name followed by 1 ... 300; the file GetTempFileName
-// made is deleted in every case.
+// made is deleted in every case. A directory that exists is never used. An elevated
+// process makes it for administrators only (administrators_only.h): other processes of
+// the user can write the temporary path, but not what the run keeps there.
 bool CreateExpansionDirectory(std::string& directory);
 
 // Removes a directory made by CreateExpansionDirectory once it is empty again.
 void RemoveExpansionDirectory(const std::string& directory);
 
-// Creates the directory `path`; false when it exists already or cannot be made.
+// Creates the directory `path` (for administrators only, when the process runs elevated);
+// false when it exists already or cannot be made.
 bool MakeNewDirectory(const std::string& path);
 
 // Sets the length of an open file (used to cut appended lines away).

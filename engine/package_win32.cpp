@@ -2,6 +2,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include "administrators_only.h"
 #include "package.h"
 #include "paths.h"
 
@@ -25,7 +26,12 @@ bool CreateExpansionDirectory(std::string& directory) {
 
 void RemoveExpansionDirectory(const std::string& directory) { RemoveDirectoryA(directory.c_str()); }
 
-bool MakeNewDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+// An elevated run works in directories only administrators may write (administrators_only.h);
+// an unelevated one could not use such a directory, and needs none.
+bool MakeNewDirectory(const std::string& path) {
+  static const bool elevated = RunsElevated();
+  return elevated ? CreateAdministratorsOnlyDirectory(path) : CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
 
 bool SetOpenFileLength(std::FILE* file, std::uint64_t length) {
   return _chsize_s(_fileno(file), static_cast<__int64>(length)) == 0;

@@ -50,7 +50,7 @@ struct ScopedPackageDirectory {
 bool TakeOutScript(RunState& run) {
   ScopedPackageDirectory directory;
   std::string error;
-  if (!ExtractAttachment(run.own_exe_path, EngineFileSize(), directory.path, error)) {
+  if (!ExtractAttachment(run.own_exe.NewStream(), run.own_exe_path, EngineFileSize(), directory.path, error)) {
     run.ui->ShowMessage(error);
     return false;
   }
@@ -123,6 +123,10 @@ void EndRun(RunState& run, RunOutcome outcome) {
 bool InitializeRun(RunState& run) {
   run.win_verify_trust = LoadWinVerifyTrust();
   run.own_exe_path = OwnExePath();
+  if (!run.own_exe.Open(run.own_exe_path)) {
+    run.ui->ShowMessage("Error. Cannot open the self-extract EXE file: " + run.own_exe_path);
+    return false;
+  }
 
   if (!TakeOutScript(run)) return false;
   if (const std::string stop = TrustCheckStop(run); !stop.empty()) {
@@ -132,7 +136,8 @@ bool InitializeRun(RunState& run) {
   }
 
   std::string error;
-  if (!ExtractAttachment(run.own_exe_path, EngineFileSize(), run.temporary_directory, error)) {
+  if (!ExtractAttachment(run.own_exe.NewStream(), run.own_exe_path, EngineFileSize(), run.temporary_directory,
+                         error)) {
     run.ui->ShowMessage(error);
     return false;
   }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "held_file.h"
 #include "script.h"
 #include "temporary_directory.h"
 
@@ -49,6 +50,9 @@ enum class RunOutcome {
 struct RunState {
   EngineOptions options;
   std::string own_exe_path;         // upper case, ends in ".EXE"
+  // The program's own file, held from start-up on: the script, the signature check and the
+  // attachment of the run are all read through it, from the same bytes.
+  HeldFile own_exe;
   std::string temporary_directory;  // ends with "\"
   ScriptLines script;
   std::string product_name;

@@ -25,7 +25,9 @@ struct SignatureCheck {
 inline constexpr long kSignatureCheckUnavailable = static_cast<long>(0x8007007EUL);
 
 // `show_windows`: WinTrust may show its own windows (WTD_UI_ALL); otherwise none.
-SignatureCheck CheckFileSignature(const std::string& path, bool show_windows);
+// `file`, when given, is an open handle (HANDLE) to the file at `path`: the bytes are read
+// through it, so that they are the bytes its holder goes on to use.
+SignatureCheck CheckFileSignature(const std::string& path, bool show_windows, void* file = nullptr);
 
 // The statuses that mean a certificate of the chain is revoked, and those that mean its
 // revocation could not be checked.

@@ -79,7 +79,7 @@ LONG ChainRevocation(const TrustFunctions& trust, const CRYPT_PROVIDER_SGNR& sig
 
 }  // namespace
 
-SignatureCheck CheckFileSignature(const std::string& path, bool show_windows) {
+SignatureCheck CheckFileSignature(const std::string& path, bool show_windows, void* file_handle) {
   SignatureCheck check;
   TrustFunctions trust;
   if (!trust.Load()) {
@@ -97,6 +97,7 @@ SignatureCheck CheckFileSignature(const std::string& path, bool show_windows) {
   WINTRUST_FILE_INFO file{};
   file.cbStruct = sizeof file;
   file.pcwszFilePath = wide.data();
+  file.hFile = file_handle;
   WINTRUST_DATA data{};
   data.cbStruct = sizeof data;
   data.dwUIChoice = show_windows ? WTD_UI_ALL : WTD_UI_NONE;

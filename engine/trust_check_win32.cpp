@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "held_file.h"
 #include "run.h"
 #include "signature_check.h"
 #include "text.h"
@@ -18,8 +19,10 @@ std::string TrustCheckStop(RunState& run) {
     }
     return "WinTrust.DLL cannot be loaded, and the installation was not run without a signature check.";
   }
-  // With WinTrust's own windows unless silent.
-  const LONG result = CheckFileSignature(run.own_exe_path, !run.options.silent).status;
+  // With WinTrust's own windows unless silent. Read through the hold on the program's file:
+  // the bytes checked are the bytes the run takes its script and attachment from.
+  const UniqueHandle own_file = run.own_exe.NewHandle();
+  const LONG result = CheckFileSignature(run.own_exe_path, !run.options.silent, own_file.get()).status;
   if (result == ERROR_SUCCESS) return {};
   if (result == TRUST_E_NOSIGNATURE) return "This installation program is not signed; it was not run.";
   if (IsRevokedStatus(result))

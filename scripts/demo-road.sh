@@ -68,7 +68,9 @@ road_prepare() {
   road_publication_url=$web_base/usamap/
   road_activex_url=$web_base/activex/
   c_drive=$(wine_unix_path 'C:\')
-  road_cache=$(wine_unix_path "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')\\Corvanta\\Temporary VexaWeb Files")
+  # The program runs elevated (as under Wine every program does): its cache lies below
+  # Program Files, where only administrators write, not in the user's profile.
+  road_cache=$(wine_unix_path "$(wine_reg_value 32 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion' ProgramFilesDir)\\Corvanta\\Temporary VexaWeb Files")
   road_system32=$(wine_unix_path 'C:\windows\syswow64')
   local program_files
   program_files=$(wine_reg_value 32 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion' ProgramFilesDir)

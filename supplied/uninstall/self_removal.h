@@ -8,6 +8,13 @@
 // runs the same removal once more on the original's data (which now deletes the original
 // and the directories it kept), and ends without a window.
 //
+// A user's process could start a copy of the program in a "~ts" directory of its own with
+// these switches, naming a file of its own making as the original. So the copy honours them
+// only when the handle is one of the process that started it, and that process runs the
+// program /ORIGINAL names (the handle carries the query right for that check); and the
+// copy checks the original's data as the original did, against the installed-programs
+// record, which the original leaves in place for that and the copy deletes.
+//
 // The copy's own file is opened with delete-on-close before it starts and the handle is
 // inherited, so the system deletes the file when the copy ends. Its directory cannot go
 // while the copy runs from it; the copy leaves the empty directory (and, should the
@@ -19,6 +26,10 @@
 // Starts the temporary copy of the program at `own_path`, passing on `log_file` (may be
 // empty). False when no copy could be made or started; nothing is left behind then.
 bool StartTemporaryCopy(const std::string& own_path, const std::string& log_file);
+
+// In the copy: true when `process_handle` is an inherited handle of the process that
+// started this one, and that process runs the program at `original_program`.
+bool IsStartedByOriginal(unsigned long long process_handle, const std::string& original_program);
 
 // In the copy: waits until the original's process (the inherited handle) has ended.
 void WaitForOriginal(unsigned long long process_handle);

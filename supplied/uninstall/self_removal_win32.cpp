@@ -1,10 +1,13 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "package.h"
 #include "run.h"
 #include "self_removal.h"
+#include "text.h"
+#include "uninstall.h"
 
 namespace {
 
@@ -12,12 +15,53 @@ std::string DirectoryOf(const std::string& path) { return path.substr(0, path.fi
 
 std::string Quoted(const std::string& argument) { return "\"" + argument + "\""; }
 
-// A handle the copy inherits.
+// A handle the copy inherits: to wait for this process, and to learn which program it runs.
 HANDLE InheritableHandleOfThisProcess() {
   HANDLE handle = nullptr;
-  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &handle, SYNCHRONIZE, TRUE, 0))
+  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &handle,
+                       SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0))
     return nullptr;
   return handle;
+}
+
+// The process id of the process that started this one (NtQueryInformationProcess's basic
+// information; ntdll is part of every process, so nothing is loaded for it).
+DWORD ParentProcessId() {
+  struct BasicInformation {
+    LONG exit_status;
+    void* peb;
+    ULONG_PTR affinity;
+    LONG priority;
+    ULONG_PTR process_id;
+    ULONG_PTR parent_process_id;
+  };
+  using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  const auto query = ntdll ? reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
+                                 GetProcAddress(ntdll, "NtQueryInformationProcess")))
+                           : nullptr;
+  BasicInformation information{};
+  ULONG length = 0;
+  if (!query || query(GetCurrentProcess(), 0, &information, sizeof information, &length) != 0) return 0;
+  return static_cast<DWORD>(information.parent_process_id);
+}
+
+// The program a process runs, as a full path; empty when it cannot be told.
+std::string ImageOfProcess(HANDLE process) {
+  std::vector<char> path(32768);
+  DWORD length = static_cast<DWORD>(path.size());
+  if (!QueryFullProcessImageNameA(process, 0, path.data(), &length)) return {};
+  return std::string(path.data(), length);
+}
+
+std::string LongFullPath(const std::string& path) {
+  char full[MAX_PATH + 1] = {};
+  DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  if (length == 0 || length > MAX_PATH) return {};
+  char long_path[MAX_PATH + 1] = {};
+  const DWORD long_length = GetLongPathNameA(full, long_path, sizeof long_path);
+  if (long_length == 0 || long_length > MAX_PATH) return NormalizedPath(std::string(full, length));
+  return NormalizedPath(std::string(long_path, long_length));
 }
 
 }  // namespace
@@ -57,6 +101,16 @@ bool StartTemporaryCopy(const std::string& own_path, const std::string& log_file
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;
+}
+
+bool IsStartedByOriginal(unsigned long long process_handle, const std::string& original_program) {
+  const auto original = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(process_handle));
+  if (!original) return false;
+  // A handle that is no process handle, or lacks the query right, gives no id.
+  const DWORD id = GetProcessId(original);
+  if (id == 0 || id != ParentProcessId()) return false;
+  const std::string image = LongFullPath(ImageOfProcess(original));
+  return !image.empty() && EqualsIgnoringCase(image, LongFullPath(original_program));
 }
 
 void WaitForOriginal(unsigned long long process_handle) {

@@ -1,5 +1,6 @@
 #include "uninstall_data_check.h"
 
+#include "paths.h"
 #include "text.h"
 #include "uninstall.h"
 
@@ -11,6 +12,18 @@ bool IsPath(const std::string& line) {
     if (c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*') return false;
   }
   return !NormalizedPath(line).empty();
+}
+
+// The product name is a registry key name below two keys of the machine; a path
+// separator would reach keys of other products, and the rest have no place in a name.
+bool IsPlainName(const std::string& name) {
+  if (name == "." || name == "..") return false;
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 32) return false;
+    if (c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|')
+      return false;
+  }
+  return true;
 }
 
 std::string Damaged(const std::string& reason) {
@@ -37,10 +50,27 @@ std::string UninstallDataProblem(const std::vector<std::string>& lines, std::int
     return Damaged("it does not begin where the uninstall program ends");
   if (lines.size() < 3) return Damaged("it has fewer than three lines");
   if (lines[0].empty()) return Damaged("it names no product");
+  if (!IsPlainName(lines[0])) return Damaged("the product name " + lines[0] + " holds characters no name may hold");
   if (std::string problem = ProductDirectoryProblem(lines[1], system_directories); !problem.empty()) return problem;
   if (!lines[2].empty() && !IsPath(lines[2])) return Damaged("the program group is not a path: " + lines[2]);
   for (std::size_t line = 3; line < lines.size(); ++line) {
     if (!IsPath(lines[line])) return Damaged("line " + std::to_string(line + 1) + " is not a path: " + lines[line]);
   }
+  return {};
+}
+
+std::string UninstallLocationProblem(const std::vector<std::string>& lines, const std::string& recorded_directory,
+                                     const std::string& program_path) {
+  const std::string& name = lines[0];
+  const std::string product = NormalizedPath(lines[1]);
+  const std::string foreign = "Error. This uninstall program does not belong to the installation its data names: ";
+  const std::string recorded = NormalizedPath(recorded_directory);
+  if (product.empty() || recorded.empty() || !EqualsIgnoringCase(product, recorded))
+    return foreign + lines[1] + " is not the directory recorded for " + name + ". Nothing was removed.";
+  const std::string program = NormalizedPath(program_path);
+  const std::size_t slash = program.find_last_of('\\');
+  const std::string expected_folder = WithBackslash(product) + "Uninstall";
+  if (slash == std::string::npos || !EqualsIgnoringCase(program.substr(0, slash), expected_folder))
+    return foreign + "it is not in " + expected_folder + "\\. Nothing was removed.";
   return {};
 }

@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include "choices.h"
 #include "command_line.h"
 #include "engine_size.h"
 #include "log_file.h"
 #include "package.h"
 #include "paths.h"
+#include "registry.h"
 #include "run.h"
 #include "self_removal.h"
 #include "text.h"
@@ -90,12 +92,20 @@ std::string KeptDirectory(const std::string& product_directory) {
   return {};
 }
 
+// The product directory of the machine's installed-programs record for `product_name`.
+std::string RecordedDirectory(const std::string& product_name) {
+  return ReadRegistryString(HKEY_LOCAL_MACHINE, std::string(kInstalledProgramsKey) + "->" + product_name, "Directory",
+                            "->", kPathBuffer);
+}
+
 // The temporary copy: the original has asked and removed what it could; what is left is
 // the original's own file and the directories it kept.
 int FinishAsCopy(const UninstallOptions& options, const std::vector<std::string>& lines, const LogFile& log) {
   WaitForOriginal(options.original_process);
+  // The record that the original left for this check goes first.
+  DeleteProductKeys(lines[0]);
   log.Append("Removing the uninstall program");
-  LogRemoval(log, RemoveInstallation(lines, RemovalSettings{true, {}}));
+  LogRemoval(log, RemoveInstallation(lines, RemovalSettings{true, {}, false}));
   RemoveOwnDirectoryAtRestart(OwnExePath());
   return kExitSuccess;
 }
@@ -106,7 +116,9 @@ int RunUninstaller(const UninstallOptions& options) {
   const LogFile log(options.log_file);
   const UninstallUi ui(options.silent || options.is_copy, log);
   const std::string own_path = LongPath(OwnExePath());
-  if (options.is_copy && !RunsFromOwnTemporaryDirectory(own_path)) {
+  if (options.is_copy &&
+      (!RunsFromOwnTemporaryDirectory(own_path) ||
+       !IsStartedByOriginal(options.original_process, options.original_program))) {
     ui.Show(kUninstallTitle, "Error. The options /CLEANUP= and /ORIGINAL= are for the uninstall program's own use.",
             MB_ICONERROR);
     return kExitFailure;
@@ -125,6 +137,11 @@ int RunUninstaller(const UninstallOptions& options) {
     ui.Show(kUninstallTitle, problem, MB_ICONERROR);
     return kExitFailure;
   }
+  if (const std::string foreign = UninstallLocationProblem(lines, RecordedDirectory(lines[0]), data_file);
+      !foreign.empty()) {
+    ui.Show(kUninstallTitle, foreign, MB_ICONERROR);
+    return kExitFailure;
+  }
   if (options.is_copy) return FinishAsCopy(options, lines, log);
 
   const std::string& product_name = lines[0];
@@ -134,7 +151,9 @@ int RunUninstaller(const UninstallOptions& options) {
   // file in use, with the directories it keeps.
   const bool copy_started = StartTemporaryCopy(own_path, options.log_file);
   if (!copy_started) log.Append("No temporary copy of the uninstall program could be started");
-  const RemovalReport report = RemoveInstallation(lines, RemovalSettings{true, copy_started ? own_path : ""});
+  // With a copy to finish the work, the installed-programs record stays for the copy's check.
+  const RemovalReport report =
+      RemoveInstallation(lines, RemovalSettings{true, copy_started ? own_path : "", copy_started});
   LogRemoval(log, report);
   const bool restart_needed = !report.deleted_at_restart.empty();
   ui.Show(product_name, RemovalDoneMessage(product_name, restart_needed, KeptDirectory(lines[1])),

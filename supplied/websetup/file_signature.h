@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -34,5 +35,11 @@ bool DigestHasShortSignature(std::string_view digest, std::string_view short_sig
 // The SHA-256 of the file at `path` in hex and its size; false when it cannot be read.
 bool HashFile(const std::string& path, std::string& sha256, std::uint64_t& size);
 
+// The same for an open stream, read from where it stands to its end; the stream is closed.
+bool HashStream(std::FILE* stream, std::string& sha256, std::uint64_t& size);
+
 // True when the file at `path` has exactly this size and digest.
 bool FileMatchesSignature(const std::string& path, const FileSignature& signature);
+
+// The same for an open stream, read from where it stands; the stream is closed.
+bool StreamMatchesSignature(std::FILE* stream, const FileSignature& signature);

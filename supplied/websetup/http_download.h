@@ -27,7 +27,9 @@
 //
 // A file without a validator is never resumed. A dropped connection or time-out is
 // retried three times with growing pauses, from where it stopped; an attempt that brought
-// bytes resets the count. A body larger than expected stops the download. Cancel is seen
+// bytes resets that count (and the pause). Whatever they brought, a file gets at most ten
+// failed attempts in one run, fresh starts included: a server that ignores ranges and drops
+// every answer early would otherwise keep a silent run going for ever. A body larger than expected stops the download. Cancel is seen
 // within one wait for the network; a connection still waiting for a silent server half a
 // second later is left to end at its time-out, and what it holds counts as missing.
 #pragma once

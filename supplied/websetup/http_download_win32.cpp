@@ -101,6 +101,10 @@ constexpr ULONGLONG kCancelGraceMs = 500;
 constexpr std::uint64_t kBytesPerConnection = 1u << 20;
 constexpr std::uint64_t kWholeFile = ~std::uint64_t{0};
 constexpr int kRetries = 3;
+// Failed attempts (drops, time-outs, server errors) one file may have in one run, whatever
+// they brought: a server that ignores ranges and drops every answer early would otherwise
+// keep a silent run fetching the same first bytes for ever.
+constexpr int kMaxFailedAttempts = 10;
 // How often the missing ranges of a partial file are written down while it grows.
 constexpr ULONGLONG kSaveIntervalMs = 500;
 constexpr std::size_t kMaxMissingFileBytes = 64 + kMaxMissingRanges * 48;
@@ -135,6 +139,7 @@ struct Download {
   bool missing_saved = false;    // the partial file's missing ranges are written down
   bool plan_changed = false;
   std::uint64_t unknown_size_done = 0;
+  int failed_attempts = 0;       // of this file in this run, carried over fresh starts
   Attempt outcome = Attempt::Complete;  // Failed or StartOver once a connection decided so
   std::string error;
 
@@ -419,6 +424,10 @@ void RunConnection(std::shared_ptr<Download> shared, std::size_t slot) {
     if (received) retries = 0;
     {
       std::lock_guard<std::mutex> hold(download.lock);
+      if (++download.failed_attempts >= kMaxFailedAttempts) {
+        download.End(Attempt::Failed, reason + "; " + std::to_string(kMaxFailedAttempts) + " attempts failed");
+        break;
+      }
       if (!received && download.active > 1) {
         // The others carry on with what this one leaves (the server may take only so many
         // connections at a time).
@@ -471,9 +480,10 @@ void LoadResumeState(Download& download) {
 // One attempt at the whole file: the first connection alone until the server shows that
 // it answers ranges, then the others beside it.
 Attempt RunDownload(const DownloadRequest& wanted, const WebUrl& url, DownloadObserver& observer,
-                    std::string& reason) {
+                    std::string& reason, int& failed_attempts) {
   const auto shared = std::make_shared<Download>(wanted, url);
   Download& download = *shared;
+  download.failed_attempts = failed_attempts;
   LoadResumeState(download);
   download.file = UniqueHandle(CreateFileA(wanted.path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -518,6 +528,7 @@ Attempt RunDownload(const DownloadRequest& wanted, const WebUrl& url, DownloadOb
     });
   }
   const bool all_ended = download.active == 0;
+  failed_attempts = download.failed_attempts;
   hold.unlock();
   for (std::thread& connection : connections) all_ended ? connection.join() : connection.detach();
   if (all_ended) download.file.reset();
@@ -557,8 +568,9 @@ DownloadResult DownloadFile(const DownloadRequest& request, DownloadObserver& ob
   std::string reason = "it is no http: or https: address";
   if (ParseWebUrl(request.url, url)) {
     // A server that keeps refusing the range it was asked for gets two fresh starts.
+    int failed_attempts = 0;
     for (int starts = 0; starts < 3; ++starts) {
-      const Attempt attempt = RunDownload(request, url, observer, reason);
+      const Attempt attempt = RunDownload(request, url, observer, reason, failed_attempts);
       if (attempt == Attempt::Complete) return DownloadResult::Complete;
       if (attempt == Attempt::Stopped) return DownloadResult::Cancelled;
       if (attempt != Attempt::StartOver) break;

@@ -59,11 +59,11 @@ int Main(HINSTANCE instance) {
   }
   if (options.silent) {
     SilentWebSetupUi ui;
-    return RunWebSetup(attachment, options, ui, log).exit_status;
+    return RunWebSetup(attachment, options, ui, log, StandAloneCacheDirectory()).exit_status;
   }
   ProgressWindow window;
   WebSetupOutcome outcome;
-  window.Run(instance, [&] { outcome = RunWebSetup(attachment, options, window, log); });
+  window.Run(instance, [&] { outcome = RunWebSetup(attachment, options, window, log, StandAloneCacheDirectory()); });
   ShowRunOutcome(outcome, kProgramTitle, log);
   return 0;
 }

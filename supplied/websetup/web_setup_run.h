@@ -18,7 +18,9 @@
 //      directories are removed.
 //
 // A file that fails its signature is deleted and the run stops with a message naming
-// its URL; nothing is expanded or installed from it.
+// its URL; nothing is expanded or installed from it. Every check reads the file through
+// a handle that denies writing and deleting (held_file.h), and the file is expanded
+// through that same handle: what is used is what was checked.
 #pragma once
 
 #include <cstdint>
@@ -56,11 +58,28 @@ struct WebSetupOutcome {
   bool restart_needed = false;
 };
 
-// The cache base: %LOCALAPPDATA%\Corvanta\Temporary VexaWeb Files\ (ends with "\").
+// The cache base of a user's runs: %LOCALAPPDATA%\Corvanta\Temporary VexaWeb Files\ (ends
+// with "\").
 std::string WebFilesCacheDirectory();
+
+// The cache base of an elevated run: <Program Files>\Corvanta\Temporary VexaWeb Files\,
+// the Program Files folder as the machine's registry names it. Any process of the user can
+// write the user's profile, and a cache there could hand an elevated run a link to write
+// through or a file to delete; below Program Files only administrators make or change
+// anything. Empty when the folder is unknown.
+std::string AdministratorsCacheDirectory();
+
+// The cache the stand-alone program uses: the administrators' one when it runs elevated,
+// the user's otherwise.
+std::string StandAloneCacheDirectory();
 // Where a script cabinet with this short signature is kept in that cache; a run finds it
 // there and downloads it no more.
 std::string InstalledScriptPath(const std::string& short_signature);
 
 WebSetupOutcome RunWebSetup(const WebSetupAttachment& attachment, const EngineOptions& options, WebSetupUi& ui,
                             const LogFile& log);
+
+// The same with the cache base `cache_directory` (ending with "\"); the form above uses
+// WebFilesCacheDirectory().
+WebSetupOutcome RunWebSetup(const WebSetupAttachment& attachment, const EngineOptions& options, WebSetupUi& ui,
+                            const LogFile& log, const std::string& cache_directory);

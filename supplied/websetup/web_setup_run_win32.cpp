@@ -3,15 +3,18 @@
 #include <cstdio>
 #include <vector>
 
+#include "administrators_only.h"
 #include "cabinet.h"
 #include "components.h"
 #include "file_signature.h"
+#include "held_file.h"
 #include "package.h"
 #include "part_list.h"
 #include "paths.h"
+#include "registry.h"
 #include "run.h"
 #include "script.h"
-#include "sha256.h"
+#include "test_pause.h"
 #include "text.h"
 #include "web_script.h"
 #include "web_setup_run.h"
@@ -32,10 +35,6 @@ bool EnsureDirectory(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-bool Rename(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
 bool ReadBoundedFile(const std::string& path, std::size_t limit, std::string& text) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
@@ -45,16 +44,45 @@ bool ReadBoundedFile(const std::string& path, std::size_t limit, std::string& te
   return text.size() <= limit;
 }
 
-std::string QuoteArgument(const std::string& argument) {
-  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
-  return "\"" + argument + "\"";
+// The checks below read the held file, never its path (see held_file.h).
+bool HeldFileMatches(const HeldFile& held, const FileSignature& signature) {
+  return StreamMatchesSignature(held.NewStream(), signature);
+}
+
+bool HeldFileHasShortSignature(const HeldFile& held, const std::string& short_signature) {
+  std::string digest;
+  std::uint64_t size = 0;
+  return HashStream(held.NewStream(), digest, size) && DigestHasShortSignature(digest, short_signature);
+}
+
+// A cache directory and those above it that are missing. Made by an elevated run, each is
+// made for administrators only (administrators_only.h); one that exists is used as it is.
+bool CreateCacheDirectory(const std::string& path) {
+  static const bool elevated = RunsElevated();
+  if (!elevated) return CreateDirectoryTree(path);
+  std::string full = path;
+  AppendBackslash(full);
+  // The first backslash follows the root ("C:\\"): start at the second one.
+  for (std::size_t backslash = full.find('\\', full.find('\\') + 1); backslash != std::string::npos;
+       backslash = full.find('\\', backslash + 1)) {
+    const std::string prefix = full.substr(0, backslash);
+    const DWORD attributes = GetFileAttributesA(prefix.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    if (!CreateAdministratorsOnlyDirectory(prefix)) return false;
+  }
+  return true;
+}
+
+CabinetStreamOpener OpenerOf(const HeldFile& held) {
+  return [&held] { return held.NewStream(); };
 }
 
 // One run: its temporary directories and what it reports.
 class WebSetup {
  public:
-  WebSetup(const WebSetupAttachment& attachment, const EngineOptions& options, WebSetupUi& ui, const LogFile& log)
-      : attachment_(attachment), options_(options), ui_(ui), log_(log) {}
+  WebSetup(const WebSetupAttachment& attachment, const EngineOptions& options, WebSetupUi& ui, const LogFile& log,
+           const std::string& cache)
+      : attachment_(attachment), options_(options), ui_(ui), log_(log), cache_(cache) {}
   ~WebSetup() {
     if (!work_directory_.empty()) DeleteTemporaryDirectory(work_directory_);
     if (!program_directory_.empty()) DeleteTemporaryDirectory(program_directory_);
@@ -72,20 +100,20 @@ class WebSetup {
   }
   Step Download(const DownloadRequest& request, const std::string& shown);
   Step FetchVerified(const std::string& url, const std::string& path, const FileSignature& signature,
-                     const std::string& shown);
-  Step FetchScript(std::string& cabinet_path);
-  Step ReadScript(const std::string& cabinet_path);
+                     const std::string& shown, HeldFile& held);
+  Step FetchScript(HeldFile& cabinet);
+  Step ReadScript(const HeldFile& cabinet);
   Step InstallComponent(const WebComponent& component);
-  Step FetchProgram(const WebProgram& program, std::string& cabinet_path);
-  Step FetchParts(const WebProgram& program, const std::string& cabinet_path);
-  Step ExpandProgram(const WebProgram& program, const std::string& cabinet_path);
+  Step FetchProgram(const WebProgram& program, HeldFile& cabinet);
+  Step FetchParts(const WebProgram& program, const std::string& cabinet_path, HeldFile& cabinet);
+  Step ExpandProgram(const WebProgram& program, const HeldFile& cabinet);
   Step RunProgram();
 
   const WebSetupAttachment& attachment_;
   const EngineOptions& options_;
   WebSetupUi& ui_;
   const LogFile& log_;
-  std::string cache_;
+  const std::string cache_;
   std::string work_directory_;
   std::string program_directory_;
   WebScript script_;
@@ -115,51 +143,54 @@ WebSetup::Step WebSetup::Download(const DownloadRequest& request, const std::str
 
 // Downloads `url` into `path` (resuming a partial file) and keeps it only when it matches
 // `signature`. A resumed file that does not match is fetched once more from the start: its
-// first part may be of an older version of the file.
+// first part may be of an older version of the file. On success `held` holds the file at
+// `path`, checked through that hold: what is used later is what was checked.
 WebSetup::Step WebSetup::FetchVerified(const std::string& url, const std::string& path,
-                                       const FileSignature& signature, const std::string& shown) {
-  if (FileMatchesSignature(path, signature)) return Step::Done;
+                                       const FileSignature& signature, const std::string& shown, HeldFile& held) {
+  if (held.Open(path) && HeldFileMatches(held, signature)) return Step::Done;
+  held.Close();
   const std::string partial = path + ".partial";
   for (int attempt = 0; attempt < 2; ++attempt) {
     const Step step = Download({url, partial, signature.size, signature.size}, shown);
     if (step != Step::Done) return step;
-    const bool matches = FileMatchesSignature(partial, signature);
-    if (matches) {
+    if (held.Open(partial) && HeldFileMatches(held, signature)) {
       DeleteFileA((partial + ".validator").c_str());
-      if (!Rename(partial, path)) return Fail("Error. Cannot write " + path);
+      if (!held.MoveTo(path)) return Fail("Error. Cannot write " + path);
       return Step::Done;
     }
+    held.Close();
     DeletePartialDownload(partial);
     Log("Signature mismatch: " + url);
   }
   return Fail(Mismatch(url));
 }
 
-WebSetup::Step WebSetup::FetchScript(std::string& cabinet_path) {
+WebSetup::Step WebSetup::FetchScript(HeldFile& held) {
   const std::string& short_signature = attachment_.script_short_signature;
-  cabinet_path = InstalledScriptPath(short_signature);
-  std::string digest;
-  std::uint64_t size = 0;
-  if (HashFile(cabinet_path, digest, size) && DigestHasShortSignature(digest, short_signature)) {
+  const std::string cabinet_path = cache_ + kScriptsCache + short_signature + ".cab";
+  if (held.Open(cabinet_path) && HeldFileHasShortSignature(held, short_signature)) {
     Log("Script from the cache: " + cabinet_path);
     return Step::Done;
   }
+  held.Close();
   const std::string url = JoinUrl(attachment_.publication_url, attachment_.script_cabinet);
   const std::string partial = cabinet_path + ".partial";
   const Step step = Download({url, partial, 0, kMaxScriptCabinetBytes}, attachment_.script_cabinet);
   if (step != Step::Done) return step;
-  if (!HashFile(partial, digest, size) || !DigestHasShortSignature(digest, short_signature)) {
+  if (!held.Open(partial) || !HeldFileHasShortSignature(held, short_signature)) {
+    held.Close();
     DeletePartialDownload(partial);
     return Fail(Mismatch(url));
   }
-  if (!Rename(partial, cabinet_path)) return Fail("Error. Cannot write " + cabinet_path);
+  if (!held.MoveTo(cabinet_path)) return Fail("Error. Cannot write " + cabinet_path);
   return Step::Done;
 }
 
-WebSetup::Step WebSetup::ReadScript(const std::string& cabinet_path) {
+WebSetup::Step WebSetup::ReadScript(const HeldFile& held) {
   const std::string& cabinet = attachment_.script_cabinet;
   const std::string member = cabinet.substr(0, cabinet.size() - 4) + ".txt";
-  if (!ExtractFileFromCab(cabinet_path, work_directory_, member))
+  std::vector<std::string> written;
+  if (!ExpandCabStream(OpenerOf(held), work_directory_, written, member))
     return Fail("Error. Cannot extract the web script " + member + " from " + cabinet);
   ScriptLines lines;
   const bool loaded = LoadScript(work_directory_ + member, lines);
@@ -186,24 +217,29 @@ WebSetup::Step WebSetup::InstallComponent(const WebComponent& component) {
     return Step::Done;
   }
   const std::string downloaded = work_directory_ + component.cabinet_name;
-  const Step step = FetchVerified(component.url, downloaded, component.signature, component.cabinet_name);
+  HeldFile held;
+  const Step step = FetchVerified(component.url, downloaded, component.signature, component.cabinet_name, held);
   if (step != Step::Done) return step;
   Log("Installing " + UpperCase(component.cabinet_name));
   ui_.SetCurrentFile("Installing " + component.file_name);
   const std::string source = work_directory_ + component.file_name;
   if (EndsWithIgnoringCase(component.cabinet_name, "CAB")) {
-    if (!ExtractFileFromCab(downloaded, work_directory_, component.file_name))
+    std::vector<std::string> written;
+    if (!ExpandCabStream(OpenerOf(held), work_directory_, written, component.file_name))
       return Fail("Error. Cannot extract " + component.file_name + " from " + component.cabinet_name);
   } else if (!EqualsIgnoringCase(component.cabinet_name, component.file_name)) {
     return Fail("Error. Cannot extract " + component.file_name + " from " + component.cabinet_name);
   }
+  // From here on the component is read by its path, in the run's work directory, which
+  // only administrators may write.
+  held.Close();
   const bool installed = component.ocx ? InstallOcx(source, component.class_id, restart_needed_)
                                        : InstallSharedDll(source, restart_needed_);
   if (!installed) return Fail("Error. Cannot install " + kind + component.file_name);
   return Step::Done;
 }
 
-WebSetup::Step WebSetup::FetchParts(const WebProgram& program, const std::string& cabinet_path) {
+WebSetup::Step WebSetup::FetchParts(const WebProgram& program, const std::string& cabinet_path, HeldFile& held) {
   const std::string list_name = PartListName(program.cabinet_name);
   const std::string list_url = JoinUrl(attachment_.publication_url, list_name);
   const std::string list_path = work_directory_ + list_name;
@@ -227,50 +263,56 @@ WebSetup::Step WebSetup::FetchParts(const WebProgram& program, const std::string
     const FileSignature signature{part.sha256, part.size};
     const std::string shown = program.cabinet_name + " (part " + std::to_string(i + 1) + " of " +
                               std::to_string(list.parts.size()) + ")";
-    step = FetchVerified(JoinUrl(attachment_.publication_url, part.name), parts_directory + part.name, signature, shown);
+    HeldFile part_held;
+    step = FetchVerified(JoinUrl(attachment_.publication_url, part.name), parts_directory + part.name, signature, shown,
+                         part_held);
     if (step != Step::Done) return step;
   }
-  // Joined and checked whole before the cabinet takes its place in the cache.
+  // Joined, then checked whole through the hold that keeps it, before the cabinet takes
+  // its place in the cache.
   const std::string joined = cabinet_path + ".partial";
   std::FILE* out = std::fopen(joined.c_str(), "wb");
   if (!out) return Fail("Error. Cannot write " + joined);
-  Sha256 hash;
   std::vector<char> buffer(1 << 20);
   bool ok = true;
   for (const PartEntry& part : list.parts) {
     std::FILE* in = std::fopen((parts_directory + part.name).c_str(), "rb");
     ok = in != nullptr;
     std::size_t read = 0;
-    while (ok && (read = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
-      hash.Update(buffer.data(), read);
+    while (ok && (read = std::fread(buffer.data(), 1, buffer.size(), in)) > 0)
       ok = std::fwrite(buffer.data(), 1, read, out) == read;
-    }
     if (in) std::fclose(in);
     if (!ok) break;
   }
   ok = std::fclose(out) == 0 && ok;
-  if (!ok || hash.HexDigest() != program.signature.sha256) {
+  if (!ok) {
     DeleteFileA(joined.c_str());
-    return Fail(ok ? Mismatch(JoinUrl(attachment_.publication_url, program.cabinet_name)) : "Error. Cannot write " + joined);
+    return Fail("Error. Cannot write " + joined);
   }
-  if (!Rename(joined, cabinet_path)) return Fail("Error. Cannot write " + cabinet_path);
+  if (!held.Open(joined) || !HeldFileMatches(held, program.signature)) {
+    held.Close();
+    DeleteFileA(joined.c_str());
+    return Fail(Mismatch(JoinUrl(attachment_.publication_url, program.cabinet_name)));
+  }
+  if (!held.MoveTo(cabinet_path)) return Fail("Error. Cannot write " + cabinet_path);
   for (const PartEntry& part : list.parts) DeleteFileA((parts_directory + part.name).c_str());
   RemoveDirectoryA(parts_directory.c_str());
   return Step::Done;
 }
 
-WebSetup::Step WebSetup::FetchProgram(const WebProgram& program, std::string& cabinet_path) {
-  cabinet_path = cache_ + kProgramsCache + program.signature.ShortSignature() + ".cab";
-  if (FileMatchesSignature(cabinet_path, program.signature)) {
+WebSetup::Step WebSetup::FetchProgram(const WebProgram& program, HeldFile& held) {
+  const std::string cabinet_path = cache_ + kProgramsCache + program.signature.ShortSignature() + ".cab";
+  if (held.Open(cabinet_path) && HeldFileMatches(held, program.signature)) {
     Log("Program from the cache: " + cabinet_path);
     return Step::Done;
   }
-  if (program.parts > 1) return FetchParts(program, cabinet_path);
+  held.Close();
+  if (program.parts > 1) return FetchParts(program, cabinet_path, held);
   return FetchVerified(JoinUrl(attachment_.publication_url, program.cabinet_name), cabinet_path, program.signature,
-                       program.cabinet_name);
+                       program.cabinet_name, held);
 }
 
-WebSetup::Step WebSetup::ExpandProgram(const WebProgram& program, const std::string& cabinet_path) {
+WebSetup::Step WebSetup::ExpandProgram(const WebProgram& program, const HeldFile& held) {
   ui_.SetCurrentFile("Expanding " + program.cabinet_name);
   std::string target = program_directory_;
   if (!program.sub_directory.empty()) {
@@ -278,7 +320,7 @@ WebSetup::Step WebSetup::ExpandProgram(const WebProgram& program, const std::str
     if (!CreateDirectoryTree(target)) return Fail("Error. Cannot create " + target);
   }
   std::vector<std::string> written;
-  if (!ExpandCabFile(cabinet_path, target, written, ""))
+  if (!ExpandCabStream(OpenerOf(held), target, written, ""))
     return Fail("Error. Cannot expand " + program.cabinet_name);
   return Step::Done;
 }
@@ -286,15 +328,15 @@ WebSetup::Step WebSetup::ExpandProgram(const WebProgram& program, const std::str
 WebSetup::Step WebSetup::RunProgram() {
   if (!script_.has_program_to_run) return Step::Done;
   const std::string program = program_directory_ + script_.program_to_run;
-  std::string command = QuoteArgument(program);
+  std::string command = QuotedArgument(program);
   bool has_log = false;
   for (const std::string& parameter : script_.parameters) {
-    command += " " + QuoteArgument(parameter);
+    command += " " + QuotedArgument(parameter);
     has_log = has_log || StartsWithIgnoringCase(parameter, "/LOG=") || StartsWithIgnoringCase(parameter, "-LOG=");
   }
   if (options_.silent) command += " /S";
-  if (!options_.destination.empty()) command += " " + QuoteArgument("/D=" + options_.destination);
-  if (!options_.log_file.empty() && !has_log) command += " " + QuoteArgument("/LOG=" + options_.log_file);
+  if (!options_.destination.empty()) command += " " + QuotedArgument("/D=" + options_.destination);
+  if (!options_.log_file.empty() && !has_log) command += " " + QuotedArgument("/LOG=" + options_.log_file);
   ui_.SetCurrentFile("Running " + FileNameOfPath(program));
   ui_.DisableCancel();
   Log("Running " + command);
@@ -332,30 +374,33 @@ WebSetupOutcome WebSetup::Run() {
     Log("Requests: " + std::to_string(counts.requests) + ", bytes received: " + std::to_string(counts.bytes_received));
     return outcome;
   };
-  cache_ = WebFilesCacheDirectory();
-  if (cache_.empty() || !CreateDirectoryTree(cache_ + kScriptsCache) || !CreateDirectoryTree(cache_ + kProgramsCache))
+  if (cache_.empty() || !CreateCacheDirectory(cache_ + kScriptsCache) || !CreateCacheDirectory(cache_ + kProgramsCache))
     return stopped(Fail("Error. Cannot create the download cache in " + cache_));
   if (!CreateExpansionDirectory(work_directory_))
     return stopped(Fail("Error. Cannot create temporary directory."));
 
-  std::string script_cabinet;
+  // The script and program cabinets stay held from their check until they were expanded.
+  HeldFile script_cabinet;
   Step step = FetchScript(script_cabinet);
-  if (step == Step::Done) step = ReadScript(script_cabinet);
+  if (step == Step::Done) {
+    TestPause("web-setup-script");
+    step = ReadScript(script_cabinet);
+  }
   if (step != Step::Done) return stopped(step);
   ui_.SetTitle(script_.title);
   for (const WebComponent& component : script_.components) {
     step = InstallComponent(component);
     if (step != Step::Done) return stopped(step);
   }
-  std::vector<std::string> cabinets;
-  for (const WebProgram& program : script_.programs) {
-    std::string cabinet;
-    step = FetchProgram(program, cabinet);
+  script_cabinet.Close();
+  std::vector<HeldFile> cabinets(script_.programs.size());
+  for (std::size_t i = 0; i < cabinets.size(); ++i) {
+    step = FetchProgram(script_.programs[i], cabinets[i]);
     if (step != Step::Done) return stopped(step);
-    cabinets.push_back(cabinet);
   }
   if (!CreateExpansionDirectory(program_directory_))
     return stopped(Fail("Error. Cannot create temporary directory."));
+  TestPause("web-setup-expand");
   for (std::size_t i = 0; i < cabinets.size(); ++i) {
     step = ExpandProgram(script_.programs[i], cabinets[i]);
     if (step != Step::Done) return stopped(step);
@@ -387,8 +432,25 @@ std::string InstalledScriptPath(const std::string& short_signature) {
   return cache.empty() ? std::string() : cache + kScriptsCache + short_signature + ".cab";
 }
 
+std::string AdministratorsCacheDirectory() {
+  std::string folder = ReadRegistryString(HKEY_LOCAL_MACHINE, "SOFTWARE->Microsoft->Windows->CurrentVersion",
+                                          "ProgramFilesDir", "->", kPathBuffer);
+  if (folder.empty()) return {};
+  AppendBackslash(folder);
+  return folder + "Corvanta\\Temporary VexaWeb Files\\";
+}
+
+std::string StandAloneCacheDirectory() {
+  return RunsElevated() ? AdministratorsCacheDirectory() : WebFilesCacheDirectory();
+}
+
 WebSetupOutcome RunWebSetup(const WebSetupAttachment& attachment, const EngineOptions& options, WebSetupUi& ui,
                             const LogFile& log) {
-  WebSetup setup(attachment, options, ui, log);
+  return RunWebSetup(attachment, options, ui, log, WebFilesCacheDirectory());
+}
+
+WebSetupOutcome RunWebSetup(const WebSetupAttachment& attachment, const EngineOptions& options, WebSetupUi& ui,
+                            const LogFile& log, const std::string& cache_directory) {
+  WebSetup setup(attachment, options, ui, log, cache_directory);
   return setup.Run();
 }

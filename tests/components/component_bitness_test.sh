@@ -144,7 +144,7 @@ expect_eq "in use: exit status asks for a restart" 3010 "$(run_setup busy)"
 expect_eq "in use: the old files stay until the restart" "same same" \
   "$(same_file "$c64/shared_104.dll" "$system64/VexaBusy.dll") $(same_file "$c32/control_104.dll" "$system32/VexaBusy.ocx")"
 added=$(pending_renames | tail -n +$((before + 1)))
-targets=$(sed -n '1p;5p' <<<"$added" | sed 's/^\\??\\//' | paste -sd ' ')
+targets=$(sed -n '1p;7p' <<<"$added" | sed 's/^\\??\\//' | paste -sd ' ')
 expect_true "in use: the 64-bit DLL's delayed move names the 64-bit system directory ($targets)" \
   test "$(wine_unix_path "$(cut -d' ' -f1 <<<"$targets")")" -ef "$system64/VexaBusy.dll"
 expect_true "in use: the 32-bit OCX's delayed move names the 32-bit system directory ($targets)" \

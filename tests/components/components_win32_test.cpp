@@ -285,6 +285,10 @@ TEST_F(IniFileTest, AFailedWriteLeavesTheFileAsItWas) {
   EXPECT_EQ(std::distance(fs::directory_iterator(directory_), fs::directory_iterator()), 1);
 }
 
+// The copy waits for the boot where no process of the user can write it: not in the
+// user's temporary directory, but in a new directory of its own at the root of the
+// target's volume, made with an access list for administrators only (which Windows
+// enforces and Wine does not), and removed at the boot after the move.
 TEST_F(IniFileTest, ReplaceFileAtRestartRecordsTheDeleteAndTheMoveOfTheTargetsFullName) {
   // A name with no 8.3 form: the move must not put the new file under the short name.
   const std::string target = directory_ + "VexaBusyComponent.dll";
@@ -294,26 +298,55 @@ TEST_F(IniFileTest, ReplaceFileAtRestartRecordsTheDeleteAndTheMoveOfTheTargetsFu
   const std::vector<Pair> before = PendingRenames();
   ASSERT_TRUE(ReplaceFileAtRestart(source, target));
   const std::vector<Pair> after = PendingRenames();
-  ASSERT_EQ(after.size(), before.size() + 2);
+  ASSERT_EQ(after.size(), before.size() + 3);
   EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin()));
 
   const Pair& removal = after[before.size()];
   const Pair& move = after[before.size() + 1];
+  const Pair& staging_removal = after[before.size() + 2];
   EXPECT_TRUE(EqualsIgnoringCase(removal.first, "\\??\\" + target)) << removal.first;
   EXPECT_EQ(removal.second, "");
   const std::string copy = move.first.substr(4);
-  EXPECT_TRUE(StartsWithIgnoringCase(copy, TempDirectory() + "~ts")) << copy;
+  EXPECT_FALSE(StartsWithIgnoringCase(copy, TempDirectory())) << copy;
+  const std::string staging = copy.substr(0, copy.find_last_of('\\'));
+  EXPECT_TRUE(StartsWithIgnoringCase(staging, target.substr(0, 3) + "~ts")) << staging;
+  EXPECT_EQ(staging.find('\\', 3), std::string::npos) << staging;
   EXPECT_EQ(ReadFileText(copy), "new");
   EXPECT_TRUE(EqualsIgnoringCase(move.second, "\\??\\" + target)) << move.second;
+  EXPECT_TRUE(EqualsIgnoringCase(staging_removal.first, "\\??\\" + staging)) << staging_removal.first;
+  EXPECT_EQ(staging_removal.second, "");
   EXPECT_EQ(ReadFileText(target), "old");
 
   // Taking back the deletion leaves every other record alone.
   EXPECT_TRUE(CancelPendingDelete(target));
   std::vector<Pair> expected = before;
   expected.push_back(move);
+  expected.push_back(staging_removal);
   EXPECT_EQ(PendingRenames(), expected);
   EXPECT_FALSE(CancelPendingDelete(target));
   DeleteFileA(copy.c_str());
+  RemoveDirectoryA(staging.c_str());
+  RestorePendingRenames(before);
+}
+
+// Each copy gets a directory of its own, never one that is there already.
+TEST_F(IniFileTest, ReplaceFileAtRestartStagesEachCopyInANewDirectory) {
+  const std::string target = directory_ + "VexaTwice.dll";
+  const std::string source = directory_ + "new.dll";
+  WriteFileText(target, "old");
+  WriteFileText(source, "new");
+  const std::vector<Pair> before = PendingRenames();
+  ASSERT_TRUE(ReplaceFileAtRestart(source, target));
+  ASSERT_TRUE(ReplaceFileAtRestart(source, target));
+  const std::vector<Pair> after = PendingRenames();
+  ASSERT_EQ(after.size(), before.size() + 6);
+  const std::string first = after[before.size() + 2].first.substr(4);
+  const std::string second = after[before.size() + 5].first.substr(4);
+  EXPECT_FALSE(EqualsIgnoringCase(first, second)) << first;
+  for (const std::string& staging : {first, second}) {
+    for (const auto& entry : fs::directory_iterator(staging)) fs::remove(entry.path());
+    RemoveDirectoryA(staging.c_str());
+  }
   RestorePendingRenames(before);
 }
 

@@ -222,9 +222,12 @@ expect_eq "in use: the old files are still in place" "same same" \
 expect_eq "in use: the old OCX is registered again" "$system_win\\VexaBusy.ocx 1.0.0.4" "$(registrations)"
 # New records are appended to the list.
 added=$(pending_renames | tail -n +$((before + 1)))
-expect_eq "in use: eight new delayed-move strings" 8 "$(grep -c '' <<<"$added")"
+# Six strings a file: delete the target, move the copy onto it, then remove the copy's
+# directory.
+expect_eq "in use: twelve new delayed-move strings" 12 "$(pending_renames | tail -n +$((before + 1)) | grep -c '')"
 copies=()
-for first in 1 5; do
+c_root=$(wine_unix_path 'C:\')
+for first in 1 7; do
   what=$([ $first = 1 ] && echo DLL || echo OCX)
   component=$([ $first = 1 ] && echo shared_105.dll || echo control_105.dll)
   target_name=$([ $first = 1 ] && echo VexaBusy.dll || echo VexaBusy.ocx)
@@ -236,8 +239,15 @@ for first in 1 5; do
     "$(sed -n "$((first + 1))p" <<<"$added")|$(sed -n "$((first + 3))p" <<<"$added")"
   copy=$(wine_unix_path "$copy_win")
   copies+=("$copy")
-  expect_true "in use, $what: the copy is a ~ts file in the temporary directory" \
-    test "$(dirname "$copy")" -ef "$temp_dir" -a "$(basename "$copy" | cut -c1-3 | tr a-z A-Z)" = "~TS"
+  # Not in the user's temporary directory, where a process of the user could write it
+  # before the boot: in a new directory of its own at the root of the target's volume,
+  # which only administrators may write (Windows enforces that; Wine does not).
+  expect_true "in use, $what: the copy waits in a ~ts directory of its own at the root of the target's volume" \
+    test "$(dirname "$(dirname "$copy")")" -ef "$c_root" -a "$(basename "$(dirname "$copy")" | cut -c1-3 | tr a-z A-Z)" = "~TS"
+  expect_true "in use, $what: not in the temporary directory" test ! "$(dirname "$copy")" -ef "$temp_dir"
+  expect_eq "in use, $what: the copy's directory goes at the boot, after the move" \
+    "\\??\\${copy_win%\\*}|" \
+    "$(sed -n "$((first + 4))p" <<<"$added")|$(sed -n "$((first + 5))p" <<<"$added")"
   expect_eq "in use, $what: the copy holds the new file" same "$(same_file "$components/$component" "$copy")"
 done
 expect_eq "in use: no program started" no "$([ -e "$scratch/product-busy/never.exe" ] && echo yes || echo no)"
@@ -252,8 +262,8 @@ wineserver -p >/dev/null 2>&1
 wineboot >/dev/null 2>&1
 expect_eq "after the restart: the new DLL and OCX are in place" "same same" \
   "$(same_file "$components/shared_105.dll" "$system/VexaBusy.dll") $(same_file "$components/control_105.dll" "$system/VexaBusy.ocx")"
-expect_eq "after the restart: the copies are gone" "no no" \
-  "$([ -e "${copies[0]}" ] && echo yes || echo no) $([ -e "${copies[1]}" ] && echo yes || echo no)"
+expect_eq "after the restart: the copies and their directories are gone" "no no no no" \
+  "$(for copy in "${copies[@]}" "${copies[0]%/*}" "${copies[1]%/*}"; do [ -e "$copy" ] && echo yes || echo no; done | paste -sd ' ')"
 expect_eq "after the restart: no delayed move left" "" "$(pending_renames)"
 
 rm -f "$system"/Vexa*.dll "$system"/Vexa*.ocx "$markers"

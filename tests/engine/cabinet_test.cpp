@@ -89,6 +89,37 @@ TEST_F(CabinetTest, StoredFoldersAndMissingFoldersOfTheTargetAreCreatedAndListed
   EXPECT_EQ(ListTree(root_ / "t" / "new" / "deeper"), expectedTree);
 }
 
+// A cabinet checked through an open handle is expanded from what the opener gives, never
+// from a path: here the cabinet's own file is gone, and each opening gets a fresh copy of
+// its bytes.
+TEST_F(CabinetTest, CabinetFromAnOpenerIsReadOnlyThroughIt) {
+  const std::string cabinet = Cabinet({{"SUB\\FILE.DAT", "one"}, {"TOP.TXT", "two"}});
+  const std::string bytes = ReadBytes(cabinet);
+  fs::remove(cabinet);
+  int opened = 0;
+  const CabinetStreamOpener open = [&] {
+    const fs::path copy = root_ / ("opened-" + std::to_string(++opened) + ".bin");
+    WriteBytes(copy, bytes);
+    return std::fopen(copy.string().c_str(), "rb");
+  };
+  std::vector<std::string> written;
+  ASSERT_TRUE(ExpandCabStream(open, Target(), written, ""));
+  EXPECT_GE(opened, 1);
+  EXPECT_EQ(written, (std::vector<std::string>{Target() + "SUB\\FILE.DAT", Target() + "TOP.TXT"}));
+  const Listing expected = {{"SUB", "<dir>"}, {"SUB/FILE.DAT", "one"}, {"TOP.TXT", "two"}};
+  EXPECT_EQ(ListTree(root_ / "t"), expected);
+
+  // An opener that fails fails the expansion; one without files expands to nothing.
+  EXPECT_FALSE(ExpandCabStream([] { return static_cast<std::FILE*>(nullptr); }, Target(), written, ""));
+  const std::string empty = ReadBytes(Cabinet({}, "empty.cab"));
+  const CabinetStreamOpener open_empty = [&] {
+    WriteBytes(root_ / "empty-copy.bin", empty);
+    return std::fopen((root_ / "empty-copy.bin").string().c_str(), "rb");
+  };
+  EXPECT_TRUE(ExpandCabStream(open_empty, WithSeparator(root_ / "e"), written, ""));
+  EXPECT_FALSE(ExpandCabStream(open_empty, WithSeparator(root_ / "e"), written, "TOP.TXT"));
+}
+
 TEST_F(CabinetTest, FilterIsACaseBlindSuffixOfTheTargetPath) {
   const std::string cabinet =
       Cabinet({{"A.DLL", "a"}, {"BA.DLL", "ba"}, {"C.DLL", "c"}, {"SCRIPT.TXT", "script"}, {"SUB\\XA.DLL", "x"}});

@@ -48,4 +48,71 @@ TEST(EngineOptionsTest, ArgumentsNotOursAreIgnoredInOrder) {
   EXPECT_TRUE(options.ignored_arguments.empty());
 }
 
+// The C runtime's rules for splitting a command line into arguments: blanks and tabs
+// separate arguments outside double quotes; 2n backslashes before a double quote are n
+// backslashes and the quote opens or closes; 2n+1 are n backslashes and a literal quote;
+// backslashes before anything else are themselves.
+std::vector<std::string> SplitLikeTheRuntime(const std::string& line) {
+  std::vector<std::string> arguments;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i == line.size()) break;
+    std::string argument;
+    bool quoted = false;
+    for (; i < line.size(); ++i) {
+      const char c = line[i];
+      if (!quoted && (c == ' ' || c == '\t')) break;
+      if (c == '\\') {
+        std::size_t count = 0;
+        while (i < line.size() && line[i] == '\\') ++count, ++i;
+        if (i < line.size() && line[i] == '"') {
+          argument.append(count / 2, '\\');
+          if (count % 2) argument.push_back('"');
+          else quoted = !quoted;
+        } else {
+          argument.append(count, '\\');
+          --i;
+        }
+        continue;
+      }
+      if (c == '"') {
+        quoted = !quoted;
+        continue;
+      }
+      argument.push_back(c);
+    }
+    arguments.push_back(argument);
+  }
+  return arguments;
+}
+
+TEST(QuotedArgumentTest, PlainArgumentsStayAsTheyAre) {
+  EXPECT_EQ(QuotedArgument("/S"), "/S");
+  EXPECT_EQ(QuotedArgument("C:\\Dir\\"), "C:\\Dir\\");
+  EXPECT_EQ(QuotedArgument(""), "");
+}
+
+TEST(QuotedArgumentTest, TrailingBackslashesAreDoubledInsideQuotes) {
+  EXPECT_EQ(QuotedArgument("/D=C:\\My Apps\\"), "\"/D=C:\\My Apps\\\\\"");
+  EXPECT_EQ(QuotedArgument("C:\\My Apps\\\\"), "\"C:\\My Apps\\\\\\\\\"");
+  EXPECT_EQ(QuotedArgument("tab\there"), "\"tab\there\"");
+}
+
+TEST(QuotedArgumentTest, QuotesAreEscapedWithTheBackslashesBeforeThem) {
+  EXPECT_EQ(QuotedArgument("say \"hi\""), "\"say \\\"hi\\\"\"");
+  EXPECT_EQ(QuotedArgument("a\\\"b"), "\"a\\\\\\\"b\"");
+  EXPECT_EQ(QuotedArgument("\""), "\"\\\"\"");
+}
+
+TEST(QuotedArgumentTest, EveryArgumentComesBackWholeAndTheNextStaysApart) {
+  const std::vector<std::string> tricky = {"/D=C:\\My Apps\\", "C:\\My Apps\\\\", "\"", "\\\"", "a \\\\\" b",
+                                           "\\\\server\\share\\", "end\\", " ", "x\"y", "C:\\x\\\"\\"};
+  for (const std::string& argument : tricky) {
+    const std::string line = "Setup.exe " + QuotedArgument(argument) + " /LOG=C:\\log.txt";
+    EXPECT_EQ(SplitLikeTheRuntime(line), (std::vector<std::string>{"Setup.exe", argument, "/LOG=C:\\log.txt"}))
+        << line;
+  }
+}
+
 }  // namespace

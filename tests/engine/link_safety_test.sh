@@ -11,7 +11,7 @@ tool=$VEXA_BINARY_DIR/tests/engine/link_tool.exe
 scratch=$(mktemp -d)
 temp_win=$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
 temp=$(wine_unix_path "$temp_win")
-trap 'rm -rf "$scratch" "$temp/~tsLinkTest" "$temp/~tsTopLink"' EXIT
+trap 'rm -rf "$scratch" "$temp/~tsLinkTest" "$temp/~tsTopLink" "$temp/~tsSwapTest"' EXIT
 run_tool() { wine "$tool" "$@" 2>/dev/null | tr -d '\r'; }
 
 outside=$scratch/outside
@@ -47,5 +47,26 @@ ln -s "$outside" "$scratch/target/link"
 expect_eq "expansion through a link fails" "false" \
   "$(run_tool expand "$(wine_windows_path "$scratch/linked.cab")" "$(wine_windows_path "$scratch/target")\\")"
 expect_eq "nothing written through the link" no "$([ -e "$outside/x.txt" ] && echo yes || echo no)"
+
+# A directory swapped for a link after the removal listed it as a plain directory (the
+# test build of link_tool holds still there): nothing outside the tree is deleted.
+swapped_outside=$scratch/swapped-outside
+mkdir -p "$swapped_outside/deeper" "$temp/~tsSwapTest/sub" "$scratch/pause"
+echo keep >"$swapped_outside/keep.txt"
+echo keep >"$swapped_outside/deeper/keep.txt"
+echo x >"$temp/~tsSwapTest/own.txt"
+echo x >"$temp/~tsSwapTest/sub/own.txt"
+VEXA_TEST_PAUSE="remove-descend=$(wine_windows_path "$scratch/pause")" \
+  run_tool delete-temp "$temp_win\\~tsSwapTest\\" >"$scratch/swap-result" &
+remover=$!
+for _ in $(seq 1 600); do [ -f "$scratch/pause/remove-descend.reached" ] && break; sleep 0.1; done
+expect_true "the removal paused before entering the listed directory" test -f "$scratch/pause/remove-descend.reached"
+mv "$temp/~tsSwapTest/sub" "$scratch/listed-sub"
+ln -s "$swapped_outside" "$temp/~tsSwapTest/sub"
+touch "$scratch/pause/remove-descend.go"
+wait "$remover"
+expect_eq "a link swapped in after the listing: the removal stops there" false "$(cat "$scratch/swap-result")"
+expect_eq "a link swapped in after the listing: what it points to is untouched" "deeper/keep.txt keep.txt" \
+  "$(cd "$swapped_outside" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | paste -sd ' ')"
 
 finish

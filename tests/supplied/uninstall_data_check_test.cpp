@@ -75,4 +75,56 @@ TEST(UninstallDataCheckTest, LinesThatAreNotPathsAreRefused) {
   }
 }
 
+TEST(UninstallDataCheckTest, ProductNameThatCouldReachOtherKeysIsRefused) {
+  for (const char* name : {"Acme\\..\\Other Product", "Other/Product", "..", ".", "Acme:1", "A|B", "Acme\tPaint"}) {
+    EXPECT_EQ(Problem({name, "C:\\Acme\\", ""}), "Error. The uninstall data of this program is damaged: the product "
+                                                "name " + std::string(name) +
+                                                    " holds characters no name may hold. Nothing was removed.")
+        << name;
+  }
+  // Blanks, dots inside and other punctuation are names' own.
+  EXPECT_EQ(Problem({"Acme Paint 2.0 (Beta) - Deluxe & Co.", "C:\\Acme\\", ""}), "");
+}
+
+const std::string kForeign = "Error. This uninstall program does not belong to the installation its data names: ";
+
+TEST(UninstallDataCheckTest, InstalledProgramInItsRecordedDirectoryIsItsOwn) {
+  EXPECT_EQ(UninstallLocationProblem(kGood, "C:\\Program Files\\Acme Paint\\",
+                                     "C:\\Program Files\\Acme Paint\\Uninstall\\Uninstall.EXE"),
+            "");
+  // Case, a missing final separator and "." do not matter; the program's own name does not either.
+  EXPECT_EQ(UninstallLocationProblem(kGood, "c:\\program files\\acme paint",
+                                     "C:\\PROGRAM FILES\\ACME PAINT\\.\\UNINSTALL\\UNINST~1.EXE"),
+            "");
+}
+
+TEST(UninstallDataCheckTest, DataNamingADirectoryTheRecordDoesNotIsRefused) {
+  const Lines data = {"Other Product", "C:\\users\\Public\\Documents\\", "",
+                      "C:\\users\\Public\\Documents\\Reports\\precious.xlsx"};
+  const std::string refused = kForeign + "C:\\users\\Public\\Documents\\ is not the directory recorded for Other "
+                                         "Product. Nothing was removed.";
+  // Another directory recorded, none recorded, and a record that is no path.
+  EXPECT_EQ(UninstallLocationProblem(data, "C:\\Program Files\\Other Product\\",
+                                     "C:\\users\\Public\\Documents\\Uninstall\\Uninstall.EXE"),
+            refused);
+  EXPECT_EQ(UninstallLocationProblem(data, "", "C:\\users\\Public\\Documents\\Uninstall\\Uninstall.EXE"), refused);
+  EXPECT_EQ(UninstallLocationProblem(data, "Documents\\", "C:\\users\\Public\\Documents\\Uninstall\\Uninstall.EXE"),
+            refused);
+  // A record below or above the data's directory is not the same directory.
+  EXPECT_EQ(UninstallLocationProblem(data, "C:\\users\\Public\\", "C:\\users\\Public\\Documents\\Uninstall\\U.EXE"),
+            refused);
+}
+
+TEST(UninstallDataCheckTest, ProgramOutsideTheProductsUninstallFolderIsRefused) {
+  const std::string recorded = "C:\\Program Files\\Acme Paint\\";
+  const std::string refused =
+      kForeign + "it is not in C:\\Program Files\\Acme Paint\\Uninstall\\. Nothing was removed.";
+  for (const char* program : {"C:\\users\\root\\Temp\\~ts1A2B\\Uninstall.exe", "C:\\Program Files\\Acme Paint\\Uninstall.EXE",
+                              "C:\\Program Files\\Acme Paint\\Uninstall\\Sub\\Uninstall.EXE",
+                              "C:\\Program Files\\Acme Paint\\Uninstall2\\Uninstall.EXE",
+                              "C:\\Program Files\\Acme Paint\\Uninstall\\..\\..\\Other\\Uninstall\\Uninstall.EXE", "Uninstall.EXE", ""}) {
+    EXPECT_EQ(UninstallLocationProblem(kGood, recorded, program), refused) << program;
+  }
+}
+
 }  // namespace

@@ -8,7 +8,9 @@
 . "$VEXA_SOURCE_DIR/tests/supplied/web-setup-lib.sh"
 
 [ -f "$web_setup_program" ] || { echo "no $web_setup_program: run make build" >&2; exit 1; }
-cache=$(wine_unix_path "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')\\Corvanta\\Temporary VexaWeb Files")
+# The program runs elevated (as under Wine every program does): its cache lies below
+# Program Files, where only administrators write, not in the user's profile.
+cache=$(wine_unix_path "$(wine_reg_value 32 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion' ProgramFilesDir)\\Corvanta\\Temporary VexaWeb Files")
 programs_cache="$cache/Downloaded Programs"
 cleanup() {
   stop_web_server

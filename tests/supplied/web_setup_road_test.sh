@@ -13,7 +13,9 @@ for f in "$vexabuild" "$web_setup_program" "$web_server_program"; do
 done
 c_drive=$(wine_unix_path 'C:\')
 system32=$c_drive/windows/syswow64
-cache=$(wine_unix_path "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')\\Corvanta\\Temporary VexaWeb Files")
+# The program runs elevated (as under Wine every program does): its cache lies below
+# Program Files, where only administrators write, not in the user's profile.
+cache=$(wine_unix_path "$(wine_reg_value 32 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion' ProgramFilesDir)\\Corvanta\\Temporary VexaWeb Files")
 product="$(wine_reg_value 32 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion' ProgramFilesDir)\\Acme Paint\\"
 product_unix=$(wine_unix_path "${product%\\}")
 record='HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Paint'

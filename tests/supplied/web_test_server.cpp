@@ -14,6 +14,8 @@
 //   drop PATH OFFSET        once: close the connection when the body of PATH reaches the
 //                           file offset OFFSET; the server then rewrites the line as
 //                           "dropped PATH OFFSET", so writing the file anew arms it again
+//   drop-always PATH OFFSET every answer of PATH: close the connection when its body
+//                           reaches the file offset OFFSET (a server that never finishes)
 //   ignore-ranges           answer every request with the whole file (200)
 //   status PATH CODE        answer requests of PATH with CODE and no body
 //   rate PATH BYTES         send PATH at most BYTES bytes a second
@@ -80,6 +82,8 @@ Faults FaultsFor(const std::string& path) {
     if (word == "drop" && faults.drop_at < 0) {
       faults.drop_at = value;
       faults.drop_key = line;
+    } else if (word == "drop-always" && faults.drop_at < 0) {
+      faults.drop_at = value;
     } else if (word == "status") {
       faults.status = static_cast<int>(value);
     } else if (word == "rate") {
@@ -253,7 +257,7 @@ bool Answer(int socket, const std::string& method, const std::string& target, co
   bool keep = SendAll(socket, head);
   if (keep && method == "GET") {
     keep = SendBody(socket, fd, first, last + 1, faults, sent);
-    if (!keep && faults.drop_at >= 0) {
+    if (!keep && faults.drop_at >= 0 && !faults.drop_key.empty()) {
       MarkDropUsed(faults.drop_key);
     }
   }
