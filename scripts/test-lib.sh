@@ -31,15 +31,15 @@ finish() {
 }
 
 # need_programs PROGRAM...: stops the test at once when the machine lacks one of them,
-# naming it and the Debian package that provides it (scripts/programs.txt), instead of
-# letting every check that uses it fail on its own.
+# naming it and the Debian package that provides it (scripts/setup-deps installs them all),
+# instead of letting every check that uses it fail on its own.
 need_programs() {
-  local table program package missing=()
-  table=$(dirname "${BASH_SOURCE[0]}")/programs.txt
+  local setup program package missing=()
+  setup=$(dirname "${BASH_SOURCE[0]}")/setup-deps
   for program in "$@"; do
     command -v "$program" >/dev/null 2>&1 && continue
-    package=$(awk -v p="$program" '$1 == p { print $2; exit }' "$table")
-    missing+=("$program (Debian package ${package:-unknown})")
+    package=$("$setup" --package-of "$program") || package=unknown
+    missing+=("$program (Debian package $package)")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   local list
