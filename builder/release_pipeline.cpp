@@ -16,8 +16,10 @@
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
-// A directory that keeps refilling itself is not emptied for ever.
-constexpr int kMaxEmptyingRounds = 1000;
+// A directory that keeps refilling itself is not emptied for ever: after every file listed
+// has been deleted it is listed again, at most this many times. The bound counts whole
+// listings, never files: a package may hold any number of parts.
+constexpr int kMaxEmptyingRounds = 16;
 
 // The ordinary files directly in `directory` (sub-directories are not listed).
 bool ListOrdinaryFiles(const std::string& directory, std::vector<std::string>& files) {
@@ -62,9 +64,12 @@ bool ReleasePipeline::DeleteAllFilesInReleaseDirectory() {
   for (const std::string* directory : {&form_->ReleaseDirectory, &form_->ReleaseActiveXDirectory}) {
     std::vector<std::string> files;
     for (int round = 0;; ++round) {
-      if (!ListOrdinaryFiles(*directory, files) || round == kMaxEmptyingRounds) return false;
+      if (!ListOrdinaryFiles(*directory, files)) return false;
       if (files.empty()) break;
-      if (!RemoveNativeFile(*directory + files.front())) return false;
+      if (round == kMaxEmptyingRounds) return false;
+      for (const std::string& file : files) {
+        if (!RemoveNativeFile(*directory + file)) return false;
+      }
     }
   }
   return true;

@@ -383,3 +383,24 @@ TEST_F(ReleasePipelineTest, ProgressEventsLogEachFileOnceAndCancelEndsTheWait) {
   EXPECT_EQ(pipeline.CabResult, "Error. Cannot create cab file: C:\\P\\Program.cab");
   EXPECT_FALSE(form->KeepWorking);
 }
+
+// A setup cabinet cut into the most parts leaves over a thousand files in Release; each
+// rebuild must empty that directory whole, and none may fail for the count alone.
+TEST_F(ReleasePipelineTest, ReleaseOfOverAThousandFilesIsRebuiltEveryTime) {
+  WriteFileBytes(program_directory + "Data/Noise.bin", NoiseBytes(25'100'000, 11));
+  for (int build = 1; build <= 3; ++build) {
+    SCOPED_TRACE("build " + std::to_string(build));
+    form = std::make_unique<Form1>(host, &pipeline);
+    host.messages.clear();
+    host.modal_windows.clear();
+    GoToFinalStep();
+    ASSERT_EQ(form->chkCreateMultiProgramCabs.value, 1);
+    ASSERT_TRUE(Finish()) << ::testing::PrintToString(MessageTexts());
+    const std::vector<std::string> files = ReleaseFiles();
+    // Release: 1,000 parts, their list, the page, the script cabinet, the stand-alone
+    // program; ReleaseActiveX: the loader and its cabinet.
+    EXPECT_EQ(files.size(), 1006u);
+    EXPECT_TRUE(std::binary_search(files.begin(), files.end(), "Prog1_part1000.bin"))
+        << ::testing::PrintToString(std::vector<std::string>(files.begin(), files.begin() + 8));
+  }
+}
