@@ -251,4 +251,42 @@ TEST_F(ProgramGroupTreeTest, HostileTreeFilesEndInADefinedTree) {
   EXPECT_TRUE(IsDefaultTree());
 }
 
+// A tree file the developer names (vexabuild --program-group) is not the project's own:
+// one that cannot be read or is damaged stops with its reason and leaves the tree alone.
+TEST_F(ProgramGroupTreeTest, ANamedTreeFileIsReadWhollyOrRefusedWithItsReason) {
+  tree().AddChild(0, "Kept", "Kept");
+  const auto refusal = [&](const std::string& text) {
+    const std::string path = scratch / "Named.txt";
+    EXPECT_TRUE(WriteTextFile(text, path));
+    std::string reason = "poison";
+    EXPECT_FALSE(form->LoadProgramGroupTreeFile(path, reason));
+    EXPECT_EQ(tree().nodes.size(), 2u);
+    return reason;
+  };
+  std::string reason = "poison";
+  EXPECT_FALSE(form->LoadProgramGroupTreeFile(scratch / "Missing.txt", reason));
+  EXPECT_EQ(reason, "cannot read the file " + std::string(scratch / "Missing.txt"));
+  EXPECT_FALSE(form->LoadProgramGroupTreeFile(scratch.path().string(), reason));
+  EXPECT_EQ(reason, "cannot read the file " + scratch.path().string());
+  EXPECT_EQ(refusal(""), "not a program group tree: it has fewer than the root's three lines");
+  EXPECT_EQ(refusal("R\r\nRoot\r\n\r\nR\r\nA\r\n"),
+            "not a program group tree: the node after line 3 is incomplete (4 lines per node)");
+  EXPECT_EQ(refusal("R\r\nRoot\r\n\r\nB\r\nA\r\nA\r\n\r\n"),
+            "not a program group tree: line 4 names the parent B, which no earlier node has as its key");
+  EXPECT_EQ(refusal("R\r\nRoot\r\n\r\nR\r\nA\r\nA\r\n\r\nR\r\nA\r\nB\r\n\r\n"),
+            "not a program group tree: line 9 uses the key A a second time");
+  EXPECT_EQ(refusal("R\r\nRoot\r\n\r\nR\r\nA\r\nA\r\na.exe\r\nA\r\nB\r\nB\r\n\r\n"),
+            "not a program group tree: line 8 places a node under A, which is a shortcut");
+  EXPECT_EQ(refusal("R\r\nRoot\r\n\r\nR\r\n" + std::string(kMaxLineBytes, 'k') + "\r\nA\r\n\r\n"),
+            "not a program group tree: line 5 is longer than 32766 bytes");
+
+  const std::string path = scratch / "Good.txt";
+  ASSERT_TRUE(WriteTextFile("R\nRoot\n\nR\nUntitled7\nPlay\nmybird.exe\n", path));
+  ASSERT_TRUE(form->LoadProgramGroupTreeFile(path, reason)) << reason;
+  ASSERT_EQ(tree().nodes.size(), 2u);
+  EXPECT_EQ(node(1).tag, "mybird.exe");
+  EXPECT_EQ(node(1).image, kShortcutImage);
+  EXPECT_EQ(form->UntitledCounter, 7);
+}
+
 }  // namespace
