@@ -138,8 +138,9 @@ void ReleasePipeline::Finish(Form1& form) {
   // Steps 8 to 10.
   if (!CreateSingleProgramCabFile() || !CreateSetupExeProgram()) return FailBuild();
   const std::string setup = form.ProjectFilesDirectory + "Setup.exe";
-  if (!VexaCreateCabFromOneFile(form.ReleaseDirectory + "Prog1.cab", setup, 0).empty()) {
-    ShowOk("Error. Cannot create Prog1.cab", "Error");
+  if (const std::string error = VexaCreateCabFromOneFile(form.ReleaseDirectory + "Prog1.cab", setup, 0);
+      !error.empty()) {
+    ShowOk("Error. Cannot create Prog1.cab\r\n" + error, "Error");
     return FailBuild();
   }
   // Steps 11 to 14.

@@ -1,6 +1,10 @@
 #include "vexabuild_options.h"
 
+#include "native_files.h"
+
+#include <filesystem>
 #include <functional>
+#include <system_error>
 #include <map>
 
 std::string VexaBuildUsage() {
@@ -52,6 +56,21 @@ With SOURCE_DATE_EPOCH set, every date in the package comes from it.
 )";
 }
 
+namespace {
+
+// A component is saved in the project as listed and read again by every later build,
+// which may run in another directory: a relative path is made full at once.
+bool AddFullPath(const std::string& value, std::vector<std::string>& files) {
+  if (value.empty()) return false;
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::absolute(NativePath(value), error);
+  if (error) return false;
+  files.push_back(NarrowTextOf(full.lexically_normal()));
+  return true;
+}
+
+}  // namespace
+
 bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildOptions& options, std::string& error) {
   using Setter = std::function<bool(const std::string&)>;
   const auto text = [](std::optional<std::string>& field) {
@@ -69,8 +88,8 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
       {"--html-name", text(options.html_name)},
       {"--html-title", text(options.html_title)},
       {"--web-setup-name", text(options.web_setup_name)},
-      {"--ocx", [&](const std::string& value) { options.ocx_files.push_back(value); return true; }},
-      {"--dll", [&](const std::string& value) { options.dll_files.push_back(value); return true; }},
+      {"--ocx", [&](const std::string& value) { return AddFullPath(value, options.ocx_files); }},
+      {"--dll", [&](const std::string& value) { return AddFullPath(value, options.dll_files); }},
       {"--sign-command",
        [&](const std::string& value) {
          if (!options.sign_commands) options.sign_commands.emplace();

@@ -316,6 +316,7 @@ TEST_P(ReleasePipelineFailureTest, ShowsOneMessageEmptiesTheReleaseDirectoriesAn
   message = ReplaceText(message, "{A}", form->ReleaseActiveXDirectory);
   message = ReplaceText(message, "{R}", form->ReleaseDirectory);
   message = ReplaceText(message, "{W}", form->WizardDirectory);
+  message = ReplaceText(message, "{D}", shared_directory);
   message = ReplaceText(message, "{S}", std::string(1, kDirectorySeparator));
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{message});
   EXPECT_TRUE(ReleaseFiles().empty()) << ::testing::PrintToString(ReleaseFiles());
@@ -328,11 +329,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BuildFailure{"MissingPageTemplate", true, "HtmlTemplates/TemplateSetup01.htm",
                      "Error. Cannot read file: {W}HtmlTemplates{S}TemplateSetup01.htm"},
-        BuildFailure{"MissingUninstaller", true, "Uninstall.exe", "Error. Cannot create cab file: {P}Attachment.CAB"},
-        BuildFailure{"MissingEngine", true, "VexaInstall.exe", "Error. Cannot create Setup.exe"},
-        BuildFailure{"VanishedComponent", false, "gone.dll", "Error. Cannot create cab file: {A}gone.Cab"},
+        BuildFailure{"MissingUninstaller", true, "Uninstall.exe",
+                     "Error. Cannot create cab file: {P}Attachment.CAB\r\nCannot read file: {W}Uninstall.exe"},
+        BuildFailure{"MissingEngine", true, "VexaInstall.exe",
+                     "Error. Cannot create Setup.exe\r\nCannot read file: {W}VexaInstall.exe"},
+        BuildFailure{"VanishedComponent", false, "gone.dll",
+                     "Error. Cannot create cab file: {A}gone.Cab\r\nCannot read file: {D}gone.dll"},
         BuildFailure{"MissingStandAloneProgram", true, "VexaStandAloneWebProg.exe",
-                     "Error. Cannot create stand-alone exe file: {R}AcmePaintWebSetup.exe"}),
+                     "Error. Cannot create stand-alone exe file: {R}AcmePaintWebSetup.exe\r\n"
+                     "Cannot read file: {W}VexaStandAloneWebProg.exe"}),
     [](const ::testing::TestParamInfo<BuildFailure>& failure) { return std::string(failure.param.name); });
 
 TEST_F(ReleasePipelineTest, AReleaseDirectoryThatCannotBeMadeStopsBeforeBuilding) {
