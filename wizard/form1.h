@@ -271,6 +271,8 @@ class Form1 {
   void PlacePanels();
   void ShowHelpMessage(const std::string& text);
   bool ValidateStep1();
+  // Every shortcut of the tree must link to a ticked program file.
+  bool ValidateProgramGroupLinks();
   void EnterStep(int step);
   void EnterStep3();
   void EnterStep4();

@@ -143,9 +143,31 @@ bool Form1::ValidateStep1() {
   return true;
 }
 
+// A link is written into the Setup script as "<ProductDirectory>\" + the link: anything but
+// a program file the package installs (a path of its own, a file not ticked, a file
+// unticked after it was linked) makes a shortcut to nothing, or to outside the product.
+bool Form1::ValidateProgramGroupLinks() {
+  std::vector<std::string> ticked = TickedProgramFiles();
+  for (std::string& file : ticked) file = LowerAscii(file);
+  std::sort(ticked.begin(), ticked.end());
+  for (std::size_t i = 0; i < ProgramGroup.nodes.size(); ++i) {
+    const ProgramGroupNode& node = ProgramGroup.nodes[i];
+    if (node.tag.empty() || std::binary_search(ticked.begin(), ticked.end(), LowerAscii(node.tag))) continue;
+    ProgramGroup.selected = static_cast<int>(i);
+    host_.ShowMessage("The shortcut \"" + node.text + "\" links to " + node.tag +
+                          ", which is not a program file ticked in step 2. Link the shortcut to a ticked program "
+                          "file, or unlink it.",
+                      kStepMessageTitle, MessageIcon::None, MessageButtons::Ok);
+    SetFocus(TreeView1);
+    return false;
+  }
+  return true;
+}
+
 void Form1::cmdNext_Click() {
   if (Ended || CurrentStep < 0 || CurrentStep >= kFinalStep) return;
   if (CurrentStep == 1 && !ValidateStep1()) return;
+  if (CurrentStep == 4 && !ValidateProgramGroupLinks()) return;
   fraStep[static_cast<std::size_t>(CurrentStep)].visible = false;
   ++CurrentStep;
   Caption = std::string(kWizardTitle) +

@@ -251,6 +251,41 @@ TEST_F(ProgramGroupTreeTest, HostileTreeFilesEndInADefinedTree) {
   EXPECT_TRUE(IsDefaultTree());
 }
 
+// A shortcut becomes "<ProductDirectory>\\" + its link on the end user's PC: leaving step 4
+// needs every link to name a ticked program file, however the tree was made.
+TEST_F(ProgramGroupTreeTest, LinksMustNameATickedProgramFile) {
+  const int play = tree().AddChild(0, "Play", "Play");
+  const int notes = tree().AddChild(0, "Notes", "Notes");
+  tree().nodes[static_cast<std::size_t>(play)].tag = "MyBird.EXE";  // any case
+  for (const char* link : {"ghost.exe", "C:\\Windows\\notepad.exe", "..\\mybird.exe", "mybird.exe\\"}) {
+    SCOPED_TRACE(link);
+    host.messages.clear();
+    tree().nodes[static_cast<std::size_t>(notes)].tag = link;
+    tree().selected = 0;
+    form->cmdNext_Click();
+    EXPECT_EQ(form->CurrentStep, 4);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, std::string("The shortcut \"Notes\" links to ") + link +
+                                         ", which is not a program file ticked in step 2. Link the shortcut to a "
+                                         "ticked program file, or unlink it.");
+    EXPECT_EQ(tree().selected, notes);
+  }
+  // A file linked while it was ticked, then unticked.
+  tree().nodes[static_cast<std::size_t>(notes)].tag = "readme.txt";
+  form->cmdBack_Click();
+  form->cmdBack_Click();
+  form->SetProgramFileTicked(1, false);
+  form->cmdNext_Click();
+  form->cmdNext_Click();
+  host.messages.clear();
+  form->cmdNext_Click();
+  EXPECT_EQ(form->CurrentStep, 4);
+  ASSERT_EQ(host.messages.size(), 1u);
+  form->SetProgramFileTicked(1, true);  // as if ticked again; links to ticked files pass
+  form->cmdNext_Click();
+  EXPECT_EQ(form->CurrentStep, 5);
+}
+
 // A tree file the developer names (vexabuild --program-group) is not the project's own:
 // one that cannot be read or is damaged stops with its reason and leaves the tree alone.
 TEST_F(ProgramGroupTreeTest, ANamedTreeFileIsReadWhollyOrRefusedWithItsReason) {

@@ -80,6 +80,16 @@ expect_eq "a damaged --program-group stops the build with its reason" \
 expect_eq "the saved tree is kept" "G|Paint||G|Untitled1|Paint|paint.exe" "$(tree)"
 expect_eq "the published package is kept" "$published" "$(package)"
 
+# A shortcut must link to a ticked program file.
+for link in 'ghost.exe' 'C:\Windows\notepad.exe'; do
+  printf 'G\r\nPaint\r\n\r\nG\r\nUntitled1\r\nNotes\r\n%s\r\n' "$link" >"$scratch/link-group.txt"
+  build --program-group "$scratch/link-group.txt"
+  expect_eq "a shortcut to $link stops the build" \
+    "1|Wizard: The shortcut \"Notes\" links to $link, which is not a program file ticked in step 2. Link the shortcut to a ticked program file, or unlink it.|vexabuild: stopped on step 4" \
+    "$status|$messages"
+done
+expect_eq "the published package is kept after refused links" "$published" "$(package)"
+
 # Addresses the end user's loader cannot follow are refused on leaving step 1.
 for url in "127.0.0.1:53451/x" "ftp://files.paint.example/pub/" "not a url" "http://"; do
   build --publication-url "$url"
