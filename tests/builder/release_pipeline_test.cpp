@@ -36,8 +36,8 @@ void AddLoaderValues(const Form1& form, std::map<std::string, std::string>& valu
 
 TEST_F(ReleasePipelineTest, FullProjectScriptsSplitCabinetAndPackage) {
   WriteFileBytes(program_directory + "Data/Noise.bin", NoiseBytes(70'000, 4));
-  WriteFileBytes(shared_directory + "Helper.dll", "MZ helper " + TextBytes(4000, 5));
-  WriteFileBytes(shared_directory + "mapview.ocx", ReadFileBytes(VEXA_SAMPLE_TLB));
+  WriteFileBytes(shared_directory + "Helper.dll", ReadFileBytes(VEXA_SAMPLE_CONTROL));
+  WriteFileBytes(shared_directory + "mapview.ocx", ReadFileBytes(VEXA_SAMPLE_CONTROL));
   GoToFinalStep([&](int step) {
     if (step == 3) form->SetText(form->txtExeParas, " \"a\", \"b\" ");
     if (step == 4) FullTree(*form);
@@ -301,7 +301,7 @@ class ReleasePipelineFailureTest : public ReleasePipelineTest, public ::testing:
 
 TEST_P(ReleasePipelineFailureTest, ShowsOneMessageEmptiesTheReleaseDirectoriesAndKeepsTheProject) {
   const BuildFailure& failure = GetParam();
-  WriteFileBytes(shared_directory + "gone.dll", "MZ");
+  WriteFileBytes(shared_directory + "gone.dll", ReadFileBytes(VEXA_PE_LIBRARY));
   GoToFinalStep([&](int step) {
     if (step == 5) {
       host.file_answers = {shared_directory + "gone.dll"};

@@ -80,6 +80,13 @@ expect_eq "a damaged --program-group stops the build with its reason" \
 expect_eq "the saved tree is kept" "G|Paint||G|Untitled1|Paint|paint.exe" "$(tree)"
 expect_eq "the published package is kept" "$published" "$(package)"
 
+# A shared component must be a Windows library.
+build --dll "$program/ReadMe.txt"
+expect_eq "--dll ReadMe.txt is refused" \
+  "1|Error: The file you selected: ||$program/ReadMe.txt||is not a DLL or OCX file for Windows (x86, x64, ARM or ARM64). You must select a DLL or OCX file.|vexabuild: the component $program/ReadMe.txt was refused" \
+  "$status|$(grep -vE '^(Updating Release Files|vexabuild: answered|The Release directories|Continuing)' "$scratch/err.txt" | paste -sd '|')"
+expect_eq "the published package is kept after a refused component" "$published" "$(package)"
+
 # A shortcut must link to a ticked program file.
 for link in 'ghost.exe' 'C:\Windows\notepad.exe'; do
   printf 'G\r\nPaint\r\n\r\nG\r\nUntitled1\r\nNotes\r\n%s\r\n' "$link" >"$scratch/link-group.txt"
