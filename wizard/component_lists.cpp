@@ -133,3 +133,21 @@ void Form1::cmdRemoveDLL_Click() {
 }
 
 void Form1::lstOCX_Click() { cmdRemoveOCX.enabled = lstOCX.list_index != 0; }
+
+// The loader control on line 0 of lstOCX is the wizard's own and is not checked.
+bool Form1::ValidateComponentLists() {
+  for (ListBox* list : {&lstDLL, &lstOCX}) {
+    for (std::size_t i = list == &lstOCX ? 1 : 0; i < list->lines.size(); ++i) {
+      const std::string on_disk = ResolvePathCase(list->lines[i]);
+      if (!PathExists(on_disk) || IsWindowsLibraryFile(on_disk)) continue;
+      list->list_index = static_cast<int>(i);
+      host_.ShowMessage("The component " + list->lines[i] +
+                            " in the list is not a DLL or OCX file for Windows (x86, x64, ARM or ARM64). Remove it "
+                            "from the list.",
+                        "Error", MessageIcon::Exclamation, MessageButtons::Ok);
+      SetFocus(*list);
+      return false;
+    }
+  }
+  return true;
+}

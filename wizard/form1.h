@@ -273,6 +273,8 @@ class Form1 {
   bool ValidateStep1();
   // Every shortcut of the tree must link to a ticked program file.
   bool ValidateProgramGroupLinks();
+  // Every listed shared component that exists must be a Windows library.
+  bool ValidateComponentLists();
   void EnterStep(int step);
   void EnterStep3();
   void EnterStep4();

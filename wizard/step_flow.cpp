@@ -168,6 +168,7 @@ void Form1::cmdNext_Click() {
   if (Ended || CurrentStep < 0 || CurrentStep >= kFinalStep) return;
   if (CurrentStep == 1 && !ValidateStep1()) return;
   if (CurrentStep == 4 && !ValidateProgramGroupLinks()) return;
+  if (CurrentStep == 5 && !ValidateComponentLists()) return;
   fraStep[static_cast<std::size_t>(CurrentStep)].visible = false;
   ++CurrentStep;
   Caption = std::string(kWizardTitle) +

@@ -150,3 +150,29 @@ TEST_F(ComponentListsTest, OnlyWindowsLibrariesOfAKnownMachineAreComponents) {
   EXPECT_TRUE(form->lstDLL.lines.empty());
   EXPECT_EQ(form->lstOCX.ListCount(), 1);
 }
+
+// A project saved by hand (or before libraries were checked) may list any file: leaving
+// step 5 checks every listed component that exists (a missing one is reported by the build).
+TEST_F(ComponentListsTest, LeavingStepFiveChecksTheListedComponentsAgain) {
+  const std::string text = Component("Docs/ReadMe.txt", "Read me.");
+  form->lstDLL.lines = {LowerAscii(Library("Lib/Helper.dll")), text};
+  form->cmdNext_Click();
+  EXPECT_EQ(form->CurrentStep, 5);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "The component " + text +
+                                       " in the list is not a DLL or OCX file for Windows (x86, x64, ARM or ARM64). "
+                                       "Remove it from the list.");
+  EXPECT_EQ(form->lstDLL.list_index, 1);
+  host.messages.clear();
+  form->lstDLL.lines = {scratch / "gone.dll"};
+  form->lstOCX.lines.push_back(text);
+  form->cmdNext_Click();
+  EXPECT_EQ(form->CurrentStep, 5);
+  EXPECT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(form->lstOCX.list_index, 1);
+  form->lstOCX.lines.pop_back();
+  host.messages.clear();
+  form->cmdNext_Click();
+  EXPECT_EQ(form->CurrentStep, 6);
+  EXPECT_TRUE(host.messages.empty());
+}
