@@ -23,16 +23,19 @@ Step 1:
   --web-site-url URL          the base URL of your web site
   --activex-url URL           the ActiveX/DLL URL directory of your web site
   --publication-url URL       the URL where the resultant setup program will reside
+                              (each an absolute http:// or https:// address with a host)
 Step 3:
   --run FILE                  the program file run at the end of the installation, as
                               listed (relative to PROGRAM_DIR), or "<none>"
   --run-parameters TEXT       its parameters, e.g. '"a", "b"'
 Step 4:
   --program-group FILE        the program group tree, a file in the format of the
-                              project's ProgramGroup.txt
+                              project's ProgramGroup.txt (read whole: a damaged file
+                              stops the build; every shortcut links to a ticked file)
 Step 5 (each may be given more than once; a file already listed is kept):
   --ocx PATH                  a registered OCX (or registerable DLL) the program uses
   --dll PATH                  a DLL the program uses
+                              (Windows DLLs only; saved as full paths)
 Step 6:
   --html-name NAME            the name of the resultant HTML page (NAME.htm)
   --html-title TEXT           the title of the resultant HTML page
