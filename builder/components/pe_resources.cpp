@@ -18,8 +18,8 @@ struct ResourceSection {
   std::uint32_t directory_rva = 0;
 };
 
-// Locates the resource directory and the section that holds it.
-bool FindResourceSection(const ByteReader& file, ResourceSection& section) {
+// The file offset of the COFF header: "MZ", e_lfanew at 0x3C, "PE\0\0" there.
+bool FindCoffHeader(const ByteReader& file, std::uint64_t& coff) {
   std::uint16_t mz = 0;
   std::uint32_t pe_offset = 0;
   std::uint32_t signature = 0;
@@ -27,7 +27,14 @@ bool FindResourceSection(const ByteReader& file, ResourceSection& section) {
       signature != 0x00004550) {
     return false;
   }
-  const std::uint64_t coff = std::uint64_t{pe_offset} + 4;
+  coff = std::uint64_t{pe_offset} + 4;
+  return true;
+}
+
+// Locates the resource directory and the section that holds it.
+bool FindResourceSection(const ByteReader& file, ResourceSection& section) {
+  std::uint64_t coff = 0;
+  if (!FindCoffHeader(file, coff)) return false;
   std::uint16_t section_count = 0;
   std::uint16_t optional_size = 0;
   std::uint16_t magic = 0;
@@ -162,14 +169,8 @@ std::span<const std::uint8_t> FindPeResource(std::span<const std::uint8_t> image
 bool IsWindowsLibrary(std::span<const std::uint8_t> image) {
   constexpr std::uint16_t kImageFileDll = 0x2000;
   const ByteReader file(image);
-  std::uint16_t mz = 0;
-  std::uint32_t pe_offset = 0;
-  std::uint32_t signature = 0;
-  if (!file.U16(0, mz) || mz != 0x5A4D || !file.U32(0x3C, pe_offset) || !file.U32(pe_offset, signature) ||
-      signature != 0x00004550) {
-    return false;
-  }
-  const std::uint64_t coff = std::uint64_t{pe_offset} + 4;
+  std::uint64_t coff = 0;
+  if (!FindCoffHeader(file, coff)) return false;
   std::uint16_t machine = 0;
   std::uint16_t characteristics = 0;
   std::uint16_t magic = 0;
