@@ -5,7 +5,6 @@
 # on a wizard directory of stand-ins; a refused build keeps the package published before.
 set -uo pipefail
 . "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
-need_programs cabextract
 
 vexabuild=$VEXA_BINARY_DIR/wizard/vexabuild
 [ -x "$vexabuild" ] || { echo "no $vexabuild: build the native tree" >&2; exit 1; }
