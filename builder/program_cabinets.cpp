@@ -65,8 +65,11 @@ void ReleasePipeline::VexaCB1_MakeCabDone(const std::string& CabFilename) {
   form_->KeepWorking = false;
 }
 
+// The component's reason (the file it could not read or write) follows on a line of its own.
 void ReleasePipeline::VexaCB1_MakeCabError(const std::string& CabFilename) {
   CabResult = "Error. Cannot create cab file: " + CabFilename;
+  const std::string reason = cab_.LastMakeCabError();
+  if (!reason.empty()) CabResult += "\r\n" + reason;
   form_->KeepWorking = false;
 }
 
@@ -129,7 +132,7 @@ bool ReleasePipeline::CreateSingleProgramCabFile() {
   }
   CabResult.clear();
   if (!cab_.MakeCab(form.ProjectFilesDirectory + "Program.cab", 0)) {
-    ShowOk("Error. Cannot create cab file.");
+    ShowOk("Error. Cannot create cab file: " + form.ProjectFilesDirectory + "Program.cab");
     form.KeepWorking = false;
     return false;
   }

@@ -16,8 +16,10 @@
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
-// A directory that keeps refilling itself is not emptied for ever.
-constexpr int kMaxEmptyingRounds = 1000;
+// A directory that keeps refilling itself is not emptied for ever: after every file listed
+// has been deleted it is listed again, at most this many times. The bound counts whole
+// listings, never files: a package may hold any number of parts.
+constexpr int kMaxEmptyingRounds = 16;
 
 // The ordinary files directly in `directory` (sub-directories are not listed).
 bool ListOrdinaryFiles(const std::string& directory, std::vector<std::string>& files) {
@@ -62,9 +64,12 @@ bool ReleasePipeline::DeleteAllFilesInReleaseDirectory() {
   for (const std::string* directory : {&form_->ReleaseDirectory, &form_->ReleaseActiveXDirectory}) {
     std::vector<std::string> files;
     for (int round = 0;; ++round) {
-      if (!ListOrdinaryFiles(*directory, files) || round == kMaxEmptyingRounds) return false;
+      if (!ListOrdinaryFiles(*directory, files)) return false;
       if (files.empty()) break;
-      if (!RemoveNativeFile(*directory + files.front())) return false;
+      if (round == kMaxEmptyingRounds) return false;
+      for (const std::string& file : files) {
+        if (!RemoveNativeFile(*directory + file)) return false;
+      }
     }
   }
   return true;
@@ -133,8 +138,9 @@ void ReleasePipeline::Finish(Form1& form) {
   // Steps 8 to 10.
   if (!CreateSingleProgramCabFile() || !CreateSetupExeProgram()) return FailBuild();
   const std::string setup = form.ProjectFilesDirectory + "Setup.exe";
-  if (!VexaCreateCabFromOneFile(form.ReleaseDirectory + "Prog1.cab", setup, 0).empty()) {
-    ShowOk("Error. Cannot create Prog1.cab", "Error");
+  if (const std::string error = VexaCreateCabFromOneFile(form.ReleaseDirectory + "Prog1.cab", setup, 0);
+      !error.empty()) {
+    ShowOk("Error. Cannot create Prog1.cab\r\n" + error, "Error");
     return FailBuild();
   }
   // Steps 11 to 14.

@@ -21,6 +21,11 @@ std::string WithFinalSlash(std::string url) {
   return url;
 }
 
+// Which side of a join of `program` and an attachment into `output` failed.
+std::string JoinProblem(const std::string& program, const std::string& output) {
+  return IsRegularNativeFile(program) ? "Cannot create file: " + output : "Cannot read file: " + program;
+}
+
 }  // namespace
 
 bool ReleasePipeline::CreateSetupExeProgram() {
@@ -43,7 +48,7 @@ bool ReleasePipeline::CreateSetupExeProgram() {
   CabResult.clear();
   const std::string attachment = form.ProjectFilesDirectory + "Attachment.CAB";
   if (!cab_.MakeCab(attachment, 0)) {
-    ShowOk("Error. Cannot create cab file: Attachment.CAB");
+    ShowOk("Error. Cannot create cab file: " + attachment);
     return fail();
   }
   WaitForCabBuild();
@@ -53,7 +58,7 @@ bool ReleasePipeline::CreateSetupExeProgram() {
   }
   const std::string setup = form.ProjectFilesDirectory + "Setup.exe";
   if (!JoinFiles(form.WizardDirectory + "VexaInstall.exe", attachment, setup)) {
-    ShowOk("Error. Cannot create Setup.exe");
+    ShowOk("Error. Cannot create Setup.exe\r\n" + JoinProblem(form.WizardDirectory + "VexaInstall.exe", setup));
     return fail();
   }
   // The current time, as the file system gives it to a file written now.
@@ -78,7 +83,10 @@ bool ReleasePipeline::MakeStandAloneExeWebFile(const std::string& ResultantExeFi
   SaveTextFile(text, attachment);
   StampWithFixedBuildTime(attachment);
   if (!JoinFiles(form.WizardDirectory + "VexaStandAloneWebProg.exe", attachment, ResultantExeFilename)) {
-    ShowOk("Error. Cannot create stand-alone exe file: " + ResultantExeFilename);
+    ShowOk("Error. Cannot create stand-alone exe file: " + ResultantExeFilename +
+           (IsRegularNativeFile(form.WizardDirectory + "VexaStandAloneWebProg.exe")
+                ? std::string()
+                : "\r\nCannot read file: " + form.WizardDirectory + "VexaStandAloneWebProg.exe"));
     return false;
   }
   SetFileStamp(ResultantExeFilename, FileStampTextOf(BuildTime()));

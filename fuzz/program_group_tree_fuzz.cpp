@@ -1,5 +1,6 @@
 // Reading a program group tree file ("ProgramGroup.txt") from arbitrary bytes. Whatever the
-// file holds, the tree keeps its invariants; it is written and read back unchanged; and
+// file holds, the tree keeps its invariants; the strict reader of a named file agrees with
+// it or refuses; it is written and read back unchanged; and
 // the editing commands keep the invariants on it (create under the last node, link it,
 // delete the second node).
 #include <cstdint>
@@ -36,6 +37,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ProgramGroupTree loaded = form.ProgramGroup;
   CheckTree(loaded);
   Check(form.UntitledCounter >= 0);
+
+  // The strict reader of a named file accepts only what the lenient one reads the same way,
+  // and leaves the tree alone when it refuses.
+  std::string reason;
+  form.InitializeProgramGroupTree();
+  if (form.LoadProgramGroupTreeFile(path, reason)) {
+    Check(SameTree(form.ProgramGroup, loaded));
+  } else {
+    Check(!reason.empty() && form.ProgramGroup.nodes.size() == 1);
+  }
+  form.ProgramGroup = loaded;
 
   form.ProgramGroupTree2TextFile(path);
   form.TextFile2ProgramGroupTree(path);

@@ -1,5 +1,6 @@
 // The type-library reader on arbitrary bytes, as a type library and as a PE file with a
-// TYPELIB resource: reads stay in bounds and every class is a braces-form GUID.
+// TYPELIB resource: reads stay in bounds and every class is a braces-form GUID; the check
+// that a component is a Windows library reads the same headers in bounds too.
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -27,5 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FindPeResource(bytes, ResourceType{0, u"TYPELIB"});
   if (!resource.empty() && (resource.data() < data || resource.data() + resource.size() > data + size)) std::abort();
   CheckClasses(TypeLibraryClassIds(resource));
+  IsWindowsLibrary(bytes);  // the component check reads the same headers: in bounds
   return 0;
 }

@@ -8,6 +8,7 @@
 #include "form1.h"
 #include "path_case.h"
 #include "path_services.h"
+#include "pe_resources.h"
 #include "server_class_id.h"
 
 namespace {
@@ -22,6 +23,18 @@ bool ListHoldsPath(const ListBox& list, const std::string& path) {
     if (UpperAscii(line) == wanted) return true;
   }
   return false;
+}
+
+// A component is installed into the end user's system directory and loaded from there: a
+// file that is no Windows library (a text, a program, a library for another machine) must
+// not be published as one.
+bool RefuseNonLibrary(Host& host, const std::string& path, const std::string& on_disk) {
+  if (IsWindowsLibraryFile(on_disk)) return false;
+  host.ShowMessage("The file you selected: \r\n\r\n" + path +
+                       "\r\n\r\nis not a DLL or OCX file for Windows (x86, x64, ARM or ARM64). You must select a "
+                       "DLL or OCX file.",
+                   "Error", MessageIcon::Exclamation, MessageButtons::Ok);
+  return true;
 }
 
 void ShowOk(Host& host, const std::string& text) {
@@ -80,6 +93,7 @@ void Form1::cmdAddOCX_Click() {
   }
   if (ListHoldsPath(lstOCX, path)) return ShowOk(host_, "The file you selected is already in the list.");
   if (ListHoldsPath(lstDLL, path)) return ShowOk(host_, "The file you selected is already in the DLL list.");
+  if (RefuseNonLibrary(host_, path, on_disk)) return;
   const std::string last_three = UpperAscii(path.size() >= 3 ? path.substr(path.size() - 3) : path);
   const std::string registration =
       last_three == "OCX" ? GetOcxRegistration(on_disk, true) : GetServerClassId(on_disk, true);
@@ -97,9 +111,11 @@ void Form1::cmdAddDLL_Click() {
   if (Ended) return;
   const std::string path = host_.BrowseForFile(kDllFilter, "dll");
   if (path.empty()) return;
-  if (!PathExists(ResolvePathCase(path))) return ShowOk(host_, "Error. Selected file does not exist.");
+  const std::string on_disk = ResolvePathCase(path);
+  if (!PathExists(on_disk)) return ShowOk(host_, "Error. Selected file does not exist.");
   if (ListHoldsPath(lstDLL, path)) return ShowOk(host_, "The file you selected is already in the list.");
   if (ListHoldsPath(lstOCX, path)) return ShowOk(host_, "The file you selected is already in the OCX list.");
+  if (RefuseNonLibrary(host_, path, on_disk)) return;
   if (RefuseSharedCabinet(path)) return;
   AppendComponent(lstDLL, cmdRemoveDLL, path);
 }
@@ -117,3 +133,21 @@ void Form1::cmdRemoveDLL_Click() {
 }
 
 void Form1::lstOCX_Click() { cmdRemoveOCX.enabled = lstOCX.list_index != 0; }
+
+// The loader control on line 0 of lstOCX is the wizard's own and is not checked.
+bool Form1::ValidateComponentLists() {
+  for (ListBox* list : {&lstDLL, &lstOCX}) {
+    for (std::size_t i = list == &lstOCX ? 1 : 0; i < list->lines.size(); ++i) {
+      const std::string on_disk = ResolvePathCase(list->lines[i]);
+      if (!PathExists(on_disk) || IsWindowsLibraryFile(on_disk)) continue;
+      list->list_index = static_cast<int>(i);
+      host_.ShowMessage("The component " + list->lines[i] +
+                            " in the list is not a DLL or OCX file for Windows (x86, x64, ARM or ARM64). Remove it "
+                            "from the list.",
+                        "Error", MessageIcon::Exclamation, MessageButtons::Ok);
+      SetFocus(*list);
+      return false;
+    }
+  }
+  return true;
+}

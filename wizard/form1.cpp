@@ -101,6 +101,9 @@ void Form1::SetUpControls() {
   Name(List3, "List3");
   Name(Label21, "Label21", "The file that will be executed at the end of the installation is:");
   Name(txtExeFilename, "txtExeFilename");
+  // The run file is the line chosen in List3, never typed: a typed text would become the
+  // command the installation runs.
+  txtExeFilename.read_only = true;
   Name(lblExeParas, "lblExeParas", "File Parameters (if any):");
   Name(txtExeParas, "txtExeParas");
   Name(cmdHelpExeListbox, "cmdHelpExeListbox", "Help...");

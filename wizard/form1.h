@@ -146,6 +146,9 @@ class Form1 {
   void InitializeProgramGroupTree();
   void ProgramGroupTree2TextFile(const std::string& path) const;
   void TextFile2ProgramGroupTree(const std::string& path);
+  // Reads a tree file the developer names (not the project's own): false, with the reason
+  // and the tree unchanged, when the file cannot be read or is damaged in any way.
+  bool LoadProgramGroupTreeFile(const std::string& path, std::string& reason);
 
   // --- Helpers the steps' handlers share ------------------------------------------------
   // Assigns a text field as the window would: a change runs the field's Change handler.
@@ -268,6 +271,10 @@ class Form1 {
   void PlacePanels();
   void ShowHelpMessage(const std::string& text);
   bool ValidateStep1();
+  // Every shortcut of the tree must link to a ticked program file.
+  bool ValidateProgramGroupLinks();
+  // Every listed shared component that exists must be a Windows library.
+  bool ValidateComponentLists();
   void EnterStep(int step);
   void EnterStep3();
   void EnterStep4();
@@ -302,6 +309,10 @@ class Form1 {
 // The component cabinet a shared component is published in: its file name without the
 // extension, + ".Cab".
 std::string ComponentCabinetName(const std::string& component_path);
+
+// True for an address the package can be published at: absolute http or https naming a
+// server (see step_flow.cpp for what else is refused).
+bool IsWebDirectoryUrl(const std::string& url);
 
 // Caption suffix numbers and the number files use a leading blank for the sign: " 3", "-1".
 std::string SignedNumberText(long long value);

@@ -7,10 +7,13 @@
 // key naming a later node, a cycle or a self-parent is a damaged file (the default tree),
 // and a deep chain is read in one pass.
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <limits>
 #include <unordered_map>
 
 #include "form1.h"
+#include "native_files.h"
 #include "path_services.h"
 #include "text_files.h"
 
@@ -203,23 +206,41 @@ void Form1::ProgramGroupTree2TextFile(const std::string& path) const {
   WriteTextFile(ListFileText(lines), path);
 }
 
-// A damaged file gives the default tree: a parent key that names no node read so far, a
-// key used twice, or a child under a node that is linked to a file (a shortcut has no
-// children). The root is a group whatever its third line says: it is never linked.
-void Form1::TextFile2ProgramGroupTree(const std::string& path) {
-  InitializeProgramGroupTree();
-  std::vector<std::string> lines;
-  if (ReadTextFileLines(path, lines) < 3) return;
-  ProgramGroupTree tree;
+namespace {
+
+// The tree in `lines`, or false with the reason it is damaged: a parent key that names no
+// node read so far, a key used twice, or a child under a node that is linked to a file (a
+// shortcut has no children). The root is a group whatever its third line says: it is never
+// linked. An incomplete last group of lines is ignored unless `whole` asks for every line.
+bool ParseProgramGroupLines(const std::vector<std::string>& lines, bool whole, ProgramGroupTree& tree,
+                            std::int64_t& counter, std::string& reason) {
+  if (lines.size() < 3) {
+    reason = "it has fewer than the root's three lines";
+    return false;
+  }
+  if (whole && (lines.size() - 3) % 4 != 0) {
+    reason = "the node after line " + std::to_string(lines.size() - (lines.size() - 3) % 4) +
+             " is incomplete (4 lines per node)";
+    return false;
+  }
+  tree.nodes.clear();
   tree.nodes.push_back({lines[0], lines[1], "", kGroupImage, -1, true});
   std::unordered_map<std::string, int> index_of_key{{lines[0], 0}};
-  std::int64_t counter = UntitledCounter;
   for (std::size_t at = 3; at + 4 <= lines.size(); at += 4) {
     const std::string& key = lines[at + 1];
     const auto parent = index_of_key.find(lines[at]);
-    if (parent == index_of_key.end() || index_of_key.count(key) != 0 ||
-        !tree.nodes[static_cast<std::size_t>(parent->second)].tag.empty()) {
-      return;
+    if (parent == index_of_key.end()) {
+      reason = "line " + std::to_string(at + 1) + " names the parent " + lines[at] +
+               ", which no earlier node has as its key";
+      return false;
+    }
+    if (index_of_key.count(key) != 0) {
+      reason = "line " + std::to_string(at + 2) + " uses the key " + key + " a second time";
+      return false;
+    }
+    if (!tree.nodes[static_cast<std::size_t>(parent->second)].tag.empty()) {
+      reason = "line " + std::to_string(at + 1) + " places a node under " + lines[at] + ", which is a shortcut";
+      return false;
     }
     if (key.rfind(kUntitled, 0) == 0) counter = std::max(counter, UntitledNumber(key));
     const std::string& tag = lines[at + 3];
@@ -227,6 +248,58 @@ void Form1::TextFile2ProgramGroupTree(const std::string& path) {
     index_of_key.emplace(key, static_cast<int>(tree.nodes.size() - 1));
   }
   tree.selected = 0;
+  return true;
+}
+
+}  // namespace
+
+// A damaged project file gives the default tree.
+void Form1::TextFile2ProgramGroupTree(const std::string& path) {
+  InitializeProgramGroupTree();
+  std::vector<std::string> lines;
+  ReadTextFileLines(path, lines);
+  ProgramGroupTree tree;
+  std::int64_t counter = UntitledCounter;
+  std::string ignored;
+  if (!ParseProgramGroupLines(lines, false, tree, counter, ignored)) return;
   ProgramGroup = std::move(tree);
   UntitledCounter = counter;
+}
+
+// The reader's bounds would cut a larger file or line short without a word; a file the
+// developer names is refused instead, so that what is built is what the file says.
+bool Form1::LoadProgramGroupTreeFile(const std::string& path, std::string& reason) {
+  std::error_code error;
+  const std::filesystem::path native = NativePath(path);
+  if (!std::filesystem::is_regular_file(native, error)) {
+    reason = "cannot read the file " + path;
+    return false;
+  }
+  const std::uintmax_t size = std::filesystem::file_size(native, error);
+  if (error || size > kMaxLinesFileBytes) {
+    reason = error ? "cannot read the file " + path
+                   : "not a program group tree: the file is larger than " + std::to_string(kMaxLinesFileBytes) + " bytes";
+    return false;
+  }
+  std::vector<std::string> lines;
+  if (ReadTextFileLines(path, lines) >= kMaxLines) {
+    reason = "not a program group tree: the file has " + std::to_string(kMaxLines) + " lines or more";
+    return false;
+  }
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].size() >= kMaxLineBytes) {
+      reason = "not a program group tree: line " + std::to_string(i + 1) + " is longer than " +
+               std::to_string(kMaxLineBytes - 1) + " bytes";
+      return false;
+    }
+  }
+  ProgramGroupTree tree;
+  std::int64_t counter = UntitledCounter;
+  if (!ParseProgramGroupLines(lines, true, tree, counter, reason)) {
+    reason = "not a program group tree: " + reason;
+    return false;
+  }
+  ProgramGroup = std::move(tree);
+  UntitledCounter = counter;
+  return true;
 }

@@ -1,6 +1,7 @@
 // Moving between the steps: Next with the validation of step 1 and the rules of entering a
 // step, Back without either, and the window caption.
 #include <algorithm>
+#include <cctype>
 
 #include "form1.h"
 #include "path_services.h"
@@ -10,8 +11,73 @@ namespace {
 constexpr const char* kStepMessageTitle = "Wizard";
 constexpr const char* kForbiddenNameCharacters = "\\/:*?\"<>|";
 constexpr const char* kNoRunFile = "<none>";
+constexpr int kMaxPort = 65535;
+
+bool IsAsciiAlphanumeric(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+
+// A host name (letters, digits, '-' and '.'), an IPv4 address, or an IPv6 address in
+// brackets, optionally followed by ":port".
+bool IsHostAndPort(const std::string& authority) {
+  std::size_t host_end = authority.size();
+  std::size_t port_start = std::string::npos;
+  if (!authority.empty() && authority[0] == '[') {
+    const std::size_t close = authority.find(']');
+    if (close == std::string::npos || close == 1) return false;
+    for (std::size_t i = 1; i < close; ++i) {
+      const char c = authority[i];
+      if (!std::isxdigit(static_cast<unsigned char>(c)) && c != ':' && c != '.') return false;
+    }
+    host_end = close + 1;
+    if (host_end < authority.size()) {
+      if (authority[host_end] != ':') return false;
+      port_start = host_end + 1;
+    }
+  } else {
+    const std::size_t colon = authority.find(':');
+    if (colon != std::string::npos) {
+      host_end = colon;
+      port_start = colon + 1;
+    }
+    if (host_end == 0) return false;
+    for (std::size_t i = 0; i < host_end; ++i) {
+      const char c = authority[i];
+      if (!IsAsciiAlphanumeric(c) && c != '-' && c != '.') return false;
+    }
+  }
+  if (port_start == std::string::npos) return true;
+  const std::string port = authority.substr(port_start);
+  if (port.empty() || port.size() > 5) return false;
+  int number = 0;
+  for (const char c : port) {
+    if (c < '0' || c > '9') return false;
+    number = number * 10 + (c - '0');
+  }
+  return number >= 1 && number <= kMaxPort;
+}
 
 }  // namespace
+
+// The end user's loader downloads every file of the package from these addresses, and the
+// scripts carry them between double quotes: only an absolute http or https address that
+// names a server (no user name, query or fragment, no quote or control character) can
+// serve. A path may hold spaces: it is often named after a program directory.
+bool IsWebDirectoryUrl(const std::string& url) {
+  const std::string lower = LowerAscii(url);
+  std::size_t authority_start = 0;
+  if (lower.rfind("http://", 0) == 0) authority_start = 7;
+  else if (lower.rfind("https://", 0) == 0) authority_start = 8;
+  else return false;
+  for (const char c : url) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '"' || c == '?' || c == '#' ||
+        c == '<' || c == '>') {
+      return false;
+    }
+  }
+  const std::size_t path_start = url.find('/', authority_start);
+  const std::string authority =
+      url.substr(authority_start, path_start == std::string::npos ? std::string::npos : path_start - authority_start);
+  return IsHostAndPort(authority);
+}
 
 bool Form1::ValidateProgramFriendlyName() const {
   return txtProgramFriendlyName.text.find_first_of(kForbiddenNameCharacters) == std::string::npos;
@@ -56,8 +122,44 @@ bool Form1::ValidateStep1() {
   if (txtProgramFriendlyName.text.empty()) {
     return fail("Before advancing to the next step, you must type the program friendly name.", txtProgramFriendlyName);
   }
+  const std::string complete = " must be a complete address beginning with http:// or https:// and naming the web "
+                               "server, for example: ";
+  if (!IsWebDirectoryUrl(txtWebSiteURL.text)) {
+    return fail("The base URL address of your web site" + complete + kExampleBaseURL, txtWebSiteURL);
+  }
+  if (!IsWebDirectoryUrl(txtPublicationURL.text)) {
+    return fail("The URL address where the resultant Web Setup program will be stored" + complete + kExampleBaseURL +
+                    "MyWebSetup/",
+                txtPublicationURL);
+  }
+  if (!IsWebDirectoryUrl(txtActiveXUrl.text)) {
+    return fail("The URL address on your web site where ActiveX files and DLL files are stored" + complete +
+                    kExampleBaseURL + "ActiveX/",
+                txtActiveXUrl);
+  }
   for (TextBox* box : {&txtWebSiteURL, &txtPublicationURL, &txtActiveXUrl}) {
     if (box->text.back() != '/') SetText(*box, box->text + "/");
+  }
+  return true;
+}
+
+// A link is written into the Setup script as "<ProductDirectory>\" + the link: anything but
+// a program file the package installs (a path of its own, a file not ticked, a file
+// unticked after it was linked) makes a shortcut to nothing, or to outside the product.
+bool Form1::ValidateProgramGroupLinks() {
+  std::vector<std::string> ticked = TickedProgramFiles();
+  for (std::string& file : ticked) file = LowerAscii(file);
+  std::sort(ticked.begin(), ticked.end());
+  for (std::size_t i = 0; i < ProgramGroup.nodes.size(); ++i) {
+    const ProgramGroupNode& node = ProgramGroup.nodes[i];
+    if (node.tag.empty() || std::binary_search(ticked.begin(), ticked.end(), LowerAscii(node.tag))) continue;
+    ProgramGroup.selected = static_cast<int>(i);
+    host_.ShowMessage("The shortcut \"" + node.text + "\" links to " + node.tag +
+                          ", which is not a program file ticked in step 2. Link the shortcut to a ticked program "
+                          "file, or unlink it.",
+                      kStepMessageTitle, MessageIcon::None, MessageButtons::Ok);
+    SetFocus(TreeView1);
+    return false;
   }
   return true;
 }
@@ -65,6 +167,8 @@ bool Form1::ValidateStep1() {
 void Form1::cmdNext_Click() {
   if (Ended || CurrentStep < 0 || CurrentStep >= kFinalStep) return;
   if (CurrentStep == 1 && !ValidateStep1()) return;
+  if (CurrentStep == 4 && !ValidateProgramGroupLinks()) return;
+  if (CurrentStep == 5 && !ValidateComponentLists()) return;
   fraStep[static_cast<std::size_t>(CurrentStep)].visible = false;
   ++CurrentStep;
   Caption = std::string(kWizardTitle) +
@@ -121,6 +225,8 @@ void Form1::EnterStep3() {
   for (std::string& file : TickedProgramFiles()) List3.AddItem(std::move(file));
   const auto chosen = std::find(List3.lines.begin(), List3.lines.end(), txtExeFilename.text);
   List3.list_index = chosen == List3.lines.end() ? 0 : static_cast<int>(chosen - List3.lines.begin());
+  // A remembered run file that is no longer ticked is not kept behind the chosen line.
+  List3_Click();
   cmdNext.enabled = true;
 }
 

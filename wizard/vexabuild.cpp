@@ -125,7 +125,12 @@ class Driver {
     Set(form_.txtActiveXUrl, options_.activex_url);
     Set(form_.txtPublicationURL, options_.publication_url);
     if (!Next(2) || !Next(3) || !ChooseRunFile()) return false;
-    if (options_.program_group_file) form_.TextFile2ProgramGroupTree(*options_.program_group_file);
+    if (options_.program_group_file) {
+      std::string reason;
+      if (!form_.LoadProgramGroupTreeFile(*options_.program_group_file, reason)) {
+        return Stop("--program-group " + *options_.program_group_file + ": " + reason);
+      }
+    }
     if (!Next(4) || !Next(5) || !AddComponents() || !Next(6)) return false;
     Set(form_.txtHtmlFilenameNoPath, options_.html_name);
     Set(form_.txtHtmlTitle, options_.html_title);

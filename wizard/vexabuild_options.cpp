@@ -1,6 +1,10 @@
 #include "vexabuild_options.h"
 
+#include "native_files.h"
+
+#include <filesystem>
 #include <functional>
+#include <system_error>
 #include <map>
 
 std::string VexaBuildUsage() {
@@ -19,16 +23,19 @@ Step 1:
   --web-site-url URL          the base URL of your web site
   --activex-url URL           the ActiveX/DLL URL directory of your web site
   --publication-url URL       the URL where the resultant setup program will reside
+                              (each an absolute http:// or https:// address with a host)
 Step 3:
   --run FILE                  the program file run at the end of the installation, as
                               listed (relative to PROGRAM_DIR), or "<none>"
   --run-parameters TEXT       its parameters, e.g. '"a", "b"'
 Step 4:
   --program-group FILE        the program group tree, a file in the format of the
-                              project's ProgramGroup.txt
+                              project's ProgramGroup.txt (read whole: a damaged file
+                              stops the build; every shortcut links to a ticked file)
 Step 5 (each may be given more than once; a file already listed is kept):
   --ocx PATH                  a registered OCX (or registerable DLL) the program uses
   --dll PATH                  a DLL the program uses
+                              (Windows DLLs only; saved as full paths)
 Step 6:
   --html-name NAME            the name of the resultant HTML page (NAME.htm)
   --html-title TEXT           the title of the resultant HTML page
@@ -52,6 +59,21 @@ With SOURCE_DATE_EPOCH set, every date in the package comes from it.
 )";
 }
 
+namespace {
+
+// A component is saved in the project as listed and read again by every later build,
+// which may run in another directory: a relative path is made full at once.
+bool AddFullPath(const std::string& value, std::vector<std::string>& files) {
+  if (value.empty()) return false;
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::absolute(NativePath(value), error);
+  if (error) return false;
+  files.push_back(NarrowTextOf(full.lexically_normal()));
+  return true;
+}
+
+}  // namespace
+
 bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildOptions& options, std::string& error) {
   using Setter = std::function<bool(const std::string&)>;
   const auto text = [](std::optional<std::string>& field) {
@@ -69,8 +91,8 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
       {"--html-name", text(options.html_name)},
       {"--html-title", text(options.html_title)},
       {"--web-setup-name", text(options.web_setup_name)},
-      {"--ocx", [&](const std::string& value) { options.ocx_files.push_back(value); return true; }},
-      {"--dll", [&](const std::string& value) { options.dll_files.push_back(value); return true; }},
+      {"--ocx", [&](const std::string& value) { return AddFullPath(value, options.ocx_files); }},
+      {"--dll", [&](const std::string& value) { return AddFullPath(value, options.dll_files); }},
       {"--sign-command",
        [&](const std::string& value) {
          if (!options.sign_commands) options.sign_commands.emplace();

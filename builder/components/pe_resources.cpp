@@ -18,8 +18,8 @@ struct ResourceSection {
   std::uint32_t directory_rva = 0;
 };
 
-// Locates the resource directory and the section that holds it.
-bool FindResourceSection(const ByteReader& file, ResourceSection& section) {
+// The file offset of the COFF header: "MZ", e_lfanew at 0x3C, "PE\0\0" there.
+bool FindCoffHeader(const ByteReader& file, std::uint64_t& coff) {
   std::uint16_t mz = 0;
   std::uint32_t pe_offset = 0;
   std::uint32_t signature = 0;
@@ -27,7 +27,14 @@ bool FindResourceSection(const ByteReader& file, ResourceSection& section) {
       signature != 0x00004550) {
     return false;
   }
-  const std::uint64_t coff = std::uint64_t{pe_offset} + 4;
+  coff = std::uint64_t{pe_offset} + 4;
+  return true;
+}
+
+// Locates the resource directory and the section that holds it.
+bool FindResourceSection(const ByteReader& file, ResourceSection& section) {
+  std::uint64_t coff = 0;
+  if (!FindCoffHeader(file, coff)) return false;
   std::uint16_t section_count = 0;
   std::uint16_t optional_size = 0;
   std::uint16_t magic = 0;
@@ -155,4 +162,25 @@ std::span<const std::uint8_t> FindPeResource(std::span<const std::uint8_t> image
   }
   if (!tree.FileOffset(data_rva, data_size, at)) return {};
   return file.Slice(at, data_size);
+}
+
+// IMAGE_FILE_HEADER: Machine at +0, Characteristics at +18 (IMAGE_FILE_DLL 0x2000); the
+// optional header's magic tells PE32 (0x10B) from PE32+ (0x20B).
+bool IsWindowsLibrary(std::span<const std::uint8_t> image) {
+  constexpr std::uint16_t kImageFileDll = 0x2000;
+  const ByteReader file(image);
+  std::uint64_t coff = 0;
+  if (!FindCoffHeader(file, coff)) return false;
+  std::uint16_t machine = 0;
+  std::uint16_t characteristics = 0;
+  std::uint16_t magic = 0;
+  if (!file.U16(coff, machine) || !file.U16(coff + 18, characteristics) || !file.U16(coff + 20, magic)) return false;
+  const bool known_machine = machine == kMachineI386 || machine == kMachineAmd64 || machine == kMachineArmNt ||
+                             machine == kMachineArm64;
+  return known_machine && (characteristics & kImageFileDll) != 0 && (magic == 0x10B || magic == 0x20B);
+}
+
+bool IsWindowsLibraryFile(const std::string& path) {
+  std::vector<std::uint8_t> file;
+  return ReadWholeBinaryFile(path, file) && IsWindowsLibrary(file);
 }

@@ -29,3 +29,14 @@ struct ResourceType {
 // The data of the first resource of `type` in the PE image `image`; empty when the image
 // is not a PE file, has no such resource, or any structure on the way is damaged.
 std::span<const std::uint8_t> FindPeResource(std::span<const std::uint8_t> image, const ResourceType& type);
+
+// The machine types a shared component may be built for: x86, x64, ARM (Thumb-2) and ARM64.
+inline constexpr std::uint16_t kMachineI386 = 0x014C;
+inline constexpr std::uint16_t kMachineAmd64 = 0x8664;
+inline constexpr std::uint16_t kMachineArmNt = 0x01C4;
+inline constexpr std::uint16_t kMachineArm64 = 0xAA64;
+
+// True when `image` is a PE DLL (an OCX is one) for one of the machine types above.
+bool IsWindowsLibrary(std::span<const std::uint8_t> image);
+// The same for a file; false when it cannot be read or exceeds kMaxExaminedFileSize.
+bool IsWindowsLibraryFile(const std::string& path);

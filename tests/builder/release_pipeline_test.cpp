@@ -36,8 +36,8 @@ void AddLoaderValues(const Form1& form, std::map<std::string, std::string>& valu
 
 TEST_F(ReleasePipelineTest, FullProjectScriptsSplitCabinetAndPackage) {
   WriteFileBytes(program_directory + "Data/Noise.bin", NoiseBytes(70'000, 4));
-  WriteFileBytes(shared_directory + "Helper.dll", "MZ helper " + TextBytes(4000, 5));
-  WriteFileBytes(shared_directory + "mapview.ocx", ReadFileBytes(VEXA_SAMPLE_TLB));
+  WriteFileBytes(shared_directory + "Helper.dll", ReadFileBytes(VEXA_SAMPLE_CONTROL));
+  WriteFileBytes(shared_directory + "mapview.ocx", ReadFileBytes(VEXA_SAMPLE_CONTROL));
   GoToFinalStep([&](int step) {
     if (step == 3) form->SetText(form->txtExeParas, " \"a\", \"b\" ");
     if (step == 4) FullTree(*form);
@@ -301,7 +301,7 @@ class ReleasePipelineFailureTest : public ReleasePipelineTest, public ::testing:
 
 TEST_P(ReleasePipelineFailureTest, ShowsOneMessageEmptiesTheReleaseDirectoriesAndKeepsTheProject) {
   const BuildFailure& failure = GetParam();
-  WriteFileBytes(shared_directory + "gone.dll", "MZ");
+  WriteFileBytes(shared_directory + "gone.dll", ReadFileBytes(VEXA_PE_LIBRARY));
   GoToFinalStep([&](int step) {
     if (step == 5) {
       host.file_answers = {shared_directory + "gone.dll"};
@@ -316,6 +316,7 @@ TEST_P(ReleasePipelineFailureTest, ShowsOneMessageEmptiesTheReleaseDirectoriesAn
   message = ReplaceText(message, "{A}", form->ReleaseActiveXDirectory);
   message = ReplaceText(message, "{R}", form->ReleaseDirectory);
   message = ReplaceText(message, "{W}", form->WizardDirectory);
+  message = ReplaceText(message, "{D}", shared_directory);
   message = ReplaceText(message, "{S}", std::string(1, kDirectorySeparator));
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{message});
   EXPECT_TRUE(ReleaseFiles().empty()) << ::testing::PrintToString(ReleaseFiles());
@@ -328,11 +329,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BuildFailure{"MissingPageTemplate", true, "HtmlTemplates/TemplateSetup01.htm",
                      "Error. Cannot read file: {W}HtmlTemplates{S}TemplateSetup01.htm"},
-        BuildFailure{"MissingUninstaller", true, "Uninstall.exe", "Error. Cannot create cab file: {P}Attachment.CAB"},
-        BuildFailure{"MissingEngine", true, "VexaInstall.exe", "Error. Cannot create Setup.exe"},
-        BuildFailure{"VanishedComponent", false, "gone.dll", "Error. Cannot create cab file: {A}gone.Cab"},
+        BuildFailure{"MissingUninstaller", true, "Uninstall.exe",
+                     "Error. Cannot create cab file: {P}Attachment.CAB\r\nCannot read file: {W}Uninstall.exe"},
+        BuildFailure{"MissingEngine", true, "VexaInstall.exe",
+                     "Error. Cannot create Setup.exe\r\nCannot read file: {W}VexaInstall.exe"},
+        BuildFailure{"VanishedComponent", false, "gone.dll",
+                     "Error. Cannot create cab file: {A}gone.Cab\r\nCannot read file: {D}gone.dll"},
         BuildFailure{"MissingStandAloneProgram", true, "VexaStandAloneWebProg.exe",
-                     "Error. Cannot create stand-alone exe file: {R}AcmePaintWebSetup.exe"}),
+                     "Error. Cannot create stand-alone exe file: {R}AcmePaintWebSetup.exe\r\n"
+                     "Cannot read file: {W}VexaStandAloneWebProg.exe"}),
     [](const ::testing::TestParamInfo<BuildFailure>& failure) { return std::string(failure.param.name); });
 
 TEST_F(ReleasePipelineTest, AReleaseDirectoryThatCannotBeMadeStopsBeforeBuilding) {
@@ -382,4 +387,25 @@ TEST_F(ReleasePipelineTest, ProgressEventsLogEachFileOnceAndCancelEndsTheWait) {
   pipeline.VexaCB1_MakeCabError("C:\\P\\Program.cab");
   EXPECT_EQ(pipeline.CabResult, "Error. Cannot create cab file: C:\\P\\Program.cab");
   EXPECT_FALSE(form->KeepWorking);
+}
+
+// A setup cabinet cut into the most parts leaves over a thousand files in Release; each
+// rebuild must empty that directory whole, and none may fail for the count alone.
+TEST_F(ReleasePipelineTest, ReleaseOfOverAThousandFilesIsRebuiltEveryTime) {
+  WriteFileBytes(program_directory + "Data/Noise.bin", NoiseBytes(25'100'000, 11));
+  for (int build = 1; build <= 3; ++build) {
+    SCOPED_TRACE("build " + std::to_string(build));
+    form = std::make_unique<Form1>(host, &pipeline);
+    host.messages.clear();
+    host.modal_windows.clear();
+    GoToFinalStep();
+    ASSERT_EQ(form->chkCreateMultiProgramCabs.value, 1);
+    ASSERT_TRUE(Finish()) << ::testing::PrintToString(MessageTexts());
+    const std::vector<std::string> files = ReleaseFiles();
+    // Release: 1,000 parts, their list, the page, the script cabinet, the stand-alone
+    // program; ReleaseActiveX: the loader and its cabinet.
+    EXPECT_EQ(files.size(), 1006u);
+    EXPECT_TRUE(std::binary_search(files.begin(), files.end(), "Prog1_part1000.bin"))
+        << ::testing::PrintToString(std::vector<std::string>(files.begin(), files.begin() + 8));
+  }
 }

@@ -47,7 +47,7 @@ rm "$wizard/Uninstall.exe"
 "$wizard/vexabuild" build "$program" --yes >/dev/null 2>"$scratch/err-missing.txt"
 expect_eq "a missing Uninstall.exe fails the build" "1" "$?"
 expect_eq "with the wizard's message and vexabuild's last line" \
-  "Corvanta Netloom Wizard: Error. Cannot create cab file: $program/VexaWizardNetloomProject/ProjectFiles/Attachment.CAB|vexabuild: the web setup package was not built" \
+  "Corvanta Netloom Wizard: Error. Cannot create cab file: $program/VexaWizardNetloomProject/ProjectFiles/Attachment.CAB|Cannot read file: $wizard/Uninstall.exe|vexabuild: the web setup package was not built" \
   "$(grep -vE '^(Updating|vexabuild: answered|$|/|The Release|Continuing)' "$scratch/err-missing.txt" | paste -sd '|')"
 expect_eq "the Release directories are empty" "" "$(find "$release" "$program/VexaWizardNetloomProject/ReleaseActiveX" -type f)"
 expect_true "the project files are kept" test -s "$program/VexaWizardNetloomProject/ProjectFiles/ProgramFriendlyName.txt"

@@ -15,7 +15,8 @@ work=$WINEPREFIX/drive_c/wizard-walk-$$
 trap 'rm -rf "$scratch" "$work"' EXIT
 make_wizard_directory "$work/wizard"
 make_program_directory "$work/Acme Paint"
-printf 'helper' >"$work/helper.dll"
+# A Windows library that is not registered (one of Wine's own).
+cp /usr/lib/i386-linux-gnu/wine/i386-windows/version.dll "$work/helper.dll"
 program='C:\wizard-walk-'$$'\Acme Paint'
 started_win='C:\wizard-walk-'$$'\started.txt'
 release="$work/Acme Paint/VexaWizardNetloomProject/Release"

@@ -1,17 +1,17 @@
 // Registered components natively: a file counts as registered when it carries a type
-// library that declares a class (server_class_id.h). The sample type library made by widl
-// serves as such a component under any name.
+// library that declares a class (server_class_id.h). The sample control (a DLL carrying the
+// sample type library made by widl) serves as such a component under any name.
 #include "component_lists_test.h"
 
-#ifndef VEXA_SAMPLE_TLB
-#error "VEXA_SAMPLE_TLB must name the sample type library"
+#ifndef VEXA_SAMPLE_CONTROL
+#error "VEXA_SAMPLE_CONTROL must name the sample control"
 #endif
 
 namespace {
 
 class RegisteredComponentsTest : public ComponentListsTest {
  protected:
-  std::string Registered(const std::string& relative) { return Component(relative, ReadFileBytes(VEXA_SAMPLE_TLB)); }
+  std::string Registered(const std::string& relative) { return Component(relative, ReadFileBytes(VEXA_SAMPLE_CONTROL)); }
 };
 
 TEST_F(RegisteredComponentsTest, ControlsAndRegisteredDllsEnterTheOcxListInLowerCase) {
@@ -39,9 +39,9 @@ TEST_F(RegisteredComponentsTest, AControlOfAnotherExtensionButTheSameNameIsRefus
   EXPECT_EQ(host.messages[0].title, "Error");
   EXPECT_NE(host.messages[0].text.find("Grid.Cab"), std::string::npos) << host.messages[0].text;
   EXPECT_EQ(form->lstOCX.ListCount(), 2);
-  // An unregistered file is refused before its name is looked at.
+  // An unregistered library is refused before its name is looked at.
   host.messages.clear();
-  AddOcx(Component("b/Grid.ocx", "plain"));
+  AddOcx(Library("b/Grid.ocx"));
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_NE(host.messages[0].text.find("is not a registered OCX/DLL file"), std::string::npos);
 }

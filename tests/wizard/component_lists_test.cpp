@@ -5,8 +5,11 @@
 
 const std::string kNotRegisteredEnd = "\r\n\r\nis not a registered OCX/DLL file. You must select a file that is registered.";
 
+const std::string kNotALibraryEnd =
+    "\r\n\r\nis not a DLL or OCX file for Windows (x86, x64, ARM or ARM64). You must select a DLL or OCX file.";
+
 TEST_F(ComponentListsTest, RefusalsComeInTheirOrderAndLeaveTheListsAsTheyWere) {
-  const std::string plain = Component("Plain.ocx", "not a component");
+  const std::string plain = Library("Plain.ocx");
   const std::string other_loader = Component("elsewhere/VEXALOAD.OCX", "x");
   AddOcx(scratch / "absent.ocx");
   EXPECT_EQ(host.OnlyMessage(), "Error. Selected file does not exist.");
@@ -32,7 +35,7 @@ TEST_F(ComponentListsTest, RefusalsComeInTheirOrderAndLeaveTheListsAsTheyWere) {
 }
 
 TEST_F(ComponentListsTest, DllsAreAddedInLowerCaseAndDuplicatesAreRefusedWithoutRegardToCase) {
-  const std::string helper = Component("Lib/Helper.DLL", "plain dll");
+  const std::string helper = Library("Lib/Helper.DLL");
   AddDll(helper);
   EXPECT_TRUE(host.messages.empty());
   EXPECT_EQ(form->lstDLL.lines, std::vector<std::string>{LowerAscii(helper)});
@@ -60,10 +63,10 @@ TEST_F(ComponentListsTest, DllsAreAddedInLowerCaseAndDuplicatesAreRefusedWithout
 }
 
 TEST_F(ComponentListsTest, ASecondComponentOfTheSameCabinetNameIsRefused) {
-  const std::string first = Component("one/Shared.dll", "a");
-  const std::string second = Component("two/SHARED.dll", "b");
-  const std::string third = Component("three/shared.exe", "c");
-  const std::string loader_named = Component("vexaload.dll", "d");
+  const std::string first = Library("one/Shared.dll");
+  const std::string second = Library("two/SHARED.dll");
+  const std::string third = Library("three/shared.exe");
+  const std::string loader_named = Library("vexaload.dll");
   AddDll(first);
   ASSERT_TRUE(host.messages.empty());
   for (const std::string& path : {second, third}) {
@@ -118,4 +121,58 @@ TEST_F(ComponentListsTest, RemoveNeverTakesTheLoaderAndKeepsACurrentLine) {
   EXPECT_EQ(form->lstDLL.list_index, -1);
   EXPECT_FALSE(form->cmdRemoveDLL.enabled);
   form->cmdRemoveDLL_Click();
+}
+
+// What is installed into the end user's system directory must be a Windows library: a text
+// file, a program, or a library for a machine Windows does not run is refused by both
+// buttons, before it can enter either list.
+TEST_F(ComponentListsTest, OnlyWindowsLibrariesOfAKnownMachineAreComponents) {
+  std::string other_machine = ReadFileBytes(VEXA_PE_LIBRARY);
+  const std::size_t pe = static_cast<unsigned char>(other_machine[0x3C]) |
+                         (static_cast<std::size_t>(static_cast<unsigned char>(other_machine[0x3D])) << 8);
+  other_machine[pe + 4] = '\x66';  // IMAGE_FILE_MACHINE_MIPS16 (0x0266)
+  other_machine[pe + 5] = '\x02';
+  std::string program = ReadFileBytes(VEXA_PE_LIBRARY);
+  program[pe + 4 + 19] = static_cast<char>(program[pe + 4 + 19] & ~0x20);  // IMAGE_FILE_DLL cleared
+  for (const std::string& path : {Component("ReadMe.txt", "Read me first.\r\n"), Component("Empty.dll", ""),
+                                  Component("Truncated.dll", ReadFileBytes(VEXA_PE_LIBRARY).substr(0, 0x40)),
+                                  Component("Mips.dll", other_machine), Component("Program.ocx", program)}) {
+    SCOPED_TRACE(path);
+    AddDll(path);
+    AddOcx(path);
+    ASSERT_EQ(host.messages.size(), 2u);
+    for (const RecordedMessage& message : host.messages) {
+      EXPECT_EQ(message.text, "The file you selected: \r\n\r\n" + path + kNotALibraryEnd);
+      EXPECT_EQ(message.title, "Error");
+    }
+    host.messages.clear();
+  }
+  EXPECT_TRUE(form->lstDLL.lines.empty());
+  EXPECT_EQ(form->lstOCX.ListCount(), 1);
+}
+
+// A project saved by hand (or before libraries were checked) may list any file: leaving
+// step 5 checks every listed component that exists (a missing one is reported by the build).
+TEST_F(ComponentListsTest, LeavingStepFiveChecksTheListedComponentsAgain) {
+  const std::string text = Component("Docs/ReadMe.txt", "Read me.");
+  form->lstDLL.lines = {LowerAscii(Library("Lib/Helper.dll")), text};
+  form->cmdNext_Click();
+  EXPECT_EQ(form->CurrentStep, 5);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "The component " + text +
+                                       " in the list is not a DLL or OCX file for Windows (x86, x64, ARM or ARM64). "
+                                       "Remove it from the list.");
+  EXPECT_EQ(form->lstDLL.list_index, 1);
+  host.messages.clear();
+  form->lstDLL.lines = {scratch / "gone.dll"};
+  form->lstOCX.lines.push_back(text);
+  form->cmdNext_Click();
+  EXPECT_EQ(form->CurrentStep, 5);
+  EXPECT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(form->lstOCX.list_index, 1);
+  form->lstOCX.lines.pop_back();
+  host.messages.clear();
+  form->cmdNext_Click();
+  EXPECT_EQ(form->CurrentStep, 6);
+  EXPECT_TRUE(host.messages.empty());
 }

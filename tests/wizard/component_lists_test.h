@@ -6,6 +6,10 @@
 
 #include "wizard_fixture.h"
 
+#ifndef VEXA_PE_LIBRARY
+#error "VEXA_PE_LIBRARY must name a Windows DLL"
+#endif
+
 class ComponentListsTest : public WizardTest {
  protected:
   void SetUp() override {
@@ -21,6 +25,9 @@ class ComponentListsTest : public WizardTest {
     WriteFileBytes(path, bytes);
     return path;
   }
+
+  // A Windows library that is not registered (a copy of one of Wine's DLLs).
+  std::string Library(const std::string& relative) { return Component(relative, ReadFileBytes(VEXA_PE_LIBRARY)); }
 
   void AddOcx(const std::string& answer) {
     host.file_answers.push_back(answer);

@@ -251,4 +251,77 @@ TEST_F(ProgramGroupTreeTest, HostileTreeFilesEndInADefinedTree) {
   EXPECT_TRUE(IsDefaultTree());
 }
 
+// A shortcut becomes "<ProductDirectory>\\" + its link on the end user's PC: leaving step 4
+// needs every link to name a ticked program file, however the tree was made.
+TEST_F(ProgramGroupTreeTest, LinksMustNameATickedProgramFile) {
+  const int play = tree().AddChild(0, "Play", "Play");
+  const int notes = tree().AddChild(0, "Notes", "Notes");
+  tree().nodes[static_cast<std::size_t>(play)].tag = "MyBird.EXE";  // any case
+  for (const char* link : {"ghost.exe", "C:\\Windows\\notepad.exe", "..\\mybird.exe", "mybird.exe\\"}) {
+    SCOPED_TRACE(link);
+    host.messages.clear();
+    tree().nodes[static_cast<std::size_t>(notes)].tag = link;
+    tree().selected = 0;
+    form->cmdNext_Click();
+    EXPECT_EQ(form->CurrentStep, 4);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, std::string("The shortcut \"Notes\" links to ") + link +
+                                         ", which is not a program file ticked in step 2. Link the shortcut to a "
+                                         "ticked program file, or unlink it.");
+    EXPECT_EQ(tree().selected, notes);
+  }
+  // A file linked while it was ticked, then unticked.
+  tree().nodes[static_cast<std::size_t>(notes)].tag = "readme.txt";
+  form->cmdBack_Click();
+  form->cmdBack_Click();
+  form->SetProgramFileTicked(1, false);
+  form->cmdNext_Click();
+  form->cmdNext_Click();
+  host.messages.clear();
+  form->cmdNext_Click();
+  EXPECT_EQ(form->CurrentStep, 4);
+  ASSERT_EQ(host.messages.size(), 1u);
+  form->SetProgramFileTicked(1, true);  // as if ticked again; links to ticked files pass
+  form->cmdNext_Click();
+  EXPECT_EQ(form->CurrentStep, 5);
+}
+
+// A tree file the developer names (vexabuild --program-group) is not the project's own:
+// one that cannot be read or is damaged stops with its reason and leaves the tree alone.
+TEST_F(ProgramGroupTreeTest, ANamedTreeFileIsReadWhollyOrRefusedWithItsReason) {
+  tree().AddChild(0, "Kept", "Kept");
+  const auto refusal = [&](const std::string& text) {
+    const std::string path = scratch / "Named.txt";
+    EXPECT_TRUE(WriteTextFile(text, path));
+    std::string reason = "poison";
+    EXPECT_FALSE(form->LoadProgramGroupTreeFile(path, reason));
+    EXPECT_EQ(tree().nodes.size(), 2u);
+    return reason;
+  };
+  std::string reason = "poison";
+  EXPECT_FALSE(form->LoadProgramGroupTreeFile(scratch / "Missing.txt", reason));
+  EXPECT_EQ(reason, "cannot read the file " + std::string(scratch / "Missing.txt"));
+  EXPECT_FALSE(form->LoadProgramGroupTreeFile(scratch.path().string(), reason));
+  EXPECT_EQ(reason, "cannot read the file " + scratch.path().string());
+  EXPECT_EQ(refusal(""), "not a program group tree: it has fewer than the root's three lines");
+  EXPECT_EQ(refusal("R\r\nRoot\r\n\r\nR\r\nA\r\n"),
+            "not a program group tree: the node after line 3 is incomplete (4 lines per node)");
+  EXPECT_EQ(refusal("R\r\nRoot\r\n\r\nB\r\nA\r\nA\r\n\r\n"),
+            "not a program group tree: line 4 names the parent B, which no earlier node has as its key");
+  EXPECT_EQ(refusal("R\r\nRoot\r\n\r\nR\r\nA\r\nA\r\n\r\nR\r\nA\r\nB\r\n\r\n"),
+            "not a program group tree: line 9 uses the key A a second time");
+  EXPECT_EQ(refusal("R\r\nRoot\r\n\r\nR\r\nA\r\nA\r\na.exe\r\nA\r\nB\r\nB\r\n\r\n"),
+            "not a program group tree: line 8 places a node under A, which is a shortcut");
+  EXPECT_EQ(refusal("R\r\nRoot\r\n\r\nR\r\n" + std::string(kMaxLineBytes, 'k') + "\r\nA\r\n\r\n"),
+            "not a program group tree: line 5 is longer than 32766 bytes");
+
+  const std::string path = scratch / "Good.txt";
+  ASSERT_TRUE(WriteTextFile("R\nRoot\n\nR\nUntitled7\nPlay\nmybird.exe\n", path));
+  ASSERT_TRUE(form->LoadProgramGroupTreeFile(path, reason)) << reason;
+  ASSERT_EQ(tree().nodes.size(), 2u);
+  EXPECT_EQ(node(1).tag, "mybird.exe");
+  EXPECT_EQ(node(1).image, kShortcutImage);
+  EXPECT_EQ(form->UntitledCounter, 7);
+}
+
 }  // namespace

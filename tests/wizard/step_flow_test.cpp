@@ -86,6 +86,42 @@ TEST_F(StepOneTest, UrlsGainOneSlashAndOnlyOne) {
   EXPECT_EQ(form->txtWebSiteURL.text, "http://site.example/");
 }
 
+// The three addresses end up in the scripts the end user's loader follows: anything but an
+// absolute http or https address naming a server is refused on leaving step 1, in the
+// order the fields are checked, and the field is left as typed (trimmed).
+TEST_F(StepOneTest, AddressesMustBeAbsoluteWebAddressesWithAHost) {
+  const std::string web_site = "The base URL address of your web site must be a complete address beginning with "
+                               "http:// or https:// and naming the web server, for example: "
+                               "http://www.mycompany.example/";
+  const std::string publication = "The URL address where the resultant Web Setup program will be stored must be a "
+                                  "complete address beginning with http:// or https:// and naming the web server, "
+                                  "for example: http://www.mycompany.example/MyWebSetup/";
+  const std::string activex = "The URL address on your web site where ActiveX files and DLL files are stored must "
+                              "be a complete address beginning with http:// or https:// and naming the web server, "
+                              "for example: http://www.mycompany.example/ActiveX/";
+  for (const char* bad : {"127.0.0.1:53451/x", "ftp://files.example/x/", "not a url", "http://", "https:///x/",
+                          "http:/site.example/", "http://:80/x/", "http://site.example:99999/", "http://user@site.example/",
+                          "http://site example/", "http://site.example/a\"b/", "http://site.example/?q=1",
+                          "file:///tmp/x/", "//site.example/x/"}) {
+    SCOPED_TRACE(bad);
+    form->txtWebSiteURL.text = bad;
+    ExpectRefused(web_site, form->txtWebSiteURL);
+    EXPECT_EQ(form->txtWebSiteURL.text, TrimBlanks(bad));
+  }
+  form->txtWebSiteURL.text = "HTTPS://Site.Example:8443";
+  form->txtPublicationURL.text = "http://";
+  ExpectRefused(publication, form->txtPublicationURL);
+  form->txtPublicationURL.text = "http://[2001:db8::1]:8080/pub";
+  form->txtActiveXUrl.text = "ftp://site.example/ax/";
+  ExpectRefused(activex, form->txtActiveXUrl);
+  form->txtActiveXUrl.text = "http://10.0.0.7/ax";
+  form->cmdNext_Click();
+  ASSERT_EQ(form->CurrentStep, 2) << (host.messages.empty() ? "" : host.messages[0].text);
+  EXPECT_EQ(form->txtWebSiteURL.text, "HTTPS://Site.Example:8443/");
+  EXPECT_EQ(form->txtPublicationURL.text, "http://[2001:db8::1]:8080/pub/");
+  EXPECT_EQ(form->txtActiveXUrl.text, "http://10.0.0.7/ax/");
+}
+
 TEST_F(StepOneTest, BackToStepOneAndNextValidatesAgain) {
   form->cmdNext_Click();
   ASSERT_EQ(form->CurrentStep, 2);
@@ -164,6 +200,28 @@ TEST_F(WizardTest, StepThreeRebuildsTheRunFileListEachTime) {
   form->cmdNext_Click();
   EXPECT_EQ(form->List3.lines, (std::vector<std::string>{"<none>", "mybird.exe", "help.hlp"}));
   EXPECT_EQ(form->List3.list_index, 0);
+}
+
+// The run file is always the line chosen in List3: the field cannot be typed into, and a
+// remembered name that is no longer a ticked file shows (and builds) as "<none>".
+TEST_F(WizardTest, StepThreeRunFileIsOnlyEverTheChosenLine) {
+  EXPECT_TRUE(form->txtExeFilename.read_only);
+  ChooseProgramDirectory({"mybird.exe", "tool.exe"}, {true, false});
+  FillStep1();
+  form->txtExeFilename.text = "http://evil.example/run.exe";
+  for (int i = 0; i < 3; ++i) form->cmdNext_Click();
+  ASSERT_EQ(form->CurrentStep, 3);
+  EXPECT_EQ(form->List3.list_index, 0);
+  EXPECT_EQ(form->txtExeFilename.text, "<none>");
+  EXPECT_FALSE(form->txtExeParas.enabled);
+  form->cmdBack_Click();
+  form->txtExeFilename.text = "tool.exe";  // remembered, but no longer ticked
+  form->cmdNext_Click();
+  EXPECT_EQ(form->txtExeFilename.text, "<none>");
+  form->List3.list_index = 1;
+  form->List3_Click();
+  EXPECT_EQ(form->txtExeFilename.text, "mybird.exe");
+  EXPECT_TRUE(form->txtExeParas.enabled);
 }
 
 TEST_F(WizardTest, StepFourRenamesOnlyALoneDefaultRoot) {
