@@ -226,10 +226,7 @@ mv "$scratch/Signed.Cab" "$web_root/other/MyPageScript.Cab"
 
 tls_port=$((40000 + RANDOM % 20000))
 tls_base=https://localhost:$tls_port
-openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=localhost" \
-  -addext "subjectAltName=DNS:localhost,IP:127.0.0.1" -addext extendedKeyUsage=serverAuth \
-  -keyout "$scratch/tls-key.pem" -out "$scratch/tls-cert.pem" 2>/dev/null
-openssl x509 -in "$scratch/tls-cert.pem" -outform DER -out "$scratch/tls-cert.der"
+make_localhost_certificate "$scratch/tls"
 expect_eq "the page's server is trusted" 0 "$(wine_run_timed 60 "$trust" add "$(wine_windows_path "$scratch/tls-cert.der")")"
 tls_site=$scratch/tls-site
 # Appended to, so that the log can be emptied while the server writes it.

@@ -16,6 +16,9 @@
 #                                an InstallDllFile (KIND dll) or InstallOcxFile (ocx) line for
 #                                CABINET, which holds FILE
 #   served_bytes PATH            body bytes the server sent for PATH; requests_for PATH
+#   make_localhost_certificate PREFIX
+#                                a server certificate for localhost and 127.0.0.1, self-signed:
+#                                PREFIX-key.pem, PREFIX-cert.pem and PREFIX-cert.der
 
 web_server_program=${VEXA_BINARY_DIR:-$VEXA_SOURCE_DIR/build/windows}/tests/supplied/web_test_server
 web_setup_program=$VEXA_SOURCE_DIR/dist/VexaStandAloneWebProg.exe
@@ -125,4 +128,11 @@ served_bytes() {
 
 requests_for() {
   awk -v p="$1" '$2 == p' "$web_log" | wc -l
+}
+
+make_localhost_certificate() {
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=localhost" \
+    -addext "subjectAltName=DNS:localhost,IP:127.0.0.1" -addext extendedKeyUsage=serverAuth \
+    -keyout "$1-key.pem" -out "$1-cert.pem" 2>/dev/null &&
+    openssl x509 -in "$1-cert.pem" -outform DER -out "$1-cert.der"
 }

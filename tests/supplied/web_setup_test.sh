@@ -322,10 +322,7 @@ expect_eq "signed: the program cabinet is right" right "$(cached_program_ok)"
 # The certificate names localhost: this Wine matches a server's name only to DNS names.
 tls_port=$((40000 + RANDOM % 20000))
 tls_base=https://localhost:$tls_port
-openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=localhost" \
-  -addext "subjectAltName=DNS:localhost,IP:127.0.0.1" -addext extendedKeyUsage=serverAuth \
-  -keyout "$scratch/tls-key.pem" -out "$scratch/tls-cert.pem" 2>/dev/null
-openssl x509 -in "$scratch/tls-cert.pem" -outform DER -out "$scratch/tls-cert.der"
+make_localhost_certificate "$scratch/tls"
 tls_site=$scratch/tls-site
 tls_log=$scratch/tls-server.log
 tls_publish() {  # tls_publish FILE URL-PATH
