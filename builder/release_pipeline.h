@@ -45,6 +45,13 @@ std::string SuccessText(const Form1& form);
 // HTML text with &, <, > and the double quote written as character references.
 std::string HtmlEscaped(const std::string& text);
 
+// `url` with the bytes of its UTF-8 form that a URL cannot carry as they are (blanks,
+// controls, non-ASCII, "\" and the like) written as "%" and two hexadecimal digits.
+std::string PercentEncodedUrl(const std::string& url);
+
+// `page` with the value of its first "charset=" declaration replaced by `charset`.
+std::string WithDeclaredCharset(const std::string& page, const std::string& charset);
+
 class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
  public:
   ReleasePipeline() = default;
@@ -68,6 +75,11 @@ class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
   bool CreateScriptCabFile();
   bool MakeHTMLFile(const std::string& HTMLFileName);
   bool ExecuteSignCodeCommands();
+  // Every text of the package can be written in the project's code page (package_text.cpp);
+  // shows the field or file that cannot.
+  bool CheckPackageText();
+  // Writes `text` in the project's code page; shows the reason on failure.
+  bool WritePackageTextFile(const std::string& text, const std::string& path);
   bool MakeStandAloneExeWebFile(const std::string& ResultantExeFilename);
 
   // The handlers of the component's events, delivered on the model's thread.

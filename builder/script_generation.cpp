@@ -1,7 +1,8 @@
 // The two scripts in the Setup script language: the Setup script packed into Setup.exe, and
 // the web script that the browser-side loader reads from the script cabinet, written while
 // the component cabinets are built. Every line ends with CR LF; values are written as they
-// are, never escaped (the script language has no escape).
+// are, never escaped (the script language has no escape), in the package's code page
+// (package_text.cpp); addresses are percent-encoded.
 #include "build_clock.h"
 #include "cache_directories.h"
 #include "download_files.h"
@@ -160,7 +161,7 @@ bool ReleasePipeline::CreateScriptCabFile() {
       CopyWholeFile(form.WizardDirectory + kLoaderCabinet, cabinet);
       CopyWholeFile(form.WizardDirectory + kLoaderControl, form.ReleaseActiveXDirectory + kLoaderControl);
     }
-    std::vector<std::string> arguments{form.txtActiveXUrl.text + PathFileName(cabinet),
+    std::vector<std::string> arguments{PercentEncodedUrl(form.txtActiveXUrl.text + PathFileName(cabinet)),
                                        std::to_string(GetFileSize(cabinet))};
     const std::string class_id = GetServerClassId(file, true);
     if (class_id.empty() && !is_dll && !is_loader) {
@@ -219,10 +220,7 @@ bool ReleasePipeline::CreateScriptCabFile() {
   text += std::string(kCrLf) + kCrLf;
   text += std::string(kEndOfScript) + kCrLf;
 
-  if (!WriteTextFile(text, script_path)) {
-    ShowOk("Error. Cannot create file: " + script_path);
-    return fail();
-  }
+  if (!WritePackageTextFile(text, script_path)) return fail();
   StampWithFixedBuildTime(script_path);
   const std::string error = VexaCreateCabFromOneFile(base + "Script.Cab", script_path, 6144);
   if (!error.empty()) {

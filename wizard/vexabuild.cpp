@@ -135,6 +135,7 @@ class Driver {
     Set(form_.txtHtmlFilenameNoPath, options_.html_name);
     Set(form_.txtHtmlTitle, options_.html_title);
     Set(form_.txtStandAloneExeFilenameNoPath, options_.web_setup_name);
+    if (options_.code_page) form_.PackageCodePage = *options_.code_page;
     if (options_.minimize_download_time) form_.chkCreateMultiProgramCabs.value = *options_.minimize_download_time ? 1 : 0;
     if (options_.sign_commands) {
       std::string text;

@@ -1,6 +1,8 @@
 #include "vexabuild_options.h"
 
 #include "native_files.h"
+#include "narrow_text.h"
+#include "project_settings.h"
 
 #include <filesystem>
 #include <functional>
@@ -44,6 +46,10 @@ Step 6:
   --sign-command TEXT         a code-signing command line ("%1" the script cabinet, "%2"
                               the title); more than once for several lines
   --no-sign-commands          no code-signing commands
+  --code-page N               the Windows code page every text of the package is written
+                              in (874 or 1250 to 1258; default 1252): the end user's PC
+                              reads it in its own code page, so pick the one of its
+                              language; a character the code page lacks stops the build
 Other:
   --yes                       answer Yes to the wizard's questions (replacing the files
                               of the Release directories); without it a question stops
@@ -100,6 +106,13 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
          return true;
        }},
       {"--wizard-directory", [&](const std::string& value) { options.wizard_directory = value; return true; }},
+      {"--code-page",
+       [&](const std::string& value) {
+         const int code_page = CodePageOfText(value);
+         if (value.empty() || !IsPackageCodePage(code_page)) return false;
+         options.code_page = code_page;
+         return true;
+       }},
       {"--minimize-download-time",
        [&](const std::string& value) {
          if (value != "yes" && value != "no") return false;
