@@ -6,8 +6,9 @@
 // concepts live in their own files: program_cabinets.cpp (the blocking build protocol,
 // cabinet names, Program.cab, splitting), script_generation.cpp (both scripts, the
 // component cabinets and the script cabinet), setup_executables.cpp (Attachment.CAB,
-// Setup.exe, the stand-alone program), html_page.cpp, sign_code.cpp, and
-// release_pipeline.cpp (Finish itself).
+// Setup.exe, the stand-alone program), html_page.cpp, sign_code.cpp, package_text.cpp (the
+// code page of what reaches the end user's PC), installed_paths.cpp (the engine's path
+// limit), and release_pipeline.cpp (Finish itself).
 #pragma once
 
 #include <cstdint>
@@ -78,6 +79,9 @@ class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
   // Every text of the package can be written in the project's code page (package_text.cpp);
   // shows the field or file that cannot.
   bool CheckPackageText();
+  // Every ticked file fits the engine's path limit under the default destination
+  // (installed_paths.cpp); shows the first that does not.
+  bool CheckInstalledPathLengths();
   // Writes `text` in the project's code page; shows the reason on failure.
   bool WritePackageTextFile(const std::string& text, const std::string& path);
   bool MakeStandAloneExeWebFile(const std::string& ResultantExeFilename);
