@@ -207,8 +207,10 @@ bool ReleasePipeline::CreateScriptCabFile() {
     arguments.push_back(std::to_string(4 * size));
     const std::string signature = GetFileSignature(cabinet);
     arguments.push_back(signature);
-    CopyWholeFile(cabinet, NativeDirectoryText(form.DownloadedProgramsCache + CallFunction("LongSigToShortSig", signature) +
-                                               ".cab"));
+    if (SeedsLoaderCache()) {
+      CopyWholeFile(cabinet, NativeDirectoryText(form.DownloadedProgramsCache +
+                                                 CallFunction("LongSigToShortSig", signature) + ".cab"));
+    }
     arguments.push_back(minimize ? entry.sub_directory : "");
     text += ScriptLine("InstallProgram", arguments) + kCrLf + kCrLf;
     if (parts > 1) RemoveNativeFile(cabinet);

@@ -87,7 +87,9 @@ bool ReleasePipeline::MakeStandAloneExeWebFile(const std::string& ResultantExeFi
     return false;
   }
   SetFileStamp(ResultantExeFilename, FileStampTextOf(BuildTime()));
-  CopyWholeFile(form.ReleaseDirectory + script_cabinet,
-                NativeDirectoryText(form.InstalledScriptsCache + short_signature + ".cab"));
+  if (SeedsLoaderCache()) {
+    CopyWholeFile(form.ReleaseDirectory + script_cabinet,
+                  NativeDirectoryText(form.InstalledScriptsCache + short_signature + ".cab"));
+  }
   return true;
 }
