@@ -17,6 +17,7 @@
 #include "release_pipeline.h"
 #include "silent_host.h"
 #include "vexabuild_options.h"
+#include "vexabuild_serve.h"
 
 namespace {
 
@@ -221,6 +222,7 @@ int main(int argc, char** argv) {
     std::fputs(VexaBuildUsage().c_str(), stdout);
     return 0;
   }
+  if (options.command == "serve") return ServeProject(AbsoluteDirectory(options.program_directory), options.port);
   Driver driver(options);
   return driver.Run() ? 0 : 1;
 }

@@ -11,6 +11,7 @@
 
 std::string VexaBuildUsage() {
   return R"(Usage: vexabuild build PROGRAM_DIR [options]
+       vexabuild serve PROGRAM_DIR [--port N]
        vexabuild --help
 
 Builds the web setup package of the program in PROGRAM_DIR as the wizard's Finish does:
@@ -57,6 +58,12 @@ Other:
   --wizard-directory DIR      the wizard's directory (VexaInstall.exe, VexaLoad.ocx, ...);
                               default: the directory of this program
   --help                      this text
+
+serve publishes the package last built in PROGRAM_DIR on this machine (127.0.0.1), the
+Release directory at the path of the publication URL and ReleaseActiveX at the path of the
+ActiveX URL, with byte ranges and validators as a web server answers, until Ctrl+C; the
+port is N, or the one of the publication URL. Build with http://127.0.0.1:PORT/ addresses
+to try the package before publishing it (Linux build).
 
 Messages go to standard error with their titles, progress lines to standard output and
 the success text last. Exit status: 0 when the package was built, 1 when the build
@@ -132,6 +139,10 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
     } else if (argument == "--no-sign-commands") {
       options.sign_commands.emplace();
     } else if (const auto setter = with_value.find(argument); setter != with_value.end()) {
+      if (options.command == "serve") {
+        error = argument + " is an option of build; serve takes only --port";
+        return false;
+      }
       if (i + 1 >= arguments.size()) {
         error = argument + " needs a value";
         return false;
@@ -143,11 +154,20 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
     } else if (argument.rfind("--", 0) == 0) {
       error = "unknown option " + argument;
       return false;
-    } else if (!command_seen) {
-      if (argument != "build") {
-        error = "unknown command " + argument + " (the command is build)";
+    } else if (argument == "--port" && options.command == "serve") {
+      const std::string value = i + 1 < arguments.size() ? arguments[++i] : std::string();
+      if (value.empty() || value.size() > 5 || value.find_first_not_of("0123456789") != std::string::npos ||
+          std::stoi(value) == 0 || std::stoi(value) > 65535) {
+        error = "--port needs a port number from 1 to 65535";
         return false;
       }
+      options.port = static_cast<std::uint16_t>(std::stoi(value));
+    } else if (!command_seen) {
+      if (argument != "build" && argument != "serve") {
+        error = "unknown command " + argument + " (the commands are build and serve)";
+        return false;
+      }
+      options.command = argument;
       command_seen = true;
     } else if (options.program_directory.empty()) {
       options.program_directory = argument;
@@ -157,7 +177,7 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
     }
   }
   if (!command_seen || options.program_directory.empty()) {
-    error = "usage: vexabuild build PROGRAM_DIR [options] (see --help)";
+    error = "usage: vexabuild build|serve PROGRAM_DIR [options] (see --help)";
     return false;
   }
   return true;

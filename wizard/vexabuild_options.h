@@ -1,12 +1,16 @@
 // The command line of vexabuild, the wizard without a window.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 struct VexaBuildOptions {
+  std::string command;  // "build" or "serve"
   std::string program_directory;
+  // serve: the port to listen on (0: the port of the project's publication address).
+  std::uint16_t port = 0;
   // Empty: the directory of the vexabuild program itself.
   std::string wizard_directory;
   std::optional<std::string> friendly_name, company, web_site_url, activex_url, publication_url;
