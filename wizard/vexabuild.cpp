@@ -132,7 +132,7 @@ class Driver {
         return Stop("--program-group " + *options_.program_group_file + ": " + reason);
       }
     }
-    if (!Next(4) || !Next(5) || !AddComponents() || !Next(6)) return false;
+    if (!Next(4) || !Next(5) || !RemoveComponents() || !AddComponents() || !Next(6)) return false;
     Set(form_.txtHtmlFilenameNoPath, options_.html_name);
     Set(form_.txtHtmlTitle, options_.html_title);
     Set(form_.txtStandAloneExeFilenameNoPath, options_.web_setup_name);
@@ -181,6 +181,28 @@ class Driver {
     form_.List3_Click();
     if (options_.run_parameters) form_.SetText(form_.txtExeParas, *options_.run_parameters);
     return true;
+  }
+
+  // The window selects the line and clicks Remove; the loader control on line 0 of the
+  // OCX list is the wizard's own and is never offered.
+  bool RemoveComponents() {
+    const auto remove = [this](const std::vector<std::string>& files, ListBox& list, void (Form1::*click)(),
+                               std::size_t first, const char* option) {
+      for (const std::string& file : files) {
+        const std::string wanted = UpperAscii(ReplaceText(file, "\\", "/"));
+        int found = -1;
+        for (std::size_t i = first; i < list.lines.size() && found < 0; ++i) {
+          const std::string line = UpperAscii(ReplaceText(list.lines[i], "\\", "/"));
+          if (line == wanted || UpperAscii(PathFileName(list.lines[i])) == wanted) found = static_cast<int>(i);
+        }
+        if (found < 0) return Stop(std::string(option) + " " + file + ": no such component on step 5's list");
+        list.list_index = found;
+        (form_.*click)();
+      }
+      return true;
+    };
+    return remove(options_.remove_dll_files, form_.lstDLL, &Form1::cmdRemoveDLL_Click, 0, "--remove-dll") &&
+           remove(options_.remove_ocx_files, form_.lstOCX, &Form1::cmdRemoveOCX_Click, 1, "--remove-ocx");
   }
 
   bool AddComponents() {

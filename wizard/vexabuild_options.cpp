@@ -39,6 +39,8 @@ Step 5 (each may be given more than once; a file already listed is kept):
   --ocx PATH                  a registered OCX (or registerable DLL) the program uses
   --dll PATH                  a DLL the program uses
                               (Windows DLLs only; saved as full paths)
+  --remove-ocx PATH           take a listed OCX off the list (its listed path or its
+  --remove-dll PATH           file name); removed before any --ocx/--dll is added
 Step 6:
   --html-name NAME            the name of the resultant HTML page (NAME.htm)
   --html-title TEXT           the title of the resultant HTML page
@@ -106,6 +108,8 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
       {"--web-setup-name", text(options.web_setup_name)},
       {"--ocx", [&](const std::string& value) { return AddFullPath(value, options.ocx_files); }},
       {"--dll", [&](const std::string& value) { return AddFullPath(value, options.dll_files); }},
+      {"--remove-ocx", [&](const std::string& value) { options.remove_ocx_files.push_back(value); return !value.empty(); }},
+      {"--remove-dll", [&](const std::string& value) { options.remove_dll_files.push_back(value); return !value.empty(); }},
       {"--sign-command",
        [&](const std::string& value) {
          if (!options.sign_commands) options.sign_commands.emplace();

@@ -16,6 +16,8 @@ struct VexaBuildOptions {
   std::optional<std::string> friendly_name, company, web_site_url, activex_url, publication_url;
   std::optional<std::string> run_file, run_parameters;
   std::vector<std::string> ocx_files, dll_files;
+  // Components taken off step 5's lists: a listed path or its file name.
+  std::vector<std::string> remove_ocx_files, remove_dll_files;
   std::optional<std::string> program_group_file;
   std::optional<std::string> html_name, html_title, web_setup_name;
   std::optional<bool> minimize_download_time;

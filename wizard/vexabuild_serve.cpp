@@ -36,7 +36,9 @@ bool ParseServedAddress(const std::string& url, ServedAddress& address, std::str
   const std::string authority = rest.substr(0, slash);
   address.path = slash == std::string::npos ? "/" : rest.substr(slash);
   if (address.path.back() != '/') address.path += '/';
-  const std::size_t colon = authority.rfind(':');
+  // A bracketed IPv6 address holds colons of its own; the port follows its "]".
+  const std::size_t close = authority.empty() || authority[0] != '[' ? 0 : authority.find(']');
+  const std::size_t colon = close == std::string::npos ? std::string::npos : authority.find(':', close);
   address.host = authority.substr(0, colon);
   address.port = 80;
   if (colon != std::string::npos) {

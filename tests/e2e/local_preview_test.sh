@@ -41,6 +41,11 @@ cp -r "$VEXA_SOURCE_DIR/samples/acme-paint/files/." "$program/"
 cp "$VEXA_BINARY_DIR/samples/Paint.exe" "$program/Paint.exe"
 cp -r "$VEXA_SOURCE_DIR/dist/." "$scratch/wizard/"
 base=http://127.0.0.1:$port
+"$vexabuild" serve "$program" >/dev/null 2>"$scratch/serve-err.txt"
+status=$?
+expect_eq "serve refuses a project that was never built" \
+  "1 vexabuild: no web setup package in $program/VexaWizardNetloomProject/Release: build it first with vexabuild build $program/" \
+  "$status $(cat "$scratch/serve-err.txt")"
 XDG_CACHE_HOME=$scratch/cache "$vexabuild" build "$program" --wizard-directory "$scratch/wizard" \
   --friendly-name "Acme Paint" --company "Acme" --web-site-url "$base/" --activex-url "$base/activex/" \
   --publication-url "$base/paint/" --run Paint.exe --run-parameters "\"/record\", \"$started_win\"" \
