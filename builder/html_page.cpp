@@ -3,9 +3,9 @@
 //
 // The values are written as HTML text: "&", "<", ">" and the double quote become character
 // references. The page is HTML, and a title such as "Tom & Jerry <Beta>" must show as typed
-// rather than break the markup. The page is written in the package's code page, and its
-// charset declaration names that code page. Letters, digits and "_" are never changed, so a value that
-// holds a later placeholder's word is still replaced by that later step.
+// rather than break the markup. Letters, digits and "_" are never changed, so a value that
+// holds a later placeholder's word is still replaced by that later step. The page is written
+// in the package's code page, and its charset declaration names that code page.
 #include "build_clock.h"
 #include "form1.h"
 #include "path_services.h"

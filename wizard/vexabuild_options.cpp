@@ -87,6 +87,12 @@ bool AddFullPath(const std::string& value, std::vector<std::string>& files) {
   return true;
 }
 
+bool AddName(const std::string& value, std::vector<std::string>& names) {
+  if (value.empty()) return false;
+  names.push_back(value);
+  return true;
+}
+
 }  // namespace
 
 bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildOptions& options, std::string& error) {
@@ -108,8 +114,8 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
       {"--web-setup-name", text(options.web_setup_name)},
       {"--ocx", [&](const std::string& value) { return AddFullPath(value, options.ocx_files); }},
       {"--dll", [&](const std::string& value) { return AddFullPath(value, options.dll_files); }},
-      {"--remove-ocx", [&](const std::string& value) { options.remove_ocx_files.push_back(value); return !value.empty(); }},
-      {"--remove-dll", [&](const std::string& value) { options.remove_dll_files.push_back(value); return !value.empty(); }},
+      {"--remove-ocx", [&](const std::string& value) { return AddName(value, options.remove_ocx_files); }},
+      {"--remove-dll", [&](const std::string& value) { return AddName(value, options.remove_dll_files); }},
       {"--sign-command",
        [&](const std::string& value) {
          if (!options.sign_commands) options.sign_commands.emplace();

@@ -24,7 +24,8 @@ bool ParseServedAddress(const std::string& url, ServedAddress& address, std::str
   const std::string text = TrimBlanks(url);
   const std::string scheme = LowerAscii(text.substr(0, 8));
   if (scheme.rfind("https://", 0) == 0) {
-    error = text + " is an https address: the local server speaks http only; build with http://127.0.0.1:PORT/ addresses";
+    error = text + " is an https address: the local server speaks http only; build with "
+                   "http://127.0.0.1:PORT/ addresses";
     return false;
   }
   if (scheme.rfind("http://", 0) != 0) {

@@ -42,7 +42,8 @@ bool NarrowToCodePage(std::string_view narrow, int code_page, std::string& bytes
   const UINT page = static_cast<UINT>(code_page);
   // No best-fit look-alikes: a character the code page lacks is reported, never replaced.
   BOOL used_default = FALSE;
-  const int length = WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, &used_default);
+  const int length =
+      WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, &used_default);
   if (length <= 0 || used_default) return false;
   bytes.resize(static_cast<std::size_t>(length));
   WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, wide.data(), size, bytes.data(), length, nullptr, &used_default);
