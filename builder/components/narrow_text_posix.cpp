@@ -2,8 +2,6 @@
 
 #include <iconv.h>
 
-#include <cerrno>
-
 #include "utf16_text.h"
 
 std::u16string NarrowToUtf16(std::string_view narrow, bool* valid) {
