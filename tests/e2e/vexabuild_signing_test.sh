@@ -77,6 +77,7 @@ expect_eq "the setting is saved with the project" " 1" \
 rm -rf "$scratch/first-release" "$scratch/first-activex"
 cp -r "$release" "$scratch/first-release"
 cp -r "$activex" "$scratch/first-activex"
+sleep 1  # a signature that took the clock's time would now differ
 build_every
 expect_eq "a second signed build succeeds" "0" "$?"
 expect_true "and its Release directory is byte-identical" diff -r "$scratch/first-release" "$release"
