@@ -82,6 +82,7 @@ mapfile -t out < <(drive_wizard "$work/wizard" "window:$title - Introduction" sl
   key:alt+n caption text:"$(id txtHtmlFilenameNoPath)" text:"$(id txtHtmlTitle)" \
   text:"$(id txtStandAloneExeFilenameNoPath)" checked:"$(id chkCreateMultiProgramCabs)" \
   click:"$(id chkCreateMultiProgramCabs)" checked:"$(id chkCreateMultiProgramCabs)" enabled:"$(id cmdNext)" \
+  checked:"$(id chkSignEveryProgram)" click:"$(id chkSignEveryProgram)" checked:"$(id chkSignEveryProgram)" \
   enabled:"$(id cmdFinish)" "set:$(id txtHtmlFilenameNoPath)= " enabled:"$(id cmdFinish)" \
   "set:$(id txtHtmlFilenameNoPath)=AcmePaint.htm" enabled:"$(id cmdFinish)" \
   click:"$(id cmdHelpMinimizeDownloadTime)" "dialog:Minimize Download Time" boxkey:enter \
@@ -144,6 +145,8 @@ expected=(
   "$(id chkCreateMultiProgramCabs) checked"
   "$(id chkCreateMultiProgramCabs) unchecked"
   "$(id cmdNext) disabled"
+  "$(id chkSignEveryProgram) unchecked"
+  "$(id chkSignEveryProgram) checked"
   "$(id cmdFinish) enabled"
   "$(id cmdFinish) disabled"
   "$(id cmdFinish) enabled"
@@ -164,6 +167,7 @@ expect_true "the walk reads as expected" cmp -s "$scratch/expected.txt" "$scratc
 expect_eq "the package" \
   "AcmePaint.htm AcmePaintScript.Cab AcmePaintWebSetup.exe Prog1.cab | VexaLoad.cab VexaLoad.ocx" \
   "$(cd "$release" && ls | LC_ALL=C sort | paste -sd ' ') | $(cd "$activex" && ls | LC_ALL=C sort | paste -sd ' ')"
+expect_eq "\"Sign every program\" is saved as ticked" " 1" "$(cat "$release/../ProjectFiles/SignEveryProgram.txt")"
 mkdir -p "$scratch/prog1"
 cabextract -q -d "$scratch/prog1" "$release/Prog1.cab"
 expect_eq "Setup.exe of the package installs silently" 0 "$(wine_run_timed 120 "$scratch/prog1/Setup.exe" /S)"
