@@ -88,6 +88,8 @@ mapfile -t out < <(drive_wizard "$work/wizard" "window:$title - Introduction" sl
   click:"$(id cmdHelpMinimizeDownloadTime)" "dialog:Minimize Download Time" boxkey:enter \
   click:"$(id cmdSignCodeHelp)" "dialog:Sign Code Help" boxtext:"$(id txtHelp)" boxkey:escape \
   click:"$(id cmdSamples)" dialog:Samples boxtext:"$(id lblSamples)" boxpress:2 sleep:500 \
+  "set:$(id txtSignCodeCommands)=cmd /c exit 3" key:alt+f box answer:1 sleep:300 caption \
+  "set:$(id txtSignCodeCommands)=cmd /c exit 0" \
   key:alt+f dialog:Success caption visible:"$(id fraStep0)" visible:"$working_panel" enabled:"$(id cmdExit)" \
   boxtext:"$(id txtSuccess)" boxpress:"$(id cmdPrint)" dialog:Print boxtext:65535 boxpress:1 sleep:300 \
   dialog:Success boxkey:enter exit)
@@ -152,6 +154,8 @@ expected=(
   "$(id cmdFinish) enabled"
   "$(id txtHelp)=Type the command or commands, one per line, that sign your Web Setup files with your code-signing certificate. They run when the Wizard has created the files.||||%1 stands for the name of the program being signed and %2 for the program title.||||Example:||C:\Tools\SignCode.EXE -prog %1 -spc C:\Keys\MyCert.spc -v C:\Keys\MyKey.pvk -name %2 -info http://www.mycompany.example/ -timestamp http://timestamp.mycompany.example/"
   "$(id lblSamples)=See the samples of Web Setup programs in action at http://www.corvanta.example/netloom/samples.htm"
+  "box=Error. The sign code command failed: cmd /c exit 3 (exit status 3)."
+  "caption=$title - Step  6"
   "caption=$title - Creating the Web Setup Program"
   "$(id fraStep0) hidden"
   "$working_panel visible"
