@@ -245,6 +245,9 @@ class Form1 {
   Control fraMinimizeDownloadTime;
   CheckBox chkCreateMultiProgramCabs;
   Control cmdHelpMinimizeDownloadTime, cmdSignCodeHelp;
+  // "Sign every program": the sign code commands also sign Setup.exe, the stand-alone web
+  // setup program and the loader's cabinet, not only the script cabinet.
+  CheckBox chkSignEveryProgram;
 
   // Panel 7, "Working".
   Label lblWorkingTitle, lblWorkingNote;

@@ -68,6 +68,7 @@ ProjectSettings Form1::CurrentProjectSettings() const {
   settings.HtmlTitle = txtHtmlTitle.text;
   settings.CreateMultiProgramCabs = chkCreateMultiProgramCabs.value;
   settings.SignCodeCommands = txtSignCodeCommands.text;
+  settings.SignEveryProgram = chkSignEveryProgram.value;
   settings.StandAloneExeFilenameNoPath = txtStandAloneExeFilenameNoPath.text;
   return settings;
 }
@@ -87,6 +88,7 @@ void Form1::SaveStepSettingsToProjectDirectory() {
   WriteTextFile(settings.HtmlTitle, dir + "HtmlTitle.txt");
   WriteTextFile(NumberFileText(settings.CreateMultiProgramCabs), dir + "CreateMultiProgramCabs.txt");
   WriteTextFile(settings.SignCodeCommands, dir + "SignCodeCommands.txt");
+  WriteTextFile(NumberFileText(settings.SignEveryProgram), dir + "SignEveryProgram.txt");
   WriteTextFile(settings.StandAloneExeFilenameNoPath, dir + "StandAloneExeFilenameNoPath.txt");
   WriteTextFile(settings.WebSiteURL, dir + "WebSiteURL.txt");
   WriteTextFile(settings.PublicationURL, dir + "PublicationURL.txt");
@@ -120,6 +122,9 @@ void Form1::LoadStepSettingsFromProjectDirectory() {
   SetText(txtHtmlTitle, ReadSettingsText(dir + "HtmlTitle.txt"));
   const std::string number_file = dir + "CreateMultiProgramCabs.txt";
   chkCreateMultiProgramCabs.value = PathExists(number_file) ? CheckValueOfNumberText(ReadSettingsText(number_file)) : 1;
+  // Off unless the project says otherwise: an absent file (any project made before the
+  // setting existed) keeps signing to the script cabinet.
+  chkSignEveryProgram.value = CheckValueOfNumberText(ReadSettingsText(dir + "SignEveryProgram.txt"));
   SetText(txtStandAloneExeFilenameNoPath, ReadSettingsText(dir + "StandAloneExeFilenameNoPath.txt"));
   LoadWithFallback(txtCompanyName, "CompanyName.txt");
   SetText(txtProgramFriendlyName, ReadSettingsText(dir + "ProgramFriendlyName.txt"));
