@@ -138,9 +138,10 @@ void ReleasePipeline::Finish(Form1& form) {
   }
   // Step 7.
   EnterWorkingPanel();
-  // Steps 8 to 10.
-  if (!CreateSingleProgramCabFile() || !CreateSetupExeProgram()) return FailBuild();
+  // Steps 8 to 10; Setup.exe is signed before Prog1.cab takes it in.
+  signing_failed_ = signing_cancelled_ = false;
   const std::string setup = form.ProjectFilesDirectory + "Setup.exe";
+  if (!CreateSingleProgramCabFile() || !CreateSetupExeProgram() || !SignEveryProgramFile(setup)) return FailBuild();
   if (const std::string error = VexaCreateCabFromOneFile(form.ReleaseDirectory + "Prog1.cab", setup, 0);
       !error.empty()) {
     ShowOk("Error. Cannot create Prog1.cab\r\n" + error, "Error");
@@ -151,12 +152,14 @@ void ReleasePipeline::Finish(Form1& form) {
   ProgramCabinetList = {{form.ReleaseDirectory + "Prog1.cab", ""}};
   if (!CreateScriptCabFile()) return FailBuild();
   if (!MakeHTMLFile(form.ReleaseDirectory + form.txtHtmlFilenameNoPath.text)) return FailBuild();
-  // Steps 15 to 17: a cancelled signing does not stop the build.
+  // Steps 15 to 17: a cancelled signing does not stop the build, a failed one does. The
+  // stand-alone program is signed after its lines are appended (it reads them up to its
+  // signature).
   form.SaveStepSettingsToProjectDirectory();
   ExecuteSignCodeCommands();
-  if (!MakeStandAloneExeWebFile(form.ReleaseDirectory + form.txtStandAloneExeFilenameNoPath.text)) {
-    return FailBuild();
-  }
+  if (signing_failed_) return FailBuild();
+  const std::string stand_alone = form.ReleaseDirectory + form.txtStandAloneExeFilenameNoPath.text;
+  if (!MakeStandAloneExeWebFile(stand_alone) || !SignEveryProgramFile(stand_alone)) return FailBuild();
   // Steps 18 and 19.
   form.txtWorkProgress.text += std::string("Done!") + kCrLf;
   DoEvents();

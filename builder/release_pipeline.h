@@ -84,6 +84,10 @@ class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
   bool CheckInstalledPathLengths();
   // Writes `text` in the project's code page; shows the reason on failure.
   bool WritePackageTextFile(const std::string& text, const std::string& path);
+  // With "Sign every program": the sign code commands run on `path` ("%1"). False when a
+  // command failed (its message shown); a Cancel (now or earlier in the build) is not a
+  // failure, the file just stays as it is.
+  bool SignEveryProgramFile(const std::string& path);
   bool MakeStandAloneExeWebFile(const std::string& ResultantExeFilename);
 
   // The handlers of the component's events, delivered on the model's thread.
@@ -119,7 +123,18 @@ class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
   void EnterWorkingPanel();
   void FailBuild();
 
+  enum class SignCodeOutcome { Done, Cancelled, Failed };
+  // The typed commands with "%3", "%1" (= `file`) and "%2" replaced, in that order.
+  std::string SignCodeCommandText(const std::string& commands, const std::string& file) const;
+  // Runs the lines one after the other, each to its end; the first failure or Cancel stops.
+  SignCodeOutcome RunSignCodeLines(const std::vector<std::string>& lines);
+  void NoteSignCodeOutcome(SignCodeOutcome outcome);
+
   Form1* form_ = nullptr;
   Host* host_ = nullptr;
   CabBuilder cab_;
+  // What happened to the build's signing so far: a failure fails the build; after a Cancel
+  // nothing more is signed.
+  bool signing_failed_ = false;
+  bool signing_cancelled_ = false;
 };

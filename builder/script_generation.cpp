@@ -160,6 +160,8 @@ bool ReleasePipeline::CreateScriptCabFile() {
       cabinet = form.ReleaseActiveXDirectory + kLoaderCabinet;
       CopyWholeFile(form.WizardDirectory + kLoaderCabinet, cabinet);
       CopyWholeFile(form.WizardDirectory + kLoaderControl, form.ReleaseActiveXDirectory + kLoaderControl);
+      // Signed before the web script records its size and signature.
+      if (!SignEveryProgramFile(cabinet)) return fail();
     }
     std::vector<std::string> arguments{PercentEncodedUrl(form.txtActiveXUrl.text + PathFileName(cabinet)),
                                        std::to_string(GetFileSize(cabinet))};

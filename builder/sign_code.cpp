@@ -1,7 +1,24 @@
-// The developer's code-signing commands: "%1" (the script cabinet) and "%2" (the page
-// title) substituted, recorded in SignCodeCommands.BAT, and run one line at a time, each
-// to its end, with Cancel noticed once a second. The record is read back line by line and
-// never run as a batch file: a line's program is the text before its first blank.
+// The developer's code-signing commands: "%1" (the file to sign) and "%2" (the page title)
+// substituted, and run one line at a time, each to its end. The script cabinet's commands
+// are recorded in SignCodeCommands.BAT and read back line by line; the record is never run
+// as a batch file: a line's program is the text before its first blank.
+//
+// Beyond signing the script cabinet:
+// - "%3" is SOURCE_DATE_EPOCH (empty when unset or malformed), so that a tool that takes a
+//   signing time signs alike in every build. It is replaced first: the epoch is digits
+//   only, and a "%3" inside the path or the title stays as typed.
+// - With "Sign every program" the same lines also sign Setup.exe, the stand-alone web setup
+//   program and the loader's cabinet, each at the point of the build where the file is
+//   complete and before anything records its bytes.
+// - A command that cannot be started or ends with a non-zero exit status fails the build:
+//   an unsigned package must never be reported as a success. An empty line starts nothing.
+// - The wait ends when the command ends (and, in the window, as soon as the window has
+//   input), so a quick command costs its own time; Cancel is seen at once in the window.
+//   After a Cancel no later file of the build is signed.
+#include <ctime>
+
+#include "build_clock.h"
+#include "file_stamp.h"
 #include "form1.h"
 #include "path_services.h"
 #include "process.h"
@@ -10,22 +27,24 @@
 
 namespace {
 
-constexpr int kProcessPollMilliseconds = 1000;
+// How long one wait lasts when nothing wakes it: a host whose Cancel cannot wake the wait
+// (the tests' scripted host) sees it within this time.
+constexpr int kCancelCheckMilliseconds = 250;
+
+std::string SigningTimeText() {
+  const std::time_t fixed = FixedBuildTime();
+  return fixed >= 0 ? std::to_string(static_cast<long long>(fixed)) : std::string();
+}
 
 }  // namespace
 
-bool ReleasePipeline::ExecuteSignCodeCommands() {
+std::string ReleasePipeline::SignCodeCommandText(const std::string& commands, const std::string& file) const {
+  return ReplaceText(ReplaceText(ReplaceText(commands, "%3", SigningTimeText()), "%1", file), "%2",
+                     form_->txtHtmlTitle.text);
+}
+
+ReleasePipeline::SignCodeOutcome ReleasePipeline::RunSignCodeLines(const std::vector<std::string>& lines) {
   Form1& form = *form_;
-  form.SetText(form.txtSignCodeCommands, TrimBlanks(form.txtSignCodeCommands.text));
-  if (form.txtSignCodeCommands.text.empty()) return true;
-  form.AppendWorkProgressLine("Executing the Sign Code Commands...");
-  const std::string script_cabinet = StripExtension(form.ReleaseDirectory + form.txtHtmlFilenameNoPath.text) + "Script.Cab";
-  const std::string text =
-      ReplaceText(ReplaceText(form.txtSignCodeCommands.text, "%1", script_cabinet), "%2", form.txtHtmlTitle.text);
-  const std::string record = form.ProjectFilesDirectory + "SignCodeCommands.BAT";
-  WriteTextFile(text, record);
-  std::vector<std::string> lines;
-  ReadTextFileLines(record, lines);
   for (const std::string& line : lines) {
     const std::string command = TrimBlanks(line);
     const std::size_t blank = command.find(' ');
@@ -33,16 +52,61 @@ bool ReleasePipeline::ExecuteSignCodeCommands() {
     const std::string arguments = blank == std::string::npos ? std::string() : command.substr(blank + 1);
     form.AppendWorkProgressLine("Executing Sign Code Command: " + command);
     DoEvents();
+    if (program.empty()) continue;
     const std::int64_t process = StartProcess(program, arguments, true);
     form.KeepWorking = true;
+    if (process == 0) {
+      ShowOk("Error. The sign code command could not be started: " + command + ".");
+      return SignCodeOutcome::Failed;
+    }
     while (IsProcessRunning(process)) {
-      host_->Sleep(kProcessPollMilliseconds);
+      WaitForProcess(process, kCancelCheckMilliseconds);
       DoEvents();
       if (!form.KeepWorking) {
         ShowOk("Signing commands canceled.");
-        return false;
+        return SignCodeOutcome::Cancelled;
       }
     }
+    std::uint32_t status = 0;
+    if (!ProcessExitStatus(process, status) || status != 0) {
+      ShowOk("Error. The sign code command failed: " + command + " (exit status " + std::to_string(status) + ").");
+      return SignCodeOutcome::Failed;
+    }
   }
-  return true;
+  return SignCodeOutcome::Done;
+}
+
+void ReleasePipeline::NoteSignCodeOutcome(SignCodeOutcome outcome) {
+  if (outcome == SignCodeOutcome::Failed) signing_failed_ = true;
+  if (outcome == SignCodeOutcome::Cancelled) signing_cancelled_ = true;
+}
+
+bool ReleasePipeline::ExecuteSignCodeCommands() {
+  Form1& form = *form_;
+  form.SetText(form.txtSignCodeCommands, TrimBlanks(form.txtSignCodeCommands.text));
+  if (form.txtSignCodeCommands.text.empty()) return true;
+  if (signing_cancelled_) return false;
+  form.AppendWorkProgressLine("Executing the Sign Code Commands...");
+  const std::string script_cabinet = StripExtension(form.ReleaseDirectory + form.txtHtmlFilenameNoPath.text) + "Script.Cab";
+  if (form.chkSignEveryProgram.value != 0) form.AppendWorkProgressLine("Signing " + PathFileName(script_cabinet));
+  const std::string record = form.ProjectFilesDirectory + "SignCodeCommands.BAT";
+  WriteTextFile(SignCodeCommandText(form.txtSignCodeCommands.text, script_cabinet), record);
+  std::vector<std::string> lines;
+  ReadTextFileLines(record, lines);
+  const SignCodeOutcome outcome = RunSignCodeLines(lines);
+  NoteSignCodeOutcome(outcome);
+  return outcome == SignCodeOutcome::Done;
+}
+
+bool ReleasePipeline::SignEveryProgramFile(const std::string& path) {
+  Form1& form = *form_;
+  const std::string commands = TrimBlanks(form.txtSignCodeCommands.text);
+  if (form.chkSignEveryProgram.value == 0 || commands.empty() || signing_cancelled_) return true;
+  form.AppendWorkProgressLine("Signing " + PathFileName(path));
+  // Signing tools write a new file: the date the build gave the file is given back.
+  const std::string stamp = GetFileStamp(path);
+  const SignCodeOutcome outcome = RunSignCodeLines(SplitTextLines(SignCodeCommandText(commands, path)));
+  NoteSignCodeOutcome(outcome);
+  if (!stamp.empty()) SetFileStamp(path, stamp);
+  return outcome != SignCodeOutcome::Failed;
 }

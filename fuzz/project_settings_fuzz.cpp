@@ -23,7 +23,7 @@ constexpr const char* kProjectFiles[] = {
     "PublicationURL.txt",      "ProgramFiles.txt", "ExeFilename.txt",        "ExeParas.txt",
     "OcxFiles.txt",            "DllFiles.txt",     "ProgramGroup.txt",       "HtmlFilenameNoPath.txt",
     "HtmlTitle.txt",           "CreateMultiProgramCabs.txt", "SignCodeCommands.txt",
-    "StandAloneExeFilenameNoPath.txt"};
+    "StandAloneExeFilenameNoPath.txt", "SignEveryProgram.txt"};
 constexpr const char* kRememberedFiles[] = {"CompanyName.txt", "WebSiteURL.txt", "ActiveXUrl.txt",
                                             "SignCodeCommands.txt"};
 
@@ -87,6 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckList(loaded.DllFiles);
   CheckTree(loaded.ProgramGroup);
   Check(loaded.CreateMultiProgramCabs == 0 || loaded.CreateMultiProgramCabs == 1);
+  Check(loaded.SignEveryProgram == 0 || loaded.SignEveryProgram == 1);
 
   form.SaveStepSettingsToProjectDirectory();
   form.LoadStepSettingsFromProjectDirectory();
@@ -99,6 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         again.StandAloneExeFilenameNoPath == loaded.StandAloneExeFilenameNoPath);
   Check(again.OcxFiles == loaded.OcxFiles && again.DllFiles == loaded.DllFiles);
   Check(again.CreateMultiProgramCabs == loaded.CreateMultiProgramCabs);
+  Check(again.SignEveryProgram == loaded.SignEveryProgram);
   Check(SameTree(again.ProgramGroup, loaded.ProgramGroup));
   return 0;
 }

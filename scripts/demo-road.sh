@@ -90,15 +90,24 @@ road_build() {
     --run UsaMap.exe --program-group "$_road_top/samples/usa-map/ProgramGroup.txt" \
     --ocx "$road_shared/VEXAUSA.OCX" --dll "$road_shared/UsaCapitals.dll" \
     --html-name "$road_html" --html-title "Install the USA Map Sample" --web-setup-name "$road_web_setup" \
-    --minimize-download-time yes --sign-command "$signer %1 %2" --yes 2>&1) || status=$?
+    --minimize-download-time yes --sign-command "$signer \"%1\" \"%2\"" --sign-every-program yes --yes 2>&1) ||
+    status=$?
   road_show '%s\n' "$out"
   road_check "vexabuild: exit status 0" test "$status" -eq 0
   road_check "the page" test -s "$road_release/$road_html"
   road_check "the stand-alone web setup program" test -s "$road_release/$road_web_setup"
   road_check "the script cabinet" test -s "$road_release/UsaMapScript.Cab"
-  road_check "the script cabinet is signed (osslsigncode verify)" \
-    osslsigncode verify -CAfile "$road_work/signing.pem" -in "$road_release/UsaMapScript.Cab"
   road_check "Prog1.cab is split (Minimize Download Time)" test -s "$road_release/Prog1_parts.txt"
+  # Every program the end user downloads or runs is signed: Setup.exe inside the joined parts.
+  local part
+  mkdir -p "$road_work/prog1"
+  for part in "$road_release"/Prog1_part*.bin; do cat "$part"; done >"$road_work/Prog1.cab"
+  cabextract -q -d "$road_work/prog1" "$road_work/Prog1.cab" 2>/dev/null
+  for part in "$road_release/UsaMapScript.Cab" "$road_release/$road_web_setup" "$road_work/prog1/Setup.exe" \
+    "$road_release_activex/VexaLoad.cab"; do
+    road_check "$(basename "$part") is signed (osslsigncode verify)" \
+      osslsigncode verify -CAfile "$road_work/signing.pem" -in "$part"
+  done
   # The builder names a component's cabinet after the file, in lower case.
   road_check "the control's cabinet" test -s "$road_release_activex/vexausa.Cab"
   road_check "the DLL's cabinet" test -s "$road_release_activex/usacapitals.Cab"

@@ -144,6 +144,8 @@ void Form1::SetUpControls() {
   Name(Label27, "Label27", "Sign code command(s) to execute when done (optional):");
   Name(txtSignCodeCommands, "txtSignCodeCommands");
   Name(cmdSignCodeHelp, "cmdSignCodeHelp", "Help...");
+  Name(chkSignEveryProgram, "chkSignEveryProgram", "Sign every program",
+       "When checked, the sign code commands also sign Setup.exe, the web setup program and the loader's cabinet.");
 
   Name(lblWorkingTitle, "lblWorkingTitle", "Creating the Web Setup Program");
   Name(lblWorkingNote, "lblWorkingNote", "The Wizard is now creating your Web Setup program...");

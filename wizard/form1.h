@@ -249,6 +249,9 @@ class Form1 {
   // The single-byte Windows code page every text of the package is written in (a project
   // setting without a control of its own: CodePage.txt, or vexabuild --code-page).
   int PackageCodePage = kDefaultPackageCodePage;
+  // "Sign every program": the sign code commands also sign Setup.exe, the stand-alone web
+  // setup program and the loader's cabinet, not only the script cabinet.
+  CheckBox chkSignEveryProgram;
 
   // Panel 7, "Working".
   Label lblWorkingTitle, lblWorkingNote;

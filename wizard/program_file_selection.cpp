@@ -52,6 +52,7 @@ struct Form1::ProjectSnapshot {
   std::vector<TextBox> fields;
   ListBox lstOCX, lstDLL;
   int CreateMultiProgramCabs = 1;
+  int SignEveryProgram = 0;
   ProgramGroupTree ProgramGroup;
   bool step1_fields_enabled = false;
 };
@@ -65,7 +66,8 @@ std::vector<TextBox*> Form1::ProjectFields() {
 Form1::ProjectSnapshot Form1::TakeProjectSnapshot() {
   ProjectSnapshot snapshot{ProgramDirectory, ProjectDirectory, ProjectFilesDirectory, ReleaseDirectory,
                            ReleaseActiveXDirectory, InstalledScriptsCache, DownloadedProgramsCache, {}, lstOCX, lstDLL,
-                           chkCreateMultiProgramCabs.value, ProgramGroup, txtProgramFriendlyName.enabled};
+                           chkCreateMultiProgramCabs.value, chkSignEveryProgram.value, ProgramGroup,
+                           txtProgramFriendlyName.enabled};
   for (TextBox* field : ProjectFields()) snapshot.fields.push_back(*field);
   return snapshot;
 }
@@ -83,6 +85,7 @@ void Form1::RestoreProjectSnapshot(const ProjectSnapshot& snapshot) {
   lstOCX = snapshot.lstOCX;
   lstDLL = snapshot.lstDLL;
   chkCreateMultiProgramCabs.value = snapshot.CreateMultiProgramCabs;
+  chkSignEveryProgram.value = snapshot.SignEveryProgram;
   ProgramGroup = snapshot.ProgramGroup;
   SetStep1FieldsEnabled(snapshot.step1_fields_enabled);
 }

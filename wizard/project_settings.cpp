@@ -75,6 +75,7 @@ ProjectSettings Form1::CurrentProjectSettings() const {
   settings.HtmlTitle = txtHtmlTitle.text;
   settings.CreateMultiProgramCabs = chkCreateMultiProgramCabs.value;
   settings.SignCodeCommands = txtSignCodeCommands.text;
+  settings.SignEveryProgram = chkSignEveryProgram.value;
   settings.StandAloneExeFilenameNoPath = txtStandAloneExeFilenameNoPath.text;
   settings.CodePage = PackageCodePage;
   return settings;
@@ -95,6 +96,7 @@ void Form1::SaveStepSettingsToProjectDirectory() {
   WriteTextFile(settings.HtmlTitle, dir + "HtmlTitle.txt");
   WriteTextFile(NumberFileText(settings.CreateMultiProgramCabs), dir + "CreateMultiProgramCabs.txt");
   WriteTextFile(settings.SignCodeCommands, dir + "SignCodeCommands.txt");
+  WriteTextFile(NumberFileText(settings.SignEveryProgram), dir + "SignEveryProgram.txt");
   WriteTextFile(settings.StandAloneExeFilenameNoPath, dir + "StandAloneExeFilenameNoPath.txt");
   WriteTextFile(settings.WebSiteURL, dir + "WebSiteURL.txt");
   WriteTextFile(settings.PublicationURL, dir + "PublicationURL.txt");
@@ -129,6 +131,9 @@ void Form1::LoadStepSettingsFromProjectDirectory() {
   SetText(txtHtmlTitle, ReadSettingsText(dir + "HtmlTitle.txt"));
   const std::string number_file = dir + "CreateMultiProgramCabs.txt";
   chkCreateMultiProgramCabs.value = PathExists(number_file) ? CheckValueOfNumberText(ReadSettingsText(number_file)) : 1;
+  // Off unless the project says otherwise: an absent file (any project made before the
+  // setting existed) keeps signing to the script cabinet.
+  chkSignEveryProgram.value = CheckValueOfNumberText(ReadSettingsText(dir + "SignEveryProgram.txt"));
   SetText(txtStandAloneExeFilenameNoPath, ReadSettingsText(dir + "StandAloneExeFilenameNoPath.txt"));
   LoadWithFallback(txtCompanyName, "CompanyName.txt");
   SetText(txtProgramFriendlyName, ReadSettingsText(dir + "ProgramFriendlyName.txt"));

@@ -38,6 +38,7 @@ struct ProjectSettings {
   std::string HtmlTitle;
   int CreateMultiProgramCabs = 1;
   std::string SignCodeCommands;
+  int SignEveryProgram = 0;
   std::string StandAloneExeFilenameNoPath;
   int CodePage = kDefaultPackageCodePage;
 };

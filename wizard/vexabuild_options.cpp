@@ -46,13 +46,16 @@ Step 6:
   --html-title TEXT           the title of the resultant HTML page
   --web-setup-name NAME       the name of the resultant web setup program (NAME.exe)
   --minimize-download-time yes|no
-  --sign-command TEXT         a code-signing command line ("%1" the script cabinet, "%2"
-                              the title); more than once for several lines
+  --sign-command TEXT         a code-signing command line ("%1" the file to sign, "%2"
+                              the title, "%3" SOURCE_DATE_EPOCH); more than once for
+                              several lines
   --no-sign-commands          no code-signing commands
   --code-page N               the Windows code page every text of the package is written
                               in (874 or 1250 to 1258; default 1252): the end user's PC
                               reads it in its own code page, so pick the one of its
                               language; a character the code page lacks stops the build
+  --sign-every-program yes|no the commands also sign Setup.exe, the web setup program
+                              and VexaLoad.cab, not only the script cabinet
 Other:
   --yes                       answer Yes to the wizard's questions (replacing the files
                               of the Release directories); without it a question stops
@@ -69,7 +72,8 @@ to try the package before publishing it (Linux build).
 
 Messages go to standard error with their titles, progress lines to standard output and
 the success text last. Exit status: 0 when the package was built, 1 when the build
-stopped or failed, 2 for a command line that cannot be used.
+stopped or failed (a sign command that cannot be started or ends with a non-zero status
+fails it), 2 for a command line that cannot be used.
 With SOURCE_DATE_EPOCH set, every date in the package comes from it.
 )";
 }
@@ -99,6 +103,13 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
   using Setter = std::function<bool(const std::string&)>;
   const auto text = [](std::optional<std::string>& field) {
     return Setter([&field](const std::string& value) { field = value; return true; });
+  };
+  const auto yes_or_no = [](std::optional<bool>& field) {
+    return Setter([&field](const std::string& value) {
+      if (value != "yes" && value != "no") return false;
+      field = value == "yes";
+      return true;
+    });
   };
   const std::map<std::string, Setter> with_value = {
       {"--friendly-name", text(options.friendly_name)},
@@ -130,12 +141,8 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
          options.code_page = code_page;
          return true;
        }},
-      {"--minimize-download-time",
-       [&](const std::string& value) {
-         if (value != "yes" && value != "no") return false;
-         options.minimize_download_time = value == "yes";
-         return true;
-       }},
+      {"--minimize-download-time", yes_or_no(options.minimize_download_time)},
+      {"--sign-every-program", yes_or_no(options.sign_every_program)},
   };
   bool command_seen = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {

@@ -22,6 +22,7 @@ struct VexaBuildOptions {
   std::optional<std::string> html_name, html_title, web_setup_name;
   std::optional<bool> minimize_download_time;
   std::optional<int> code_page;
+  std::optional<bool> sign_every_program;
   std::optional<std::vector<std::string>> sign_commands;
   bool yes = false;
   bool help = false;

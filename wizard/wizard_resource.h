@@ -114,6 +114,7 @@
 #define IDC_Label27 1712
 #define IDC_txtSignCodeCommands 1713
 #define IDC_cmdSignCodeHelp 1714
+#define IDC_chkSignEveryProgram 1715
 
 // Panel 7.
 #define IDC_lblWorkingTitle 1800

@@ -228,6 +228,7 @@ void WizardWindow::BindControls() {
   label(IDC_Label27, f.Label27);
   text(IDC_txtSignCodeCommands, f.txtSignCodeCommands);
   button(IDC_cmdSignCodeHelp, f.cmdSignCodeHelp);
+  Bind(IDC_chkSignEveryProgram, f.chkSignEveryProgram, Kind::CheckBox);
 
   label(IDC_lblWorkingTitle, f.lblWorkingTitle);
   label(IDC_lblWorkingNote, f.lblWorkingNote);

@@ -18,3 +18,14 @@ std::int64_t StartProcess(const std::string& program, const std::string& argumen
 // True while the process of `handle` runs. Once it has ended, this and every later call
 // for the same handle give false.
 bool IsProcessRunning(std::int64_t handle);
+
+// Waits until the process of `handle` ends or `milliseconds` have passed. In the Windows
+// build the wait also ends as soon as input arrives for the calling thread's windows, so a
+// window that waits here stays responsive; a thread without windows waits on the process
+// alone.
+void WaitForProcess(std::int64_t handle, int milliseconds);
+
+// The exit status of the ended process of `handle`: its exit code (on POSIX, 128 + the
+// signal number when a signal ended it). False while it runs and for a handle of a program
+// that never started.
+bool ProcessExitStatus(std::int64_t handle, std::uint32_t& status);

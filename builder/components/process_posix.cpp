@@ -1,9 +1,13 @@
+#include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <map>
 #include <mutex>
-#include <set>
+#include <thread>
 #include <vector>
 
 #include "process.h"
@@ -13,7 +17,14 @@ extern char** environ;
 namespace {
 
 std::mutex finished_mutex;
-std::set<std::int64_t> finished;  // ended and reaped: their ids may be reused by others
+// Ended and reaped, with their exit statuses: their ids may be reused by others.
+std::map<std::int64_t, std::uint32_t> finished;
+
+std::uint32_t ExitStatusOf(int wait_status) {
+  if (WIFEXITED(wait_status)) return static_cast<std::uint32_t>(WEXITSTATUS(wait_status));
+  if (WIFSIGNALED(wait_status)) return 128u + static_cast<std::uint32_t>(WTERMSIG(wait_status));
+  return 255u;
+}
 
 // Splits as a Windows program splits its command line: blanks separate words outside
 // double quotes; 2n backslashes before a quote give n backslashes and the quote opens or
@@ -77,6 +88,33 @@ bool IsProcessRunning(std::int64_t handle) {
   int status = 0;
   const pid_t result = waitpid(static_cast<pid_t>(handle), &status, WNOHANG);
   if (result == 0) return true;
-  finished.insert(handle);
+  finished[handle] = result == handle ? ExitStatusOf(status) : 255u;
   return false;
+}
+
+void WaitForProcess(std::int64_t handle, int milliseconds) {
+  if (!IsProcessRunning(handle)) return;
+  // The process descriptor becomes readable when the child ends: the wait costs exactly
+  // the child's time. Kernels without it are polled in short steps.
+  // Called through syscall: glibc 2.36 declares pidfd_open for C only.
+  const int descriptor = static_cast<int>(syscall(SYS_pidfd_open, static_cast<pid_t>(handle), 0));
+  if (descriptor >= 0) {
+    pollfd wanted{descriptor, POLLIN, 0};
+    poll(&wanted, 1, milliseconds < 0 ? 0 : milliseconds);
+    close(descriptor);
+    return;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (IsProcessRunning(handle) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+bool ProcessExitStatus(std::int64_t handle, std::uint32_t& status) {
+  if (handle <= 0 || IsProcessRunning(handle)) return false;
+  std::lock_guard lock(finished_mutex);
+  const auto found = finished.find(handle);
+  if (found == finished.end()) return false;
+  status = found->second;
+  return true;
 }

@@ -9,10 +9,11 @@
 namespace {
 
 // Started processes by the number we handed out; numbers are never reused. A process's
-// handle stays open until it is seen to have ended, then the number is forgotten and
-// reads as "not running" for good.
+// handle stays open until it is seen to have ended; then only its exit code is kept and
+// the number reads as "not running" for good.
 std::mutex processes_mutex;
 std::map<std::int64_t, HANDLE> running;
+std::map<std::int64_t, std::uint32_t> ended;
 std::int64_t last_handle = 0;
 
 }  // namespace
@@ -40,7 +41,31 @@ bool IsProcessRunning(std::int64_t handle) {
   const auto found = running.find(handle);
   if (found == running.end()) return false;
   if (WaitForSingleObject(found->second, 0) == WAIT_TIMEOUT) return true;
+  DWORD code = 0;
+  ended[handle] = GetExitCodeProcess(found->second, &code) ? code : 0xFFFFFFFFu;
   CloseHandle(found->second);
   running.erase(found);
   return false;
+}
+
+void WaitForProcess(std::int64_t handle, int milliseconds) {
+  HANDLE process = nullptr;
+  {
+    std::lock_guard lock(processes_mutex);
+    const auto found = running.find(handle);
+    if (found == running.end()) return;
+    process = found->second;
+  }
+  // The handle is closed only by IsProcessRunning, which its caller calls on this thread.
+  MsgWaitForMultipleObjects(1, &process, FALSE, static_cast<DWORD>(milliseconds < 0 ? 0 : milliseconds),
+                            QS_ALLINPUT);
+}
+
+bool ProcessExitStatus(std::int64_t handle, std::uint32_t& status) {
+  if (IsProcessRunning(handle)) return false;
+  std::lock_guard lock(processes_mutex);
+  const auto found = ended.find(handle);
+  if (found == ended.end()) return false;
+  status = found->second;
+  return true;
 }

@@ -182,6 +182,16 @@ TEST_F(ComponentsWin32Test, AStartedProcessRunsUntilItEndsAndAMissingProgramNeve
   DeleteFileW(WideText(marker).c_str());
   const std::int64_t missing = StartProcess("C:\\no\\such\\program.exe", "", true);
   EXPECT_FALSE(IsProcessRunning(missing));
+  std::uint32_t status = 7;
+  EXPECT_FALSE(ProcessExitStatus(missing, status));
+  // The wait ends with the process (a wait that ignored it would last a minute); its exit
+  // code is kept.
+  const std::int64_t exits = StartProcess("cmd.exe", "/c exit 3", true);
+  ASSERT_NE(exits, 0);
+  WaitForProcess(exits, 60'000);
+  EXPECT_FALSE(IsProcessRunning(exits));
+  ASSERT_TRUE(ProcessExitStatus(exits, status));
+  EXPECT_EQ(status, 3u);
 }
 
 // Narrow text is the ANSI code page in the Windows build: a name in it reaches the same file

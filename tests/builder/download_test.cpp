@@ -97,6 +97,32 @@ TEST(ProcessTest, AProgramThatCannotStartGivesAHandleThatIsNotRunning) {
   const std::int64_t handle = StartProcess("/no/such/program", "x", true);
   EXPECT_FALSE(IsProcessRunning(handle));
   EXPECT_FALSE(IsProcessRunning(StartProcess("", "", true)));
+  std::uint32_t status = 7;
+  EXPECT_FALSE(ProcessExitStatus(handle, status));
+  EXPECT_EQ(status, 7u);
+}
+
+// The wait ends when the process does (a wait that ignored it would last a minute), and the
+// exit status is kept for good, a signal's as 128 + its number.
+TEST(ProcessTest, TheWaitEndsWithTheProcessWhoseExitStatusIsKept) {
+  const std::int64_t exits = StartProcess("sh", "-c \"sleep 0.2; exit 3\"", true);
+  ASSERT_NE(exits, 0);
+  std::uint32_t status = 0;
+  EXPECT_FALSE(ProcessExitStatus(exits, status));
+  WaitForProcess(exits, 60'000);
+  EXPECT_FALSE(IsProcessRunning(exits));
+  ASSERT_TRUE(ProcessExitStatus(exits, status));
+  EXPECT_EQ(status, 3u);
+  ASSERT_TRUE(ProcessExitStatus(exits, status));
+  EXPECT_EQ(status, 3u);
+  const std::int64_t killed = StartProcess("sh", "-c \"kill -9 $$\"", true);
+  WaitForProcess(killed, 60'000);
+  ASSERT_TRUE(ProcessExitStatus(killed, status));
+  EXPECT_EQ(status, 137u);
+  const std::int64_t succeeds = StartProcess("true", "", true);
+  WaitForProcess(succeeds, 60'000);
+  ASSERT_TRUE(ProcessExitStatus(succeeds, status));
+  EXPECT_EQ(status, 0u);
 }
 
 class CacheDirectoryTest : public ::testing::Test {

@@ -517,6 +517,10 @@ bool RunWindowStep(Driver& driver, const std::string& verb, const std::string& v
     std::printf("caption=%s\n", caption);
   } else if (verb == "set") {
     SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    // A multi-line edit control does not notify a change made by WM_SETTEXT; typing would.
+    if (GetWindowLongA(control, GWL_STYLE) & ES_MULTILINE) {
+      SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), reinterpret_cast<LPARAM>(control));
+    }
   } else if (verb == "waittext") {
     const DWORD start = GetTickCount();
     while (ControlText(driver.main, id) != text) {

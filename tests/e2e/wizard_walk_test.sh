@@ -82,11 +82,14 @@ mapfile -t out < <(drive_wizard "$work/wizard" "window:$title - Introduction" sl
   key:alt+n caption text:"$(id txtHtmlFilenameNoPath)" text:"$(id txtHtmlTitle)" \
   text:"$(id txtStandAloneExeFilenameNoPath)" checked:"$(id chkCreateMultiProgramCabs)" \
   click:"$(id chkCreateMultiProgramCabs)" checked:"$(id chkCreateMultiProgramCabs)" enabled:"$(id cmdNext)" \
+  checked:"$(id chkSignEveryProgram)" click:"$(id chkSignEveryProgram)" checked:"$(id chkSignEveryProgram)" \
   enabled:"$(id cmdFinish)" "set:$(id txtHtmlFilenameNoPath)= " enabled:"$(id cmdFinish)" \
   "set:$(id txtHtmlFilenameNoPath)=AcmePaint.htm" enabled:"$(id cmdFinish)" \
   click:"$(id cmdHelpMinimizeDownloadTime)" "dialog:Minimize Download Time" boxkey:enter \
   click:"$(id cmdSignCodeHelp)" "dialog:Sign Code Help" boxtext:"$(id txtHelp)" boxkey:escape \
   click:"$(id cmdSamples)" dialog:Samples boxtext:"$(id lblSamples)" boxpress:2 sleep:500 \
+  "set:$(id txtSignCodeCommands)=cmd /c exit 3" key:alt+f box answer:1 sleep:300 caption \
+  "set:$(id txtSignCodeCommands)=cmd /c exit 0" \
   key:alt+f dialog:Success caption visible:"$(id fraStep0)" visible:"$working_panel" enabled:"$(id cmdExit)" \
   boxtext:"$(id txtSuccess)" boxpress:"$(id cmdPrint)" dialog:Print boxtext:65535 boxpress:1 sleep:300 \
   dialog:Success boxkey:enter exit)
@@ -144,11 +147,15 @@ expected=(
   "$(id chkCreateMultiProgramCabs) checked"
   "$(id chkCreateMultiProgramCabs) unchecked"
   "$(id cmdNext) disabled"
+  "$(id chkSignEveryProgram) unchecked"
+  "$(id chkSignEveryProgram) checked"
   "$(id cmdFinish) enabled"
   "$(id cmdFinish) disabled"
   "$(id cmdFinish) enabled"
   "$(id txtHelp)=Type the command or commands, one per line, that sign your Web Setup files with your code-signing certificate. They run when the Wizard has created the files.||||%1 stands for the name of the program being signed and %2 for the program title.||||Example:||C:\Tools\SignCode.EXE -prog %1 -spc C:\Keys\MyCert.spc -v C:\Keys\MyKey.pvk -name %2 -info http://www.mycompany.example/ -timestamp http://timestamp.mycompany.example/"
   "$(id lblSamples)=See the samples of Web Setup programs in action at http://www.corvanta.example/netloom/samples.htm"
+  "box=Error. The sign code command failed: cmd /c exit 3 (exit status 3)."
+  "caption=$title - Step  6"
   "caption=$title - Creating the Web Setup Program"
   "$(id fraStep0) hidden"
   "$working_panel visible"
@@ -164,6 +171,7 @@ expect_true "the walk reads as expected" cmp -s "$scratch/expected.txt" "$scratc
 expect_eq "the package" \
   "AcmePaint.htm AcmePaintScript.Cab AcmePaintWebSetup.exe Prog1.cab | VexaLoad.cab VexaLoad.ocx" \
   "$(cd "$release" && ls | LC_ALL=C sort | paste -sd ' ') | $(cd "$activex" && ls | LC_ALL=C sort | paste -sd ' ')"
+expect_eq "\"Sign every program\" is saved as ticked" " 1" "$(cat "$release/../ProjectFiles/SignEveryProgram.txt")"
 mkdir -p "$scratch/prog1"
 cabextract -q -d "$scratch/prog1" "$release/Prog1.cab"
 expect_eq "Setup.exe of the package installs silently" 0 "$(wine_run_timed 120 "$scratch/prog1/Setup.exe" /S)"

@@ -163,6 +163,23 @@ TEST_F(ProjectSettingsTest, CheckBoxNumberRules) {
   EXPECT_EQ(form->chkCreateMultiProgramCabs.value, 1);
 }
 
+// "Sign every program" is off unless the project's file says otherwise: a project made
+// before the setting existed keeps signing only the script cabinet.
+TEST_F(ProjectSettingsTest, SignEveryProgramIsOffUnlessSaved) {
+  SaveProject();
+  const std::string file = ProjectFile("SignEveryProgram.txt");
+  EXPECT_EQ(ReadTextFile(file), " 0");
+  form->chkSignEveryProgram.value = 1;
+  form->SaveStepSettingsToProjectDirectory();
+  EXPECT_EQ(ReadTextFile(file), " 1");
+  form->chkSignEveryProgram.value = 0;
+  form->LoadStepSettingsFromProjectDirectory();
+  EXPECT_EQ(form->chkSignEveryProgram.value, 1);
+  std::filesystem::remove(file);
+  form->LoadStepSettingsFromProjectDirectory();
+  EXPECT_EQ(form->chkSignEveryProgram.value, 0);
+}
+
 TEST_F(ProjectSettingsTest, HostileFilesLoadWithinTheirBounds) {
   SaveProject();
   ASSERT_TRUE(WriteTextFile(std::string(8u << 20, 'x'), ProjectFile("HtmlTitle.txt")));
