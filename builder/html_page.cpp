@@ -4,7 +4,8 @@
 // The values are written as HTML text: "&", "<", ">" and the double quote become character
 // references. The page is HTML, and a title such as "Tom & Jerry <Beta>" must show as typed
 // rather than break the markup. Letters, digits and "_" are never changed, so a value that
-// holds a later placeholder's word is still replaced by that later step.
+// holds a later placeholder's word is still replaced by that later step. The page is written
+// in the package's code page, and its charset declaration names that code page.
 #include "build_clock.h"
 #include "form1.h"
 #include "path_services.h"
@@ -27,6 +28,18 @@ std::string HtmlEscaped(const std::string& text) {
   return escaped;
 }
 
+std::string WithDeclaredCharset(const std::string& page, const std::string& charset) {
+  const std::string upper = UpperAscii(page);
+  const std::size_t at = upper.find("CHARSET=");
+  if (at == std::string::npos) return page;
+  std::size_t start = at + 8;
+  const bool quoted = start < page.size() && (page[start] == '"' || page[start] == '\'');
+  if (quoted) ++start;
+  const std::size_t end = quoted ? page.find(page[start - 1], start) : page.find_first_of("\"'; \t\r\n/>", start);
+  if (end == std::string::npos) return page;
+  return page.substr(0, start) + charset + page.substr(end);
+}
+
 bool ReleasePipeline::MakeHTMLFile(const std::string& HTMLFileName) {
   Form1& form = *form_;
   std::string loader_url = TrimBlanks(form.txtActiveXUrl.text);
@@ -35,7 +48,7 @@ bool ReleasePipeline::MakeHTMLFile(const std::string& HTMLFileName) {
       {"VEXA_GENERATED_TIME", DateTimeText(BuildTime())},
       {"VEXA_SCRIPT_FILENAME", StripExtension(PathFileName(HTMLFileName)) + "Script.Cab"},
       {"VEXA_HTML_TITLE", form.txtHtmlTitle.text},
-      {"VEXA_LOAD_OCX_URL", loader_url + "VexaLoad.cab"},
+      {"VEXA_LOAD_OCX_URL", PercentEncodedUrl(loader_url + "VexaLoad.cab")},
       {"VEXA_LOAD_OCX_VERSION", GetFileVersion(form.WizardDirectory + "VexaLoad.ocx")},
       {"VEXA_PROGRAM_FRIENDLY_NAME", form.txtProgramFriendlyName.text},
       {"VEXA_STAND_ALONE_EXE_NAME", form.txtStandAloneExeFilenameNoPath.text},
@@ -49,10 +62,9 @@ bool ReleasePipeline::MakeHTMLFile(const std::string& HTMLFileName) {
     return false;
   }
   for (const auto& [placeholder, value] : replacements) text = ReplaceText(text, placeholder, HtmlEscaped(value));
-  if (!WriteTextFile(text, HTMLFileName)) {
-    ShowOk("Error. Cannot create file: " + HTMLFileName);
-    return false;
-  }
+  // The page says which code page its bytes are in: the package's.
+  text = WithDeclaredCharset(text, CodePageCharsetName(form.PackageCodePage));
+  if (!WritePackageTextFile(text, HTMLFileName)) return false;
   StampWithFixedBuildTime(HTMLFileName);
   return true;
 }

@@ -113,7 +113,10 @@ void ReleasePipeline::Finish(Form1& form) {
     }
   }
   // Step 3.
-  if (!form.ValidateHtmlFilenameNoPath() || !form.ValidateStandAloneExeFilename()) return;
+  if (!form.ValidateHtmlFilenameNoPath() || !form.ValidateStandAloneExeFilename() || !CheckPackageText() ||
+      !CheckInstalledPathLengths()) {
+    return;
+  }
   // Step 4.
   const std::string& activex_url = form.txtActiveXUrl.text;
   if (activex_url.empty() || (activex_url.back() != '\\' && activex_url.back() != '/')) {

@@ -6,8 +6,9 @@
 // concepts live in their own files: program_cabinets.cpp (the blocking build protocol,
 // cabinet names, Program.cab, splitting), script_generation.cpp (both scripts, the
 // component cabinets and the script cabinet), setup_executables.cpp (Attachment.CAB,
-// Setup.exe, the stand-alone program), html_page.cpp, sign_code.cpp, and
-// release_pipeline.cpp (Finish itself).
+// Setup.exe, the stand-alone program), html_page.cpp, sign_code.cpp, package_text.cpp (the
+// code page of what reaches the end user's PC), installed_paths.cpp (the engine's path
+// limit), and release_pipeline.cpp (Finish itself).
 #pragma once
 
 #include <cstdint>
@@ -45,6 +46,13 @@ std::string SuccessText(const Form1& form);
 // HTML text with &, <, > and the double quote written as character references.
 std::string HtmlEscaped(const std::string& text);
 
+// `url` with the bytes of its UTF-8 form that a URL cannot carry as they are (blanks,
+// controls, non-ASCII, "\" and the like) written as "%" and two hexadecimal digits.
+std::string PercentEncodedUrl(const std::string& url);
+
+// `page` with the value of its first "charset=" declaration replaced by `charset`.
+std::string WithDeclaredCharset(const std::string& page, const std::string& charset);
+
 class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
  public:
   ReleasePipeline() = default;
@@ -68,6 +76,14 @@ class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
   bool CreateScriptCabFile();
   bool MakeHTMLFile(const std::string& HTMLFileName);
   bool ExecuteSignCodeCommands();
+  // Every text of the package can be written in the project's code page (package_text.cpp);
+  // shows the field or file that cannot.
+  bool CheckPackageText();
+  // Every ticked file fits the engine's path limit under the default destination
+  // (installed_paths.cpp); shows the first that does not.
+  bool CheckInstalledPathLengths();
+  // Writes `text` in the project's code page; shows the reason on failure.
+  bool WritePackageTextFile(const std::string& text, const std::string& path);
   // With "Sign every program": the sign code commands run on `path` ("%1"). False when a
   // command failed (its message shown); a Cancel (now or earlier in the build) is not a
   // failure, the file just stays as it is.

@@ -1,7 +1,8 @@
 // The two scripts in the Setup script language: the Setup script packed into Setup.exe, and
 // the web script that the browser-side loader reads from the script cabinet, written while
 // the component cabinets are built. Every line ends with CR LF; values are written as they
-// are, never escaped (the script language has no escape).
+// are, never escaped (the script language has no escape), in the package's code page
+// (package_text.cpp); addresses are percent-encoded.
 #include "build_clock.h"
 #include "cache_directories.h"
 #include "download_files.h"
@@ -162,7 +163,7 @@ bool ReleasePipeline::CreateScriptCabFile() {
       // Signed before the web script records its size and signature.
       if (!SignEveryProgramFile(cabinet)) return fail();
     }
-    std::vector<std::string> arguments{form.txtActiveXUrl.text + PathFileName(cabinet),
+    std::vector<std::string> arguments{PercentEncodedUrl(form.txtActiveXUrl.text + PathFileName(cabinet)),
                                        std::to_string(GetFileSize(cabinet))};
     const std::string class_id = GetServerClassId(file, true);
     if (class_id.empty() && !is_dll && !is_loader) {
@@ -208,8 +209,10 @@ bool ReleasePipeline::CreateScriptCabFile() {
     arguments.push_back(std::to_string(4 * size));
     const std::string signature = GetFileSignature(cabinet);
     arguments.push_back(signature);
-    CopyWholeFile(cabinet, NativeDirectoryText(form.DownloadedProgramsCache + CallFunction("LongSigToShortSig", signature) +
-                                               ".cab"));
+    if (SeedsLoaderCache()) {
+      CopyWholeFile(cabinet, NativeDirectoryText(form.DownloadedProgramsCache +
+                                                 CallFunction("LongSigToShortSig", signature) + ".cab"));
+    }
     arguments.push_back(minimize ? entry.sub_directory : "");
     text += ScriptLine("InstallProgram", arguments) + kCrLf + kCrLf;
     if (parts > 1) RemoveNativeFile(cabinet);
@@ -221,10 +224,7 @@ bool ReleasePipeline::CreateScriptCabFile() {
   text += std::string(kCrLf) + kCrLf;
   text += std::string(kEndOfScript) + kCrLf;
 
-  if (!WriteTextFile(text, script_path)) {
-    ShowOk("Error. Cannot create file: " + script_path);
-    return fail();
-  }
+  if (!WritePackageTextFile(text, script_path)) return fail();
   StampWithFixedBuildTime(script_path);
   const std::string error = VexaCreateCabFromOneFile(base + "Script.Cab", script_path, 6144);
   if (!error.empty()) {

@@ -35,10 +35,7 @@ bool ReleasePipeline::CreateSetupExeProgram() {
     return false;
   };
   const std::string script = form.ProjectFilesDirectory + "Script.txt";
-  if (!WriteTextFile(SetupScriptText(), script)) {
-    ShowOk("Error. Cannot create file: " + script);
-    return fail();
-  }
+  if (!WritePackageTextFile(SetupScriptText(), script)) return fail();
   StampWithFixedBuildTime(script);
   form.KeepWorking = true;
   cab_.ClearCabFiles();
@@ -75,12 +72,12 @@ bool ReleasePipeline::MakeStandAloneExeWebFile(const std::string& ResultantExeFi
   const std::string script_cabinet = StripExtension(form.txtHtmlFilenameNoPath.text) + "Script.Cab";
   const std::string short_signature =
       CallFunction("LongSigToShortSig", GetFileSignature(form.ReleaseDirectory + script_cabinet));
-  const std::string text = WithFinalSlash(form.txtActiveXUrl.text) + "\r\n" +
+  const std::string text = PercentEncodedUrl(WithFinalSlash(form.txtActiveXUrl.text)) + "\r\n" +
                            GetFileVersion(form.WizardDirectory + "VexaLoad.ocx") + "\r\n" +
-                           form.txtPublicationURL.text + "\r\n" + script_cabinet + "\r\n" + short_signature +
-                           "\r\n" + "WEBSETUP";
+                           PercentEncodedUrl(form.txtPublicationURL.text) + "\r\n" + script_cabinet + "\r\n" +
+                           short_signature + "\r\n" + "WEBSETUP";
   const std::string attachment = form.ProjectFilesDirectory + "SAAttach.txt";
-  SaveTextFile(text, attachment);
+  if (!WritePackageTextFile(text, attachment)) return false;
   StampWithFixedBuildTime(attachment);
   if (!JoinFiles(form.WizardDirectory + "VexaStandAloneWebProg.exe", attachment, ResultantExeFilename)) {
     ShowOk("Error. Cannot create stand-alone exe file: " + ResultantExeFilename +
@@ -90,7 +87,9 @@ bool ReleasePipeline::MakeStandAloneExeWebFile(const std::string& ResultantExeFi
     return false;
   }
   SetFileStamp(ResultantExeFilename, FileStampTextOf(BuildTime()));
-  CopyWholeFile(form.ReleaseDirectory + script_cabinet,
-                NativeDirectoryText(form.InstalledScriptsCache + short_signature + ".cab"));
+  if (SeedsLoaderCache()) {
+    CopyWholeFile(form.ReleaseDirectory + script_cabinet,
+                  NativeDirectoryText(form.InstalledScriptsCache + short_signature + ".cab"));
+  }
   return true;
 }

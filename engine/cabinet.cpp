@@ -220,6 +220,16 @@ struct Entry {
   std::string target_path;
 };
 
+std::string last_expansion_problem;
+
+bool CannotCreate(const std::string& target_path) {
+  last_expansion_problem = "Cannot create " + target_path;
+  if (target_path.size() > kMaxCabinetPath) {
+    last_expansion_problem += ": the path is longer than " + std::to_string(kMaxCabinetPath) + " characters.";
+  }
+  return false;
+}
+
 }  // namespace
 
 bool StoredNameToRelativePath(std::string_view stored_name, std::string& relative_path) {
@@ -253,6 +263,7 @@ namespace {
 bool Expand(const std::string& cabinet_name, const CabinetStreamOpener* cabinet_stream,
             const std::string& target_directory, std::vector<std::string>& written_files,
             const std::string& file_filter) {
+  last_expansion_problem.clear();
   if (cabinet_name.size() > kMaxCabinetPath || target_directory.size() > kMaxCabinetPath) return false;
   const std::string filter = UpperCase(file_filter);
   bool found = false;
@@ -275,27 +286,30 @@ bool Expand(const std::string& cabinet_name, const CabinetStreamOpener* cabinet_
     std::string relative;
     if (!StoredNameToRelativePath(file->filename ? file->filename : "", relative)) return false;
     std::string target_path = target_directory + relative;
-    if (target_path.size() > kMaxCabinetPath) return false;
+    if (target_path.size() > kMaxCabinetPath) return CannotCreate(target_path);
     entries.push_back({file, std::move(target_path)});
   }
 
   std::unordered_set<std::string> known_directories;
   for (const Entry& entry : entries) {
-    if (!CreateDirectoriesAlong(entry.target_path, target_directory.size(), known_directories)) return false;
+    if (!CreateDirectoriesAlong(entry.target_path, target_directory.size(), known_directories))
+      return CannotCreate(entry.target_path);
     if (!filter.empty() && !EndsWithIgnoringCase(entry.target_path, filter)) continue;
     found = true;
     written_files.push_back(entry.target_path);
     const mscabd_file& file = *entry.file;
     system.next_stamp = {file.date_y, file.date_m, file.date_d, file.time_h, file.time_m, file.time_s};
     system.next_attributes = static_cast<unsigned>(file.attribs) & kKeptAttributes;
-    if (decompressor->extract(decompressor.get(), entry.file, entry.target_path.c_str()) != MSPACK_ERR_OK)
-      return false;
-    if (system.write_failed) return false;
+    const int error = decompressor->extract(decompressor.get(), entry.file, entry.target_path.c_str());
+    if (error == MSPACK_ERR_OPEN || system.write_failed) return CannotCreate(entry.target_path);
+    if (error != MSPACK_ERR_OK) return false;
   }
   return filter.empty() || found;
 }
 
 }  // namespace
+
+const std::string& LastExpansionProblem() { return last_expansion_problem; }
 
 bool ExpandCabFile(const std::string& cabinet_path, const std::string& target_directory,
                    std::vector<std::string>& written_files, const std::string& file_filter) {

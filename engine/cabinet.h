@@ -54,6 +54,12 @@ using CabinetStreamOpener = std::function<std::FILE*()>;
 bool ExpandCabStream(const CabinetStreamOpener& open_cabinet, const std::string& target_directory,
                      std::vector<std::string>& written_files, const std::string& file_filter);
 
+// What stopped the last expansion at one of its files: "Cannot create " and the target
+// path, with the limit when the path is too long; empty when the last expansion failed
+// otherwise (an unreadable or damaged cabinet) or succeeded. Expansions never overlap, so
+// one text serves the process.
+const std::string& LastExpansionProblem();
+
 // ExpandCabFile with `file_name` as the filter and a list nobody reads.
 bool ExtractFileFromCab(const std::string& cabinet_path, const std::string& target_directory,
                         const std::string& file_name);

@@ -51,7 +51,10 @@ std::string InstallProgram(RunState& run, const std::string& cabinet_argument,
       return "Cannot create sub-directory " + sub + " to expand: " + cab;
   }
 
-  if (!ExpandCabFile(run.temporary_directory + cab, destination, run.installed_files, ""))
-    return "Error. Cannot expand CAB file: " + cab;
+  // The member that could not be created follows on a line of its own.
+  if (!ExpandCabFile(run.temporary_directory + cab, destination, run.installed_files, "")) {
+    const std::string& problem = LastExpansionProblem();
+    return "Error. Cannot expand CAB file: " + cab + (problem.empty() ? "" : "\r\n" + problem);
+  }
   return {};
 }

@@ -1,6 +1,6 @@
 // The stand-alone web setup program's readers on arbitrary bytes: the attached lines, the
-// PE header walk that finds a signature, the part list, the web script and the record of
-// a partial file's missing ranges. What they accept must hold to the rules the downloads
+// PE header walk that finds a signature, the part list, the web script, the record of
+// a partial file's missing ranges and the cache's package index. What they accept must hold to the rules the downloads
 // rely on: plain names, bounded sizes and counts, http or https addresses, missing ranges
 // inside the file that read back as they were written.
 #include <cstdint>
@@ -9,6 +9,7 @@
 
 #include "decimal_size.h"
 #include "download_plan.h"
+#include "package_cache.h"
 #include "paths.h"
 #include "part_list.h"
 #include "script.h"
@@ -48,6 +49,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const WebProgram& program : script.programs) {
       if (!IsPlainFileName(program.cabinet_name) || program.parts > kMaxProgramParts) std::abort();
     }
+  }
+  // An index names only cabinets of the cache's two directories, never a path of its own.
+  for (const std::string& name : ReadPackageCacheIndex(text)) {
+    const std::size_t slash = name.find('\\');
+    if (slash == std::string::npos || !IsPlainFileName(name.substr(slash + 1)) || name.find("..") != std::string::npos)
+      std::abort();
   }
   // The record names its file's size on its second line; the plan is made for that size.
   std::uint64_t recorded_size = 0;

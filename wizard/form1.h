@@ -12,6 +12,7 @@
 #include "controls.h"
 #include "file_search.h"
 #include "host.h"
+#include "narrow_text.h"
 #include "program_group_tree.h"
 #include "project_settings.h"
 
@@ -245,6 +246,9 @@ class Form1 {
   Control fraMinimizeDownloadTime;
   CheckBox chkCreateMultiProgramCabs;
   Control cmdHelpMinimizeDownloadTime, cmdSignCodeHelp;
+  // The single-byte Windows code page every text of the package is written in (a project
+  // setting without a control of its own: CodePage.txt, or vexabuild --code-page).
+  int PackageCodePage = kDefaultPackageCodePage;
   // "Sign every program": the sign code commands also sign Setup.exe, the stand-alone web
   // setup program and the loader's cabinet, not only the script cabinet.
   CheckBox chkSignEveryProgram;
@@ -312,6 +316,14 @@ class Form1 {
 // The component cabinet a shared component is published in: its file name without the
 // extension, + ".Cab".
 std::string ComponentCabinetName(const std::string& component_path);
+
+// True for a character every URL path and every file system take as it is: an ASCII
+// letter or digit, "-", "_" or ".".
+bool IsWebFileNameCharacter(char c);
+
+// `text` with every character dropped that IsWebFileNameCharacter refuses (the default
+// names of the page and the web setup program are made from the directory's name).
+std::string WebFileNameCharacters(const std::string& text);
 
 // True for an address the package can be published at: absolute http or https naming a
 // server (see step_flow.cpp for what else is refused).

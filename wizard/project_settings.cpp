@@ -37,6 +37,13 @@ int CheckValueOfNumberText(const std::string& text) {
   return non_zero ? 1 : 0;
 }
 
+int CodePageOfText(const std::string& text) {
+  const std::string trimmed = TrimBlanks(text);
+  if (trimmed.empty()) return kDefaultPackageCodePage;
+  if (trimmed.size() > 5 || trimmed.find_first_not_of("0123456789") != std::string::npos) return 0;
+  return std::stoi(trimmed);
+}
+
 std::string ReadSettingsText(const std::string& path) {
   std::string text = ReadTextFile(path, kMaxSettingsTextBytes);
   std::erase(text, '\0');
@@ -70,6 +77,7 @@ ProjectSettings Form1::CurrentProjectSettings() const {
   settings.SignCodeCommands = txtSignCodeCommands.text;
   settings.SignEveryProgram = chkSignEveryProgram.value;
   settings.StandAloneExeFilenameNoPath = txtStandAloneExeFilenameNoPath.text;
+  settings.CodePage = PackageCodePage;
   return settings;
 }
 
@@ -95,6 +103,7 @@ void Form1::SaveStepSettingsToProjectDirectory() {
   WriteTextFile(settings.ExeParas, dir + "ExeParas.txt");
   WriteTextFile(settings.CompanyName, dir + "CompanyName.txt");
   WriteTextFile(settings.ProgramFriendlyName, dir + "ProgramFriendlyName.txt");
+  WriteTextFile(std::to_string(settings.CodePage), dir + "CodePage.txt");
   // The defaults of the next new project.
   WriteTextFile(settings.ActiveXUrl, WizardDirectory + "ActiveXUrl.txt");
   WriteTextFile(settings.SignCodeCommands, WizardDirectory + "SignCodeCommands.txt");
@@ -132,4 +141,5 @@ void Form1::LoadStepSettingsFromProjectDirectory() {
   SetText(txtPublicationURL, ReadSettingsText(dir + "PublicationURL.txt"));
   SetText(txtExeParas, ReadSettingsText(dir + "ExeParas.txt"));
   TextFile2ProgramGroupTree(dir + "ProgramGroup.txt");
+  PackageCodePage = CodePageOfText(ReadSettingsText(dir + "CodePage.txt"));
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "narrow_text.h"
 #include "program_group_tree.h"
 
 inline constexpr const char* kProjectDirectoryName = "VexaWizardNetloomProject";
@@ -39,7 +40,12 @@ struct ProjectSettings {
   std::string SignCodeCommands;
   int SignEveryProgram = 0;
   std::string StandAloneExeFilenameNoPath;
+  int CodePage = kDefaultPackageCodePage;
 };
+
+// The code page of a CodePage.txt text: its decimal number, the default for a blank text,
+// 0 (which no build accepts) for anything else.
+int CodePageOfText(const std::string& text);
 
 // The list format: every entry followed by CR LF.
 std::string ListFileText(const std::vector<std::string>& entries);

@@ -11,6 +11,7 @@ struct ReleaseFileNameRules {
   std::string extension_message;
   std::string spaces_message;
   std::string characters_message;
+  std::string web_characters_message;
   std::string create_message;
 };
 
@@ -22,7 +23,27 @@ bool EndsWith(const std::string& text, const std::string& end) {
 
 const std::string kQuote = "\"";
 
+bool HoldsOnlyWebFileNameCharacters(const std::string& name) {
+  for (char c : name) {
+    if (!IsWebFileNameCharacter(c)) return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+bool IsWebFileNameCharacter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+         c == '.';
+}
+
+std::string WebFileNameCharacters(const std::string& text) {
+  std::string kept;
+  for (char c : text) {
+    if (IsWebFileNameCharacter(c)) kept += c;
+  }
+  return kept;
+}
 
 // The first failing rule shows its message, focuses the field and gives false. The name is
 // tested where it will be written: ReleaseDirectory followed by the trimmed name.
@@ -36,6 +57,9 @@ bool Form1::ValidateReleaseFileName(TextBox& field, const ReleaseFileNameRules& 
     message = rules.spaces_message;
   } else if (name.find_first_of("\\/:*?\"<>|") != std::string::npos) {
     message = rules.characters_message;
+  } else if (!HoldsOnlyWebFileNameCharacters(name)) {
+    // The names are parts of the package's URLs and are created on the end user's PC.
+    message = rules.web_characters_message;
   } else {
     const std::string path = ReleaseDirectory + name;
     if (!PathExists(path)) {
@@ -60,6 +84,8 @@ bool Form1::ValidateHtmlFilenameNoPath() {
       "contain spaces.",
       "Error. You specified an invalid filename for the resultant HTML file. A filename cannot contain any of the "
       "following characters: \\/:*?" + kQuote + "<>|",
+      "Error. You specified an invalid filename for the resultant HTML file. The resultant HTML filename is part of "
+      "a Web address: it can contain only the letters A to Z and a to z, the digits 0 to 9, \"-\", \"_\" and \".\".",
       "Error. Cannot create the specified resultant HTML file. Make sure the specified resultant HTML filename is "
       "valid."};
   return ValidateReleaseFileName(txtHtmlFilenameNoPath, rules);
@@ -74,6 +100,9 @@ bool Form1::ValidateStandAloneExeFilename() {
       "filename cannot contain spaces.",
       "Error. You specified an invalid filename for the resultant stand-alone exe file. A filename cannot contain any "
       "of the following characters: \\/:*?" + kQuote + "<>|",
+      "Error. You specified an invalid filename for the resultant stand-alone EXE file. The resultant stand-alone "
+      "EXE filename is part of a Web address: it can contain only the letters A to Z and a to z, the digits 0 to 9, "
+      "\"-\", \"_\" and \".\".",
       "Error. Cannot create the specified resultant stand-alone EXE file. Make sure the specified resultant EXE "
       "filename is valid."};
   return ValidateReleaseFileName(txtStandAloneExeFilenameNoPath, rules);

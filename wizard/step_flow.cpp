@@ -262,10 +262,14 @@ void Form1::EnterStep6() {
   std::string directory = ProgramDirectory;
   if (!directory.empty() && IsPathSeparator(directory.back())) directory.pop_back();
   const std::string last_component = PathFileName(directory);
+  // The names become parts of URLs and file names on the end user's PC: only characters
+  // every URL and file system takes are kept (a directory "Café Über" gives "CafBer").
   if (txtHtmlFilenameNoPath.text.empty()) {
-    SetText(txtHtmlFilenameNoPath, ReplaceText(StripExtension(last_component) + ".htm", " ", ""));
+    std::string base = WebFileNameCharacters(StripExtension(last_component));
+    if (base.empty() || base.find_first_not_of('.') == std::string::npos) base = "WebSetup";
+    SetText(txtHtmlFilenameNoPath, base + ".htm");
   }
   if (TrimBlanks(txtStandAloneExeFilenameNoPath.text).empty()) {
-    SetText(txtStandAloneExeFilenameNoPath, ReplaceText(last_component, " ", "") + "WebSetup.exe");
+    SetText(txtStandAloneExeFilenameNoPath, WebFileNameCharacters(last_component) + "WebSetup.exe");
   }
 }

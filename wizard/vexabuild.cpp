@@ -17,6 +17,7 @@
 #include "release_pipeline.h"
 #include "silent_host.h"
 #include "vexabuild_options.h"
+#include "vexabuild_serve.h"
 
 namespace {
 
@@ -131,10 +132,11 @@ class Driver {
         return Stop("--program-group " + *options_.program_group_file + ": " + reason);
       }
     }
-    if (!Next(4) || !Next(5) || !AddComponents() || !Next(6)) return false;
+    if (!Next(4) || !Next(5) || !RemoveComponents() || !AddComponents() || !Next(6)) return false;
     Set(form_.txtHtmlFilenameNoPath, options_.html_name);
     Set(form_.txtHtmlTitle, options_.html_title);
     Set(form_.txtStandAloneExeFilenameNoPath, options_.web_setup_name);
+    if (options_.code_page) form_.PackageCodePage = *options_.code_page;
     if (options_.minimize_download_time) form_.chkCreateMultiProgramCabs.value = *options_.minimize_download_time ? 1 : 0;
     if (options_.sign_every_program) form_.chkSignEveryProgram.value = *options_.sign_every_program ? 1 : 0;
     if (options_.sign_commands) {
@@ -182,6 +184,28 @@ class Driver {
     return true;
   }
 
+  // The window selects the line and clicks Remove; the loader control on line 0 of the
+  // OCX list is the wizard's own and is never offered.
+  bool RemoveComponents() {
+    const auto remove = [this](const std::vector<std::string>& files, ListBox& list, void (Form1::*click)(),
+                               std::size_t first, const char* option) {
+      for (const std::string& file : files) {
+        const std::string wanted = UpperAscii(ReplaceText(file, "\\", "/"));
+        int found = -1;
+        for (std::size_t i = first; i < list.lines.size() && found < 0; ++i) {
+          const std::string line = UpperAscii(ReplaceText(list.lines[i], "\\", "/"));
+          if (line == wanted || UpperAscii(PathFileName(list.lines[i])) == wanted) found = static_cast<int>(i);
+        }
+        if (found < 0) return Stop(std::string(option) + " " + file + ": no such component on step 5's list");
+        list.list_index = found;
+        (form_.*click)();
+      }
+      return true;
+    };
+    return remove(options_.remove_dll_files, form_.lstDLL, &Form1::cmdRemoveDLL_Click, 0, "--remove-dll") &&
+           remove(options_.remove_ocx_files, form_.lstOCX, &Form1::cmdRemoveOCX_Click, 1, "--remove-ocx");
+  }
+
   bool AddComponents() {
     const auto add = [this](const std::vector<std::string>& files, ListBox& list, void (Form1::*click)()) {
       for (const std::string& file : files) {
@@ -221,6 +245,7 @@ int main(int argc, char** argv) {
     std::fputs(VexaBuildUsage().c_str(), stdout);
     return 0;
   }
+  if (options.command == "serve") return ServeProject(AbsoluteDirectory(options.program_directory), options.port);
   Driver driver(options);
   return driver.Run() ? 0 : 1;
 }

@@ -1,6 +1,8 @@
 #include "vexabuild_options.h"
 
 #include "native_files.h"
+#include "narrow_text.h"
+#include "project_settings.h"
 
 #include <filesystem>
 #include <functional>
@@ -9,6 +11,7 @@
 
 std::string VexaBuildUsage() {
   return R"(Usage: vexabuild build PROGRAM_DIR [options]
+       vexabuild serve PROGRAM_DIR [--port N]
        vexabuild --help
 
 Builds the web setup package of the program in PROGRAM_DIR as the wizard's Finish does:
@@ -36,6 +39,8 @@ Step 5 (each may be given more than once; a file already listed is kept):
   --ocx PATH                  a registered OCX (or registerable DLL) the program uses
   --dll PATH                  a DLL the program uses
                               (Windows DLLs only; saved as full paths)
+  --remove-ocx PATH           take a listed OCX off the list (its listed path or its
+  --remove-dll PATH           file name); removed before any --ocx/--dll is added
 Step 6:
   --html-name NAME            the name of the resultant HTML page (NAME.htm)
   --html-title TEXT           the title of the resultant HTML page
@@ -45,6 +50,10 @@ Step 6:
                               the title, "%3" SOURCE_DATE_EPOCH); more than once for
                               several lines
   --no-sign-commands          no code-signing commands
+  --code-page N               the Windows code page every text of the package is written
+                              in (874 or 1250 to 1258; default 1252): the end user's PC
+                              reads it in its own code page, so pick the one of its
+                              language; a character the code page lacks stops the build
   --sign-every-program yes|no the commands also sign Setup.exe, the web setup program
                               and VexaLoad.cab, not only the script cabinet
 Other:
@@ -54,6 +63,12 @@ Other:
   --wizard-directory DIR      the wizard's directory (VexaInstall.exe, VexaLoad.ocx, ...);
                               default: the directory of this program
   --help                      this text
+
+serve publishes the package last built in PROGRAM_DIR on this machine (127.0.0.1), the
+Release directory at the path of the publication URL and ReleaseActiveX at the path of the
+ActiveX URL, with byte ranges and validators as a web server answers, until Ctrl+C; the
+port is N, or the one of the publication URL. Build with http://127.0.0.1:PORT/ addresses
+to try the package before publishing it (Linux build).
 
 Messages go to standard error with their titles, progress lines to standard output and
 the success text last. Exit status: 0 when the package was built, 1 when the build
@@ -73,6 +88,12 @@ bool AddFullPath(const std::string& value, std::vector<std::string>& files) {
   const std::filesystem::path full = std::filesystem::absolute(NativePath(value), error);
   if (error) return false;
   files.push_back(NarrowTextOf(full.lexically_normal()));
+  return true;
+}
+
+bool AddName(const std::string& value, std::vector<std::string>& names) {
+  if (value.empty()) return false;
+  names.push_back(value);
   return true;
 }
 
@@ -104,6 +125,8 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
       {"--web-setup-name", text(options.web_setup_name)},
       {"--ocx", [&](const std::string& value) { return AddFullPath(value, options.ocx_files); }},
       {"--dll", [&](const std::string& value) { return AddFullPath(value, options.dll_files); }},
+      {"--remove-ocx", [&](const std::string& value) { return AddName(value, options.remove_ocx_files); }},
+      {"--remove-dll", [&](const std::string& value) { return AddName(value, options.remove_dll_files); }},
       {"--sign-command",
        [&](const std::string& value) {
          if (!options.sign_commands) options.sign_commands.emplace();
@@ -111,6 +134,13 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
          return true;
        }},
       {"--wizard-directory", [&](const std::string& value) { options.wizard_directory = value; return true; }},
+      {"--code-page",
+       [&](const std::string& value) {
+         const int code_page = CodePageOfText(value);
+         if (value.empty() || !IsPackageCodePage(code_page)) return false;
+         options.code_page = code_page;
+         return true;
+       }},
       {"--minimize-download-time", yes_or_no(options.minimize_download_time)},
       {"--sign-every-program", yes_or_no(options.sign_every_program)},
   };
@@ -126,6 +156,10 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
     } else if (argument == "--no-sign-commands") {
       options.sign_commands.emplace();
     } else if (const auto setter = with_value.find(argument); setter != with_value.end()) {
+      if (options.command == "serve") {
+        error = argument + " is an option of build; serve takes only --port";
+        return false;
+      }
       if (i + 1 >= arguments.size()) {
         error = argument + " needs a value";
         return false;
@@ -137,11 +171,20 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
     } else if (argument.rfind("--", 0) == 0) {
       error = "unknown option " + argument;
       return false;
-    } else if (!command_seen) {
-      if (argument != "build") {
-        error = "unknown command " + argument + " (the command is build)";
+    } else if (argument == "--port" && options.command == "serve") {
+      const std::string value = i + 1 < arguments.size() ? arguments[++i] : std::string();
+      if (value.empty() || value.size() > 5 || value.find_first_not_of("0123456789") != std::string::npos ||
+          std::stoi(value) == 0 || std::stoi(value) > 65535) {
+        error = "--port needs a port number from 1 to 65535";
         return false;
       }
+      options.port = static_cast<std::uint16_t>(std::stoi(value));
+    } else if (!command_seen) {
+      if (argument != "build" && argument != "serve") {
+        error = "unknown command " + argument + " (the commands are build and serve)";
+        return false;
+      }
+      options.command = argument;
       command_seen = true;
     } else if (options.program_directory.empty()) {
       options.program_directory = argument;
@@ -151,7 +194,7 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
     }
   }
   if (!command_seen || options.program_directory.empty()) {
-    error = "usage: vexabuild build PROGRAM_DIR [options] (see --help)";
+    error = "usage: vexabuild build|serve PROGRAM_DIR [options] (see --help)";
     return false;
   }
   return true;

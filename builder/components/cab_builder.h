@@ -68,6 +68,8 @@ class CabBuilder {
 
   // For tests and benchmarks: writer options of the next builds.
   void SetWriterOptions(const CabWriterOptions& options) { options_ = options; }
+  // The code page names are stored in by the next builds (see cab_format.h).
+  void SetNameCodePage(int code_page) { options_.name_code_page = code_page; }
 
  private:
   enum class Kind { kProgress, kDone, kError, kCancel };

@@ -23,7 +23,7 @@ std::uint32_t CabDataChecksum(std::span<const std::uint8_t> data, std::uint16_t 
   return CabChecksum(sizes, CabChecksum(data, 0));
 }
 
-bool StoredCabName(std::string_view name, std::string& stored, bool& is_utf8) {
+bool StoredCabName(std::string_view name, std::string& stored, bool& is_utf8, int code_page) {
   if (name.empty()) return false;
   stored.assign(name);
   is_utf8 = false;
@@ -41,7 +41,11 @@ bool StoredCabName(std::string_view name, std::string& stored, bool& is_utf8) {
     if (cut == std::string_view::npos) break;
     rest.remove_prefix(cut + 1);
   }
-  if (is_utf8) {
+  if (is_utf8 && code_page != 0) {
+    is_utf8 = false;
+    const std::string narrow = stored;
+    if (!NarrowToCodePage(narrow, code_page, stored)) return false;
+  } else if (is_utf8) {
     // The name is narrow text (the ANSI code page on Windows); readers expect UTF-8 under
     // the flag.
     bool valid = false;

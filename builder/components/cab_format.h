@@ -10,7 +10,10 @@
 // areas, and never chain cabinets (no previous/next cabinet). Names use "\" between
 // folders; a name that is not plain ASCII is converted from narrow text (the ANSI code
 // page on Windows, UTF-8 natively) and stored as UTF-8 with attribute bit 0x80 (the
-// format's "name is UTF" flag). Every folder is MSZIP (typeCompress 1).
+// format's "name is UTF" flag), or, for a cabinet the setup engine expands, in the
+// package's single-byte code page without the flag: the engine creates its files under
+// the names as stored, in the end user's system code page. Every folder is MSZIP
+// (typeCompress 1).
 //
 // Limits we keep so that common readers take the cabinet: at most 65,535 files and
 // 65,535 folders; a folder holds at most 65,535 data blocks, i.e. 0x7FFF8000 uncompressed
@@ -62,8 +65,9 @@ std::uint32_t CabChecksum(std::span<const std::uint8_t> data, std::uint32_t seed
 // The csum field of a CFDATA block holding `data` that expands to `uncompressed_size`.
 std::uint32_t CabDataChecksum(std::span<const std::uint8_t> data, std::uint16_t uncompressed_size);
 
-// The name as stored: "/" becomes "\", a non-ASCII name becomes UTF-8. False for a name
-// the format cannot hold (empty, longer than kCabMaxNameBytes once stored, a NUL byte,
-// bytes that are not valid narrow text) or that readers refuse (absolute, a drive or ":",
-// an empty, "." or ".." folder); `is_utf8` tells whether the UTF flag is needed.
-bool StoredCabName(std::string_view name, std::string& stored, bool& is_utf8);
+// The name as stored: "/" becomes "\", a non-ASCII name becomes UTF-8 (or, with a
+// `code_page`, that code page's bytes). False for a name the format cannot hold (empty,
+// longer than kCabMaxNameBytes once stored, a NUL byte, bytes that are not valid narrow
+// text, a character the code page lacks) or that readers refuse (absolute, a drive or
+// ":", an empty, "." or ".." folder); `is_utf8` tells whether the UTF flag is needed.
+bool StoredCabName(std::string_view name, std::string& stored, bool& is_utf8, int code_page = 0);

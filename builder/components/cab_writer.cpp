@@ -57,8 +57,9 @@ bool MakePlan(const std::vector<CabMember>& members, const CabWriterOptions& opt
   for (const CabMember& member : members) {
     PlannedFile file;
     file.member = &member;
-    if (!StoredCabName(member.name_in_cabinet, file.stored_name, file.name_is_utf8)) {
+    if (!StoredCabName(member.name_in_cabinet, file.stored_name, file.name_is_utf8, options.name_code_page)) {
       error = "Invalid name inside the cabinet: " + member.name_in_cabinet;
+      if (options.name_code_page != 0) error += " (code page " + std::to_string(options.name_code_page) + ")";
       return false;
     }
     if (!ReadSourceFileFacts(member.source_path, file.facts)) {

@@ -33,6 +33,9 @@ struct CabWriterOptions {
   std::uint32_t max_blocks_per_folder = 65535;
   // Blocks read and compressed together.
   std::size_t batch_blocks = 64;
+  // 0: non-ASCII names are stored as UTF-8 with the format's flag; otherwise in this
+  // single-byte Windows code page (see cab_format.h).
+  int name_code_page = 0;
 };
 
 struct CabProgress {

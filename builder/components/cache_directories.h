@@ -23,6 +23,12 @@ std::string GetCacheBaseDirectory();
 // "\". True when the directory exists and is empty of files afterwards.
 bool ResetCacheDirectory(const std::string& directory);
 
+// True where the release builder puts a copy of each cabinet it builds into this machine's
+// cache, so that the loader or a web setup program run on the building PC finds it without a
+// download: on Windows. Elsewhere no loader runs on the building machine, and the copies
+// would only take the package's size a second time.
+bool SeedsLoaderCache();
+
 // A cache path as the wizard spells it ("\" between components) in the platform's form:
 // "\" becomes "/" on POSIX, unchanged on Windows.
 std::string NativeDirectoryText(const std::string& directory);

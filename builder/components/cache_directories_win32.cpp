@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "cache_directories.h"
 #include "wide_text_win32.h"
 
 std::string CacheBaseDirectoryOfPlatform() {
@@ -12,5 +13,7 @@ std::string CacheBaseDirectoryOfPlatform() {
   }
   return NarrowText(path) + "\\Corvanta\\";
 }
+
+bool SeedsLoaderCache() { return true; }
 
 std::string NativeDirectoryText(const std::string& directory) { return directory; }

@@ -29,3 +29,24 @@ std::string Utf16ToNarrow(std::u16string_view text) {
   if (length > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), size, narrow.data(), length, nullptr, nullptr);
   return narrow;
 }
+
+bool NarrowToCodePage(std::string_view narrow, int code_page, std::string& bytes) {
+  bytes.clear();
+  if (!IsPackageCodePage(code_page)) return false;
+  bool valid = false;
+  const std::u16string utf16 = NarrowToUtf16(narrow, &valid);
+  if (!valid || utf16.size() > INT_MAX) return false;
+  if (utf16.empty()) return true;
+  const std::wstring wide(utf16.begin(), utf16.end());
+  const int size = static_cast<int>(wide.size());
+  const UINT page = static_cast<UINT>(code_page);
+  // No best-fit look-alikes: a character the code page lacks is reported, never replaced.
+  BOOL used_default = FALSE;
+  const int length =
+      WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, &used_default);
+  if (length <= 0 || used_default) return false;
+  bytes.resize(static_cast<std::size_t>(length));
+  WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, wide.data(), size, bytes.data(), length, nullptr, &used_default);
+  if (used_default) bytes.clear();
+  return !used_default;
+}

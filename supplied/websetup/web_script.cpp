@@ -46,7 +46,7 @@ bool ReadComponent(const ScriptLines& lines, std::size_t index, bool ocx, WebCom
     error = LineError(index, "names no http: or https: address: " + component.url);
     return false;
   }
-  component.cabinet_name = UrlFileName(component.url);
+  component.cabinet_name = PercentDecoded(UrlFileName(component.url));
   component.file_name = ScriptArgument(lines, index, 3);
   if (!IsPlainFileName(component.cabinet_name) || !IsPlainFileName(component.file_name)) {
     error = LineError(index, "names a component file with a path or a forbidden character.");

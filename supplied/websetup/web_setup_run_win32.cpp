@@ -9,6 +9,7 @@
 #include "file_signature.h"
 #include "held_file.h"
 #include "package.h"
+#include "package_cache.h"
 #include "part_list.h"
 #include "paths.h"
 #include "registry.h"
@@ -73,6 +74,24 @@ bool CreateCacheDirectory(const std::string& path) {
   return true;
 }
 
+// The names in every package index of `directory` except `skipped`, at most
+// kMaxPackageIndexes of them.
+std::vector<std::vector<std::string>> OtherPackageIndexes(const std::string& directory, const std::string& skipped) {
+  std::vector<std::vector<std::string>> indexes;
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((directory + "*.txt").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return indexes;
+  do {
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+    if (EqualsIgnoringCase(found.cFileName, skipped)) continue;
+    std::string text;
+    if (ReadBoundedFile(directory + found.cFileName, kMaxPackageIndexBytes, text))
+      indexes.push_back(ReadPackageCacheIndex(text));
+  } while (indexes.size() < kMaxPackageIndexes && FindNextFileA(search, &found));
+  FindClose(search);
+  return indexes;
+}
+
 CabinetStreamOpener OpenerOf(const HeldFile& held) {
   return [&held] { return held.NewStream(); };
 }
@@ -108,6 +127,7 @@ class WebSetup {
   Step FetchParts(const WebProgram& program, const std::string& cabinet_path, HeldFile& cabinet);
   Step ExpandProgram(const WebProgram& program, const HeldFile& cabinet);
   Step RunProgram();
+  void KeepOnlyThisVersionsCabinets();
 
   const WebSetupAttachment& attachment_;
   const EngineOptions& options_;
@@ -362,6 +382,29 @@ WebSetup::Step WebSetup::RunProgram() {
   return Step::Done;
 }
 
+// After a successful run: the package's index names what this run used, and the cabinets
+// of its earlier versions that no package names any more leave the cache (package_cache.h).
+void WebSetup::KeepOnlyThisVersionsCabinets() {
+  std::vector<std::string> used{kScriptsCache + attachment_.script_short_signature + ".cab"};
+  for (const WebProgram& program : script_.programs)
+    used.push_back(kProgramsCache + program.signature.ShortSignature() + ".cab");
+  const std::string directory = cache_ + kPackagesCache;
+  if (!CreateCacheDirectory(directory)) return;
+  const std::string index_name = PackageCacheKey(attachment_.publication_url, attachment_.script_cabinet) + ".txt";
+  std::string previous_text;
+  ReadBoundedFile(directory + index_name, kMaxPackageIndexBytes, previous_text);
+  const std::vector<std::string> unused = CabinetsNoLongerUsed(ReadPackageCacheIndex(previous_text), used,
+                                                               OtherPackageIndexes(directory, index_name));
+  const std::string index = PackageCacheIndexText(used);
+  std::FILE* file = std::fopen((directory + index_name).c_str(), "wb");
+  if (!file) return;
+  const bool written = std::fwrite(index.data(), 1, index.size(), file) == index.size();
+  if (std::fclose(file) != 0 || !written) return;
+  for (const std::string& name : unused) {
+    if (DeleteFileA((cache_ + name).c_str())) Log("Removed from the cache: " + cache_ + name);
+  }
+}
+
 WebSetupOutcome WebSetup::Run() {
   WebSetupOutcome outcome;
   auto stopped = [&](Step step) {
@@ -407,6 +450,7 @@ WebSetupOutcome WebSetup::Run() {
   }
   step = RunProgram();
   if (step != Step::Done) return stopped(step);
+  if (program_status_ == kExitSuccess) KeepOnlyThisVersionsCabinets();
   outcome.exit_status = program_status_;
   outcome.restart_needed = restart_needed_;
   if (program_status_ == kExitSuccess && restart_needed_) outcome.exit_status = kExitRestartNeeded;

@@ -1,6 +1,7 @@
 // The addresses a web setup downloads from. Only http: and https: URLs are taken, with a
 // host and no user name, password, blanks or control characters in them; a file name
-// taken from a script is joined to a directory URL, never used as a path of its own.
+// taken from a script is joined to a directory URL, never used as a path of its own, and
+// a name taken from a URL is percent-decoded before it is checked and used.
 #pragma once
 
 #include <cstdint>
@@ -24,3 +25,8 @@ std::string JoinUrl(std::string_view directory, std::string_view name);
 
 // The last path component of a URL (before any query), as the file is called.
 std::string UrlFileName(std::string_view url);
+
+// `text` with every "%" and two hexadecimal digits replaced by the byte they give (the
+// release builder percent-encodes the characters a URL cannot carry as they are); a "%"
+// without two digits after it is kept.
+std::string PercentDecoded(std::string_view text);

@@ -171,6 +171,8 @@ mkdir -p "$scratch/readonly/Acme readonly"
 printf 'old\r\n' >"$scratch/readonly/Acme readonly/App.txt"
 chmod a-w "$scratch/readonly/Acme readonly/App.txt"
 expect_program_failure readonly "Error. Cannot expand CAB file: PROGRAM.CAB" 'InstallProgram "Program.Cab"'
+expect_eq "readonly: the message names the file it could not create" 1 \
+  "$(log_of readonly | grep -ciE '^Cannot create .*\\Acme readonly\\App\.txt$')"
 expect_eq "readonly: the file stays as it was" old "$(tr -d '\r' <"$scratch/readonly/Acme readonly/App.txt")"
 chmod u+w "$scratch/readonly/Acme readonly/App.txt"
 

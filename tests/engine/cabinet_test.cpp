@@ -195,9 +195,11 @@ TEST_F(CabinetTest, PathsLongerThan255CharactersFailInsteadOfBeingCut) {
   std::vector<std::string> written;
   EXPECT_TRUE(ExpandCabFile(Cabinet({{fits, "ok"}}), target, written, ""));
   EXPECT_EQ(written, std::vector<std::string>{target + fits});
+  EXPECT_EQ(LastExpansionProblem(), "");
 
   written.clear();
   EXPECT_FALSE(ExpandCabFile(Cabinet({{"FIRST.TXT", "1"}, {tooLong, "no"}}, "long.cab"), target, written, ""));
+  EXPECT_EQ(LastExpansionProblem(), "Cannot create " + target + tooLong + ": the path is longer than 255 characters.");
   EXPECT_TRUE(written.empty());
   EXPECT_FALSE(fs::exists(root_ / "t" / "FIRST.TXT"));
 

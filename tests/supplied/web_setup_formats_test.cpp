@@ -262,6 +262,9 @@ TEST(WebUrlTest, OnlyHttpAndHttpsAddressesWithAHost) {
   EXPECT_EQ(JoinUrl("http://host/pub", "Prog1.cab"), "http://host/pub/Prog1.cab");
   EXPECT_EQ(JoinUrl("http://host/pub/", "Prog1.cab"), "http://host/pub/Prog1.cab");
   EXPECT_EQ(UrlFileName("http://host/activex/Shared.cab?x=/y"), "Shared.cab");
+  EXPECT_EQ(PercentDecoded("caf%C3%A9%20x.cab"), "caf\xC3\xA9 x.cab");
+  EXPECT_EQ(PercentDecoded("100%.cab%2"), "100%.cab%2");
+  EXPECT_EQ(PercentDecoded("%zz%4a%4A"), "%zzJJ");
 }
 
 std::string Line(const std::string& word, const std::vector<std::string>& arguments) {
@@ -285,7 +288,7 @@ TEST(WebScriptTest, TheBuildersLinesAreRead) {
       Line("SetInstallDialogTitle", {"Installing Acme Paint"}),
       Line("InstallDllFile", {"http://h/activex/SHARED.cab", "1000", "Shared.dll", "1.0.0.5", "0", "2000", kSignature, ""}),
       "''' " + Line("InstallOcxFile", {"http://h/activex/VexaLoad.cab", "9", "VexaLoad.ocx", "1", "{X}", "0", "1", ""}),
-      Line("InstallOcxFile", {"https://h/activex/CTL.cab", "1000", "Ctl.ocx", "1.0.0.5",
+      Line("InstallOcxFile", {"https://h/active%20x/C%54L.cab", "1000", "Ctl.ocx", "1.0.0.5",
                               "{5D0C7A52-3E1B-4F7A-9C2D-7A1E0B5C9D31}", "0", "2000", kSignature}),
       Line("InstallProgram", {"Prog1.cab", "1000", "1000;20261207101530", "40", "4000", kSignature, ""}),
       Line("Execute", {"<ProductDirectory>\\Setup.exe", "/X", "a b"}),
@@ -301,6 +304,7 @@ TEST(WebScriptTest, TheBuildersLinesAreRead) {
   EXPECT_EQ(script.components[0].version, "1.0.0.5");
   EXPECT_EQ(script.components[0].signature.size, 1000u);
   EXPECT_TRUE(script.components[1].ocx);
+  EXPECT_EQ(script.components[1].cabinet_name, "CTL.cab");  // decoded from the address
   EXPECT_EQ(script.components[1].class_id, "{5D0C7A52-3E1B-4F7A-9C2D-7A1E0B5C9D31}");
   ASSERT_EQ(script.programs.size(), 1u);
   EXPECT_EQ(script.programs[0].parts, 40u);
@@ -323,6 +327,8 @@ TEST(WebScriptTest, HostileLinesRefuseTheWholeScript) {
   EXPECT_EQ(refused(Line(dll, {"http://h/a/S.cab", "1000", "..\\..\\windows\\evil.dll", "1", "0", "1", kSignature})),
             "Script Error. Line 2 of the web script names a component file with a path or a forbidden character.");
   EXPECT_EQ(refused(Line(dll, {"http://h/a/..", "1000", "S.dll", "1", "0", "1", kSignature})),
+            "Script Error. Line 2 of the web script names a component file with a path or a forbidden character.");
+  EXPECT_EQ(refused(Line(dll, {"http://h/a/..%5C..%5Cevil.cab", "1000", "S.dll", "1", "0", "1", kSignature})),
             "Script Error. Line 2 of the web script names a component file with a path or a forbidden character.");
   EXPECT_EQ(refused(Line(dll, {"ftp://h/a/S.cab", "1000", "S.dll", "1", "0", "1", kSignature})),
             "Script Error. Line 2 of the web script names no http: or https: address: ftp://h/a/S.cab");

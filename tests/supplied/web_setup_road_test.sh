@@ -116,4 +116,20 @@ expect_eq "second run: the components are up to date" "Up to date: acmeshared.dl
 expect_true "second run: the program comes from the cache" grep -q '^Program from the cache: ' "$log_file"
 for _ in $(seq 1 100); do [ -s "$started" ] && break; sleep 0.1; done
 expect_true "second run: Setup.exe installed the program again and started it" test -s "$started"
+
+# --- A new version: the cache keeps only what a later run of the package can use ---
+printf 'version 2\r\n' >>"$program/readme.txt"
+XDG_CACHE_HOME=$scratch/cache "$vexabuild" build "$program" --wizard-directory "$scratch/wizard" --yes \
+  >"$scratch/build2.txt" 2>&1
+expect_eq "new version: vexabuild publishes it" 0 "$?"
+: >"$web_log"
+expect_eq "new version: exit status" 0 "$(run_web)"
+expect_eq "new version: the new script and program are downloaded" "/paint/AcmePaintScript.Cab /paint/Prog1.cab" \
+  "$(awk '{ print $2 }' "$web_log" | LC_ALL=C sort | paste -sd ' ')"
+script_short=$(tr -d '\r' <"$program/VexaWizardNetloomProject/ProjectFiles/SAAttach.txt" | sed -n 5p)
+program_short=$(sha256sum "$release/Prog1.cab" | cut -c1-32)
+expect_eq "new version: the cache holds only the new version's cabinets" \
+  "Installed Scripts/$script_short.cab|Downloaded Programs/$program_short.cab" \
+  "$(cd "$cache" && find 'Installed Scripts' 'Downloaded Programs' -type f | LC_ALL=C sort -r | paste -sd '|')"
+expect_eq "new version: the old ones are logged as removed" 2 "$(grep -c '^Removed from the cache: ' "$log_file")"
 finish

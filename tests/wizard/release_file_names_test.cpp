@@ -30,6 +30,13 @@ TEST_F(ReleaseFileNamesTest, HtmlNameRulesInTheirOrder) {
   EXPECT_EQ(html("my page.htm"), prefix + "The resultant HTML filename cannot contain spaces.");
   EXPECT_EQ(html("my:page.htm"),
             prefix + "A filename cannot contain any of the following characters: \\/:*?\"<>|");
+  const std::string web_rule =
+      "The resultant HTML filename is part of a Web address: it can contain only the letters A to Z and a to z, "
+      "the digits 0 to 9, \"-\", \"_\" and \".\".";
+  EXPECT_EQ(html("Caf\xC3\xA9.htm"), prefix + web_rule);
+  EXPECT_EQ(html("a#b.htm"), prefix + web_rule);
+  EXPECT_EQ(html("a%20b.htm"), prefix + web_rule);
+  EXPECT_EQ(html("my-page_2.0.htm"), "accepted");
   EXPECT_EQ(html("PAGE.HTML"), "accepted");
   EXPECT_EQ(html("page.htm "), "accepted");
   EXPECT_EQ(form->txtHtmlFilenameNoPath.text, "page.htm");
@@ -47,6 +54,9 @@ TEST_F(ReleaseFileNamesTest, ExeNameRulesInTheirOrder) {
   EXPECT_EQ(exe("my setup.exe"), prefix + "The resultant stand-alone EXE filename cannot contain spaces.");
   EXPECT_EQ(exe("a<b.exe"), "Error. You specified an invalid filename for the resultant stand-alone exe file. A "
                             "filename cannot contain any of the following characters: \\/:*?\"<>|");
+  EXPECT_EQ(exe("D\xC3\xA9mo.exe"),
+            prefix + "The resultant stand-alone EXE filename is part of a Web address: it can contain only the "
+                     "letters A to Z and a to z, the digits 0 to 9, \"-\", \"_\" and \".\".");
   EXPECT_EQ(exe(" Setup.EXE "), "accepted");
 }
 

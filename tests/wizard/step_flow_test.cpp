@@ -292,6 +292,32 @@ TEST_F(WizardTest, ProgramDirectoryNameWithADotLosesItsExtensionOnlyInThePageNam
   EXPECT_EQ(form->txtStandAloneExeFilenameNoPath.text, "MyBirdv2.0WebSetup.exe");
 }
 
+// The names become URLs and file names on the end user's PC: a directory named with other
+// characters gives names of the letters, digits, "-", "_" and "." it holds, or a fixed one.
+TEST_F(WizardTest, DefaultNamesKeepOnlyCharactersEveryUrlAndFileSystemTakes) {
+  program_directory = WithTrailingSeparator(scratch / "Caf\xC3\xA9 \xC3\x9C" "ber");
+  GoToStep(6);
+  EXPECT_EQ(form->txtHtmlFilenameNoPath.text, "Cafber.htm");
+  EXPECT_EQ(form->txtStandAloneExeFilenameNoPath.text, "CafberWebSetup.exe");
+
+  form = std::make_unique<Form1>(host);
+  form->Form_Load();
+  program_directory = WithTrailingSeparator(scratch / "Jeux \xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xAE");
+  GoToStep(6);
+  EXPECT_EQ(form->txtHtmlFilenameNoPath.text, "Jeux.htm");
+  form = std::make_unique<Form1>(host);
+  form->Form_Load();
+  program_directory = WithTrailingSeparator(scratch / "\xE6\x97\xA5\xE6\x9C\xAC (#1)");
+  GoToStep(6);
+  EXPECT_EQ(form->txtHtmlFilenameNoPath.text, "1.htm");
+  form = std::make_unique<Form1>(host);
+  form->Form_Load();
+  program_directory = WithTrailingSeparator(scratch / "\xE6\x97\xA5\xE6\x9C\xAC");
+  GoToStep(6);
+  EXPECT_EQ(form->txtHtmlFilenameNoPath.text, "WebSetup.htm");
+  EXPECT_EQ(form->txtStandAloneExeFilenameNoPath.text, "WebSetup.exe");
+}
+
 TEST_F(WizardTest, FinishIsEnabledOnStepSixExactlyWhileThePageNameIsNotBlank) {
   GoToStep(6);
   form->SetText(form->txtHtmlFilenameNoPath, "  ");

@@ -57,6 +57,17 @@ expect_eq "the rebuilt package has the component's cabinet" "VexaLoad.cab VexaLo
   "$(cd "$activex" && ls | LC_ALL=C sort | paste -sd ' ')"
 expect_eq "the tree was read from the named file" "G|Paint||G|Untitled1|Paint|paint.exe" "$(tree)"
 
+# A component is taken off the list by its path or its file name; one not listed stops the build.
+build --remove-dll nothere.dll
+expect_eq "--remove-dll of a file not listed stops the build" \
+  "1|vexabuild: --remove-dll nothere.dll: no such component on step 5's list" "$status|$messages"
+build --remove-dll VERSION.DLL
+expect_eq "--remove-dll by file name succeeds" "0|" "$status|$messages"
+expect_eq "the project lists no DLL and the package has no cabinet for it" "|VexaLoad.cab VexaLoad.ocx" \
+  "$(tr -d '\r' <"$program/VexaWizardNetloomProject/ProjectFiles/DllFiles.txt")|$(cd "$activex" && ls | LC_ALL=C sort | paste -sd ' ')"
+build --dll "$scratch/work/shared/Version.dll"
+expect_eq "added again: the rebuild succeeds" "0|" "$status|$messages"
+
 # A component that cannot be read names itself, not only the cabinet it was meant for.
 mv "$scratch/work/shared/Version.dll" "$scratch/work/shared/Moved.dll"
 build
