@@ -8,6 +8,10 @@
 #     what no program of the directory calls. Tests linked from these libraries run the
 #     same code as the programs.
 #
+#   vexa_install_stripped(TARGET)
+#     the copy of TARGET that its install rule puts into dist/ loses its symbols and
+#     debugging information; the build tree's copy keeps them, to debug with.
+#
 #   vexa_link_for_size(TARGET)
 #     links a downloaded program or control: unused sections dropped, no symbol table
 #     (the build tree keeps the objects, and a link without -s gives a program to debug),
@@ -27,4 +31,9 @@ endmacro()
 function(vexa_link_for_size target)
   target_link_options(${target} PRIVATE -s -Wl,--gc-sections)
   target_sources(${target} PRIVATE "${PROJECT_SOURCE_DIR}/engine/lean_runtime_win32.cpp")
+endfunction()
+
+function(vexa_install_stripped target)
+  install(CODE "execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-all
+    \"\${CMAKE_INSTALL_PREFIX}/$<TARGET_FILE_NAME:${target}>\" COMMAND_ERROR_IS_FATAL ANY)")
 endfunction()
