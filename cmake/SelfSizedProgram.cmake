@@ -3,8 +3,9 @@
 # that it finds what is appended behind it: a first link with a zero record is measured,
 # the record is generated from that size (engine/engine_size.cmake), and the second link is
 # checked to have exactly that size. SIZE_LIBRARY names the library of the generated
-# record, for tests that need the program's size. Both links are stripped: a symbol table
-# would carry object-file names and make the two links differ in size. Such a program is
+# record, for tests that need the program's size. Both links are made for size alike
+# (cmake/ProgramSize.cmake) and so stripped: a symbol table would carry object-file names
+# and make the two links differ in size. Such a program is
 # one that end users start from a downloads folder: it loads system DLLs from the system
 # directory only (cmake/SystemDlls.cmake).
 
@@ -16,7 +17,7 @@ function(vexa_add_self_sized_program name)
 
   add_executable(${name}_unsized WIN32 $<TARGET_OBJECTS:${ARG_OBJECTS}>)
   target_link_libraries(${name}_unsized PRIVATE ${ARG_LIBRARIES} vexa_engine_size_placeholder)
-  target_link_options(${name}_unsized PRIVATE -s)
+  vexa_link_for_size(${name}_unsized)
   vexa_system_dlls_from_system_directory(${name}_unsized)
 
   set(_record "${CMAKE_CURRENT_BINARY_DIR}/${name}_size_record.cpp")
@@ -29,7 +30,7 @@ function(vexa_add_self_sized_program name)
 
   add_executable(${name} WIN32 $<TARGET_OBJECTS:${ARG_OBJECTS}>)
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} ${ARG_SIZE_LIBRARY})
-  target_link_options(${name} PRIVATE -s)
+  vexa_link_for_size(${name})
   vexa_system_dlls_from_system_directory(${name})
   add_custom_command(TARGET ${name} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -DENGINE=$<TARGET_FILE:${name}> -DRECORD=${_record} -DCHECK=ON -P ${_measure}

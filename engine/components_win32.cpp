@@ -1,7 +1,6 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -176,9 +175,9 @@ std::string GetFileVersionString(const std::string& path) {
   if (api.query(buffer.data(), "\\VarFileInfo\\Translation", &value, &length) && value && length >= 4) {
     WORD translation[2];
     std::memcpy(translation, value, sizeof translation);
-    char key[64];
-    std::snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\FileVersion", translation[0], translation[1]);
-    found = api.query(buffer.data(), key, &value, &length) && value;
+    const std::string key =
+        "\\StringFileInfo\\" + HexText(translation[0], 4, true) + HexText(translation[1], 4, true) + "\\FileVersion";
+    found = api.query(buffer.data(), key.c_str(), &value, &length) && value;
   }
   if (!found) found = api.query(buffer.data(), "\\StringFileInfo\\040904E4\\FileVersion", &value, &length) && value;
   if (!found) return {};
@@ -285,9 +284,7 @@ bool CreateStagingDirectory(const std::string& target, std::string& directory) {
   AppendBackslash(root);
   const unsigned seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
   for (unsigned attempt = 0; attempt < 300; ++attempt) {
-    char name[16];
-    std::snprintf(name, sizeof name, "~ts%04X", (seed + attempt * 7919u) & 0xFFFFu);
-    const std::string candidate = root + name;
+    const std::string candidate = root + "~ts" + HexText((seed + attempt * 7919u) & 0xFFFFu, 4);
     if (CreateAdministratorsOnlyDirectory(candidate)) {
       directory = candidate;
       return true;

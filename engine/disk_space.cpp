@@ -1,17 +1,30 @@
 #include "disk_space.h"
 
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 
 #include "text.h"
 
 namespace {
 
-// Whole bytes in decimal without separators; the fraction is dropped.
+// Whole bytes (never negative here) in decimal without separators; the fraction is
+// dropped. Exact also beyond 64 bits, where the sum of two absurd script values can land:
+// such a number is its top 53 bits doubled once for every further bit.
 std::string WholeBytes(double bytes) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.0f", std::trunc(bytes));
-  return text;
+  int bits = 0;
+  const double fraction = std::frexp(std::trunc(bytes), &bits);
+  if (bits <= 64) return std::to_string(static_cast<std::uint64_t>(std::trunc(bytes)));
+  std::string digits = std::to_string(static_cast<std::uint64_t>(std::ldexp(fraction, 53)));
+  for (int bit = 53; bit < bits; ++bit) {
+    int carry = 0;
+    for (auto digit = digits.rbegin(); digit != digits.rend(); ++digit) {
+      const int twice = (*digit - '0') * 2 + carry;
+      *digit = static_cast<char>('0' + twice % 10);
+      carry = twice / 10;
+    }
+    if (carry > 0) digits.insert(digits.begin(), '1');
+  }
+  return digits;
 }
 
 std::string ShortageMessage(const std::string& drive, double required, double available) {

@@ -54,8 +54,8 @@ struct Failure {
 }  // namespace
 
 std::string AppendedLinesTrailer(std::uint64_t base_size) {
-  char number[32];
-  std::snprintf(number, sizeof number, "%14llu", static_cast<unsigned long long>(base_size));
+  std::string number = std::to_string(base_size);
+  if (number.size() < kAppendedLinesNumberWidth) number.insert(0, kAppendedLinesNumberWidth - number.size(), ' ');
   return std::string(kAppendedLinesMarker) + number;
 }
 

@@ -37,6 +37,9 @@ std::string SystemDirectory();
 std::string WindowsDirectory();
 std::string TemporaryPath();
 
+// The path of the running program, upper case, ending in ".EXE".
+std::string OwnExePath();
+
 // True when a uniquely named "~ts" file can be created (and is deleted again) in `directory`.
 bool DirectoryIsWritable(std::string_view directory);
 

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "paths.h"
+#include "text.h"
 
 namespace {
 
@@ -50,4 +51,20 @@ bool CreateDirectoryTree(std::string_view path) {
     if (!result) break;
   }
   return result;
+}
+
+std::string OwnExePath() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const std::size_t dot = path.find_last_of('.');
+  if (dot != std::string::npos && path.find_last_of('\\') < dot) path.resize(dot);
+  return UpperCase(path + ".EXE");
 }

@@ -237,25 +237,3 @@ void StopRunAfterException(RunState& run) noexcept {
   }
   if (!run.temporary_directory.empty()) DeleteTemporaryDirectory(run.temporary_directory);
 }
-
-void AddLogLine(RunState& run, const std::string& text) {
-  run.log_text += "\r\n" + text;
-  ++run.log_lines;
-  run.ui->ShowLog(run.log_text, run.log_lines);
-}
-
-std::string OwnExePath() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  const std::size_t dot = path.find_last_of('.');
-  if (dot != std::string::npos && path.find_last_of('\\') < dot) path.resize(dot);
-  return UpperCase(path + ".EXE");
-}

@@ -93,9 +93,10 @@ void FinishInstallation(RunState& run);
 // the temporary directory and marks the run failed. Throws nothing.
 void StopRunAfterException(RunState& run) noexcept;
 
-// Appends CR LF and `text` to the log and shows it.
-void AddLogLine(RunState& run, const std::string& text);
-
-// The path of the running program, upper case, ending in ".EXE".
-std::string OwnExePath();
-
+// Appends CR LF and `text` to the log and shows it. Inline, so that a program that only
+// writes to a run's log (the uninstall program) does not link the whole run.
+inline void AddLogLine(RunState& run, const std::string& text) {
+  run.log_text += "\r\n" + text;
+  ++run.log_lines;
+  run.ui->ShowLog(run.log_text, run.log_lines);
+}

@@ -48,3 +48,14 @@ std::vector<std::string> SplitCrLines(std::string_view text) {
   }
   return lines;
 }
+
+std::string HexText(std::uint32_t value, std::size_t digits, bool lower_case) {
+  const char* const kDigits = lower_case ? "0123456789abcdef" : "0123456789ABCDEF";
+  std::string text;
+  do {
+    text.insert(text.begin(), kDigits[value % 16]);
+    value /= 16;
+  } while (value > 0);
+  if (text.size() < digits) text.insert(0, digits - text.size(), '0');
+  return text;
+}

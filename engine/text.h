@@ -4,6 +4,7 @@
 // against are all ASCII).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,3 +21,7 @@ std::string TrimmedOfBlanks(std::string_view text);
 // CR ends a line, LF and NUL bytes are dropped wherever they occur, and the text after the
 // last CR is a line too, even when empty.
 std::vector<std::string> SplitCrLines(std::string_view text);
+
+// `value` in hexadecimal, at least `digits` digits with zeros in front, in upper case
+// unless asked for lower case.
+std::string HexText(std::uint32_t value, std::size_t digits, bool lower_case = false);

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 
 #include "held_file.h"
 #include "run.h"
@@ -31,10 +30,8 @@ std::string TrustCheckStop(RunState& run) {
   if (IsRevocationUnknownStatus(result))
     return "Whether the certificate that signed this installation program has been revoked cannot be checked "
            "(its revocation server cannot be reached); it was not run.";
-  char code[16];
-  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
-  return "The signature of this installation program could not be verified (" + std::string(code) +
-         "); it was not run.";
+  return "The signature of this installation program could not be verified (0x" +
+         HexText(static_cast<std::uint32_t>(result), 8) + "); it was not run.";
 }
 
 void (*LoadWinVerifyTrust())() {

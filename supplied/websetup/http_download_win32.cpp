@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <vector>
 
+#include "decimal_size.h"
 #include "download_plan.h"
 #include "internet_session_win32.h"
 #include "web_url.h"
@@ -72,8 +74,18 @@ std::uint64_t FileLength(const std::string& path) {
 
 // "bytes <first>-<last>/<total>"
 bool ParseContentRange(const std::wstring& text, std::uint64_t& first, std::uint64_t& last, std::uint64_t& total) {
-  unsigned long long a = 0, b = 0, t = 0;
-  if (std::swscanf(text.c_str(), L"bytes %llu-%llu/%llu", &a, &b, &t) != 3 || b < a || t <= b) return false;
+  constexpr std::string_view kUnit = "bytes ";
+  const std::string line = Narrow(text);
+  std::string_view rest = line;
+  if (!rest.starts_with(kUnit)) return false;
+  rest.remove_prefix(kUnit.size());
+  const std::size_t dash = rest.find('-');
+  const std::size_t slash = rest.find('/');
+  if (dash == std::string_view::npos || slash == std::string_view::npos || slash < dash) return false;
+  std::uint64_t a = 0, b = 0, t = 0;
+  if (!ParseDecimalSize(rest.substr(0, dash), a) || !ParseDecimalSize(rest.substr(dash + 1, slash - dash - 1), b) ||
+      !ParseDecimalSize(rest.substr(slash + 1), t) || b < a || t <= b)
+    return false;
   first = a;
   last = b;
   total = t;
@@ -217,8 +229,8 @@ Attempt Fetch(Download& download, std::size_t slot, InternetHandle& connection, 
     validator = download.validator;
   }
   if (range.first > 0 || bounded) {
-    std::wstring headers = L"Range: bytes=" + std::to_wstring(range.first) + L"-" +
-                           (bounded ? std::to_wstring(range.end - 1) : std::wstring()) + L"\r\n";
+    const std::string span = std::to_string(range.first) + "-" + (bounded ? std::to_string(range.end - 1) : "");
+    std::wstring headers = L"Range: bytes=" + Wide(span) + L"\r\n";
     if (!validator.empty()) headers += L"If-Range: " + Wide(validator) + L"\r\n";
     api.add_headers(request.get(), headers.c_str(), static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD);
   }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+
 #include "disk_space.h"
 
 namespace {
@@ -25,6 +28,16 @@ TEST(DiskSpaceShortageTest, LargeNumbersAreWrittenWithoutSeparatorsOrExponent) {
   EXPECT_EQ(DiskSpaceShortage({900000000000000, 31}, "C:", 5368709120.0, "C:", 5368709120.0),
             "Error: Insufficient disk space on drive C: for this installation. Space required is: 900000000000031 "
             "bytes. Space available is: 5368709120 bytes. ");
+}
+
+TEST(DiskSpaceShortageTest, SumsBeyondSixtyFourBitsAreWrittenExactly) {
+  constexpr std::int64_t kLargest = std::numeric_limits<std::int64_t>::max();
+  EXPECT_EQ(DiskSpaceShortage({kLargest, kLargest}, "C:", 1.0, "C:", 1.0),
+            "Error: Insufficient disk space on drive C: for this installation. Space required is: "
+            "18446744073709551616 bytes. Space available is: 1 bytes. ");
+  EXPECT_EQ(DiskSpaceShortage({kLargest, 0}, "C:", 0.0, "D:", 0.0),
+            "Error: Insufficient disk space on drive C: for this installation. Space required is: "
+            "9223372036854775808 bytes. Space available is: 0 bytes. ");
 }
 
 TEST(DiskSpaceShortageTest, UnreadableFreeSpacePasses) {
