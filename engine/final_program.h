@@ -41,6 +41,10 @@ std::string ParameterText(const std::vector<std::string>& parameters);
 // The full command line of a started EXE: the quoted program, then the parameter text.
 std::string ProgramCommandLine(const std::string& program, const std::string& parameter_text);
 
+// What starting `execute` would run: the command line of an EXE, the document alone
+// otherwise; empty when no Execute line names a program.
+std::string ExecuteCommandText(const ExecuteProgram& execute);
+
 // True when the last three characters of `program` are "EXE" in any case.
 bool IsExeProgram(const std::string& program);
 

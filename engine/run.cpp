@@ -213,6 +213,13 @@ void FinishInstallation(RunState& run) {
   AddLogLine(run, "Installation completed");
   const std::string done = ScriptSetting(run.script, "DoneMessage");
   if (!done.empty()) run.ui->ShowMessage(done);
+  if (run.options.silent) {
+    // An unattended installation is for someone who is not at the screen: a program
+    // opening its window there is not wanted. The log says what was left out.
+    const std::string program = ExecuteCommandText(FindExecuteProgram(run.script, run.product_directory));
+    if (!program.empty()) AddLogLine(run, "Not started (silent): " + program);
+    return EndRun(run, RunOutcome::Succeeded);
+  }
   std::string error;
   if (StartProgram(run.script, run.product_directory, error) == kProgramFailed) run.ui->ShowMessage(error);
   EndRun(run, RunOutcome::Succeeded);

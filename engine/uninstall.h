@@ -13,10 +13,12 @@
 // and two registry records under HKEY_LOCAL_MACHINE: the engine's own installed-programs
 // record (value "Directory") and the system's uninstall entry, "DisplayName" and
 // "UninstallString" (quoted when the path holds a blank). The uninstall entry also
-// carries what Add/Remove Programs and administrators expect, all derived from the run:
-// "InstallLocation", "EstimatedSize" (KB, DWORD), "DisplayIcon" (the Execute program, when
-// there is one), "NoModify" and "NoRepair" (1), and "QuietUninstallString" (the uninstall
-// string + " /S").
+// carries what Add/Remove Programs and administrators expect: from the run,
+// "InstallLocation", "EstimatedSize" (KB of the files written, DWORD), "DisplayIcon" (the
+// Execute program when it is an EXE, else the uninstall program), "NoModify" and
+// "NoRepair" (1), and "QuietUninstallString" (the uninstall string + " /S"); from the
+// script's settings SetPublisher, SetDisplayVersion, SetURLInfoAbout and SetHelpLink, the
+// values of the same names, each only when the script gives one.
 //
 // A later installation of the same product finds the earlier one through the
 // installed-programs record, reads the data back from its uninstall program, deletes the
