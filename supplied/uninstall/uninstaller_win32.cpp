@@ -126,7 +126,7 @@ int FinishAsCopy(const UninstallOptions& options, const std::vector<std::string>
       log.Append("Deleted at the next restart: " + original);
     }
   }
-  if (!Exists(original)) log.Append("Deleted " + original);
+  if (!Exists(original)) log.Append("Deleted " + WithBackslash(lines[1]) + kUninstallProgramPath);
   RemoveFoldersOfOriginal(original);
   RemoveOwnDirectoryAtRestart(OwnExePath());
   return status;
