@@ -48,6 +48,9 @@ std::string ExecuteCommandText(const ExecuteProgram& execute);
 // True when the last three characters of `program` are "EXE" in any case.
 bool IsExeProgram(const std::string& program);
 
+// Execute lines exist, but none names a program below the product directory.
+inline constexpr const char* kProgramNullMessage = "Script Error. Program filename specified in script is null.";
+
 inline constexpr int kNoExecuteLine = 1;
 inline constexpr int kProgramStarted = 2;
 inline constexpr int kProgramFailed = -1;

@@ -216,8 +216,9 @@ void FinishInstallation(RunState& run) {
   if (run.options.silent) {
     // An unattended installation is for someone who is not at the screen: a program
     // opening its window there is not wanted. The log says what was left out.
-    const std::string program = ExecuteCommandText(FindExecuteProgram(run.script, run.product_directory));
-    if (!program.empty()) AddLogLine(run, "Not started (silent): " + program);
+    const ExecuteProgram execute = FindExecuteProgram(run.script, run.product_directory);
+    if (!execute.program.empty()) AddLogLine(run, "Not started (silent): " + ExecuteCommandText(execute));
+    if (execute.has_execute_line && execute.program.empty()) run.ui->ShowMessage(kProgramNullMessage);
     return EndRun(run, RunOutcome::Succeeded);
   }
   std::string error;
