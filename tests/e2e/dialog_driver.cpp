@@ -18,7 +18,7 @@
 //                    (drop-down) the entry TEXT, ignoring case
 //   sleep:MS         wait MS milliseconds
 //   key:KEY          press KEY (enter, tab, esc or escape, delete, space, f2, insert, apps (the menu
-//                    key), shift+f10, or alt+LETTER) in the main window, as the
+//                    key), shift+f10, down, up, home, end, or alt+LETTER) in the main window, as the
 //                    keyboard would: to the control that has the focus
 //   focus            print "focus=<ID of the control that has the focus>"
 //   size             print "size=<width>x<height>" of the main window in pixels
@@ -260,6 +260,10 @@ void PressKey(HWND window, const std::string& key) {
   if (key == "f2") code = VK_F2;
   if (key == "insert") code = VK_INSERT;
   if (key == "apps") code = VK_APPS;
+  if (key == "down") code = VK_DOWN;
+  if (key == "up") code = VK_UP;
+  if (key == "home") code = VK_HOME;
+  if (key == "end") code = VK_END;
   if (key == "shift+f10") {
     // A posted key carries no Shift state: this one goes through the system's input, to
     // the window with the focus.
