@@ -99,9 +99,6 @@ struct RemovalSettings {
   bool delete_in_use_at_restart = false;
   // A listed file that is left alone: the running uninstall program, whose copy deletes it.
   std::string keep_file;
-  // The installed-programs record is left in place: the uninstall program's temporary copy
-  // checks its data against it, and deletes it.
-  bool keep_record = false;
 };
 
 // What a removal did, for a log.
@@ -114,9 +111,6 @@ struct RemovalReport {
 // Deletes the files of uninstall data (or a previous-installation record) by the rules
 // above, the directories they leave empty, and both registry keys of the product.
 RemovalReport RemoveInstallation(const std::vector<std::string>& record, const RemovalSettings& settings);
-
-// Deletes both registry keys of the product (nothing for an empty name).
-void DeleteProductKeys(const std::string& product_name);
 
 // The removal of a previous installation before a reinstall: RemoveInstallation with
 // files in use left in place. Reports nothing.

@@ -207,15 +207,9 @@ RemovalReport RemoveInstallation(const std::vector<std::string>& record, const R
   if (IsBelowRoot(group) && IsProgramGroupOfThisPc(group)) NudgeStartMenu(NormalizedPath(group));
 
   if (name.empty()) return report;  // an empty sub-key name would delete the parent key itself
-  if (!settings.keep_record) DeleteProductKey("Software->Corvanta Install->Installed Programs", name);
+  DeleteProductKey("Software->Corvanta Install->Installed Programs", name);
   DeleteProductKey("Software->Microsoft->Windows->CurrentVersion->Uninstall", name);
   return report;
-}
-
-void DeleteProductKeys(const std::string& product_name) {
-  if (product_name.empty()) return;  // an empty sub-key name would delete the parent key itself
-  DeleteProductKey("Software->Corvanta Install->Installed Programs", product_name);
-  DeleteProductKey("Software->Microsoft->Windows->CurrentVersion->Uninstall", product_name);
 }
 
 void RemovePreviousInstallation(const std::vector<std::string>& record) { RemoveInstallation(record, {}); }

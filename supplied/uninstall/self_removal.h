@@ -51,6 +51,7 @@ class TemporaryCopy {
  private:
   std::string directory_;  // ends with "\"
   void* status_pipe_ = nullptr;
+  void* process_ = nullptr;
 };
 
 // The name under which the original's file waits in the copy's directory.

@@ -69,6 +69,7 @@ std::string LongFullPath(const std::string& path) {
 
 TemporaryCopy::~TemporaryCopy() {
   if (status_pipe_) CloseHandle(status_pipe_);
+  if (process_) CloseHandle(process_);
 }
 
 bool TemporaryCopy::Start(const std::string& own_path, const std::string& log_file) {
@@ -113,7 +114,7 @@ bool TemporaryCopy::Start(const std::string& own_path, const std::string& log_fi
     return false;
   }
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  process_ = process.hProcess;
   directory_ = directory;
   status_pipe_ = status_read;
   return true;
@@ -131,6 +132,12 @@ int TemporaryCopy::WaitForRemoval() {
   status_pipe_ = nullptr;
   for (const int status : {kExitSuccess, kExitRestartNeeded, kExitCancelled, kExitFailure}) {
     if (text == std::to_string(status)) return status;
+  }
+  // A copy that ended without a status leaves its directory (and, failing the
+  // delete-on-close, its file) behind; nobody else would remove them.
+  if (WaitForSingleObject(process_, 10000) == WAIT_OBJECT_0) {
+    DeleteFileA((directory_ + "Uninstall.exe").c_str());
+    RemoveExpansionDirectory(directory_);
   }
   return kExitFailure;
 }

@@ -111,7 +111,7 @@ void RemoveFoldersOfOriginal(const std::string& original_program) {
 // original has ended, its file (moved beside the copy, or still in place) and the folders
 // it kept go too, and nothing else: a new installation of the product may be under way.
 int FinishAsCopy(const UninstallOptions& options, const std::vector<std::string>& lines, const LogFile& log) {
-  const RemovalReport report = RemoveInstallation(lines, RemovalSettings{true, options.original_program, false});
+  const RemovalReport report = RemoveInstallation(lines, RemovalSettings{true, options.original_program});
   LogRemoval(log, report);
   const int status = report.deleted_at_restart.empty() ? kExitSuccess : kExitRestartNeeded;
   ReportStatusToOriginal(options.status_pipe, status);
@@ -197,7 +197,7 @@ int RunUninstaller(const UninstallOptions& options) {
     // Without a copy the running program is left for the next boot as a file in use, with
     // the directories it keeps.
     log.Append("No temporary copy of the uninstall program could be started");
-    const RemovalReport report = RemoveInstallation(lines, RemovalSettings{true, {}, false});
+    const RemovalReport report = RemoveInstallation(lines, RemovalSettings{true, {}});
     LogRemoval(log, report);
     status = report.deleted_at_restart.empty() ? kExitSuccess : kExitRestartNeeded;
   }

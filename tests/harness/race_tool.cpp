@@ -10,6 +10,8 @@
 //                                  called NAME from a "~ts" directory, holds all its
 //                                  threads still for MS milliseconds, then lets it go on;
 //                                  prints "held" or "none" (a slow machine, made certain)
+//   race_tool end NAME             waits as hold does, then ends that process at once with
+//                                  status 1; prints "ended" or "none" (a crash, made certain)
 //
 // Started under the name Setup.exe it is the stand-in: it appends its label (the text
 // after the last "|" of its own file, which tests append to copies of it) and then its
@@ -118,12 +120,26 @@ std::vector<HANDLE> ThreadsOf(DWORD process_id) {
   return threads;
 }
 
-bool Hold(const std::string& name, DWORD milliseconds) {
+DWORD WaitForTemporaryProgram(const std::string& name) {
   DWORD process_id = 0;
   for (DWORD waited = 0; !process_id && waited < 60000; ++waited) {
     process_id = FindTemporaryProgram(name);
     if (!process_id) Sleep(1);
   }
+  return process_id;
+}
+
+bool End(const std::string& name) {
+  const DWORD process_id = WaitForTemporaryProgram(name);
+  HANDLE process = process_id ? OpenProcess(PROCESS_TERMINATE, FALSE, process_id) : nullptr;
+  if (!process) return false;
+  const bool ended = TerminateProcess(process, 1) != FALSE;
+  CloseHandle(process);
+  return ended;
+}
+
+bool Hold(const std::string& name, DWORD milliseconds) {
+  const DWORD process_id = WaitForTemporaryProgram(name);
   if (!process_id) return false;
   const std::vector<HANDLE> threads = ThreadsOf(process_id);
   for (HANDLE thread : threads) SuspendThread(thread);
@@ -152,6 +168,10 @@ int main(int argc, char** argv) {
     std::printf("%s\n", Hold(argv[2], static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10))) ? "held" : "none");
     return 0;
   }
-  std::fprintf(stderr, "usage: race_tool swap TARGET SOURCE | write TARGET | hold NAME MS\n");
+  if (verb == "end" && argc == 3) {
+    std::printf("%s\n", End(argv[2]) ? "ended" : "none");
+    return 0;
+  }
+  std::fprintf(stderr, "usage: race_tool swap TARGET SOURCE | write TARGET | hold NAME MS | end NAME\n");
   return 2;
 }

@@ -146,6 +146,24 @@ wait_until_gone "$product_unix"
 expect_eq "/S, the status is final: a moment later the product directory is gone" \
   "product no group no uninstall-key gone installed-key gone shared-dll kept" "$(left)"
 
+# --- A copy that ends without handing over a status (a crash, made certain as it starts):
+# the original fails with 1603 and says so, and keeps itself and the records, so that the
+# uninstall can be run again.
+expect_eq "reinstall" 0 "$(install)"
+wine "$VEXA_BINARY_DIR/tests/harness/race_tool.exe" end Uninstall.exe >"$scratch/end.txt" 2>/dev/null &
+ender=$!
+sleep 1  # the ender is watching before the uninstall program starts
+expect_eq "copy ended: exit 1603" 1603 "$(quiet_uninstall "$scratch/crash.log")"
+wait "$ender"
+expect_eq "copy ended: the copy was ended" ended "$(tr -d '\r' <"$scratch/end.txt")"
+expect_eq "copy ended: the message" \
+  "Message: Error. The removal of Acme Paint did not finish. Run the uninstall program again to remove what is left." \
+  "$(tr -d '\r' <"$scratch/crash.log" | grep '^Message: ')"
+expect_eq "copy ended: the uninstall program and both records are kept" "yes present present" \
+  "$(exists "$(wine_unix_path "$uninstall_win")") $(reg_key "$uninstall_key") $(reg_key "$installed_key")"
+expect_eq "copy ended: run again, it removes the product" "0 product no" \
+  "$(quiet_uninstall "$scratch/again.log") $(wait_until_gone "$product_unix"; echo "product $(exists "$product_unix")")"
+
 # --- /S: files the user added are kept, and their folder.
 expect_eq "reinstall" 0 "$(install)"
 printf 'mine\r\n' >"$product_unix/My Notes.txt"
