@@ -174,7 +174,7 @@ expect_eq "/S: right after the exit only the user's files are left in the produc
   "Docs/|Docs/Mine/|Docs/Mine/Sketch.txt|My Notes.txt" "$(product_entries)"
 expect_eq "/S: group and both keys gone, the shared DLL kept" \
   "product yes group no uninstall-key gone installed-key gone shared-dll kept" "$(left)"
-expect_eq "/S: the log, the original's lines and then the copy's" \
+expect_eq "/S: the log: the question, the copy's removal, the message, the copy's last lines" \
   "Question: Do you want to completely remove Acme Paint and all of its components? -> Yes|Removing Acme Paint|Deleted ${product}Data\\Palette.txt|Deleted ${product}Docs\\Help.txt|Deleted ${product}Paint.exe|Deleted ${product}ReadMe.txt|Deleted $programs_win\\Acme Paint\\Acme Paint.LNK|Deleted $programs_win\\Acme Paint\\Help.LNK|Deleted $programs_win\\Acme Paint\\Tools\\Read Me.LNK|Message: Acme Paint was removed from your computer. The folder $product was kept because it holds files that were not installed with Acme Paint.|Uninstall completed|Removing the uninstall program|Deleted $uninstall_win" \
   "$(for _ in $(seq 1 50); do grep -q 'Deleted .*Uninstall.EXE' "$scratch/quiet.log" && break; sleep 0.1; done
      log_of "$scratch/quiet.log")"
