@@ -120,6 +120,8 @@ class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
   void ShowOk(const std::string& text, const std::string& title = "");
   std::string ScriptHeader(const std::string& file_name, bool with_version);
   std::string WizardVersionText();
+  std::string UninstallEntryLines();
+  std::string ProgramVersionText();
   void EnterWorkingPanel();
   void FailBuild();
 

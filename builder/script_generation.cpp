@@ -15,6 +15,7 @@
 #include "release_pipeline.h"
 #include "server_class_id.h"
 #include "split_cab.h"
+#include "version_order.h"
 #include "text_files.h"
 
 namespace {
@@ -47,6 +48,15 @@ std::string NodeFullPath(const ProgramGroupTree& tree, int index) {
     path += tree.nodes[static_cast<std::size_t>(*it)].text;
   }
   return path;
+}
+
+// A value as a script argument: the script language has no escape, so a double quote
+// becomes an apostrophe rather than end the argument early.
+std::string ScriptArgumentText(std::string value) {
+  for (char& c : value) {
+    if (c == '"') c = '\'';
+  }
+  return value;
 }
 
 std::string WithoutOneTrailingBackslash(std::string text) {
@@ -114,9 +124,49 @@ std::string ReleasePipeline::SetupScriptText() {
     if (!form.txtExeParas.text.empty()) text += ", " + form.txtExeParas.text;
   }
   text += kCrLf;
-  text += ScriptLine("SetDoneMessage", {"Installation completed successfully."}) + kCrLf + kCrLf;
+  text += ScriptLine("SetDoneMessage", {"Installation completed successfully."}) + kCrLf;
+  text += UninstallEntryLines() + kCrLf;
   text += std::string(kEndOfScript) + kCrLf;
   return text;
+}
+
+// What the engine writes into the product's Add/Remove Programs entry beside its own
+// values: the company, the program's version, the web site. A line is written only when
+// there is a value, so a project without them gets the script it always got.
+std::string ReleasePipeline::UninstallEntryLines() {
+  const Form1& form = *form_;
+  std::string text;
+  const auto add = [&text](const char* command, const std::string& value) {
+    const std::string argument = ScriptArgumentText(TrimBlanks(value));
+    if (!argument.empty()) text += ScriptLine(command, {argument}) + kCrLf;
+  };
+  // The examples step 1 fills in are no company and no site of the developer's.
+  add("SetPublisher", form.txtCompanyName.text == kExampleCompanyName ? "" : form.txtCompanyName.text);
+  add("SetDisplayVersion", ProgramVersionText());
+  const std::string web_site = form.txtWebSiteURL.text == kExampleBaseURL ? "" : form.txtWebSiteURL.text;
+  add("SetURLInfoAbout", web_site);
+  add("SetHelpLink", web_site);
+  return text;
+}
+
+// The version of the program file to run; without one, the highest version among the
+// ticked executables.
+std::string ReleasePipeline::ProgramVersionText() {
+  const Form1& form = *form_;
+  const std::string program_directory = WithTrailingSeparator(form.txtDirectoryName.text);
+  if (form.txtExeFilename.text != "<none>") {
+    const std::string version = GetFileVersion(ResolvePathCase(program_directory + form.txtExeFilename.text));
+    if (!version.empty()) return version;
+  }
+  const bool scanned = form.ProgramFileDiskPaths.size() == form.List1.lines.size();
+  std::vector<std::string> versions;
+  for (std::size_t i = 0; i < form.List1.lines.size(); ++i) {
+    const std::string& line = form.List1.lines[i];  // lower case
+    if (i >= form.List1.checked.size() || !form.List1.checked[i] || !line.ends_with(".exe")) continue;
+    versions.push_back(GetFileVersion(scanned ? program_directory + form.ProgramFileDiskPaths[i]
+                                              : ResolvePathCase(program_directory + line)));
+  }
+  return HighestVersion(versions);
 }
 
 bool ReleasePipeline::CreateScriptCabFile() {

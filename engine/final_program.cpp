@@ -33,4 +33,9 @@ std::string ProgramCommandLine(const std::string& program, const std::string& pa
   return command;
 }
 
+std::string ExecuteCommandText(const ExecuteProgram& execute) {
+  if (execute.program.empty() || !IsExeProgram(execute.program)) return execute.program;
+  return ProgramCommandLine(execute.program, ParameterText(execute.parameters));
+}
+
 bool IsExeProgram(const std::string& program) { return EndsWithIgnoringCase(program, "EXE"); }

@@ -41,8 +41,15 @@ std::string ParameterText(const std::vector<std::string>& parameters);
 // The full command line of a started EXE: the quoted program, then the parameter text.
 std::string ProgramCommandLine(const std::string& program, const std::string& parameter_text);
 
+// What starting `execute` would run: the command line of an EXE, the document alone
+// otherwise; empty when no Execute line names a program.
+std::string ExecuteCommandText(const ExecuteProgram& execute);
+
 // True when the last three characters of `program` are "EXE" in any case.
 bool IsExeProgram(const std::string& program);
+
+// Execute lines exist, but none names a program below the product directory.
+inline constexpr const char* kProgramNullMessage = "Script Error. Program filename specified in script is null.";
 
 inline constexpr int kNoExecuteLine = 1;
 inline constexpr int kProgramStarted = 2;

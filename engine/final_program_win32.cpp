@@ -33,7 +33,7 @@ int StartProgram(const ScriptLines& script, const std::string& product_directory
   const ExecuteProgram execute = FindExecuteProgram(script, product_directory);
   if (!execute.has_execute_line) return kNoExecuteLine;
   if (execute.program.empty()) {
-    error = "Script Error. Program filename specified in script is null.";
+    error = kProgramNullMessage;
     return kProgramFailed;
   }
   const bool started = IsExeProgram(execute.program) ? StartProcess(execute.program, ParameterText(execute.parameters))

@@ -213,6 +213,14 @@ void FinishInstallation(RunState& run) {
   AddLogLine(run, "Installation completed");
   const std::string done = ScriptSetting(run.script, "DoneMessage");
   if (!done.empty()) run.ui->ShowMessage(done);
+  if (run.options.silent) {
+    // An unattended installation is for someone who is not at the screen: a program
+    // opening its window there is not wanted. The log says what was left out.
+    const ExecuteProgram execute = FindExecuteProgram(run.script, run.product_directory);
+    if (!execute.program.empty()) AddLogLine(run, "Not started (silent): " + ExecuteCommandText(execute));
+    if (execute.has_execute_line && execute.program.empty()) run.ui->ShowMessage(kProgramNullMessage);
+    return EndRun(run, RunOutcome::Succeeded);
+  }
   std::string error;
   if (StartProgram(run.script, run.product_directory, error) == kProgramFailed) run.ui->ShowMessage(error);
   EndRun(run, RunOutcome::Succeeded);

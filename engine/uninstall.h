@@ -13,10 +13,12 @@
 // and two registry records under HKEY_LOCAL_MACHINE: the engine's own installed-programs
 // record (value "Directory") and the system's uninstall entry, "DisplayName" and
 // "UninstallString" (quoted when the path holds a blank). The uninstall entry also
-// carries what Add/Remove Programs and administrators expect, all derived from the run:
-// "InstallLocation", "EstimatedSize" (KB, DWORD), "DisplayIcon" (the Execute program, when
-// there is one), "NoModify" and "NoRepair" (1), and "QuietUninstallString" (the uninstall
-// string + " /S").
+// carries what Add/Remove Programs and administrators expect: from the run,
+// "InstallLocation", "EstimatedSize" (KB of the files written, DWORD), "DisplayIcon" (the
+// Execute program when it is an EXE, else the uninstall program), "NoModify" and
+// "NoRepair" (1), and "QuietUninstallString" (the uninstall string + " /S"); from the
+// script's settings SetPublisher, SetDisplayVersion, SetURLInfoAbout and SetHelpLink, the
+// values of the same names, each only when the script gives one.
 //
 // A later installation of the same product finds the earlier one through the
 // installed-programs record, reads the data back from its uninstall program, deletes the
@@ -97,9 +99,6 @@ struct RemovalSettings {
   bool delete_in_use_at_restart = false;
   // A listed file that is left alone: the running uninstall program, whose copy deletes it.
   std::string keep_file;
-  // The installed-programs record is left in place: the uninstall program's temporary copy
-  // checks its data against it, and deletes it.
-  bool keep_record = false;
 };
 
 // What a removal did, for a log.
@@ -112,9 +111,6 @@ struct RemovalReport {
 // Deletes the files of uninstall data (or a previous-installation record) by the rules
 // above, the directories they leave empty, and both registry keys of the product.
 RemovalReport RemoveInstallation(const std::vector<std::string>& record, const RemovalSettings& settings);
-
-// Deletes both registry keys of the product (nothing for an empty name).
-void DeleteProductKeys(const std::string& product_name);
 
 // The removal of a previous installation before a reinstall: RemoveInstallation with
 // files in use left in place. Reports nothing.

@@ -140,6 +140,18 @@ std::uint64_t TotalFileBytes(const std::vector<std::string>& files) {
   return total;
 }
 
+// Entry values the script gives as settings, written only when it has them.
+struct EntryValueSetting {
+  const char* setting;
+  const char* value_name;
+};
+constexpr EntryValueSetting kEntryValueSettings[] = {
+    {"Publisher", "Publisher"},
+    {"DisplayVersion", "DisplayVersion"},
+    {"URLInfoAbout", "URLInfoAbout"},
+    {"HelpLink", "HelpLink"},
+};
+
 void RegisterUninstallEntry(const RunState& run, const std::string& uninstall_program) {
   const std::string key = std::string(kUninstallKey) + "->" + run.product_name;
   const std::string command = UninstallCommand(uninstall_program);
@@ -147,8 +159,13 @@ void RegisterUninstallEntry(const RunState& run, const std::string& uninstall_pr
   WriteRegistryString(HKEY_LOCAL_MACHINE, key, "UninstallString", command, "->");
   WriteRegistryString(HKEY_LOCAL_MACHINE, key, "QuietUninstallString", command + " /S", "->");
   WriteRegistryString(HKEY_LOCAL_MACHINE, key, "InstallLocation", run.product_directory, "->");
-  const std::string icon = FindExecuteProgram(run.script, run.product_directory).program;
-  if (!icon.empty()) WriteRegistryString(HKEY_LOCAL_MACHINE, key, "DisplayIcon", icon, "->");
+  const std::string program = FindExecuteProgram(run.script, run.product_directory).program;
+  WriteRegistryString(HKEY_LOCAL_MACHINE, key, "DisplayIcon",
+                      !program.empty() && IsExeProgram(program) ? program : uninstall_program, "->");
+  for (const EntryValueSetting& entry : kEntryValueSettings) {
+    const std::string value = ScriptSetting(run.script, entry.setting);
+    if (!value.empty()) WriteRegistryString(HKEY_LOCAL_MACHINE, key, entry.value_name, value, "->");
+  }
   WriteRegistryDword(key, "EstimatedSize", EstimatedSizeKb(TotalFileBytes(run.installed_files)));
   WriteRegistryDword(key, "NoModify", 1);
   WriteRegistryDword(key, "NoRepair", 1);
@@ -190,15 +207,9 @@ RemovalReport RemoveInstallation(const std::vector<std::string>& record, const R
   if (IsBelowRoot(group) && IsProgramGroupOfThisPc(group)) NudgeStartMenu(NormalizedPath(group));
 
   if (name.empty()) return report;  // an empty sub-key name would delete the parent key itself
-  if (!settings.keep_record) DeleteProductKey("Software->Corvanta Install->Installed Programs", name);
+  DeleteProductKey("Software->Corvanta Install->Installed Programs", name);
   DeleteProductKey("Software->Microsoft->Windows->CurrentVersion->Uninstall", name);
   return report;
-}
-
-void DeleteProductKeys(const std::string& product_name) {
-  if (product_name.empty()) return;  // an empty sub-key name would delete the parent key itself
-  DeleteProductKey("Software->Corvanta Install->Installed Programs", product_name);
-  DeleteProductKey("Software->Microsoft->Windows->CurrentVersion->Uninstall", product_name);
 }
 
 void RemovePreviousInstallation(const std::vector<std::string>& record) { RemoveInstallation(record, {}); }

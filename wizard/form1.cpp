@@ -233,6 +233,8 @@ void Form1::Form_Load() {
   const ProgramVersion version = host_.GetProgramVersion();
   lblVersion.caption = "Version: " + std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
                        std::to_string(version.revision);
+  // Enter goes on; the Samples button comes first in the tab order, not in the way.
+  SetFocus(cmdNext);
 }
 
 void Form1::cmdExit_Click() {

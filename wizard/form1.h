@@ -22,9 +22,14 @@ struct ReleaseFileNameRules;
 inline constexpr const char* kWizardTitle = "Corvanta Netloom Wizard";
 // The base URL suggested in the step 1 messages and used as the default web site.
 inline constexpr const char* kExampleBaseURL = "http://www.mycompany.example/";
+// The company name step 1 fills in when the field is left empty.
+inline constexpr const char* kExampleCompanyName = "MyCompany";
 // The maker's web address (Label32) and samples page (frmSamples).
 inline constexpr const char* kMakerWebAddress = "http://www.corvanta.example/";
 inline constexpr const char* kMakerSamplesAddress = "http://www.corvanta.example/netloom/samples.htm";
+
+// The key code TreeView1_KeyDown takes for the menu key and Shift+F10 (VK_APPS).
+inline constexpr int kMenuKeyCode = 93;
 
 inline constexpr int kStepCount = 8;  // panels 0 to 7; 7 is "Working"
 inline constexpr std::int16_t kFinalStep = 6;
@@ -305,6 +310,8 @@ class Form1 {
   void TickAllProgramFiles(bool ticked);
   bool RefuseSharedCabinet(const std::string& path);
   void AppendComponent(ListBox& list, Control& remove_button, const std::string& path);
+  // Enables the tree menu's items for the selected node; false when there is none.
+  bool PrepareTreeMenu();
 
   Host& host_;
   ReleaseBuilder* release_builder_;

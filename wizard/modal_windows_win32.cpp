@@ -57,7 +57,11 @@ INT_PTR CALLBACK SamplesProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lp
   if (message == WM_INITDIALOG) {
     const HelpWindowContent content = Form1::HelpWindowText(ModalWindow::Samples);
     SetWindowTextA(dialog, content.title.c_str());
-    SetDlgItemTextA(dialog, IDC_lblSamples, content.text.c_str());
+    // The address on a line of its own: the label's word wrap would break it after
+    // "http://".
+    std::string text = content.text;
+    if (const std::size_t address = text.rfind(" http"); address != std::string::npos) text.replace(address, 1, "\r\n");
+    SetDlgItemTextA(dialog, IDC_lblSamples, text.c_str());
     return TRUE;
   }
   if (message != WM_COMMAND) return FALSE;

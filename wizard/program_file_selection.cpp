@@ -107,7 +107,7 @@ void Form1::FillStep1Defaults() {
     SetText(box, TrimBlanks(box.text));
     if (box.text.empty()) SetText(box, value);
   };
-  fill(txtCompanyName, "MyCompany");
+  fill(txtCompanyName, kExampleCompanyName);
   fill(txtProgramFriendlyName, txtCompanyName.text + " " + program_name);
   fill(txtWebSiteURL, kExampleBaseURL);
   fill(txtPublicationURL, txtWebSiteURL.text + program_name + "/");

@@ -22,6 +22,8 @@ namespace {
 constexpr const char* kUntitled = "Untitled";
 constexpr std::size_t kUntitledLength = 8;
 constexpr int kDeleteKeyCode = 46;
+constexpr int kInsertKeyCode = 45;
+constexpr int kRenameKeyCode = 113;  // F2
 constexpr const char* kForbiddenItemCharacters = "\\/:*?\"<>|";
 
 bool TextBefore(const std::string& left, const std::string& right) {
@@ -101,20 +103,42 @@ void Form1::TreeView1_MouseDown(MouseButton button) { tree_mouse_button_ = butto
 
 void Form1::TreeView1_NodeClick(int) {}
 
-void Form1::TreeView1_Click() {
+bool Form1::PrepareTreeMenu() {
   const int node = ProgramGroup.selected;
-  if (!ProgramGroup.Valid(node)) return;
+  if (!ProgramGroup.Valid(node)) return false;
   const bool is_root = node == 0;
   const bool linked = ProgramGroup.nodes[static_cast<std::size_t>(node)].image == kShortcutImage;
   mnuLinkTo.enabled = !is_root && !ProgramGroup.HasChildren(node);
   mnuDeleteLeaf.enabled = !is_root;
   mnuCreateLeaf.enabled = !linked;
   mnuUnlink.enabled = linked;
-  if (tree_mouse_button_ == MouseButton::Right) host_.ShowPopupMenu(PopupMenu::Create);
+  return true;
 }
 
+void Form1::TreeView1_Click() {
+  if (PrepareTreeMenu() && tree_mouse_button_ == MouseButton::Right) host_.ShowPopupMenu(PopupMenu::Create);
+}
+
+// The keyboard does what the mouse does: the menu key (the window passes Shift+F10 as it)
+// opens the menu for the selected node, F2 renames it, Insert creates a child where the
+// menu would allow it, Delete deletes.
 void Form1::TreeView1_KeyDown(int key_code) {
-  if (key_code == kDeleteKeyCode) mnuDeleteLeaf_Click();
+  switch (key_code) {
+    case kDeleteKeyCode:
+      mnuDeleteLeaf_Click();
+      break;
+    case kRenameKeyCode:
+      mnuRenameLeaf_Click();
+      break;
+    case kInsertKeyCode:
+      if (PrepareTreeMenu() && mnuCreateLeaf.enabled) mnuCreateLeaf_Click();
+      break;
+    case kMenuKeyCode:
+      if (PrepareTreeMenu()) host_.ShowPopupMenu(PopupMenu::Create);
+      break;
+    default:
+      break;
+  }
 }
 
 void Form1::TreeView1_Collapse(int node) {

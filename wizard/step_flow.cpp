@@ -197,6 +197,7 @@ void Form1::EnterStep(int step) {
   switch (step) {
     case 1:
       cmdNext.enabled = !txtDirectoryName.text.empty();
+      SetFocus(cmdNext.enabled ? cmdNext : cmdSelectDirectory);
       break;
     case 2:
       CountTickedProgramFiles();
@@ -232,6 +233,7 @@ void Form1::EnterStep3() {
 
 void Form1::EnterStep4() {
   cmdNext.enabled = true;
+  SetFocus(TreeView1);  // the step's work is in the tree, from the keyboard as well
   lstLinkTo.Clear();
   for (std::string& file : TickedProgramFiles()) lstLinkTo.AddItem(std::move(file));
   if (ProgramGroup.nodes.size() == 1 && ProgramGroup.nodes[0].text == kDefaultRootText) {
@@ -258,6 +260,7 @@ void Form1::EnterStep5() {
 void Form1::EnterStep6() {
   cmdNext.enabled = false;
   cmdFinish.enabled = true;
+  SetFocus(cmdFinish);  // Next is disabled on the last step: Finish is the way on
   if (txtHtmlTitle.text.empty()) SetText(txtHtmlTitle, txtProgramFriendlyName.text + " Web Setup Page");
   std::string directory = ProgramDirectory;
   if (!directory.empty() && IsPathSeparator(directory.back())) directory.pop_back();

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "documents.h"
 #include "modal_windows.h"
@@ -120,6 +121,7 @@ void WizardWindow::CreateControls() {
   HWND tree = Item(IDC_TreeView1);
   TreeView_SetImageList(tree, tree_images_, TVSIL_NORMAL);
   for (int id : {IDC_List1, IDC_List2}) SetWindowSubclass(Item(id), DataListProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(tree, TreeKeysProc, 1, reinterpret_cast<DWORD_PTR>(this));
   SendMessageA(Item(IDC_txtSignCodeCommands), EM_SETLIMITTEXT, 0, 0);
   SendMessageA(Item(IDC_txtWorkProgress), EM_SETLIMITTEXT, 0, 0);
 }
@@ -548,6 +550,33 @@ LRESULT CALLBACK WizardWindow::DataListProc(HWND list, UINT message, WPARAM wpar
   }
   if (message == WM_CHAR && wparam == ' ') return 0;
   return DefSubclassProc(list, message, wparam, lparam);
+}
+
+// Both keys are taken whole, down and up: the system would otherwise also turn them into
+// a WM_CONTEXTMENU when they are released, and open the menu a second time. A
+// WM_CONTEXTMENU from elsewhere without a point (-1) opens it at the node as well.
+LRESULT CALLBACK WizardWindow::TreeKeysProc(HWND tree, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                            DWORD_PTR self_pointer) {
+  auto* self = reinterpret_cast<WizardWindow*>(self_pointer);
+  const bool key_down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+  const bool key_up = message == WM_KEYUP || message == WM_SYSKEYUP;
+  const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+  if ((key_down || key_up) && (wparam == VK_APPS || (wparam == VK_F10 && shift))) {
+    if (key_down) self->OpenTreeMenuFromKeyboard();
+    return 0;
+  }
+  if (message == WM_CONTEXTMENU && lparam == -1) {
+    self->OpenTreeMenuFromKeyboard();
+    return 0;
+  }
+  return DefSubclassProc(tree, message, wparam, lparam);
+}
+
+void WizardWindow::OpenTreeMenuFromKeyboard() {
+  if (updating_ || ended_ || !form_) return;
+  tree_menu_at_selection_ = true;
+  Do([this] { form_->TreeView1_KeyDown(kMenuKeyCode); });
+  tree_menu_at_selection_ = false;
 }
 
 void WizardWindow::OnDataListClick(HWND list, POINT point, bool right_button) {
@@ -989,6 +1018,23 @@ void WizardWindow::ShowModalWindow(ModalWindow window) {
   }
 }
 
+// At the pointer, or, for the tree's menu opened from the keyboard, below the selected
+// node's text.
+POINT WizardWindow::PopupMenuPoint(PopupMenu menu) {
+  POINT at{};
+  GetCursorPos(&at);
+  HWND tree = Item(IDC_TreeView1);
+  const auto selected = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  if (menu != PopupMenu::Create || !tree_menu_at_selection_ || !selected) return at;
+  // TVM_GETITEMRECT takes the item in the rectangle it fills.
+  RECT node{};
+  std::memcpy(&node, &selected, sizeof selected);
+  if (!SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&node))) return at;
+  at = POINT{node.left, node.bottom};
+  ClientToScreen(tree, &at);
+  return at;
+}
+
 void WizardWindow::ShowPopupMenu(PopupMenu menu) {
   Refresh();
   Form1& f = *form_;
@@ -1019,8 +1065,7 @@ void WizardWindow::ShowPopupMenu(PopupMenu menu) {
                   item.control->caption.c_str());
     }
   }
-  POINT at{};
-  GetCursorPos(&at);
+  const POINT at = PopupMenuPoint(menu);
   const UINT chosen =
       static_cast<UINT>(TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, main_, nullptr));
   DestroyMenu(popup);

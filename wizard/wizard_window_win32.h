@@ -64,6 +64,11 @@ class WizardWindow final : public Host {
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK DataListProc(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
                                        DWORD_PTR self);
+  // The tree's menu from the keyboard: the menu key and Shift+F10.
+  static LRESULT CALLBACK TreeKeysProc(HWND tree, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                                       DWORD_PTR self);
+  void OpenTreeMenuFromKeyboard();
+  POINT PopupMenuPoint(PopupMenu menu);
   INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
   void BindControls();
@@ -126,6 +131,8 @@ class WizardWindow final : public Host {
   // Set while the window itself changes controls, whose notifications are then not the user's.
   int updating_ = 0;
   bool busy_ = false;
+  // The next tree menu opens at the selected node rather than at the pointer.
+  bool tree_menu_at_selection_ = false;
   bool ended_ = false;
   int exit_status_ = 0;
 };

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "command_line.h"
 #include "package.h"
 #include "run.h"
 #include "self_removal.h"
@@ -66,7 +67,12 @@ std::string LongFullPath(const std::string& path) {
 
 }  // namespace
 
-bool StartTemporaryCopy(const std::string& own_path, const std::string& log_file) {
+TemporaryCopy::~TemporaryCopy() {
+  if (status_pipe_) CloseHandle(status_pipe_);
+  if (process_) CloseHandle(process_);
+}
+
+bool TemporaryCopy::Start(const std::string& own_path, const std::string& log_file) {
   std::string directory;
   if (!CreateExpansionDirectory(directory)) return false;
   const std::string copy = directory + "Uninstall.exe";
@@ -81,26 +87,64 @@ bool StartTemporaryCopy(const std::string& own_path, const std::string& log_file
   HANDLE delete_on_close = CreateFileA(copy.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited,
                                        OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   HANDLE self = InheritableHandleOfThisProcess();
+  // Only the writing end goes to the copy: the reading end sees the end of the pipe once
+  // the copy has closed its end, whether it wrote a status or died.
+  HANDLE status_read = nullptr;
+  HANDLE status_write = nullptr;
+  const bool piped = CreatePipe(&status_read, &status_write, &inherited, 0) &&
+                     SetHandleInformation(status_read, HANDLE_FLAG_INHERIT, 0);
 
-  std::string command = Quoted(copy) + " /CLEANUP=" + std::to_string(reinterpret_cast<std::uintptr_t>(self)) + " " +
+  std::string command = Quoted(copy) + " /CLEANUP=" + std::to_string(reinterpret_cast<std::uintptr_t>(self)) +
+                        " /STATUS=" + std::to_string(reinterpret_cast<std::uintptr_t>(status_write)) + " " +
                         Quoted("/ORIGINAL=" + own_path);
   if (!log_file.empty()) command += " " + Quoted("/LOG=" + log_file);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   // The copy's current directory is its own, so that it holds no directory of the product.
-  const bool started = self && CreateProcessA(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                              directory.c_str(), &startup, &process);
+  const bool started = self && piped && CreateProcessA(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
+                                                       nullptr, directory.c_str(), &startup, &process);
   if (self) CloseHandle(self);
+  if (status_write) CloseHandle(status_write);
   if (delete_on_close != INVALID_HANDLE_VALUE) CloseHandle(delete_on_close);
   if (!started) {
+    if (status_read) CloseHandle(status_read);
     DeleteFileA(copy.c_str());
     RemoveExpansionDirectory(directory);
     return false;
   }
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  process_ = process.hProcess;
+  directory_ = directory;
+  status_pipe_ = status_read;
   return true;
+}
+
+int TemporaryCopy::WaitForRemoval() {
+  if (!status_pipe_) return kExitFailure;
+  // A few decimal digits; anything longer is no status of ours.
+  std::string text;
+  char buffer[16];
+  DWORD read = 0;
+  while (text.size() <= 8 && ReadFile(status_pipe_, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    text.append(buffer, read);
+  CloseHandle(status_pipe_);
+  status_pipe_ = nullptr;
+  for (const int status : {kExitSuccess, kExitRestartNeeded, kExitCancelled, kExitFailure}) {
+    if (text == std::to_string(status)) return status;
+  }
+  // A copy that ended without a status leaves its directory (and, failing the
+  // delete-on-close, its file) behind; nobody else would remove them.
+  if (WaitForSingleObject(process_, 10000) == WAIT_OBJECT_0) {
+    DeleteFileA((directory_ + "Uninstall.exe").c_str());
+    RemoveExpansionDirectory(directory_);
+  }
+  return kExitFailure;
+}
+
+bool TemporaryCopy::MoveOriginalAside(const std::string& own_path) const {
+  if (directory_.empty()) return false;
+  return MoveFileExA(own_path.c_str(), (directory_ + kMovedOriginalName).c_str(), 0) != 0;
 }
 
 bool IsStartedByOriginal(unsigned long long process_handle, const std::string& original_program) {
@@ -113,6 +157,15 @@ bool IsStartedByOriginal(unsigned long long process_handle, const std::string& o
   return !image.empty() && EqualsIgnoringCase(image, LongFullPath(original_program));
 }
 
+void ReportStatusToOriginal(unsigned long long pipe_handle, int status) {
+  HANDLE pipe = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(pipe_handle));
+  if (!pipe || GetFileType(pipe) != FILE_TYPE_PIPE) return;
+  const std::string text = std::to_string(status);
+  DWORD written = 0;
+  WriteFile(pipe, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(pipe);
+}
+
 void WaitForOriginal(unsigned long long process_handle) {
   HANDLE original = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(process_handle));
   WaitForSingleObject(original, INFINITE);
@@ -121,6 +174,14 @@ void WaitForOriginal(unsigned long long process_handle) {
 
 bool RunsFromOwnTemporaryDirectory(const std::string& own_path) {
   return IsOwnTemporaryDirectory(DirectoryOf(own_path));
+}
+
+bool DeleteMovedOriginal(const std::string& own_path) {
+  const std::string moved = DirectoryOf(own_path) + kMovedOriginalName;
+  if (GetFileAttributesA(moved.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  SetFileAttributesA(moved.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!DeleteFileA(moved.c_str())) MoveFileExA(moved.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  return true;
 }
 
 void RemoveOwnDirectoryAtRestart(const std::string& own_path) {

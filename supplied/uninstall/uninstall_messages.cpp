@@ -18,3 +18,8 @@ std::string RemovalDoneMessage(const std::string& product_name, bool restart_nee
   }
   return text;
 }
+
+std::string RemovalFailedMessage(const std::string& product_name) {
+  return "Error. The removal of " + product_name +
+         " did not finish. Run the uninstall program again to remove what is left.";
+}

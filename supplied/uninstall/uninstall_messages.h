@@ -14,3 +14,6 @@ std::string RemovalQuestion(const std::string& product_name);
 // write keep it; empty when it is gone.
 std::string RemovalDoneMessage(const std::string& product_name, bool restart_needed,
                                const std::string& kept_directory);
+
+// The message when the temporary copy that does the removal ended without finishing it.
+std::string RemovalFailedMessage(const std::string& product_name);

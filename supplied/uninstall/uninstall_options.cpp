@@ -37,8 +37,8 @@ bool ParseHandle(const std::string& text, std::uint64_t& value) {
 bool ParseUninstallOptions(const std::vector<std::string>& arguments, UninstallOptions& options, std::string& error) {
   options = UninstallOptions{};
   error.clear();
-  bool silent_seen = false, log_seen = false, cleanup_seen = false, original_seen = false;
-  std::string cleanup;
+  bool silent_seen = false, log_seen = false, cleanup_seen = false, original_seen = false, status_seen = false;
+  std::string cleanup, status;
   for (const std::string& argument : arguments) {
     std::string normalised = argument;
     if (!normalised.empty() && normalised.front() == '-') normalised.front() = '/';
@@ -57,6 +57,12 @@ bool ParseUninstallOptions(const std::vector<std::string>& arguments, UninstallO
         error = "The option /CLEANUP= needs a decimal number: " + argument;
         return false;
       }
+    } else if (StartsWithIgnoringCase(normalised, "/STATUS=")) {
+      ok = TakeValue(normalised, 8, status_seen, status, error);
+      if (ok && !ParseHandle(status, options.status_pipe)) {
+        error = "The option /STATUS= needs a decimal number: " + argument;
+        return false;
+      }
     } else if (StartsWithIgnoringCase(normalised, "/ORIGINAL=")) {
       ok = TakeValue(normalised, 10, original_seen, options.original_program, error);
     } else {
@@ -67,6 +73,10 @@ bool ParseUninstallOptions(const std::vector<std::string>& arguments, UninstallO
   }
   if (cleanup_seen != original_seen) {
     error = "The options /CLEANUP= and /ORIGINAL= go together.";
+    return false;
+  }
+  if (status_seen && !cleanup_seen) {
+    error = "The option /STATUS= belongs to /CLEANUP= and /ORIGINAL=.";
     return false;
   }
   options.is_copy = cleanup_seen;

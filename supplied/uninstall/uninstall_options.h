@@ -6,11 +6,13 @@
 //                   appended to this file
 //
 // Switches are case-insensitive and may start with "/" or "-". The temporary copy that
-// finishes the removal (see self_removal.h) is started with two more, which it honours
-// only when it runs from a temporary directory of its own:
+// does the removal (see self_removal.h) is started with more, which it honours only when
+// it runs from a temporary directory of its own:
 //
 //   /CLEANUP=<n>    the inherited handle, in decimal, of the original program's process
 //   /ORIGINAL=<p>   the original program, whose appended uninstall data the copy reads
+//   /STATUS=<n>     the inherited handle, in decimal, of the pipe through which the copy
+//                   hands the removal's exit status to the waiting original (optional)
 #pragma once
 
 #include <cstdint>
@@ -23,6 +25,7 @@ struct UninstallOptions {
   bool is_copy = false;  // /CLEANUP= and /ORIGINAL= given, both
   std::uint64_t original_process = 0;
   std::string original_program;
+  std::uint64_t status_pipe = 0;  // 0: no original waits for the status
 };
 
 // Parses the arguments after the program name. False with `error` set for an unknown

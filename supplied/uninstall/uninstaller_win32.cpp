@@ -98,16 +98,52 @@ std::string RecordedDirectory(const std::string& product_name) {
                             "->", kPathBuffer);
 }
 
-// The temporary copy: the original has asked and removed what it could; what is left is
-// the original's own file and the directories it kept.
+// The folders above the original program, the Uninstall folder and the product directory,
+// each removed only when it is empty.
+void RemoveFoldersOfOriginal(const std::string& original_program) {
+  const std::string uninstall_folder = original_program.substr(0, original_program.find_last_of('\\'));
+  RemoveDirectoryA(uninstall_folder.c_str());
+  RemoveDirectoryA(uninstall_folder.substr(0, uninstall_folder.find_last_of('\\')).c_str());
+}
+
+// The temporary copy, while the original waits: everything but the original's own file
+// goes, both registry keys included, and the original learns the exit status. Once the
+// original has ended, its file (moved beside the copy, or still in place) and the folders
+// it kept go too, and nothing else: a new installation of the product may be under way.
 int FinishAsCopy(const UninstallOptions& options, const std::vector<std::string>& lines, const LogFile& log) {
+  const RemovalReport report = RemoveInstallation(lines, RemovalSettings{true, options.original_program});
+  LogRemoval(log, report);
+  const int status = report.deleted_at_restart.empty() ? kExitSuccess : kExitRestartNeeded;
+  ReportStatusToOriginal(options.status_pipe, status);
   WaitForOriginal(options.original_process);
-  // The record that the original left for this check goes first.
-  DeleteProductKeys(lines[0]);
+
   log.Append("Removing the uninstall program");
-  LogRemoval(log, RemoveInstallation(lines, RemovalSettings{true, {}, false}));
+  const std::string& original = options.original_program;
+  if (!DeleteMovedOriginal(OwnExePath())) {
+    SetFileAttributesA(original.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!DeleteFileA(original.c_str())) {
+      MoveFileExA(original.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+      log.Append("Deleted at the next restart: " + original);
+    }
+  }
+  if (!Exists(original)) log.Append("Deleted " + WithBackslash(lines[1]) + kUninstallProgramPath);
+  RemoveFoldersOfOriginal(original);
   RemoveOwnDirectoryAtRestart(OwnExePath());
-  return kExitSuccess;
+  return status;
+}
+
+// The original, once the copy has done the removal: it leaves the product directory, so
+// that nothing but the emptied Uninstall folder waits for the copy.
+void LeaveProductDirectory(const TemporaryCopy& copy, const std::string& own_path) {
+  if (copy.MoveOriginalAside(own_path)) RemoveFoldersOfOriginal(own_path);
+}
+
+// The original holds no directory of the product as its current one: the removal of the
+// directory would wait for its end.
+void LeaveCurrentDirectory() {
+  char system[MAX_PATH + 1] = {};
+  if (UINT length = GetSystemDirectoryA(system, sizeof system); length > 0 && length <= MAX_PATH)
+    SetCurrentDirectoryA(system);
 }
 
 }  // namespace
@@ -147,17 +183,26 @@ int RunUninstaller(const UninstallOptions& options) {
   const std::string& product_name = lines[0];
   if (!ui.Ask(product_name, RemovalQuestion(product_name))) return kExitCancelled;
   log.Append("Removing " + product_name);
-  // Without a copy to finish the work, the running program is left for the next boot as a
-  // file in use, with the directories it keeps.
-  const bool copy_started = StartTemporaryCopy(own_path, options.log_file);
-  if (!copy_started) log.Append("No temporary copy of the uninstall program could be started");
-  // With a copy to finish the work, the installed-programs record stays for the copy's check.
-  const RemovalReport report =
-      RemoveInstallation(lines, RemovalSettings{true, copy_started ? own_path : "", copy_started});
-  LogRemoval(log, report);
-  const bool restart_needed = !report.deleted_at_restart.empty();
-  ui.Show(product_name, RemovalDoneMessage(product_name, restart_needed, KeptDirectory(lines[1])),
+  LeaveCurrentDirectory();
+  TemporaryCopy copy;
+  int status = kExitFailure;
+  if (copy.Start(own_path, options.log_file)) {
+    status = copy.WaitForRemoval();
+    if (status == kExitFailure) {
+      ui.Show(product_name, RemovalFailedMessage(product_name), MB_ICONERROR);
+      return status;
+    }
+    LeaveProductDirectory(copy, own_path);
+  } else {
+    // Without a copy the running program is left for the next boot as a file in use, with
+    // the directories it keeps.
+    log.Append("No temporary copy of the uninstall program could be started");
+    const RemovalReport report = RemoveInstallation(lines, RemovalSettings{true, {}});
+    LogRemoval(log, report);
+    status = report.deleted_at_restart.empty() ? kExitSuccess : kExitRestartNeeded;
+  }
+  ui.Show(product_name, RemovalDoneMessage(product_name, status == kExitRestartNeeded, KeptDirectory(lines[1])),
           MB_ICONINFORMATION);
   log.Append("Uninstall completed");
-  return restart_needed ? kExitRestartNeeded : kExitSuccess;
+  return status;
 }

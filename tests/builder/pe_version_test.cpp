@@ -6,6 +6,7 @@
 
 #include "builder_test_support.h"
 #include "pe_version.h"
+#include "version_order.h"
 
 namespace {
 
@@ -84,3 +85,14 @@ TEST(PeVersionTest, DamagedFilesGiveEmptyOrTheirVersionNeverACrash) {
 }
 
 }  // namespace
+
+// The run file without a version leaves the choice to the highest of the executables:
+// numbers are compared as numbers, commas read as dots, files without a version skipped.
+TEST(HighestVersionTest, ComparesNumberByNumberAndSkipsFilesWithoutOne) {
+  EXPECT_EQ(HighestVersion({"1.9.0.0", "1.10.0.0", "1.2.0.0"}), "1.10.0.0");
+  EXPECT_EQ(HighestVersion({"", "1, 2, 0, 5", "1.2.0.4"}), "1, 2, 0, 5");
+  EXPECT_EQ(HighestVersion({"2.0 beta", "2.0.0.0"}), "2.0 beta");  // equal: the first wins
+  EXPECT_EQ(HighestVersion({"3", "2.99"}), "3");
+  EXPECT_EQ(HighestVersion({"", ""}), "");
+  EXPECT_FALSE(VersionIsHigher("99999999999999999999.0", "1000000.0"));  // capped, no overflow
+}

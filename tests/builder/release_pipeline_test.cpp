@@ -7,6 +7,7 @@
 #include "download_files.h"
 #include "file_signature.h"
 #include "path_services.h"
+#include "pe_version.h"
 #include "release_pipeline_test.h"
 #include "server_class_id.h"
 #include "split_cab.h"
@@ -38,7 +39,11 @@ TEST_F(ReleasePipelineTest, FullProjectScriptsSplitCabinetAndPackage) {
   WriteFileBytes(program_directory + "Data/Noise.bin", NoiseBytes(70'000, 4));
   WriteFileBytes(shared_directory + "Helper.dll", ReadFileBytes(VEXA_SAMPLE_CONTROL));
   WriteFileBytes(shared_directory + "mapview.ocx", ReadFileBytes(VEXA_SAMPLE_CONTROL));
+  // The run file has no version resource: the entry takes the highest of the executables.
+  WriteFileBytes(program_directory + "Tools/Convert.exe", ReadFileBytes(VEXA_PE_LIBRARY));
   GoToFinalStep([&](int step) {
+    // A double quote would end the script argument early.
+    if (step == 1) form->SetText(form->txtCompanyName, " Acme \"Tools\" ");
     if (step == 3) form->SetText(form->txtExeParas, " \"a\", \"b\" ");
     if (step == 4) FullTree(*form);
     if (step == 5) {
@@ -56,6 +61,8 @@ TEST_F(ReleasePipelineTest, FullProjectScriptsSplitCabinetAndPackage) {
   CabinetValues(ProjectFile("Program.cab"), "PROGRAM", values);
   CabinetValues(ReleaseActiveX("helper.Cab"), "DLL", values);
   CabinetValues(ReleaseActiveX("mapview.Cab"), "OCX", values);
+  values["CONVERT_VERSION"] = GetFileVersion(program_directory + "Tools/Convert.exe");
+  ASSERT_FALSE(values["CONVERT_VERSION"].empty());
   AddLoaderValues(*form, values);
   values["DLL_SIZE"] = std::to_string(GetFileSize(shared_directory + "Helper.dll"));
   values["OCX_SIZE"] = std::to_string(GetFileSize(shared_directory + "mapview.ocx"));
@@ -94,6 +101,8 @@ TEST_F(ReleasePipelineTest, BareProjectNoComponentLinesNoTitleNoRunFileRootOnly)
       form->List3_Click();
     }
     if (step == kFinalStep) {
+      // Nothing for the uninstall entry: no company, no run file, the example web site.
+      form->SetText(form->txtWebSiteURL, kExampleBaseURL);
       form->lstOCX.Clear();
       form->SetText(form->txtHtmlTitle, "");
       form->chkCreateMultiProgramCabs.value = 0;

@@ -17,7 +17,8 @@
 //   boxpick:ID=TEXT  in list or drop-down list ID of the box, double-click (list) or select
 //                    (drop-down) the entry TEXT, ignoring case
 //   sleep:MS         wait MS milliseconds
-//   key:KEY          press KEY (enter, tab, esc or escape, delete, space, or alt+LETTER) in the main window, as the
+//   key:KEY          press KEY (enter, tab, esc or escape, delete, space, f2, insert, apps (the menu
+//                    key), shift+f10, down, up, home, end, or alt+LETTER) in the main window, as the
 //                    keyboard would: to the control that has the focus
 //   focus            print "focus=<ID of the control that has the focus>"
 //   size             print "size=<width>x<height>" of the main window in pixels
@@ -256,6 +257,27 @@ void PressKey(HWND window, const std::string& key) {
   if (key == "esc" || key == "escape") code = VK_ESCAPE;
   if (key == "delete") code = VK_DELETE;
   if (key == "space") code = VK_SPACE;
+  if (key == "f2") code = VK_F2;
+  if (key == "insert") code = VK_INSERT;
+  if (key == "apps") code = VK_APPS;
+  if (key == "down") code = VK_DOWN;
+  if (key == "up") code = VK_UP;
+  if (key == "home") code = VK_HOME;
+  if (key == "end") code = VK_END;
+  if (key == "shift+f10") {
+    // A posted key carries no Shift state: this one goes through the system's input, to
+    // the window with the focus.
+    SetForegroundWindow(window);
+    INPUT keys[4]{};
+    const WORD codes[4] = {VK_SHIFT, VK_F10, VK_F10, VK_SHIFT};
+    for (int i = 0; i < 4; ++i) {
+      keys[i].type = INPUT_KEYBOARD;
+      keys[i].ki.wVk = codes[i];
+      keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(4, keys, sizeof keys[0]);
+    return;
+  }
   PostMessageA(target, WM_KEYDOWN, code, 1);
   PostMessageA(target, WM_KEYUP, code, kKeyUpBits | 1);
 }

@@ -3,7 +3,8 @@
 # does with it: Start-menu shortcuts (checked with lnkinfo), the uninstall program with its
 # appended data (read back here byte by byte, independently of the engine), the registry
 # records, the removal of an earlier installation (also one whose uninstall data was
-# tampered with), and the program started at the end. Silent installs under Wine.
+# tampered with), and the program started at the end. Silent installs under Wine, which
+# start no program, and installs through the dialog where one is started.
 . "$(dirname "$0")/e2e-lib.sh"
 need_programs lnkinfo
 
@@ -11,7 +12,18 @@ paint=$VEXA_BINARY_DIR/samples/Paint.exe
 standin_uninstall=$VEXA_BINARY_DIR/tests/harness/harness_probe.exe
 
 c_drive=$(wine_unix_path 'C:\')
-trap 'rm -rf "$scratch" "$c_drive/Acme Record" "$c_drive/hostile-canary" "$c_drive/Acme Hostile"' EXIT
+# The products installed into Program Files go again, with their records, so that a
+# second run finds no earlier installation.
+remove_products() {
+  local name
+  for name in 'Acme Links' 'Acme Entry'; do
+    rm -rf "$(wine_unix_path "C:\\Program Files (x86)\\$name")"
+    wine reg delete "HKLM\\SOFTWARE\\Corvanta Install\\Installed Programs\\$name" /f /reg:32 >/dev/null 2>&1
+    wine reg delete "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$name" /f /reg:32 >/dev/null 2>&1
+  done
+}
+trap 'rm -rf "$scratch" "$c_drive/Acme Record" "$c_drive/hostile-canary" "$c_drive/Acme Hostile"; remove_products' EXIT
+remove_products
 programs_win=$(wine_reg_value 32 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' Programs)
 installed_key='HKLM\SOFTWARE\Corvanta Install\Installed Programs'
 uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall'
@@ -95,11 +107,12 @@ package links \
   'Execute "C:\windows\notepad.exe", "literal"' \
   'Execute "<ProductDirectory>\Paint.exe", "/record", "C:\Acme Record\argv of paint.txt"' \
   'Execute "<ProductDirectory>\Bin\App.exe", "/record", "C:\Acme Record\second.txt"'
-expect_eq "links: exit status" 0 "$(install links)"
-expect_eq "links: log" \
-  "Installing PROGRAM.CAB|Creating Program Groups|Creating Uninstall Program|Installation completed" "$(log_of links)"
-
 product='C:\Program Files (x86)\Acme Links\'
+expect_eq "links: exit status" 0 "$(install links)"
+expect_eq "links: log, naming the program a silent installation does not start" \
+  "Installing PROGRAM.CAB|Creating Program Groups|Creating Uninstall Program|Installation completed|Not started (silent): \"${product}Paint.exe\" /record \"C:\\Acme Record\\argv of paint.txt\"" \
+  "$(log_of links)"
+expect_eq "links: silent, nothing started" no "$(exists "$record_dir/argv of paint.txt")"
 group="$programs_win\\Acme Links\\"
 group_unix=$(wine_unix_path "$group")
 expect_eq "links: exactly the three link files, names in their case with .LNK" \
@@ -132,11 +145,35 @@ bytes=$(cat "$(wine_unix_path "$product")"/{Bin/App.exe,Docs/Help.txt,Paint.exe,
 expect_eq "links: estimated size in KB of the listed files" "$(printf '0x%x' $(((bytes + 1023) / 1024)))" \
   "$(wine_reg_value 32 "$uninstall_key\\Acme Links" EstimatedSize)"
 expect_eq "links: installed-programs record" "$product" "$(wine_reg_value 32 "$installed_key\\Acme Links" Directory)"
+# In the dialog the program is started: the reinstall answers Yes to replacing the first.
+expect_true "links, in the dialog: installed again" grep -q 'exit=0$' \
+  <<<"$(drive "$scratch/links.exe" window:VexaInstall click:1001 box answer:6 exit)"
 wait_for_file "$record_dir/argv of paint.txt"
 expect_eq "links: the first placeholder Execute line started, quoted, with its parameters" \
   "\"${product}Paint.exe\" /record \"C:\\Acme Record\\argv of paint.txt\"" \
   "$(cat "$record_dir/argv of paint.txt" 2>/dev/null)"
 expect_eq "links: no later Execute line started" no "$(exists "$record_dir/second.txt")"
+
+expect_eq "links: a script without the entry's settings writes none of their values" "none|none|none|none" \
+  "$(for v in Publisher DisplayVersion URLInfoAbout HelpLink; do
+       wine_reg_value 32 "$uninstall_key\\Acme Links" "$v" || echo none; done | paste -sd '|')"
+
+# --- The uninstall entry an administrator expects: publisher, version and web site from
+# the script, the rest from the run; the size is what the run wrote.
+package entry 'SetProductName "Acme Entry"' 'SetProductDirectory "<ProgramFilesDir>\Acme Entry"' \
+  'InstallProgram "Program.Cab"' 'Execute "<ProductDirectory>\Paint.exe"' 'SetPublisher "Acme Software"' \
+  'SetDisplayVersion "2.1.0.7"' 'SetURLInfoAbout "https://www.acme.example/"' \
+  'SetHelpLink "https://www.acme.example/help/"' 'SetPublisher "Second Line Loses"'
+expect_eq "entry: exit status" 0 "$(install entry)"
+entry_dir='C:\Program Files (x86)\Acme Entry\'
+expect_eq "entry: the script's values, then the run's" \
+  "Acme Software|2.1.0.7|https://www.acme.example/|https://www.acme.example/help/|${entry_dir}Paint.exe|$entry_dir|0x1|0x1" \
+  "$(for v in Publisher DisplayVersion URLInfoAbout HelpLink DisplayIcon InstallLocation NoModify NoRepair; do
+       wine_reg_value 32 "$uninstall_key\\Acme Entry" "$v"; done | paste -sd '|')"
+installed_bytes=$(find "$(wine_unix_path "$entry_dir")" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')
+estimated_kb=$(($(wine_reg_value 32 "$uninstall_key\\Acme Entry" EstimatedSize)))
+expect_true "entry: EstimatedSize ($estimated_kb KB) is within 1 % of the $installed_bytes bytes installed" \
+  awk -v kb="$estimated_kb" -v bytes="$installed_bytes" 'BEGIN { d = kb * 1024 - bytes; if (d < 0) d = -d; exit !(d <= bytes / 100) }'
 
 # --- No program group, no Execute line, a directory without blanks.
 prog_files A.txt=a
@@ -149,8 +186,8 @@ expect_eq "bare: empty group line" 'Acme Bare|C:\AcmeBare\||C:\AcmeBare\A.txt|C:
   "$(appended_lines "$c_drive/AcmeBare/Uninstall/Uninstall.EXE" | paste -sd '|')"
 expect_eq "bare: unquoted uninstall string" 'C:\AcmeBare\Uninstall\Uninstall.EXE' \
   "$(wine_reg_value 32 "$uninstall_key\\Acme Bare" UninstallString)"
-expect_eq "bare: no icon without an Execute program" none \
-  "$(wine_reg_value 32 "$uninstall_key\\Acme Bare" DisplayIcon || echo none)"
+expect_eq "bare: without an Execute program the icon is the uninstall program's" \
+  'C:\AcmeBare\Uninstall\Uninstall.EXE' "$(wine_reg_value 32 "$uninstall_key\\Acme Bare" DisplayIcon)"
 
 # --- Execute: a document through the shell, only literal lines, a program that is missing.
 wine reg add 'HKCR\.acmedoc' /ve /d AcmeDoc /f /reg:32 >/dev/null 2>&1
@@ -160,7 +197,7 @@ prog_files Notes.acmedoc=notes
 cp "$paint" "$scratch/prog/Paint.exe"
 package doc 'SetProductName "Acme Doc"' 'SetProductDirectory "C:\AcmeBare"' 'InstallProgram "Program.Cab"' \
   'Execute "<ProductDirectory>Notes.acmedoc", "dropped parameter"'
-expect_eq "document: exit status" 0 "$(install doc)"
+expect_eq "document, in the dialog: the end" "exit=0" "$(drive "$scratch/doc.exe" window:VexaInstall click:1001 exit)"
 wait_for_file "$c_drive/AcmeBare/Notes.acmedoc.opened"
 expect_eq "document: opened through the shell, without the parameters" \
   '"C:\AcmeBare\Paint.exe" /record "C:\AcmeBare\Notes.acmedoc.opened"' \
@@ -173,9 +210,9 @@ expect_eq "only literal Execute lines: message after the done message" \
   "$(log_of literal | grep -o 'Message: .*' | paste -sd '|')"
 package missing 'SetProductName "Acme Doc"' 'SetProductDirectory "C:\AcmeBare"' 'InstallProgram "Program.Cab"' \
   'Execute "<ProductDirectory>\Gone.exe"'
-expect_eq "missing program: exit status" 0 "$(install missing)"
-expect_eq "missing program: message" 'Message: Error. Cannot execute C:\AcmeBare\Gone.exe' \
-  "$(log_of missing | grep -o 'Message: .*')"
+expect_eq "missing program, in the dialog: the message after replacing the earlier installation" \
+  'box=Error. Cannot execute C:\AcmeBare\Gone.exe|exit=0' \
+  "$(drive "$scratch/missing.exe" window:VexaInstall click:1001 box answer:6 box answer:1 exit | sed 's/^.*|box=Error/box=Error/')"
 
 # --- Installing twice into the same directory.
 twice='C:\Acme Twice\'
@@ -195,7 +232,7 @@ package twice2 'SetProductProgramGroup "<ProgramsGroup>\Acme Twice"' 'SetProduct
   'CreateProgramGroup "<ProductProgramGroup>", "A", "<ProductDirectory>A.txt"'
 expect_eq "twice: second install into the recorded directory" 0 "$(install twice2)"
 expect_eq "twice: asked, removed first, then installed" \
-  "Question: A previous installation of this program was found in directory: ${twice}Continuing will remove the previous installation of this program. Would you like to continue? -> Yes|Removing previous installation of this program|Installing PROGRAM.CAB|Creating Program Groups|Creating Uninstall Program|Installation completed" \
+  "Question: A previous installation of this program was found in directory: |${twice}|Continuing will remove the previous installation of this program. Would you like to continue? -> Yes|Removing previous installation of this program|Installing PROGRAM.CAB|Creating Program Groups|Creating Uninstall Program|Installation completed" \
   "$(log_of twice2 | tr -d '\r')"
 expect_eq "twice: the first run's files gone, a file it did not list kept" \
   "A.txt=second|Keep/User.txt=user|New.txt=new|Uninstall/Uninstall.EXE=" \

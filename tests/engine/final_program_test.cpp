@@ -18,6 +18,16 @@ TEST(FindExecuteProgramTest, FirstLineWithThePlaceholderWinsOverEarlierLiteralPa
   EXPECT_EQ(found.parameters, (std::vector<std::string>{"/a", "b c"}));
 }
 
+// What a silent installation logs instead of starting: the command line an EXE would get,
+// a document alone (its parameters are never passed), nothing without a program.
+TEST(ExecuteCommandTextTest, TheCommandLineOfAnExeTheDocumentAloneOrNothing) {
+  EXPECT_EQ(ExecuteCommandText(Find("Execute \"<ProductDirectory>App.exe\", \"/a\", \"b c\"\r\n")),
+            "\"C:\\Program Files\\App\\App.exe\" /a \"b c\"");
+  EXPECT_EQ(ExecuteCommandText(Find("Execute \"<ProductDirectory>Notes.txt\", \"dropped\"\r\n")),
+            "C:\\Program Files\\App\\Notes.txt");
+  EXPECT_EQ(ExecuteCommandText(Find("Execute \"C:\\Other.exe\"\r\n")), "");
+}
+
 // Read in one pass: rescanning the line for each of them took minutes for this many.
 TEST(FindExecuteProgramTest, AGreatManyParametersAreAllRead) {
   std::string line = "Execute \"<ProductDirectory>App.exe\"";

@@ -6,13 +6,22 @@
 //                                  "refused"
 //   race_tool write TARGET         opens TARGET for writing (sharing everything) and
 //                                  appends a byte; prints "written" or "refused"
+//   race_tool hold NAME MS         waits up to a minute for a process running a program
+//                                  called NAME from a "~ts" directory, holds all its
+//                                  threads still for MS milliseconds, then lets it go on;
+//                                  prints "held" or "none" (a slow machine, made certain)
+//   race_tool end NAME             waits as hold does, then ends that process at once with
+//                                  status 1; prints "ended" or "none" (a crash, made certain)
 //
 // Started under the name Setup.exe it is the stand-in: it appends its label (the text
 // after the last "|" of its own file, which tests append to copies of it) and then its
 // arguments, one a line, to the file named by VEXA_RACE_RECORD, and ends.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -75,6 +84,73 @@ bool Write(const std::string& target) {
   return ok;
 }
 
+// The id of a process running NAME from a directory whose name starts with "~ts"; 0 when
+// there is none.
+DWORD FindTemporaryProgram(const std::string& name) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  DWORD found = 0;
+  for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
+    if (lstrcmpiA(entry.szExeFile, name.c_str()) != 0) continue;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+    if (!process) continue;
+    char image[MAX_PATH + 1] = {};
+    DWORD length = sizeof image;
+    if (QueryFullProcessImageNameA(process, 0, image, &length) && std::string(image, length).find("\\~ts") != std::string::npos)
+      found = entry.th32ProcessID;
+    CloseHandle(process);
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+std::vector<HANDLE> ThreadsOf(DWORD process_id) {
+  std::vector<HANDLE> threads;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return threads;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != process_id) continue;
+    if (HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) threads.push_back(thread);
+  }
+  CloseHandle(snapshot);
+  return threads;
+}
+
+DWORD WaitForTemporaryProgram(const std::string& name) {
+  DWORD process_id = 0;
+  for (DWORD waited = 0; !process_id && waited < 60000; ++waited) {
+    process_id = FindTemporaryProgram(name);
+    if (!process_id) Sleep(1);
+  }
+  return process_id;
+}
+
+bool End(const std::string& name) {
+  const DWORD process_id = WaitForTemporaryProgram(name);
+  HANDLE process = process_id ? OpenProcess(PROCESS_TERMINATE, FALSE, process_id) : nullptr;
+  if (!process) return false;
+  const bool ended = TerminateProcess(process, 1) != FALSE;
+  CloseHandle(process);
+  return ended;
+}
+
+bool Hold(const std::string& name, DWORD milliseconds) {
+  const DWORD process_id = WaitForTemporaryProgram(name);
+  if (!process_id) return false;
+  const std::vector<HANDLE> threads = ThreadsOf(process_id);
+  for (HANDLE thread : threads) SuspendThread(thread);
+  Sleep(milliseconds);
+  for (HANDLE thread : threads) {
+    ResumeThread(thread);
+    CloseHandle(thread);
+  }
+  return !threads.empty();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -88,6 +164,14 @@ int main(int argc, char** argv) {
     std::printf("%s\n", Write(argv[2]) ? "written" : "refused");
     return 0;
   }
-  std::fprintf(stderr, "usage: race_tool swap TARGET SOURCE | write TARGET\n");
+  if (verb == "hold" && argc == 4) {
+    std::printf("%s\n", Hold(argv[2], static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10))) ? "held" : "none");
+    return 0;
+  }
+  if (verb == "end" && argc == 3) {
+    std::printf("%s\n", End(argv[2]) ? "ended" : "none");
+    return 0;
+  }
+  std::fprintf(stderr, "usage: race_tool swap TARGET SOURCE | write TARGET | hold NAME MS | end NAME\n");
   return 2;
 }

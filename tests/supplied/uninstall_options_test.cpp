@@ -36,12 +36,19 @@ TEST(UninstallOptionsTest, TheCopysSwitchesGoTogether) {
   EXPECT_TRUE(copy.options.is_copy);
   EXPECT_EQ(copy.options.original_process, 1234u);
   EXPECT_EQ(copy.options.original_program, "C:\\Acme\\Uninstall\\Uninstall.EXE");
+  EXPECT_EQ(copy.options.status_pipe, 0u);
+  const Parsed waited_for = Parse({"/CLEANUP=1234", "/ORIGINAL=C:\\x", "/STATUS=88"});
+  ASSERT_TRUE(waited_for.ok) << waited_for.error;
+  EXPECT_EQ(waited_for.options.status_pipe, 88u);
 
   EXPECT_EQ(Parse({"/CLEANUP=12"}).error, "The options /CLEANUP= and /ORIGINAL= go together.");
   EXPECT_EQ(Parse({"/ORIGINAL=C:\\x"}).error, "The options /CLEANUP= and /ORIGINAL= go together.");
   EXPECT_EQ(Parse({"/CLEANUP=12x", "/ORIGINAL=C:\\x"}).error, "The option /CLEANUP= needs a decimal number: /CLEANUP=12x");
   EXPECT_EQ(Parse({"/CLEANUP=99999999999999999999", "/ORIGINAL=C:\\x"}).error,
             "The option /CLEANUP= needs a decimal number: /CLEANUP=99999999999999999999");
+  EXPECT_EQ(Parse({"/STATUS=4"}).error, "The option /STATUS= belongs to /CLEANUP= and /ORIGINAL=.");
+  EXPECT_EQ(Parse({"/CLEANUP=1", "/ORIGINAL=C:\\x", "/STATUS=-4"}).error,
+            "The option /STATUS= needs a decimal number: /STATUS=-4");
 }
 
 TEST(UninstallOptionsTest, UnknownRepeatedOrEmptySwitchesAreRefused) {

@@ -41,19 +41,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The sample package, its program started with "/record" (it ends at once) unless
-# EXECUTE-LINE says otherwise, and a shared DLL that no uninstall may remove.
+# The sample package, with an Execute line (a silent installation starts nothing), and a
+# shared DLL that no uninstall may remove.
 make_sample_setup "$scratch/package" 'Execute "<ProductDirectory>\Paint.exe", "/record", "C:\uninstall-started.txt"'
 cp "$shared_dll" "$scratch/package/attachment/AcmeShared.dll"
 sed -i 's/^\(InstallProgram .*\)\r$/\1\r\nInstallDllFile "AcmeShared.dll", "1000", "AcmeShared.dll", "1.0.0.5", "0", "1000", "sig", ""\r/' \
   "$scratch/package/attachment/Script.TXT"
 make_cab "$scratch/package/Attachment.CAB" "$scratch/package/attachment" Script.TXT Program.Cab Uninstall.EXE AcmeShared.dll
 make_setup "$scratch/package/Setup.exe" "$engine" "$scratch/package/Attachment.CAB"
-# Prints the exit status once the started program has written its record.
+# Prints the exit status. A silent installation starts no program.
 install() {
-  rm -f "$c_drive/uninstall-started.txt"
   wine_run_timed 120 "$scratch/package/Setup.exe" /S
-  for _ in $(seq 1 100); do [ -s "$c_drive/uninstall-started.txt" ] && break; sleep 0.1; done
 }
 exists() { [ -e "$1" ] && echo yes || echo no; }
 shared_dll_present() { [ -n "$(find "$c_drive/windows" -maxdepth 2 -iname AcmeShared.dll)" ] && echo kept || echo gone; }
@@ -81,12 +79,20 @@ copies_left() {
 # The program the registry names, without its quotes; then the rest of the command.
 uninstall_program() { reg_value "$uninstall_key" "$1" | sed -E 's/^"([^"]*)".*/\1/'; }
 quiet_arguments() { reg_value "$uninstall_key" QuietUninstallString | sed -E 's/^"[^"]*" *//'; }
-# Runs the registered QuietUninstallString with /LOG=LOG; prints the exit status once the
-# temporary copy has removed the uninstall program.
+# Runs the registered QuietUninstallString with /LOG=LOG; prints the exit status as soon
+# as the program has ended. The status goes through a file: a command substitution would
+# also wait for every process that inherited its pipe, the program's temporary copy
+# among them, and so hide what a deployment tool finds right after the exit.
 quiet_uninstall() {
   # shellcheck disable=SC2046
-  wine_run_timed 120 "$(uninstall_program QuietUninstallString)" $(quiet_arguments) "/LOG=$(wine_windows_path "$1")"
-  wait_until_gone "$product_unix/Uninstall"
+  timeout --kill-after=5 135 wine "$_vexa_runexit" 120000 "$(wine_windows_path "$(uninstall_program QuietUninstallString)")" \
+    $(quiet_arguments) "/LOG=$(wine_windows_path "$1")" >"$scratch/status.txt" 2>/dev/null
+  tr -d '\r' <"$scratch/status.txt"
+}
+# What is left in the product directory: its entries, directories with a trailing "/".
+product_entries() {
+  (cd "$product_unix" 2>/dev/null && find . -mindepth 1 \( -type d -printf '%P/\n' -o -printf '%P\n' \) |
+     LC_ALL=C sort | paste -sd '|')
 }
 log_of() { tr -d '\r' <"$1" 2>/dev/null | paste -sd '|'; }
 
@@ -120,17 +126,55 @@ new_temp_dir=$(comm -13 <(echo "$temp_dirs_before") <(temp_dirs_now))
 expect_eq "Yes: the copy's emptied directory waits for the next boot" yes \
   "$(pending_renames | grep -qix "\\\\??\\\\.*\\\\$(basename "$new_temp_dir")" && echo yes || echo no)"
 
-# --- /S through QuietUninstallString: files the user added are kept, and their folder.
+# --- /S through QuietUninstallString: when the exit status arrives the product is gone,
+# but for the emptied Uninstall folder of the program that just ended.
+# The temporary copy is held still for 3 s as soon as it starts, as on a slow machine, so
+# that a program ending before the removal is done would be seen doing so.
+expect_eq "reinstall" 0 "$(install)"
+wine "$VEXA_BINARY_DIR/tests/harness/race_tool.exe" hold Uninstall.exe 3000 >"$scratch/hold.txt" 2>/dev/null &
+holder=$!
+sleep 1  # the holder is watching before the uninstall program starts
+quiet_uninstall "$scratch/final.log" >"$scratch/final-status.txt"
+after_exit="$(left) entries $(product_entries)"
+expect_eq "/S, the status is final: exit 0" 0 "$(cat "$scratch/final-status.txt")"
+expect_true "/S, the status is final: right after the exit only an empty Uninstall folder may be left ($after_exit)" \
+  grep -qxE 'product (no|yes) group no uninstall-key gone installed-key gone shared-dll kept entries (|Uninstall/)' \
+  <<<"$after_exit"
+wait "$holder"
+expect_eq "/S, the status is final: the copy was held" held "$(tr -d '\r' <"$scratch/hold.txt")"
+wait_until_gone "$product_unix"
+expect_eq "/S, the status is final: a moment later the product directory is gone" \
+  "product no group no uninstall-key gone installed-key gone shared-dll kept" "$(left)"
+
+# --- A copy that ends without handing over a status (a crash, made certain as it starts):
+# the original fails with 1603 and says so, and keeps itself and the records, so that the
+# uninstall can be run again.
+expect_eq "reinstall" 0 "$(install)"
+wine "$VEXA_BINARY_DIR/tests/harness/race_tool.exe" end Uninstall.exe >"$scratch/end.txt" 2>/dev/null &
+ender=$!
+sleep 1  # the ender is watching before the uninstall program starts
+expect_eq "copy ended: exit 1603" 1603 "$(quiet_uninstall "$scratch/crash.log")"
+wait "$ender"
+expect_eq "copy ended: the copy was ended" ended "$(tr -d '\r' <"$scratch/end.txt")"
+expect_eq "copy ended: the message" \
+  "Message: Error. The removal of Acme Paint did not finish. Run the uninstall program again to remove what is left." \
+  "$(tr -d '\r' <"$scratch/crash.log" | grep '^Message: ')"
+expect_eq "copy ended: the uninstall program and both records are kept" "yes present present" \
+  "$(exists "$(wine_unix_path "$uninstall_win")") $(reg_key "$uninstall_key") $(reg_key "$installed_key")"
+expect_eq "copy ended: run again, it removes the product" "0 product no" \
+  "$(quiet_uninstall "$scratch/again.log") $(wait_until_gone "$product_unix"; echo "product $(exists "$product_unix")")"
+
+# --- /S: files the user added are kept, and their folder.
 expect_eq "reinstall" 0 "$(install)"
 printf 'mine\r\n' >"$product_unix/My Notes.txt"
 mkdir -p "$product_unix/Docs/Mine" && printf 'mine\r\n' >"$product_unix/Docs/Mine/Sketch.txt"
 expect_eq "the quiet uninstall string adds /S" "/S" "$(quiet_arguments)"
 expect_eq "/S: exit 0" 0 "$(quiet_uninstall "$scratch/quiet.log")"
-expect_eq "/S: only the user's files are left in the product directory" "Docs/Mine/Sketch.txt|My Notes.txt" \
-  "$(cd "$product_unix" 2>/dev/null && find . -type f | sed 's|^\./||' | LC_ALL=C sort | paste -sd '|')"
+expect_eq "/S: right after the exit only the user's files are left in the product directory" \
+  "Docs/|Docs/Mine/|Docs/Mine/Sketch.txt|My Notes.txt" "$(product_entries)"
 expect_eq "/S: group and both keys gone, the shared DLL kept" \
   "product yes group no uninstall-key gone installed-key gone shared-dll kept" "$(left)"
-expect_eq "/S: the log, the original's lines and then the copy's" \
+expect_eq "/S: the log: the question, the copy's removal, the message, the copy's last lines" \
   "Question: Do you want to completely remove Acme Paint and all of its components? -> Yes|Removing Acme Paint|Deleted ${product}Data\\Palette.txt|Deleted ${product}Docs\\Help.txt|Deleted ${product}Paint.exe|Deleted ${product}ReadMe.txt|Deleted $programs_win\\Acme Paint\\Acme Paint.LNK|Deleted $programs_win\\Acme Paint\\Help.LNK|Deleted $programs_win\\Acme Paint\\Tools\\Read Me.LNK|Message: Acme Paint was removed from your computer. The folder $product was kept because it holds files that were not installed with Acme Paint.|Uninstall completed|Removing the uninstall program|Deleted $uninstall_win" \
   "$(for _ in $(seq 1 50); do grep -q 'Deleted .*Uninstall.EXE' "$scratch/quiet.log" && break; sleep 0.1; done
      log_of "$scratch/quiet.log")"
@@ -145,8 +189,8 @@ wine "$VEXA_BINARY_DIR/tests/components/hold_module.exe" "$(wine_windows_path "$
 for _ in $(seq 1 300); do [ -f "$scratch/release.held" ] && break; sleep 0.1; done
 expect_true "a process holds Paint.exe" test -f "$scratch/release.held"
 expect_eq "in use: exit 3010" 3010 "$(quiet_uninstall "$scratch/busy.log")"
-expect_eq "in use: only the held file is left until the restart" "Paint.exe" \
-  "$(cd "$product_unix" 2>/dev/null && find . -type f | sed 's|^\./||' | paste -sd '|')"
+expect_eq "in use: right after the exit only the held file is left until the restart" "Paint.exe" \
+  "$(product_entries)"
 expect_eq "in use: the restart message" \
   "Message: Acme Paint was removed from your computer. Some of its files are in use and will be deleted when the computer restarts. Restart your computer to complete the removal." \
   "$(tr -d '\r' <"$scratch/busy.log" | grep '^Message: ')"

@@ -180,6 +180,30 @@ TEST_F(ProgramGroupTreeTest, DeleteTakesTheDescendantsAndNeverTheRoot) {
   EXPECT_EQ(tree().selected, 0);
 }
 
+// The keyboard does what the menu does, on the selected node: the menu key opens the menu
+// prepared for it, F2 renames, Insert makes a child only where the menu would.
+TEST_F(ProgramGroupTreeTest, TheKeyboardOpensTheMenuRenamesAndCreatesWhereAllowed) {
+  Select("My Program");
+  form->TreeView1_KeyDown(45);  // Insert
+  ASSERT_EQ(tree().nodes.size(), 2u);
+  EXPECT_EQ(node(1).parent, 0);
+  Select("Untitled1");
+  LinkTo(0);
+  form->TreeView1_KeyDown(kMenuKeyCode);
+  EXPECT_EQ(host.popup_menus, std::vector<PopupMenu>{PopupMenu::Create});
+  EXPECT_FALSE(form->mnuCreateLeaf.enabled);
+  EXPECT_TRUE(form->mnuUnlink.enabled);
+  form->TreeView1_KeyDown(45);  // a linked node gets no child
+  EXPECT_EQ(tree().nodes.size(), 2u);
+  form->TreeView1_KeyDown(113);  // F2
+  EXPECT_EQ(host.label_edits, std::vector<int>{1});
+  Select("My Program");
+  form->TreeView1_KeyDown(kMenuKeyCode);
+  EXPECT_FALSE(form->mnuDeleteLeaf.enabled);
+  EXPECT_TRUE(form->mnuCreateLeaf.enabled);
+  EXPECT_EQ(host.popup_menus.size(), 2u);
+}
+
 TEST_F(ProgramGroupTreeTest, ChildrenAreShownByTextAndTheRootStaysExpanded) {
   for (const char* text : {"zebra", "Apple", "mango"}) {
     Select("My Program");

@@ -186,6 +186,23 @@ TEST_F(WizardTest, StepOneNeedsAChosenDirectory) {
   EXPECT_FALSE(form->cmdNext.enabled);
 }
 
+// Enter goes on from the screens where going on is the usual answer; the tree of step 4
+// takes the keys.
+TEST_F(WizardTest, TheFocusStartsOnTheButtonThatGoesOn) {
+  EXPECT_EQ(form->Focus, &form->cmdNext);
+  form->cmdNext_Click();
+  EXPECT_EQ(form->Focus, &form->cmdSelectDirectory);  // Next waits for a directory
+  form->cmdBack_Click();
+  ChooseProgramDirectory({"mybird.exe"}, {true});
+  FillStep1();
+  form->cmdNext_Click();
+  EXPECT_EQ(form->Focus, &form->cmdNext);
+  GoToStep(4);
+  EXPECT_EQ(form->Focus, &form->TreeView1);
+  GoToStep(kFinalStep);
+  EXPECT_EQ(form->Focus, &form->cmdFinish);  // Next is disabled on the last step
+}
+
 TEST_F(WizardTest, StepThreeRebuildsTheRunFileListEachTime) {
   ChooseProgramDirectory({"mybird.exe", "help.hlp", "tool.exe"}, {true, false, true});
   FillStep1();
