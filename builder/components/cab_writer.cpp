@@ -55,7 +55,7 @@ bool MakePlan(const std::vector<CabMember>& members, const CabWriterOptions& opt
   }
   const std::uint64_t folder_capacity = std::uint64_t{options.max_blocks_per_folder} * kMszipBlockSize;
   const bool lzx = options.compression == CabCompression::kLzx;
-  const std::uint16_t compression_type = lzx ? LzxCompressionType(options.lzx_window_bits) : kCabCompressionMszip;
+  const std::uint16_t compression_type = lzx ? LzxCompressionType(options.lzx.window_bits) : kCabCompressionMszip;
   plan.files.reserve(members.size());
   plan.folders.push_back({});
   plan.folders.back().compression_type = compression_type;
@@ -255,9 +255,7 @@ class CabinetStream {
   static constexpr std::size_t kFramesPerReport = 64;
 
   CabWriteOutcome WriteLzx(std::FILE* out, std::vector<PlannedFolder>& folders, std::string& error) {
-    LzxOptions lzx;
-    lzx.window_bits = options_.lzx_window_bits;
-    LzxFolderJobs jobs(std::move(sources_), lzx, threads_, cancel_);
+    LzxFolderJobs jobs(std::move(sources_), options_.lzx, threads_, cancel_);
     LzxFrame frame;
     for (std::size_t f = 0; f < folders.size(); ++f) {
       folders[f].data_offset = static_cast<std::uint32_t>(written_);
@@ -324,8 +322,8 @@ CabWriteResult WriteCabinet(const std::string& cabinet_path, const std::vector<C
                             const CabWriterOptions& options, const std::function<void(const CabProgress&)>& progress,
                             const std::atomic<bool>& cancel) {
   if (options.max_blocks_per_folder == 0 || options.max_blocks_per_folder > kCabMaxBlocksPerFolder ||
-      options.batch_blocks == 0 || options.lzx_window_bits < kLzxMinWindowBits ||
-      options.lzx_window_bits > kLzxMaxWindowBits) {
+      options.batch_blocks == 0 || options.lzx.window_bits < kLzxMinWindowBits ||
+      options.lzx.window_bits > kLzxMaxWindowBits) {
     return Failure("Invalid cabinet writer options");
   }
   Plan plan;

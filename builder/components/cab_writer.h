@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "lzx_compressor.h"
+
 struct CabMember {
   std::string source_path;
   std::string name_in_cabinet;
@@ -39,10 +41,10 @@ struct CabWriterOptions {
   std::uint32_t max_blocks_per_folder = 65535;
   // Blocks read and compressed together.
   std::size_t batch_blocks = 64;
-  // LZX: log2 of the window (15-21), and the size from which the next file starts a new
+  // LZX: the compressor's settings, and the size from which the next file starts a new
   // folder. Each folder starts with an empty window; at 24 MiB that costs well under 1 %
   // of the cabinet's size, and a cabinet of 50 MB already keeps two cores busy.
-  unsigned lzx_window_bits = 21;
+  LzxOptions lzx;
   std::uint64_t lzx_folder_bytes = 24u << 20;
 };
 

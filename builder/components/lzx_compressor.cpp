@@ -9,8 +9,10 @@
 
 namespace {
 
-constexpr std::size_t kLookaheadBytes = 1 << 20;  // room for bytes not yet compressed
-constexpr unsigned kMaxBlockFrames = kLookaheadBytes / kLzxFrameSize;
+// Room beyond the window for bytes not yet compressed: twice the largest block, so that
+// sliding the window always frees room for the next block.
+constexpr std::size_t kLookaheadBytes = 1 << 20;
+constexpr unsigned kMaxBlockFrames = kLookaheadBytes / kLzxFrameSize / 2;
 
 // Rough bit costs beyond the length of each kind of match, for choosing between them;
 // a literal counts as 8 bits.
@@ -56,7 +58,7 @@ struct Choice {
 struct LzxCompressor::State {
   explicit State(const LzxOptions& options)
       : window_bits(std::clamp(options.window_bits, kLzxMinWindowBits, kLzxMaxWindowBits)),
-        max_distance((1u << window_bits) - 3),
+        max_distance((1u << window_bits) - kLzxMaxMatch - 3),
         block_bytes(std::clamp(options.block_frames, 1u, kMaxBlockFrames) * kLzxFrameSize),
         nice_length(std::clamp(options.nice_length, 3u, kLzxMaxMatch)),
         buffer((std::size_t{1} << window_bits) + kLookaheadBytes),
@@ -64,6 +66,8 @@ struct LzxCompressor::State {
         block_writer(window_bits) {}
 
   unsigned window_bits;
+  // The format allows matches up to the window's size less 3; 7-Zip mis-copies one that
+  // reaches that far back, so ours stop a match length short of it.
   std::uint32_t max_distance;
   std::uint32_t block_bytes;
   unsigned nice_length;
