@@ -136,6 +136,9 @@ class Driver {
     Set(form_.txtHtmlTitle, options_.html_title);
     Set(form_.txtStandAloneExeFilenameNoPath, options_.web_setup_name);
     if (options_.minimize_download_time) form_.chkCreateMultiProgramCabs.value = *options_.minimize_download_time ? 1 : 0;
+    if (options_.compression) {
+      pipeline_.SetProgramCompression(*options_.compression == "lzx" ? CabCompression::kLzx : CabCompression::kMszip);
+    }
     if (options_.sign_commands) {
       std::string text;
       for (const std::string& line : *options_.sign_commands) text += (text.empty() ? "" : "\r\n") + line;

@@ -41,6 +41,9 @@ Step 6:
   --html-title TEXT           the title of the resultant HTML page
   --web-setup-name NAME       the name of the resultant web setup program (NAME.exe)
   --minimize-download-time yes|no
+  --compression lzx|mszip     the program and component cabinets' compression for this
+                              build (default: the project's CabCompression.txt, else LZX
+                              when "Minimize Download Time" is on)
   --sign-command TEXT         a code-signing command line ("%1" the script cabinet, "%2"
                               the title); more than once for several lines
   --no-sign-commands          no code-signing commands
@@ -100,6 +103,12 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
          return true;
        }},
       {"--wizard-directory", [&](const std::string& value) { options.wizard_directory = value; return true; }},
+      {"--compression",
+       [&](const std::string& value) {
+         if (value != "lzx" && value != "mszip") return false;
+         options.compression = value;
+         return true;
+       }},
       {"--minimize-download-time",
        [&](const std::string& value) {
          if (value != "yes" && value != "no") return false;

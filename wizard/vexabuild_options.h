@@ -15,6 +15,7 @@ struct VexaBuildOptions {
   std::optional<std::string> program_group_file;
   std::optional<std::string> html_name, html_title, web_setup_name;
   std::optional<bool> minimize_download_time;
+  std::optional<std::string> compression;  // "lzx" or "mszip"
   std::optional<std::vector<std::string>> sign_commands;
   bool yes = false;
   bool help = false;

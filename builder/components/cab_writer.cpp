@@ -271,19 +271,26 @@ class CabinetStream {
         if (!WriteBlock(out, frame.data, frame.uncompressed_size, error)) return CabWriteOutcome::kError;
         ++folders[f].block_count;
         uncompressed_ += frame.uncompressed_size;
-        if (folders[f].block_count % kFramesPerReport == 0) {
-          current_source_ = jobs.CurrentSource(f);
-          Report();
-        }
+        ReportOpenedSources(jobs, f, folders[f].block_count % kFramesPerReport == 0);
       }
-      current_source_ = jobs.CurrentSource(f);
-      Report();
+      ReportOpenedSources(jobs, f, true);
     }
     return cancel_ ? CabWriteOutcome::kCancelled : CabWriteOutcome::kDone;
   }
 
   void Report() {
     if (progress_) progress_({current_source_, uncompressed_, written_});
+  }
+
+  // A report for each source the folder's worker opened since the last one, as the MSZIP
+  // path reports each source as it begins; at least one when `always`.
+  void ReportOpenedSources(LzxFolderJobs& jobs, std::size_t folder, bool always) {
+    const std::vector<std::string> opened = jobs.TakeOpenedSources(folder);
+    for (const std::string& path : opened) {
+      current_source_ = path;
+      Report();
+    }
+    if (opened.empty() && always) Report();
   }
 
   bool WriteBlock(std::FILE* out, const std::vector<std::uint8_t>& block, std::uint16_t uncompressed_size,

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -67,7 +68,7 @@ bool LzxFolderJobs::CompressFolder(std::size_t index, std::string& error) {
   for (const CabSource& source : sources) left += source.size;
   CabFolderSources reader(std::move(sources), [this, index](const std::string& path) {
     std::lock_guard lock(mutex_);
-    folders_[index].current_source = path;
+    folders_[index].opened_sources.push_back(path);
   });
   LzxCompressor compressor(options_);
   std::vector<std::uint8_t> chunk;
@@ -132,7 +133,7 @@ LzxFolderJobs::Take LzxFolderJobs::Next(std::size_t index, LzxFrame& frame, std:
   return Take::kCancelled;
 }
 
-std::string LzxFolderJobs::CurrentSource(std::size_t index) const {
+std::vector<std::string> LzxFolderJobs::TakeOpenedSources(std::size_t index) {
   std::lock_guard lock(mutex_);
-  return folders_[index].current_source;
+  return std::exchange(folders_[index].opened_sources, {});
 }

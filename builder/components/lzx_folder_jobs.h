@@ -34,8 +34,8 @@ class LzxFolderJobs {
   // `error`.
   Take Next(std::size_t folder, LzxFrame& frame, std::string& error);
 
-  // The source last opened for `folder`, for progress reports.
-  std::string CurrentSource(std::size_t folder) const;
+  // The sources of `folder` opened since the last call, in order, for progress reports.
+  std::vector<std::string> TakeOpenedSources(std::size_t folder);
 
  private:
   static constexpr std::size_t kMaxQueuedBytes = 32u << 20;
@@ -44,7 +44,7 @@ class LzxFolderJobs {
     std::deque<LzxFrame> frames;
     std::size_t queued_bytes = 0;
     bool done = false;
-    std::string current_source;
+    std::vector<std::string> opened_sources;
   };
 
   void Work();
