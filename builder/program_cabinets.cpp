@@ -87,7 +87,8 @@ void ReleasePipeline::cmdCancelWork_Click(Form1& form) {
 
 CabCompression ReleasePipeline::ProgramCompression() const {
   if (program_compression_) return *program_compression_;
-  const std::string choice = UpperAscii(TrimBlanks(ReadSettingsText(form_->ProjectFilesDirectory + "CabCompression.txt")));
+  std::string choice = ReadSettingsText(form_->ProjectFilesDirectory + "CabCompression.txt");
+  choice = UpperAscii(TrimBlanks(choice.substr(0, choice.find_first_of("\r\n"))));
   if (choice == "LZX") return CabCompression::kLzx;
   if (choice == "MSZIP") return CabCompression::kMszip;
   return form_->chkCreateMultiProgramCabs.value != 0 ? CabCompression::kLzx : CabCompression::kMszip;
