@@ -60,7 +60,7 @@ expect_eq "the joined parts are the cabinet of the part list" \
 # attachment, whose content is that cabinet, stays MSZIP.
 cab_method() { 7z l -slt "$1" 2>/dev/null | awk '$1 == "Method" { print $3; exit }'; }
 expect_eq "Program.cab is LZX with a 2 MiB window" "LZX:21" "$(cab_method "$project/ProjectFiles/Program.cab")"
-expect_eq "the attachment is MSZIP" "MSZIP" "$(cab_method "$project/ProjectFiles/Attachment.CAB")"
+expect_eq "the attachment is MSZIP" "MSZip" "$(cab_method "$project/ProjectFiles/Attachment.CAB")"
 
 # Every cabinet of the package, read by an independent reader.
 for cab in "$release"/*.[cC]ab "$scratch/Prog1.cab" "$activex"/*.[cC]ab "$project/ProjectFiles/Program.cab" "$project/ProjectFiles/Attachment.CAB"; do
