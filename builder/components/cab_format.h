@@ -10,7 +10,8 @@
 // areas, and never chain cabinets (no previous/next cabinet). Names use "\" between
 // folders; a name that is not plain ASCII is converted from narrow text (the ANSI code
 // page on Windows, UTF-8 natively) and stored as UTF-8 with attribute bit 0x80 (the
-// format's "name is UTF" flag). Every folder is MSZIP (typeCompress 1).
+// format's "name is UTF" flag). A folder is MSZIP (typeCompress 1) or LZX (3, with the
+// window's log2 in bits 8-12; lzx_format.h).
 //
 // Limits we keep so that common readers take the cabinet: at most 65,535 files and
 // 65,535 folders; a folder holds at most 65,535 data blocks, i.e. 0x7FFF8000 uncompressed
