@@ -21,9 +21,9 @@ constexpr int kNewOffsetCost = 10;
 
 // Offsets of E8 calls in one frame from relative to absolute (see lzx_format.h); the
 // reader's loop run backwards, byte for byte.
-void TranslateE8(std::uint8_t* data, std::size_t size, std::uint32_t frame_position) {
+void TranslateE8(std::uint8_t* data, std::size_t size, std::uint32_t frame_position, std::uint32_t translation_size) {
   if (size <= 10) return;
-  constexpr auto kSize = static_cast<std::int32_t>(kLzxE8TranslationSize);
+  const auto limit = static_cast<std::int32_t>(translation_size);
   auto position = static_cast<std::int32_t>(frame_position);
   std::uint8_t* at = data;
   const std::uint8_t* end = data + size - 10;
@@ -34,8 +34,8 @@ void TranslateE8(std::uint8_t* data, std::size_t size, std::uint32_t frame_posit
     }
     const auto relative = static_cast<std::int32_t>(std::uint32_t{at[0]} | (std::uint32_t{at[1]} << 8) |
                                                     (std::uint32_t{at[2]} << 16) | (std::uint32_t{at[3]} << 24));
-    if (relative >= -position && relative < kSize) {
-      const std::int32_t absolute = relative < kSize - position ? relative + position : relative - kSize;
+    if (relative >= -position && relative < limit) {
+      const std::int32_t absolute = relative < limit - position ? relative + position : relative - limit;
       const auto bits = static_cast<std::uint32_t>(absolute);
       at[0] = static_cast<std::uint8_t>(bits);
       at[1] = static_cast<std::uint8_t>(bits >> 8);
@@ -61,6 +61,9 @@ struct LzxCompressor::State {
         max_distance((1u << window_bits) - kLzxMaxMatch - 3),
         block_bytes(std::clamp(options.block_frames, 1u, kMaxBlockFrames) * kLzxFrameSize),
         nice_length(std::clamp(options.nice_length, 3u, kLzxMaxMatch)),
+        e8_translation_size(options.e8_translation_size == 0
+                                ? kLzxE8TranslationSize
+                                : std::min(options.e8_translation_size, kLzxMaxE8TranslationSize)),
         buffer((std::size_t{1} << window_bits) + kLookaheadBytes),
         finder(window_bits, std::max(1u, options.max_chain), nice_length),
         block_writer(window_bits) {}
@@ -71,6 +74,7 @@ struct LzxCompressor::State {
   std::uint32_t max_distance;
   std::uint32_t block_bytes;
   unsigned nice_length;
+  std::uint32_t e8_translation_size;
   std::vector<std::uint8_t> buffer;
   std::uint32_t base = 0;       // folder position of buffer[0]
   std::uint32_t filled = 0;     // folder position after the last byte received
@@ -196,12 +200,13 @@ void LzxCompressor::CompressBlock(std::uint32_t end, std::vector<LzxFrame>& fram
   const std::uint32_t start = s.processed;
   for (std::uint32_t frame = start; frame < end; frame += kLzxFrameSize) {
     if (frame / kLzxFrameSize >= kLzxE8Frames) break;
-    TranslateE8(s.buffer.data() + (frame - s.base), std::min<std::size_t>(kLzxFrameSize, end - frame), frame);
+    TranslateE8(s.buffer.data() + (frame - s.base), std::min<std::size_t>(kLzxFrameSize, end - frame), frame,
+                s.e8_translation_size);
   }
   s.translated = end;
   if (!s.header_written) {
     s.bits.Bits(1, 1);
-    s.bits.Bits(kLzxE8TranslationSize, 32);
+    s.bits.Bits(s.e8_translation_size, 32);
     s.header_written = true;
   }
   s.items.clear();

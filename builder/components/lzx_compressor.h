@@ -22,6 +22,10 @@ struct LzxOptions {
   unsigned max_chain = 32;                       // hash chain steps per search
   unsigned nice_length = 64;                     // a match this long ends the search
   unsigned block_frames = 4;                     // frames per block (a block's trees are shared)
+  // The E8 translation size. Calls are translated to absolute offsets only while both lie
+  // below it, so the folder's size (as an executable's own size would be) makes every call
+  // in the folder count; 0 for kLzxE8TranslationSize.
+  std::uint32_t e8_translation_size = 0;
 };
 
 class LzxCompressor {

@@ -1,5 +1,6 @@
 #include "lzx_folder_jobs.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <utility>
@@ -70,7 +71,9 @@ bool LzxFolderJobs::CompressFolder(std::size_t index, std::string& error) {
     std::lock_guard lock(mutex_);
     folders_[index].opened_sources.push_back(path);
   });
-  LzxCompressor compressor(options_);
+  LzxOptions options = options_;
+  options.e8_translation_size = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, kLzxMaxE8TranslationSize));
+  LzxCompressor compressor(options);
   std::vector<std::uint8_t> chunk;
   std::vector<LzxFrame> frames;
   while (left > 0) {

@@ -54,7 +54,10 @@ inline constexpr unsigned kLzxMaxPretreeCodeLength = 15;
 inline constexpr unsigned kLzxMaxAlignedCodeLength = 7;
 inline constexpr unsigned kLzxBlockVerbatim = 1;
 inline constexpr unsigned kLzxBlockAligned = 2;
+// The translation size we write when the caller names none; at most kLzxMaxE8TranslationSize
+// (readers hold it in a signed 32-bit integer).
 inline constexpr std::uint32_t kLzxE8TranslationSize = 12000000;
+inline constexpr std::uint32_t kLzxMaxE8TranslationSize = 1u << 30;
 inline constexpr std::size_t kLzxE8Frames = 32768;
 inline constexpr unsigned kLzxMaxPositionSlots = 50;
 
