@@ -19,8 +19,8 @@ constexpr unsigned kMaxBlockFrames = kLookaheadBytes / kLzxFrameSize / 2;
 constexpr int kRepeatCost[3] = {6, 8, 8};
 constexpr int kNewOffsetCost = 10;
 
-// Offsets of E8 calls in one frame from relative to absolute (see lzx_format.h); the
-// reader's loop run backwards, byte for byte.
+// Turns the offsets of E8 calls in one frame from relative to absolute (lzx_format.h): the
+// reader's loop, undone step for step.
 void TranslateE8(std::uint8_t* data, std::size_t size, std::uint32_t frame_position, std::uint32_t translation_size) {
   if (size <= 10) return;
   const auto limit = static_cast<std::int32_t>(translation_size);
