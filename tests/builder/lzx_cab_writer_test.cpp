@@ -114,6 +114,19 @@ TEST_F(LzxCabWriterTest, FoldersCompressedOnThreadsGiveTheSameCabinetAsOneThread
   ExpectEveryLzxReaderGivesBack(source, cabinet, scratch.path() / "out");
 }
 
+TEST_F(LzxCabWriterTest, ThousandsOfSmallFilesInManyFoldersComeBackFromEveryReader) {
+  for (int i = 0; i < 4000; ++i) {
+    WriteFileBytes(source / ("D" + std::to_string(i / 100)) / ("F" + std::to_string(i) + ".txt"),
+                   TextBytes(static_cast<std::size_t>(i % 700), static_cast<std::uint32_t>(i)));
+  }
+  CabWriterOptions options = Lzx();
+  options.threads = 2;
+  options.lzx_folder_bytes = 100000;
+  ASSERT_EQ(BuildCabinetOfTree(source, cabinet, options), "done");
+  EXPECT_GE(FolderCount(cabinet), 10);
+  ExpectEveryLzxReaderGivesBack(source, cabinet, scratch.path() / "out");
+}
+
 TEST_F(LzxCabWriterTest, EveryWindowSizeIsNamedInTheFolderAndReadBack) {
   const std::string text = TextBytes(200000, 30);
   WriteFileBytes(source / "far-repeats.txt", text + NoiseBytes(100000, 31) + text);
