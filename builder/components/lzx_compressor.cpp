@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <span>
 
+#include "lzx_block_split.h"
 #include "lzx_block_writer.h"
 #include "lzx_match_finder.h"
 
@@ -215,7 +217,16 @@ void LzxCompressor::CompressBlock(std::uint32_t end, std::vector<LzxFrame>& fram
     s.ParseFrame(frame, frame_end);
     s.items.push_back({LzxItem::kFrameEnd, frame_end - frame});
   }
-  s.block_writer.Write(s.items, end - start, s.bits);
+  std::size_t first = 0;
+  for (const std::size_t block_end : LzxBlockEnds(s.items)) {
+    std::uint32_t size = 0;
+    for (std::size_t k = first; k < block_end; ++k) {
+      const LzxItem& item = s.items[k];
+      if (item.length != LzxItem::kFrameEnd) size += item.length == LzxItem::kLiteral ? 1u : item.length;
+    }
+    s.block_writer.Write(std::span(s.items).subspan(first, block_end - first), size, s.bits);
+    first = block_end;
+  }
   for (LzxFrame& frame : s.bits.TakeFrames()) frames.push_back(std::move(frame));
   s.processed = end;
 }

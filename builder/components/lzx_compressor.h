@@ -2,9 +2,10 @@
 //
 // The folder's bytes are fed in any pieces; the compressor keeps the window's worth of
 // history and the bytes not yet compressed, translates E8 calls frame by frame, parses
-// each block of frames greedily with one step of lookahead (a match is put off when the
+// a few frames at a time greedily with one step of lookahead (a match is put off when the
 // next position starts a better one), weighing the three repeated offsets against the
-// hash chains' matches, and hands back each frame's compressed bytes as soon as the frame
+// hash chains' matches, cuts the parse into blocks where the statistics change
+// (lzx_block_split.h), and hands back each frame's compressed bytes as soon as the frame
 // is complete. Memory: the window plus 1 MiB of bytes, and the chains (4 bytes per window
 // byte); independent of the folder's size.
 #pragma once
@@ -21,7 +22,7 @@ struct LzxOptions {
   unsigned window_bits = kLzxDefaultWindowBits;  // kLzxMinWindowBits..kLzxMaxWindowBits
   unsigned max_chain = 32;                       // hash chain steps per search
   unsigned nice_length = 64;                     // a match this long ends the search
-  unsigned block_frames = 4;                     // frames per block (a block's trees are shared)
+  unsigned block_frames = 8;                     // frames parsed together and split into blocks
   // The E8 translation size. Calls are translated to absolute offsets only while both lie
   // below it, so the folder's size (as an executable's own size would be) makes every call
   // in the folder count; 0 for kLzxE8TranslationSize.
