@@ -66,6 +66,8 @@ bool ReleasePipeline::CheckPackageText() {
            "project's code page (CodePage.txt, vexabuild --code-page).");
     return false;
   }
+  // Kept with the writer options too: each cabinet's compression is set from them.
+  writer_options_.name_code_page = code_page;
   cab_.SetNameCodePage(code_page);
   return true;
 }

@@ -7,6 +7,7 @@
 #include "form1.h"
 #include "path_case.h"
 #include "path_services.h"
+#include "project_settings.h"
 #include "release_pipeline.h"
 
 namespace {
@@ -84,9 +85,25 @@ void ReleasePipeline::cmdCancelWork_Click(Form1& form) {
   CabResult = "Error. Cab creation cancelled by user.";
 }
 
+CabCompression ReleasePipeline::ProgramCompression() const {
+  if (program_compression_) return *program_compression_;
+  std::string choice = ReadSettingsText(form_->ProjectFilesDirectory + "CabCompression.txt");
+  choice = UpperAscii(TrimBlanks(choice.substr(0, choice.find_first_of("\r\n"))));
+  if (choice == "LZX") return CabCompression::kLzx;
+  if (choice == "MSZIP") return CabCompression::kMszip;
+  return form_->chkCreateMultiProgramCabs.value != 0 ? CabCompression::kLzx : CabCompression::kMszip;
+}
+
+void ReleasePipeline::UseCompression(CabCompression compression) {
+  CabWriterOptions options = writer_options_;
+  options.compression = compression;
+  cab_.SetWriterOptions(options);
+}
+
 std::string ReleasePipeline::VexaCreateCabFromOneFile(const std::string& CabFilename, const std::string& Filename,
-                                                      std::int32_t CertificateSize) {
+                                                      std::int32_t CertificateSize, CabCompression compression) {
   form_->KeepWorking = true;
+  UseCompression(compression);
   cab_.ClearCabFiles();
   cab_.AddFileToCab(Filename, PathFileName(Filename));
   CabResult.clear();
@@ -131,6 +148,7 @@ bool ReleasePipeline::CreateSingleProgramCabFile() {
     return false;
   }
   CabResult.clear();
+  UseCompression(ProgramCompression());
   if (!cab_.MakeCab(form.ProjectFilesDirectory + "Program.cab", 0)) {
     ShowOk("Error. Cannot create cab file: " + form.ProjectFilesDirectory + "Program.cab");
     form.KeepWorking = false;

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,7 +59,16 @@ class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
   ReleasePipeline() = default;
   // The pipeline's cabinet writer options (tests lower the folder size, benchmarks pick
   // threads).
-  explicit ReleasePipeline(const CabWriterOptions& options) { cab_.SetWriterOptions(options); }
+  explicit ReleasePipeline(const CabWriterOptions& options) : writer_options_(options) { cab_.SetWriterOptions(options); }
+
+  // The compression of Program.cab and the component cabinets, in place of the project's
+  // choice (vexabuild --compression).
+  void SetProgramCompression(std::optional<CabCompression> compression) { program_compression_ = compression; }
+  // Program.cab and the component cabinets are LZX or MSZIP as the project's
+  // CabCompression.txt says ("LZX" or "MSZIP"); without it, LZX when "Minimize Download
+  // Time" is on. The cabinets that hold only compressed data (the attachment, Prog1.cab)
+  // and the script cabinet are always MSZIP.
+  CabCompression ProgramCompression() const;
 
   // cmdFinish_Click.
   void Finish(Form1& form) override;
@@ -68,7 +78,8 @@ class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
   void Attach(Form1& form);
   bool DeleteAllFilesInReleaseDirectory();
   std::string VexaCreateCabFromOneFile(const std::string& CabFilename, const std::string& Filename,
-                                       std::int32_t CertificateSize);
+                                       std::int32_t CertificateSize,
+                                       CabCompression compression = CabCompression::kMszip);
   bool CreateSingleProgramCabFile();
   // The Setup script's text (written by CreateSetupExeProgram).
   std::string SetupScriptText();
@@ -131,9 +142,13 @@ class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
   // Runs the lines one after the other, each to its end; the first failure or Cancel stops.
   SignCodeOutcome RunSignCodeLines(const std::vector<std::string>& lines);
   void NoteSignCodeOutcome(SignCodeOutcome outcome);
+  // Sets the compression of the next cabinet build.
+  void UseCompression(CabCompression compression);
 
   Form1* form_ = nullptr;
   Host* host_ = nullptr;
+  CabWriterOptions writer_options_;
+  std::optional<CabCompression> program_compression_;
   CabBuilder cab_;
   // What happened to the build's signing so far: a failure fails the build; after a Cancel
   // nothing more is signed.

@@ -201,7 +201,7 @@ bool ReleasePipeline::CreateScriptCabFile() {
     std::string cabinet;
     if (!is_loader) {
       cabinet = VexaGenerateCabFilename(entries[k], form.ReleaseActiveXDirectory);
-      const std::string error = VexaCreateCabFromOneFile(cabinet, file, 0);
+      const std::string error = VexaCreateCabFromOneFile(cabinet, file, 0, ProgramCompression());
       if (!error.empty()) {
         ShowOk(error);
         return fail();

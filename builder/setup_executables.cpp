@@ -44,6 +44,7 @@ bool ReleasePipeline::CreateSetupExeProgram() {
   cab_.AddFileToCab(form.ProjectFilesDirectory + "Program.cab", "Program.cab");
   CabResult.clear();
   const std::string attachment = form.ProjectFilesDirectory + "Attachment.CAB";
+  UseCompression(CabCompression::kMszip);
   if (!cab_.MakeCab(attachment, 0)) {
     ShowOk("Error. Cannot create cab file: " + attachment);
     return fail();

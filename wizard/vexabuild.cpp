@@ -139,6 +139,9 @@ class Driver {
     if (options_.code_page) form_.PackageCodePage = *options_.code_page;
     if (options_.minimize_download_time) form_.chkCreateMultiProgramCabs.value = *options_.minimize_download_time ? 1 : 0;
     if (options_.sign_every_program) form_.chkSignEveryProgram.value = *options_.sign_every_program ? 1 : 0;
+    if (options_.compression) {
+      pipeline_.SetProgramCompression(*options_.compression == "lzx" ? CabCompression::kLzx : CabCompression::kMszip);
+    }
     if (options_.sign_commands) {
       std::string text;
       for (const std::string& line : *options_.sign_commands) text += (text.empty() ? "" : "\r\n") + line;

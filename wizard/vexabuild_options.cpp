@@ -46,6 +46,9 @@ Step 6:
   --html-title TEXT           the title of the resultant HTML page
   --web-setup-name NAME       the name of the resultant web setup program (NAME.exe)
   --minimize-download-time yes|no
+  --compression lzx|mszip     the program and component cabinets' compression for this
+                              build (default: the project's CabCompression.txt, else LZX
+                              when "Minimize Download Time" is on)
   --sign-command TEXT         a code-signing command line ("%1" the file to sign, "%2"
                               the title, "%3" SOURCE_DATE_EPOCH); more than once for
                               several lines
@@ -134,6 +137,12 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
          return true;
        }},
       {"--wizard-directory", [&](const std::string& value) { options.wizard_directory = value; return true; }},
+      {"--compression",
+       [&](const std::string& value) {
+         if (value != "lzx" && value != "mszip") return false;
+         options.compression = value;
+         return true;
+       }},
       {"--code-page",
        [&](const std::string& value) {
          const int code_page = CodePageOfText(value);

@@ -23,6 +23,7 @@ struct VexaBuildOptions {
   std::optional<bool> minimize_download_time;
   std::optional<int> code_page;
   std::optional<bool> sign_every_program;
+  std::optional<std::string> compression;  // "lzx" or "mszip"
   std::optional<std::vector<std::string>> sign_commands;
   bool yes = false;
   bool help = false;

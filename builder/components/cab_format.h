@@ -12,8 +12,8 @@
 // page on Windows, UTF-8 natively) and stored as UTF-8 with attribute bit 0x80 (the
 // format's "name is UTF" flag), or, for a cabinet the setup engine expands, in the
 // package's single-byte code page without the flag: the engine creates its files under
-// the names as stored, in the end user's system code page. Every folder is MSZIP
-// (typeCompress 1).
+// the names as stored, in the end user's system code page. A folder is MSZIP
+// (typeCompress 1) or LZX (3, with the window's log2 in bits 8-12; lzx_format.h).
 //
 // Limits we keep so that common readers take the cabinet: at most 65,535 files and
 // 65,535 folders; a folder holds at most 65,535 data blocks, i.e. 0x7FFF8000 uncompressed

@@ -5,7 +5,9 @@
 #include <span>
 #include <thread>
 
+#include "cab_folder_sources.h"
 #include "cab_format.h"
+#include "lzx_folder_jobs.h"
 #include "mszip.h"
 #include "native_files.h"
 
@@ -26,6 +28,7 @@ struct PlannedFolder {
   std::uint64_t uncompressed_bytes = 0;
   std::uint32_t data_offset = 0;
   std::uint16_t block_count = 0;
+  std::uint16_t compression_type = kCabCompressionMszip;
 };
 
 struct Plan {
@@ -51,8 +54,11 @@ bool MakePlan(const std::vector<CabMember>& members, const CabWriterOptions& opt
     return false;
   }
   const std::uint64_t folder_capacity = std::uint64_t{options.max_blocks_per_folder} * kMszipBlockSize;
+  const bool lzx = options.compression == CabCompression::kLzx;
+  const std::uint16_t compression_type = lzx ? LzxCompressionType(options.lzx.window_bits) : kCabCompressionMszip;
   plan.files.reserve(members.size());
   plan.folders.push_back({});
+  plan.folders.back().compression_type = compression_type;
   std::size_t names_size = 0;
   for (const CabMember& member : members) {
     PlannedFile file;
@@ -70,12 +76,14 @@ bool MakePlan(const std::vector<CabMember>& members, const CabWriterOptions& opt
       error = "File too large for a cabinet: " + member.source_path;
       return false;
     }
-    if (plan.folders.back().uncompressed_bytes + file.facts.size > folder_capacity) {
+    const std::uint64_t folder_bytes = plan.folders.back().uncompressed_bytes;
+    if (folder_bytes + file.facts.size > folder_capacity || (lzx && folder_bytes >= options.lzx_folder_bytes)) {
       if (plan.folders.size() == kCabMaxFolders) {
         error = "Too much data for one cabinet";
         return false;
       }
       plan.folders.push_back({});
+      plan.folders.back().compression_type = compression_type;
     }
     PlannedFolder& folder = plan.folders.back();
     file.folder = static_cast<std::uint16_t>(plan.folders.size() - 1);
@@ -106,7 +114,7 @@ std::vector<std::uint8_t> HeaderBytes(const Plan& plan, std::uint32_t cabinet_si
   for (const PlannedFolder& folder : plan.folders) {
     out.U32(folder.data_offset);
     out.U16(folder.block_count);
-    out.U16(kCabCompressionMszip);
+    out.U16(folder.compression_type);
   }
   for (const PlannedFile& file : plan.files) {
     out.U32(static_cast<std::uint32_t>(file.facts.size));
@@ -188,17 +196,24 @@ class CabinetStream {
   CabinetStream(const Plan& plan, const CabWriterOptions& options, const std::function<void(const CabProgress&)>& progress,
                 const std::atomic<bool>& cancel)
       : plan_(plan), options_(options), progress_(progress), cancel_(cancel),
-        compressors_(options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency()),
-                     options.compression_level) {}
+        threads_(options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency())) {
+    sources_.resize(plan.folders.size());
+    for (const PlannedFile& file : plan.files) sources_[file.folder].push_back({file.member->source_path, file.facts.size});
+  }
 
   // Writes every folder's data blocks to `out`, which stands after the headers; fills in
   // the folders' offsets and block counts.
   CabWriteOutcome Write(std::FILE* out, std::vector<PlannedFolder>& folders, std::string& error) {
     written_ = plan_.header_size;
-    std::size_t file_index = 0;
+    if (options_.compression == CabCompression::kLzx) return WriteLzx(out, folders, error);
+    BlockCompressors compressors(threads_, options_.compression_level);
     for (std::size_t f = 0; f < folders.size(); ++f) {
       folders[f].data_offset = static_cast<std::uint32_t>(written_);
       std::uint64_t left = folders[f].uncompressed_bytes;
+      CabFolderSources sources(std::move(sources_[f]), [this](const std::string& path) {
+        current_source_ = path;
+        Report();
+      });
       Batch batch;
       std::vector<std::uint8_t> carried;  // the last block of the previous batch
       while (left > 0) {
@@ -209,10 +224,10 @@ class CabinetStream {
         batch.dictionary_size = carried.size();
         batch.data.resize(carried.size() + bytes);
         std::copy(carried.begin(), carried.end(), batch.data.begin());
-        if (!ReadFolderBytes(std::span(batch.data).subspan(carried.size()), file_index, error)) return CabWriteOutcome::kError;
+        if (!sources.Read(std::span(batch.data).subspan(carried.size()), error)) return CabWriteOutcome::kError;
         batch.block_sizes.assign(blocks, kMszipBlockSize);
         batch.block_sizes.back() = bytes - (blocks - 1) * kMszipBlockSize;
-        if (!compressors_.CompressAll(batch, cancel_)) {
+        if (!compressors.CompressAll(batch, cancel_)) {
           if (cancel_) return CabWriteOutcome::kCancelled;
           error = "Compression failed";
           return CabWriteOutcome::kError;
@@ -229,10 +244,7 @@ class CabinetStream {
         uncompressed_ += bytes;
         Report();
       }
-      // Empty files at the end of a folder are never read by the loop above.
-      while (file_index < plan_.files.size() && plan_.files[file_index].folder == f) {
-        if (!FinishEmptyFile(file_index, error)) return CabWriteOutcome::kError;
-      }
+      if (!sources.Finish(error)) return CabWriteOutcome::kError;
     }
     return CabWriteOutcome::kDone;
   }
@@ -241,66 +253,45 @@ class CabinetStream {
   std::uint64_t uncompressed() const { return uncompressed_; }
 
  private:
+  static constexpr std::size_t kFramesPerReport = 64;
+
+  CabWriteOutcome WriteLzx(std::FILE* out, std::vector<PlannedFolder>& folders, std::string& error) {
+    LzxFolderJobs jobs(std::move(sources_), options_.lzx, threads_, cancel_);
+    LzxFrame frame;
+    for (std::size_t f = 0; f < folders.size(); ++f) {
+      folders[f].data_offset = static_cast<std::uint32_t>(written_);
+      for (;;) {
+        const LzxFolderJobs::Take take = jobs.Next(f, frame, error);
+        if (take == LzxFolderJobs::Take::kFolderEnd) break;
+        if (take == LzxFolderJobs::Take::kCancelled) return CabWriteOutcome::kCancelled;
+        if (take == LzxFolderJobs::Take::kFailed) return CabWriteOutcome::kError;
+        if (folders[f].block_count == kCabMaxBlocksPerFolder) {
+          error = "Internal error: folder sizes disagree";
+          return CabWriteOutcome::kError;
+        }
+        if (!WriteBlock(out, frame.data, frame.uncompressed_size, error)) return CabWriteOutcome::kError;
+        ++folders[f].block_count;
+        uncompressed_ += frame.uncompressed_size;
+        ReportOpenedSources(jobs, f, folders[f].block_count % kFramesPerReport == 0);
+      }
+      ReportOpenedSources(jobs, f, true);
+    }
+    return cancel_ ? CabWriteOutcome::kCancelled : CabWriteOutcome::kDone;
+  }
+
   void Report() {
     if (progress_) progress_({current_source_, uncompressed_, written_});
   }
 
-  bool OpenSource(std::size_t index, std::string& error) {
-    const PlannedFile& file = plan_.files[index];
-    source_ = OpenNativeFile(file.member->source_path, "rb");
-    source_left_ = file.facts.size;
-    current_source_ = file.member->source_path;
-    Report();
-    if (!source_) {
-      error = "Cannot read file: " + file.member->source_path;
-      return false;
+  // A report for each source the folder's worker opened since the last one, as the MSZIP
+  // path reports each source as it begins; at least one when `always`.
+  void ReportOpenedSources(LzxFolderJobs& jobs, std::size_t folder, bool always) {
+    const std::vector<std::string> opened = jobs.TakeOpenedSources(folder);
+    for (const std::string& path : opened) {
+      current_source_ = path;
+      Report();
     }
-    return true;
-  }
-
-  // After the last byte of a source: it must end exactly where it ended when planned.
-  bool CloseSource(std::size_t index, std::string& error) {
-    const bool grew = std::fgetc(source_.get()) != EOF;
-    source_.reset();
-    if (grew) {
-      error = "File changed while the cabinet was made: " + plan_.files[index].member->source_path;
-      return false;
-    }
-    return true;
-  }
-
-  bool FinishEmptyFile(std::size_t& index, std::string& error) {
-    if (!OpenSource(index, error) || !CloseSource(index, error)) return false;
-    ++index;
-    return true;
-  }
-
-  // Fills `target` with the next bytes of the folder's sources, opening and closing them
-  // as they begin and end.
-  bool ReadFolderBytes(std::span<std::uint8_t> target, std::size_t& index, std::string& error) {
-    std::size_t filled = 0;
-    while (filled < target.size()) {
-      if (!source_) {
-        if (index >= plan_.files.size()) {
-          error = "Internal error: folder sizes disagree";
-          return false;
-        }
-        if (!OpenSource(index, error)) return false;
-      }
-      const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(source_left_, target.size() - filled));
-      const std::size_t got = want ? std::fread(target.data() + filled, 1, want, source_.get()) : 0;
-      if (got != want) {
-        error = "File changed while the cabinet was made: " + plan_.files[index].member->source_path;
-        return false;
-      }
-      filled += got;
-      source_left_ -= got;
-      if (source_left_ == 0) {
-        if (!CloseSource(index, error)) return false;
-        ++index;
-      }
-    }
-    return true;
+    if (opened.empty() && always) Report();
   }
 
   bool WriteBlock(std::FILE* out, const std::vector<std::uint8_t>& block, std::uint16_t uncompressed_size,
@@ -326,9 +317,8 @@ class CabinetStream {
   const CabWriterOptions& options_;
   const std::function<void(const CabProgress&)>& progress_;
   const std::atomic<bool>& cancel_;
-  BlockCompressors compressors_;
-  NativeFile source_;
-  std::uint64_t source_left_ = 0;
+  unsigned threads_;
+  std::vector<std::vector<CabSource>> sources_;  // each folder's, handed on when it is written
   std::string current_source_;
   std::uint64_t written_ = 0;
   std::uint64_t uncompressed_ = 0;
@@ -340,7 +330,8 @@ CabWriteResult WriteCabinet(const std::string& cabinet_path, const std::vector<C
                             const CabWriterOptions& options, const std::function<void(const CabProgress&)>& progress,
                             const std::atomic<bool>& cancel) {
   if (options.max_blocks_per_folder == 0 || options.max_blocks_per_folder > kCabMaxBlocksPerFolder ||
-      options.batch_blocks == 0) {
+      options.batch_blocks == 0 || options.lzx.window_bits < kLzxMinWindowBits ||
+      options.lzx.window_bits > kLzxMaxWindowBits) {
     return Failure("Invalid cabinet writer options");
   }
   Plan plan;

@@ -1,9 +1,12 @@
-// Writes one MSZIP cabinet from a list of source files (format notes in cab_format.h).
+// Writes one MSZIP or LZX cabinet from a list of source files (format notes in
+// cab_format.h and lzx_format.h).
 //
 // The writer examines every source first and plans the folders: files go into one folder
 // in list order until the next would pass the folder limit, which then starts a new
-// folder. It then streams the sources through 32 KiB blocks that are compressed in
-// parallel in batches (see mszip.h) and written in order, and finally writes the headers
+// folder. MSZIP: it then streams the sources through 32 KiB blocks that are compressed in
+// parallel in batches (see mszip.h) and written in order. LZX: a file that begins once the
+// folder holds `lzx_folder_bytes` starts a new folder, and the folders are compressed on
+// separate threads (lzx_folder_jobs.h) and written in order. Finally it writes the headers
 // in front. The cabinet is written under a temporary name in its own directory and renamed
 // only when complete; on error or cancel the temporary file is removed, so no cabinet and
 // no stray file is left. A source whose size changes or that vanishes during the build is
@@ -17,12 +20,17 @@
 #include <string>
 #include <vector>
 
+#include "lzx_compressor.h"
+
 struct CabMember {
   std::string source_path;
   std::string name_in_cabinet;
 };
 
+enum class CabCompression { kMszip, kLzx };
+
 struct CabWriterOptions {
+  CabCompression compression = CabCompression::kMszip;
   // zlib level. With the previous block as dictionary, level 5 makes cabinets about as
   // small as gcab -cz does (bench/run-cab-writer-bench) at about half the cost of level 6;
   // level 4 is 8% larger on small text files.
@@ -36,6 +44,11 @@ struct CabWriterOptions {
   // 0: non-ASCII names are stored as UTF-8 with the format's flag; otherwise in this
   // single-byte Windows code page (see cab_format.h).
   int name_code_page = 0;
+  // LZX: the compressor's settings, and the size from which the next file starts a new
+  // folder. Each folder starts with an empty window; at 24 MiB that costs well under 1 %
+  // of the cabinet's size, and a cabinet of 50 MB already keeps two cores busy.
+  LzxOptions lzx;
+  std::uint64_t lzx_folder_bytes = 24u << 20;
 };
 
 struct CabProgress {

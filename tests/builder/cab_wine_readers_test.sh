@@ -4,7 +4,8 @@
 # for one-file cabinets (it writes every member to the one output it is given). gcab's
 # listing shows the attribute bits that the Windows build took from the files.
 # Wine's cabinet reader ignores the UTF-8 name flag, so only plain ASCII names are used
-# here; UTF-8 names are checked with cabextract, gcab and the engine natively.
+# here; UTF-8 names are checked with cabextract, gcab and the engine natively. An LZX
+# cabinet of the tree goes through extrac32 too.
 set -uo pipefail
 . "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
 . "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
@@ -38,6 +39,15 @@ expect_eq "the Windows build makes the tree cabinet" "MakeCabDone $(win "$scratc
 mkdir -p "$scratch/by-extrac32"
 wine extrac32.exe /Y /E /L "$(win "$scratch/by-extrac32")" "$(win "$scratch/tree.cab")" >/dev/null 2>&1
 expect_true "extrac32 gives back every file and name" diff -r "$src" "$scratch/by-extrac32"
+
+# An LZX cabinet of the same tree and a real DLL (E8 calls throughout), in several folders.
+cp "$(wine_unix_path 'C:\windows\syswow64\kernel32.dll')" "$src/kernel32.dll"
+out=$(wine "$maker" --compression lzx --folder-bytes 1000000 "$(win "$scratch/lzx.cab")" "$(win "$src")" 2>&1 | tr -d '\r')
+expect_eq "the Windows build makes the LZX cabinet" "MakeCabDone $(win "$scratch/lzx.cab")" "$(printf '%s\n' "$out" | head -n1 | cut -d' ' -f1-2)"
+mkdir -p "$scratch/by-extrac32-lzx"
+wine extrac32.exe /Y /E /L "$(win "$scratch/by-extrac32-lzx")" "$(win "$scratch/lzx.cab")" >/dev/null 2>&1
+expect_true "extrac32 gives back every file of the LZX cabinet" diff -r "$src" "$scratch/by-extrac32-lzx"
+rm -f "$src/kernel32.dll"
 
 listing=$(gcab -l -v "$scratch/tree.cab")
 attributes() { printf '%s\n' "$listing" | NAME=$1 awk '$1 == ENVIRON["NAME"] { print $NF }'; }

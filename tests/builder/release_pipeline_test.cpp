@@ -175,6 +175,30 @@ TEST_F(ReleasePipelineTest, SetupExeIsTheEngineFollowedByTheAttachment) {
   EXPECT_FALSE(fs::exists(wizard_directory + "/~tmp_ctm.tmp"));
 }
 
+TEST_F(ReleasePipelineTest, ProgramCabinetIsLzxWhenDownloadTimeIsMinimizedOrAsTheProjectAndCommandLineSay) {
+  GoToFinalStep();
+  for (const std::string& directory : {form->ProjectFilesDirectory, form->ReleaseDirectory}) fs::create_directories(directory);
+  pipeline.Attach(*form);
+  auto first_folder_type = [](const std::string& cabinet) {
+    const std::string bytes = ReadFileBytes(cabinet);
+    return static_cast<unsigned char>(bytes.at(42)) | (static_cast<unsigned char>(bytes.at(43)) << 8);
+  };
+  auto program_cabinet_type = [&] {
+    EXPECT_TRUE(pipeline.CreateSingleProgramCabFile());
+    return first_folder_type(ProjectFile("Program.cab"));
+  };
+  form->chkCreateMultiProgramCabs.value = 1;
+  EXPECT_EQ(program_cabinet_type(), 0x1503);
+  ASSERT_TRUE(pipeline.CreateSetupExeProgram());
+  EXPECT_EQ(first_folder_type(ProjectFile("Attachment.CAB")), 1);
+  form->chkCreateMultiProgramCabs.value = 0;
+  EXPECT_EQ(program_cabinet_type(), 1);
+  WriteFileBytes(ProjectFile("CabCompression.txt"), " lzx\r\n");
+  EXPECT_EQ(program_cabinet_type(), 0x1503);
+  pipeline.SetProgramCompression(CabCompression::kMszip);
+  EXPECT_EQ(program_cabinet_type(), 1);
+}
+
 TEST_F(ReleasePipelineTest, PagePlaceholdersInOrderAndValuesEscaped) {
   WriteFileBytes(wizard_directory + "/HtmlTemplates/TemplateSetup01.htm",
                  "<title>VEXA_HTML_TITLE</title><a href=\"VEXA_STAND_ALONE_EXE_NAME\">VEXA_PROGRAM_FRIENDLY_NAME</a>"

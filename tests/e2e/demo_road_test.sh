@@ -18,6 +18,13 @@ road_work=$scratch/road
 mkdir -p "$road_work"
 road_prepare
 road_build
+# "Minimize Download Time" is on: the component cabinets the web setup program expands
+# (and Program.cab inside Setup.exe) are LZX.
+need_programs 7z
+for cab in "$road_release_activex"/*.[cC]ab; do
+  [ "$(basename "$cab")" = VexaLoad.cab ] && continue
+  expect_eq "$(basename "$cab") is LZX" "LZX:21" "$(7z l -slt "$cab" 2>/dev/null | awk '$1 == "Method" { print $3; exit }')"
+done
 road_list
 road_serve
 road_install

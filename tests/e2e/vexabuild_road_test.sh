@@ -7,7 +7,7 @@
 # build whose question is not answered Yes changes nothing; and the Windows vexabuild.exe
 # under Wine makes the same package for the same project.
 . "$(dirname "$0")/e2e-lib.sh"
-need_programs identify cabextract tidy chromium
+need_programs identify cabextract tidy chromium 7z
 
 for tool in "$VEXA_SOURCE_DIR/dist/vexabuild" "$VEXA_SOURCE_DIR/dist/vexabuild.exe"; do
   [ -x "$tool" ] || [ -f "$tool" ] || { echo "no $tool: run make build" >&2; exit 1; }
@@ -55,6 +55,12 @@ expect_eq "the project files built" "Attachment.CAB Program.cab SAAttach.txt Scr
 for i in $(seq 1 "$parts"); do cat "$release/$(printf 'Prog1_part%04d.bin' "$i")"; done >"$scratch/Prog1.cab"
 expect_eq "the joined parts are the cabinet of the part list" \
   "$(tr -d '\r' <"$release/Prog1_parts.txt" | awk '$1 == "Cabinet" {print $3}')" "$(sha256sum "$scratch/Prog1.cab" | cut -d' ' -f1)"
+
+# "Minimize Download Time" (on for a new project) makes the program cabinet LZX; the
+# attachment, whose content is that cabinet, stays MSZIP.
+cab_method() { 7z l -slt "$1" 2>/dev/null | awk '$1 == "Method" { print $3; exit }'; }
+expect_eq "Program.cab is LZX with a 2 MiB window" "LZX:21" "$(cab_method "$project/ProjectFiles/Program.cab")"
+expect_eq "the attachment is MSZIP" "MSZip" "$(cab_method "$project/ProjectFiles/Attachment.CAB")"
 
 # Every cabinet of the package, read by an independent reader.
 for cab in "$release"/*.[cC]ab "$scratch/Prog1.cab" "$activex"/*.[cC]ab "$project/ProjectFiles/Program.cab" "$project/ProjectFiles/Attachment.CAB"; do

@@ -1,4 +1,6 @@
-// vexamakecab [--reserve N] [--folder-blocks N] [--threads N] [--level N] CABINET DIRECTORY
+// vexamakecab [--reserve N] [--folder-blocks N] [--threads N] [--level N] [--compression mszip|lzx]
+//             [--window BITS] [--chain N] [--nice N] [--block-frames N]
+//             [--folder-bytes N] CABINET DIRECTORY
 // Packs every regular file below DIRECTORY (sorted, stored under its relative path with
 // "\" between folders) into CABINET with the release builder's cabinet writer, through the
 // same worker thread and event queue the wizard uses. Prints the final event; exit status
@@ -49,10 +51,19 @@ int main(int argc, char** argv) {
     else if (option == "--folder-blocks") options.max_blocks_per_folder = static_cast<std::uint32_t>(value);
     else if (option == "--threads") options.threads = static_cast<unsigned>(value);
     else if (option == "--level") options.compression_level = static_cast<int>(value);
+    else if (option == "--window") options.lzx.window_bits = static_cast<unsigned>(value);
+    else if (option == "--chain") options.lzx.max_chain = static_cast<unsigned>(value);
+    else if (option == "--nice") options.lzx.nice_length = static_cast<unsigned>(value);
+    else if (option == "--block-frames") options.lzx.block_frames = static_cast<unsigned>(value);
+    else if (option == "--folder-bytes") options.lzx_folder_bytes = static_cast<std::uint64_t>(value);
+    else if (option == "--compression" && std::string(argv[i + 1]) == "lzx") options.compression = CabCompression::kLzx;
+    else if (option == "--compression" && std::string(argv[i + 1]) == "mszip") options.compression = CabCompression::kMszip;
     else break;
   }
   if (argc - i != 2) {
-    std::fprintf(stderr, "usage: vexamakecab [--reserve N] [--folder-blocks N] [--threads N] [--level N] CABINET DIRECTORY\n");
+    std::fprintf(stderr, "usage: vexamakecab [--reserve N] [--folder-blocks N] [--threads N] [--level N] "
+                 "[--compression mszip|lzx] [--window BITS] [--chain N] [--nice N] [--block-frames N] "
+                 "[--folder-bytes N] CABINET DIRECTORY\n");
     return 2;
   }
   const std::string cabinet = argv[i];
