@@ -19,6 +19,14 @@ bool TakeValue(const std::string& argument, std::size_t prefix_length, std::stri
 
 }  // namespace
 
+bool IsWebPackageKey(std::string_view text) {
+  if (text.size() != 32) return false;
+  for (const char c : text) {
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
+  }
+  return true;
+}
+
 std::string QuotedArgument(const std::string& argument) {
   if (argument.find_first_of(" \t\"") == std::string::npos) return argument;
   std::string quoted = "\"";
@@ -50,6 +58,8 @@ bool ParseEngineOptions(const std::vector<std::string>& arguments, EngineOptions
       if (!TakeValue(normalised, 3, options.destination, error)) return false;
     } else if (StartsWithIgnoringCase(normalised, "/LOG=")) {
       if (!TakeValue(normalised, 5, options.log_file, error)) return false;
+    } else if (StartsWithIgnoringCase(normalised, "/WEBPACKAGE=") && IsWebPackageKey(normalised.substr(12))) {
+      if (!TakeValue(normalised, 12, options.web_package, error)) return false;
     } else {
       options.ignored_arguments.push_back(argument);
     }

@@ -5,6 +5,9 @@
 //                 messages go to the log; a restart is never started
 //   /D=<dir>      destination instead of the default (the Change Folder rule applies)
 //   /LOG=<file>   the log text, and in silent mode every message, also go to this file
+//   /WEBPACKAGE=<key>  the web setup program's key of the package being installed (32
+//                 hexadecimal digits), kept in the uninstall data so that uninstalling
+//                 also lets the package's cached cabinets go; any other value is ignored
 //
 // Switches are case-insensitive and may start with "/" or "-". With no arguments the
 // engine is the interactive dialog. Any other argument is ignored (and noted in the log):
@@ -12,12 +15,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct EngineOptions {
   bool silent = false;
   std::string destination;  // empty: the default destination
   std::string log_file;     // empty: no log file
+  std::string web_package;  // empty: not installed by the web setup program
   std::vector<std::string> ignored_arguments;  // not ours, in the order given
 };
 
@@ -35,6 +40,10 @@ inline constexpr int kExitFailure = 1603;
 // swallow the arguments after it.
 std::string QuotedArgument(const std::string& argument);
 
+// True for a package key of the web setup program's cache: exactly 32 hexadecimal digits.
+bool IsWebPackageKey(std::string_view text);
+
 // Parses the arguments after the program name. False with `error` set for a switch given
-// twice, or /D= or /LOG= without a value; other arguments go to `ignored_arguments`.
+// twice, or /D= or /LOG= without a value; other arguments, /WEBPACKAGE= with anything but a
+// package key among them, go to `ignored_arguments`.
 bool ParseEngineOptions(const std::vector<std::string>& arguments, EngineOptions& options, std::string& error);

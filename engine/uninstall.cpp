@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "command_line.h"
 #include "paths.h"
 #include "text.h"
 
@@ -48,13 +49,25 @@ bool SplitRoot(std::string_view path, std::string& root, std::string_view& rest)
 std::vector<std::string> UninstallDataLines(std::vector<std::string> existing, const std::string& product_name,
                                             const std::string& product_directory,
                                             const std::string& program_group_directory,
-                                            const std::vector<std::string>& installed_files) {
+                                            const std::vector<std::string>& installed_files,
+                                            const std::string& web_package) {
   if (existing.size() < 3) existing.resize(3);
   existing[0] = product_name;
   existing[1] = product_directory;
   existing[2] = program_group_directory;
   existing.insert(existing.end(), installed_files.begin(), installed_files.end());
+  if (!web_package.empty()) existing.push_back(std::string(kWebPackageLinePrefix) + web_package);
   return existing;
+}
+
+bool IsWebPackageLine(std::string_view line) {
+  return StartsWithIgnoringCase(line, kWebPackageLinePrefix);
+}
+
+std::string WebPackageOfUninstallData(const std::vector<std::string>& lines) {
+  if (lines.size() <= 3 || !IsWebPackageLine(lines.back())) return {};
+  const std::string key = lines.back().substr(kWebPackageLinePrefix.size());
+  return IsWebPackageKey(key) ? key : std::string();
 }
 
 std::string UninstallCommand(const std::string& path) {

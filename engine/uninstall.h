@@ -9,6 +9,12 @@
 //   3    program group directory (ends with "\"), or empty when there is none
 //   4 ... every file the run wrote, in order: program files, shortcut files, and last
 //        the uninstall program itself
+//   then  "WebPackage=<package key>", only when the web setup program ran the installation
+//        (/WEBPACKAGE=): uninstalling the product then lets the package's cached cabinets go
+//
+// No path starts with "WebPackage=", so data without that line (as every installation wrote
+// it before) reads as it always did, and an engine that knows no such line passes over it
+// as a line that names no file of the product.
 //
 // and two registry records under HKEY_LOCAL_MACHINE: the engine's own installed-programs
 // record (value "Directory") and the system's uninstall entry, "DisplayName" and
@@ -51,12 +57,24 @@ inline constexpr const char* kUninstallKey = "SOFTWARE->Microsoft->Windows->Curr
 inline constexpr const char* kUninstallProgramName = "Uninstall.EXE";
 inline constexpr const char* kUninstallProgramPath = "Uninstall\\Uninstall.EXE";
 
+inline constexpr std::string_view kWebPackageLinePrefix = "WebPackage=";
+
 // The uninstall data: `existing` (the lines already appended to the copied program) padded
-// to three lines, lines 1 to 3 replaced, then every installed file appended.
+// to three lines, lines 1 to 3 replaced, then every installed file appended, and last the
+// package line when `web_package` is not empty.
 std::vector<std::string> UninstallDataLines(std::vector<std::string> existing, const std::string& product_name,
                                             const std::string& product_directory,
                                             const std::string& program_group_directory,
-                                            const std::vector<std::string>& installed_files);
+                                            const std::vector<std::string>& installed_files,
+                                            const std::string& web_package = {});
+
+// True for a line of the data that names the web setup package rather than a file (its
+// value may still be malformed).
+bool IsWebPackageLine(std::string_view line);
+
+// The package key of the data's last line, or empty when the data has no package line or its
+// value is not a package key.
+std::string WebPackageOfUninstallData(const std::vector<std::string>& lines);
 
 // The "UninstallString" value for the program at `path`: enclosed in double quotes when
 // it holds a blank.

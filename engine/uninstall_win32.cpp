@@ -199,10 +199,11 @@ RemovalReport RemoveInstallation(const std::vector<std::string>& record, const R
   const std::vector<std::string> roots = RemovalRoots(WithBackslash(record[1]), group);
 
   std::vector<std::string> left_for_restart;
-  for (std::size_t line = 3; line < record.size(); ++line) {
+  const std::size_t files_end = record.size() - (record.size() > 3 && IsWebPackageLine(record.back()) ? 1 : 0);
+  for (std::size_t line = 3; line < files_end; ++line) {
     if (DeleteListedFile(record[line], roots, settings, report)) left_for_restart.push_back(record[line]);
   }
-  for (std::size_t line = 3; line < record.size(); ++line) RemoveEmptiedDirectories(record[line], roots);
+  for (std::size_t line = 3; line < files_end; ++line) RemoveEmptiedDirectories(record[line], roots);
   for (const std::string& file : left_for_restart) RemoveDirectoriesAtRestart(file, roots, report);
   if (IsBelowRoot(group) && IsProgramGroupOfThisPc(group)) NudgeStartMenu(NormalizedPath(group));
 
@@ -232,6 +233,7 @@ void CreateUninstallProgram(RunState& run) {
   std::vector<std::string> existing;
   ReadAppendedLines(uninstall_program, existing);
   WriteAppendedLines(uninstall_program, UninstallDataLines(std::move(existing), run.product_name, run.product_directory,
-                                                           run.program_group_directory, run.installed_files));
+                                                           run.program_group_directory, run.installed_files,
+                                                           run.options.web_package));
   RegisterUninstallEntry(run, uninstall_program);
 }

@@ -1,7 +1,7 @@
 // Uninstall data and shortcut lines on arbitrary bytes. Whatever a damaged or hostile list
 // says, the removal may only touch directories at or below the roots it accepts, data the
 // uninstall program accepts names a product directory below a root and outside Windows and
-// only absolute paths, and a shortcut line may only place its link file below the program
+// only absolute paths (and at most a package key after them), and a shortcut line may only place its link file below the program
 // group.
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "command_line.h"
 #include "package.h"
 #include "script.h"
 #include "shortcuts.h"
@@ -49,9 +50,13 @@ void CheckUninstallProgramAccepts(const std::vector<std::string>& lines) {
   for (const std::string& directory : system) {
     if (EqualsIgnoringCase(NormalizedPath(lines[1]), directory) || PathIsBelow(directory, lines[1])) std::abort();
   }
-  for (std::size_t i = 3; i < lines.size(); ++i) {
+  // Only a last line can name the web setup package instead of a file.
+  const std::size_t files_end = lines.size() - (lines.size() > 3 && IsWebPackageLine(lines.back()) ? 1 : 0);
+  for (std::size_t i = 3; i < files_end; ++i) {
     if (NormalizedPath(lines[i]).empty()) std::abort();
   }
+  const std::string key = WebPackageOfUninstallData(lines);
+  if (!key.empty() && !IsWebPackageKey(key)) std::abort();
 }
 
 void CheckShortcuts(const ScriptLines& script) {

@@ -53,7 +53,10 @@ std::string UninstallDataProblem(const std::vector<std::string>& lines, std::int
   if (!IsPlainName(lines[0])) return Damaged("the product name " + lines[0] + " holds characters no name may hold");
   if (std::string problem = ProductDirectoryProblem(lines[1], system_directories); !problem.empty()) return problem;
   if (!lines[2].empty() && !IsPath(lines[2])) return Damaged("the program group is not a path: " + lines[2]);
-  for (std::size_t line = 3; line < lines.size(); ++line) {
+  // The package line after the files names no file; a malformed one only means no cached
+  // cabinets are let go.
+  const std::size_t files_end = lines.size() - (lines.size() > 3 && IsWebPackageLine(lines.back()) ? 1 : 0);
+  for (std::size_t line = 3; line < files_end; ++line) {
     if (!IsPath(lines[line])) return Damaged("line " + std::to_string(line + 1) + " is not a path: " + lines[line]);
   }
   return {};

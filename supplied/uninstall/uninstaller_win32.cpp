@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include "cache_directory.h"
 #include "choices.h"
 #include "command_line.h"
 #include "engine_size.h"
 #include "log_file.h"
 #include "package.h"
+#include "package_cache.h"
 #include "paths.h"
 #include "registry.h"
 #include "run.h"
@@ -64,6 +66,21 @@ void LogRemoval(const LogFile& log, const RemovalReport& report) {
     log.Append("Passed over, outside the product directory and the program group: " + line);
 }
 
+// Once the product is gone, so are the cabinets the web setup program cached for the
+// package that installed it and that no other package uses. Whatever the cache holds, the
+// uninstall's result stays what the removal made it.
+void RemoveWebPackageFromCache(const std::vector<std::string>& lines, const LogFile& log) {
+  if (lines.size() <= 3 || !IsWebPackageLine(lines.back())) return;
+  const std::string key = WebPackageOfUninstallData(lines);
+  if (key.empty()) {
+    log.Append("Ignored the web setup package line, which names no package: " + lines.back());
+    return;
+  }
+  for (const std::string& cache : PackageCacheDirectories()) {
+    for (const std::string& path : RemoveCachedPackage(cache, key)) log.Append("Removed from the cache: " + path);
+  }
+}
+
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // True when `directory` holds anything besides the entry named `except`.
@@ -113,6 +130,7 @@ void RemoveFoldersOfOriginal(const std::string& original_program) {
 int FinishAsCopy(const UninstallOptions& options, const std::vector<std::string>& lines, const LogFile& log) {
   const RemovalReport report = RemoveInstallation(lines, RemovalSettings{true, options.original_program});
   LogRemoval(log, report);
+  RemoveWebPackageFromCache(lines, log);
   const int status = report.deleted_at_restart.empty() ? kExitSuccess : kExitRestartNeeded;
   ReportStatusToOriginal(options.status_pipe, status);
   WaitForOriginal(options.original_process);
@@ -199,6 +217,7 @@ int RunUninstaller(const UninstallOptions& options) {
     log.Append("No temporary copy of the uninstall program could be started");
     const RemovalReport report = RemoveInstallation(lines, RemovalSettings{true, {}});
     LogRemoval(log, report);
+    RemoveWebPackageFromCache(lines, log);
     status = report.deleted_at_restart.empty() ? kExitSuccess : kExitRestartNeeded;
   }
   ui.Show(product_name, RemovalDoneMessage(product_name, status == kExitRestartNeeded, KeptDirectory(lines[1])),

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::string_view kCachedKinds[] = {"Installed Scripts\\", "Downloaded Programs\\"};
+constexpr std::string_view kCachedKinds[] = {kScriptsCache, kProgramsCache};
 constexpr std::size_t kShortSignatureDigits = 32;
 
 bool IsHexDigits(std::string_view text) {

@@ -14,8 +14,8 @@
 //      parts of its part list, each part checked), checked whole and expanded into a new
 //      private temporary directory, <TempDir>.
 //   5. The Execute program (Setup.exe) is started there with its parameters (and /S in
-//      silent mode), waited for, and its exit status returned; both temporary
-//      directories are removed.
+//      silent mode, and the package key, /WEBPACKAGE=, when it is Setup.exe), waited for,
+//      and its exit status returned; both temporary directories are removed.
 //
 // A file that fails its signature is deleted and the run stops with a message naming
 // its URL; nothing is expanded or installed from it. Every check reads the file through
@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <string>
 
+#include "cache_directory.h"
 #include "command_line.h"
 #include "http_download.h"
 #include "log_file.h"
@@ -58,21 +59,7 @@ struct WebSetupOutcome {
   bool restart_needed = false;
 };
 
-// The cache base of a user's runs: %LOCALAPPDATA%\Corvanta\Temporary VexaWeb Files\ (ends
-// with "\").
-std::string WebFilesCacheDirectory();
-
-// The cache base of an elevated run: <Program Files>\Corvanta\Temporary VexaWeb Files\,
-// the Program Files folder as the machine's registry names it. Any process of the user can
-// write the user's profile, and a cache there could hand an elevated run a link to write
-// through or a file to delete; below Program Files only administrators make or change
-// anything. Empty when the folder is unknown.
-std::string AdministratorsCacheDirectory();
-
-// The cache the stand-alone program uses: the administrators' one when it runs elevated,
-// the user's otherwise.
-std::string StandAloneCacheDirectory();
-// Where a script cabinet with this short signature is kept in that cache; a run finds it
+// Where a script cabinet with this short signature is kept in the user's cache; a run finds it
 // there and downloads it no more.
 std::string InstalledScriptPath(const std::string& short_signature);
 

@@ -12,7 +12,6 @@
 #include "package_cache.h"
 #include "part_list.h"
 #include "paths.h"
-#include "registry.h"
 #include "run.h"
 #include "script.h"
 #include "test_pause.h"
@@ -24,8 +23,6 @@
 namespace {
 
 constexpr std::uint64_t kMaxScriptCabinetBytes = 16u * 1024u * 1024u;
-constexpr const char* kScriptsCache = "Installed Scripts\\";
-constexpr const char* kProgramsCache = "Downloaded Programs\\";
 
 std::string Mismatch(const std::string& url) {
   return "Error. The file downloaded from " + url +
@@ -74,24 +71,6 @@ bool CreateCacheDirectory(const std::string& path) {
   return true;
 }
 
-// The names in every package index of `directory` except `skipped`, at most
-// kMaxPackageIndexes of them.
-std::vector<std::vector<std::string>> OtherPackageIndexes(const std::string& directory, const std::string& skipped) {
-  std::vector<std::vector<std::string>> indexes;
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((directory + "*.txt").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return indexes;
-  do {
-    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-    if (EqualsIgnoringCase(found.cFileName, skipped)) continue;
-    std::string text;
-    if (ReadBoundedFile(directory + found.cFileName, kMaxPackageIndexBytes, text))
-      indexes.push_back(ReadPackageCacheIndex(text));
-  } while (indexes.size() < kMaxPackageIndexes && FindNextFileA(search, &found));
-  FindClose(search);
-  return indexes;
-}
-
 CabinetStreamOpener OpenerOf(const HeldFile& held) {
   return [&held] { return held.NewStream(); };
 }
@@ -128,6 +107,7 @@ class WebSetup {
   Step ExpandProgram(const WebProgram& program, const HeldFile& cabinet);
   Step RunProgram();
   void KeepOnlyThisVersionsCabinets();
+  std::string PackageKey() const { return PackageCacheKey(attachment_.publication_url, attachment_.script_cabinet); }
 
   const WebSetupAttachment& attachment_;
   const EngineOptions& options_;
@@ -357,6 +337,9 @@ WebSetup::Step WebSetup::RunProgram() {
   if (options_.silent) command += " /S";
   if (!options_.destination.empty()) command += " " + QuotedArgument("/D=" + options_.destination);
   if (!options_.log_file.empty() && !has_log) command += " " + QuotedArgument("/LOG=" + options_.log_file);
+  // Our own engine records the package, so that uninstalling the product lets its cached
+  // cabinets go; another program is not given a switch it does not know.
+  if (EqualsIgnoringCase(FileNameOfPath(program), "Setup.exe")) command += " /WEBPACKAGE=" + PackageKey();
   ui_.SetCurrentFile("Running " + FileNameOfPath(program));
   ui_.DisableCancel();
   Log("Running " + command);
@@ -390,11 +373,11 @@ void WebSetup::KeepOnlyThisVersionsCabinets() {
     used.push_back(kProgramsCache + program.signature.ShortSignature() + ".cab");
   const std::string directory = cache_ + kPackagesCache;
   if (!CreateCacheDirectory(directory)) return;
-  const std::string index_name = PackageCacheKey(attachment_.publication_url, attachment_.script_cabinet) + ".txt";
-  std::string previous_text;
-  ReadBoundedFile(directory + index_name, kMaxPackageIndexBytes, previous_text);
-  const std::vector<std::string> unused = CabinetsNoLongerUsed(ReadPackageCacheIndex(previous_text), used,
-                                                               OtherPackageIndexes(directory, index_name));
+  const std::string index_name = PackageKey() + ".txt";
+  std::vector<std::string> previous;
+  ReadPackageCacheIndexFile(directory + index_name, previous);
+  const std::vector<std::string> unused =
+      CabinetsNoLongerUsed(previous, used, OtherPackageIndexes(directory, index_name));
   const std::string index = PackageCacheIndexText(used);
   std::FILE* file = std::fopen((directory + index_name).c_str(), "wb");
   if (!file) return;
@@ -461,31 +444,9 @@ WebSetupOutcome WebSetup::Run() {
 
 }  // namespace
 
-std::string WebFilesCacheDirectory() {
-  char base[MAX_PATH] = {};
-  DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", base, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) length = GetTempPathA(MAX_PATH, base);
-  if (length == 0 || length >= MAX_PATH) return {};
-  std::string directory(base, length);
-  if (directory.back() != '\\') directory.push_back('\\');
-  return directory + "Corvanta\\Temporary VexaWeb Files\\";
-}
-
 std::string InstalledScriptPath(const std::string& short_signature) {
   const std::string cache = WebFilesCacheDirectory();
   return cache.empty() ? std::string() : cache + kScriptsCache + short_signature + ".cab";
-}
-
-std::string AdministratorsCacheDirectory() {
-  std::string folder = ReadRegistryString(HKEY_LOCAL_MACHINE, "SOFTWARE->Microsoft->Windows->CurrentVersion",
-                                          "ProgramFilesDir", "->", kPathBuffer);
-  if (folder.empty()) return {};
-  AppendBackslash(folder);
-  return folder + "Corvanta\\Temporary VexaWeb Files\\";
-}
-
-std::string StandAloneCacheDirectory() {
-  return RunsElevated() ? AdministratorsCacheDirectory() : WebFilesCacheDirectory();
 }
 
 WebSetupOutcome RunWebSetup(const WebSetupAttachment& attachment, const EngineOptions& options, WebSetupUi& ui,

@@ -48,6 +48,22 @@ TEST(EngineOptionsTest, ArgumentsNotOursAreIgnoredInOrder) {
   EXPECT_TRUE(options.ignored_arguments.empty());
 }
 
+// Only a package key is taken: a web setup appends the publisher's parameters, and a value
+// that is not one must neither stop the installation nor reach the uninstall data.
+TEST(EngineOptionsTest, WebPackageTakesOnlyAPackageKey) {
+  const std::string key = "0123456789abcdef0123456789ABCDEF";
+  EngineOptions options = Parse({"-webpackage=" + key, "/S"});
+  EXPECT_EQ(options.web_package, key);
+  EXPECT_TRUE(options.ignored_arguments.empty());
+  options = Parse({"/WEBPACKAGE=" + key.substr(1), "/WEBPACKAGE=..\\..\\x", "/WEBPACKAGE=" + key + "0",
+                   "/WEBPACKAGE=0123456789abcdef0123456789abcdeg", "/WEBPACKAGE="});
+  EXPECT_EQ(options.web_package, "");
+  EXPECT_EQ(options.ignored_arguments.size(), 5u);
+  std::string error;
+  Parse({"/WEBPACKAGE=" + key, "/WEBPACKAGE=" + key}, &error);
+  EXPECT_EQ(error, "The option /WEBPACKAGE= is given more than once.");
+}
+
 // The C runtime's rules for splitting a command line into arguments: blanks and tabs
 // separate arguments outside double quotes; 2n backslashes before a double quote are n
 // backslashes and the quote opens or closes; 2n+1 are n backslashes and a literal quote;

@@ -16,6 +16,19 @@ TEST(UninstallDataLinesTest, NameDirectoryGroupThenTheInstalledFilesInOrder) {
             (Lines{"Acme", "C:\\P\\", "", "kept", "C:\\P\\A.txt"}));
 }
 
+TEST(UninstallDataLinesTest, WebPackageLineComesLastAndOnlyAKeyCounts) {
+  const std::string key = "0123456789abcdef0123456789abcdef";
+  const Lines data = UninstallDataLines({}, "Acme", "C:\\P\\", "", {"C:\\P\\Uninstall\\Uninstall.EXE"}, key);
+  EXPECT_EQ(data, (Lines{"Acme", "C:\\P\\", "", "C:\\P\\Uninstall\\Uninstall.EXE", "WebPackage=" + key}));
+  EXPECT_EQ(WebPackageOfUninstallData(data), key);
+  // Data written without the switch, as every earlier installation wrote it.
+  EXPECT_EQ(WebPackageOfUninstallData(UninstallDataLines({}, "Acme", "C:\\P\\", "", {"C:\\P\\A.txt"})), "");
+  for (const char* last : {"WebPackage=0123", "WebPackage=..\\..\\x", "WebPackage=", "C:\\P\\A.txt"}) {
+    EXPECT_EQ(WebPackageOfUninstallData({"Acme", "C:\\P\\", "", last}), "") << last;
+  }
+  EXPECT_EQ(WebPackageOfUninstallData({"Acme", "C:\\P\\", "WebPackage=" + key}), "");
+}
+
 TEST(UninstallCommandTest, QuotedOnlyWhenThePathHoldsABlank) {
   EXPECT_EQ(UninstallCommand("C:\\Program Files\\Acme\\Uninstall\\Uninstall.EXE"),
             "\"C:\\Program Files\\Acme\\Uninstall\\Uninstall.EXE\"");

@@ -27,6 +27,20 @@ TEST(UninstallDataCheckTest, DataAsTheEngineWritesItIsAccepted) {
   EXPECT_EQ(Problem({"Acme", "C:\\Acme\\", "C:\\", "C:\\windows\\win.ini", "C:\\Acme\\..\\other.txt"}), "");
 }
 
+// The web setup package line follows the files; a malformed value only loses the cached
+// cabinets' removal, never the product's. Anywhere else it is a line that is not a path.
+TEST(UninstallDataCheckTest, WebPackageLineAfterTheFilesIsNoFile) {
+  Lines data = kGood;
+  data.push_back("WebPackage=0123456789abcdef0123456789abcdef");
+  EXPECT_EQ(Problem(data), "");
+  data.back() = "WebPackage=..\\..\\x.cab";
+  EXPECT_EQ(Problem(data), "");
+  data.push_back("C:\\Program Files\\Acme Paint\\late.txt");
+  EXPECT_EQ(Problem(data),
+            "Error. The uninstall data of this program is damaged: line 7 is not a path: WebPackage=..\\..\\x.cab. "
+            "Nothing was removed.");
+}
+
 TEST(UninstallDataCheckTest, MissingOrMisplacedTrailerIsRefused) {
   EXPECT_EQ(Problem({}, -1), "Error. This uninstall program carries no uninstall data. Nothing was removed.");
   EXPECT_EQ(Problem(kGood, 40000),

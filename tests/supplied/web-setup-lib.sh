@@ -122,6 +122,12 @@ make_web_site() {
   printf '%s/activex/\r\n1.0.0.0\r\n%s%s\r\nMyPageScript.Cab\r\n%s\r\nWEBSETUP' "$web_base" "$web_base" "$url_path" "$short" >>"$exe"
 }
 
+# package_key URL CABINET: the web setup cache's key of the package published at URL with the
+# script cabinet CABINET (docs/web-setup-formats.md, "Cache directories").
+package_key() {
+  printf '%s\n%s' "$1" "$(printf '%s' "$2" | tr 'a-z' 'A-Z')" | sha256sum | cut -c1-32
+}
+
 served_bytes() {
   awk -v p="$1" '$2 == p { sub("sent=", "", $NF); s += $NF } END { print s + 0 }' "$web_log"
 }

@@ -3,9 +3,11 @@
 # it: the native vexabuild publishes the sample program (Prog1.cab whole) with a shared DLL
 # and a control; the loopback server serves Release and ReleaseActiveX at the addresses the
 # project names; the published <name>WebSetup.exe /S under Wine installs the components
-# and the program through Setup.exe; a second run downloads nothing.
+# and the program through Setup.exe; a second run downloads nothing. Uninstalling the
+# product lets the package's cabinets leave the cache, and only those.
 . "$VEXA_SOURCE_DIR/tests/e2e/e2e-lib.sh"
 . "$VEXA_SOURCE_DIR/tests/supplied/web-setup-lib.sh"
+need_programs cabextract
 
 vexabuild=$VEXA_SOURCE_DIR/dist/vexabuild
 for f in "$vexabuild" "$web_setup_program" "$web_server_program"; do
@@ -23,12 +25,13 @@ uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Acme Pai
 map_class='{4A6DD9C6-FEB1-4D47-91D9-ACAC7348C3E8}'
 started_win='C:\websetup-road-started.txt'
 started=$c_drive/websetup-road-started.txt
+victims=$c_drive/websetup-road-victims
 
 remove_installation() {
   wine 'C:\windows\syswow64\regsvr32.exe' /s /u 'C:\windows\syswow64\VEXAUSA.OCX' >/dev/null 2>&1
   find "$system32" -maxdepth 1 \( -iname VEXAUSA.OCX -o -iname AcmeShared.dll \) -delete
   find "$WINEPREFIX/drive_c" -ipath '*Start Menu/Programs/Acme Paint' -prune -exec rm -rf {} + 2>/dev/null
-  rm -rf "$product_unix" "$cache" "$started"
+  rm -rf "$product_unix" "$cache" "$started" "$victims" "${cache%/*}/"*.cab
   wine reg delete "$record" /f /reg:32 >/dev/null 2>&1
   wine reg delete "$uninstall_key" /f /reg:32 >/dev/null 2>&1
 }
@@ -131,4 +134,84 @@ expect_eq "new version: the cache holds only the new version's cabinets" \
   "Installed Scripts/$script_short.cab|Downloaded Programs/$program_short.cab" \
   "$(cd "$cache" && find 'Installed Scripts' 'Downloaded Programs' -type f | LC_ALL=C sort -r | paste -sd '|')"
 expect_eq "new version: the old ones are logged as removed" 2 "$(grep -c '^Removed from the cache: ' "$log_file")"
+
+# --- Uninstalling: the package's cabinets leave the cache, another package's stay ---
+key=$(package_key "$web_base/paint/" AcmePaintScript.Cab)
+cache_win="$(wine_reg_value 32 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion' ProgramFilesDir)\\Corvanta\\Temporary VexaWeb Files\\"
+uninstall_win="${product}Uninstall\\Uninstall.EXE"
+uninstall_log=$scratch/uninstall.log
+uninstall() {
+  rm -f "$uninstall_log"
+  wine_run_timed 120 "$uninstall_win" /S "/LOG=$(wine_windows_path "$uninstall_log")"
+}
+# The lines appended to the installed uninstall program end with CR LF before the trailer.
+last_data_line() {
+  tail -c 512 "$(find "$product_unix" -ipath '*/uninstall/uninstall.exe' | head -n1)" | head -c -32 | tr -d '\r' |
+    tail -n1
+}
+cache_files() { (cd "$cache" && find . -type f -printf '%P\n' | LC_ALL=C sort | paste -sd '|'); }
+expect_eq "the package's key is passed to Setup.exe" 1 \
+  "$(tr -d '\r' <"$log_file" | grep -cE "^Running .*\\\\Setup\.exe .* /WEBPACKAGE=$key( |$)")"
+expect_eq "the package's index is in the cache" "$key.txt" "$(cd "$cache/Packages" && ls)"
+expect_eq "the uninstall data names the package after the files" "WebPackage=$key" "$(last_data_line)"
+
+# Another package shares the script cabinet and has one of its own. The package's index
+# also carries names that would reach outside the cache, and the files they would name.
+other_key=ffffffffffffffffffffffffffffffff
+other_short=eeeeeeeeeeeeeeeeeeeeeeeeeeeeeeee
+victim=0123456789abcdef0123456789abcdef
+printf 'Installed Scripts\\%s.cab\r\nDownloaded Programs\\%s.cab\r\n' "$script_short" "$other_short" \
+  >"$cache/Packages/$other_key.txt"
+printf 'other package\r\n' >"$cache/Downloaded Programs/$other_short.cab"
+mkdir -p "$victims"
+printf 'victim\r\n' | tee "$victims/$victim.cab" "${cache%/*}/$victim.cab" >/dev/null
+printf '%s\r\n' "..\\$victim.cab" "..\\..\\$victim.cab" "Downloaded Programs\\..\\..\\$victim.cab" \
+  "C:\\websetup-road-victims\\$victim.cab" "\\\\?\\C:\\websetup-road-victims\\$victim.cab" \
+  "Downloaded Programs\\$victim.cab\\..\\..\\..\\$victim.cab" >>"$cache/Packages/$key.txt"
+expect_eq "uninstall: exit status" 0 "$(uninstall)"
+expect_eq "uninstall: the cache keeps the other package's cabinets and the shared script" \
+  "Downloaded Programs/$other_short.cab|Installed Scripts/$script_short.cab|Packages/$other_key.txt" "$(cache_files)"
+expect_eq "uninstall: each deletion from the cache is logged" \
+  "Removed from the cache: ${cache_win}Downloaded Programs\\$program_short.cab|Removed from the cache: ${cache_win}Packages\\$key.txt" \
+  "$(tr -d '\r' <"$uninstall_log" | grep '^Removed from the cache: ' | paste -sd '|')"
+expect_eq "uninstall: nothing outside the cache is deleted" "victim|victim" \
+  "$(cat "$victims/$victim.cab" "${cache%/*}/$victim.cab" | tr -d '\r' | paste -sd '|')"
+expect_eq "uninstall: the product's records are gone" "|" \
+  "$(wine_reg_value 32 "$record" Directory)|$(wine_reg_value 32 "$uninstall_key" QuietUninstallString)"
+
+# --- An oversized index is ignored whole: nothing leaves the cache, the uninstall succeeds ---
+expect_eq "reinstall: exit status" 0 "$(run_web)"
+for _ in $(seq 1 6000); do printf 'Downloaded Programs\\%s.cab\r\n' "$program_short"; done >"$cache/Packages/$key.txt"
+before=$(cache_files)
+expect_eq "oversized index: uninstall exit status" 0 "$(uninstall)"
+expect_eq "oversized index: the cache is as it was" "$before" "$(cache_files)"
+expect_eq "oversized index: nothing is logged as removed" 0 "$(grep -c '^Removed from the cache: ' "$uninstall_log")"
+
+# --- A cabinet directory that is a link (as Wine shows a symbolic link): nothing goes ---
+expect_eq "linked cache: reinstall exit status" 0 "$(run_web)"
+mv "$cache/Downloaded Programs" "$victims/programs"
+ln -s "$victims/programs" "$cache/Downloaded Programs"
+before=$(cache_files)
+expect_eq "linked cache: uninstall exit status" 0 "$(uninstall)"
+expect_eq "linked cache: the cache is as it was" "$before" "$(cache_files)"
+expect_eq "linked cache: the cabinet behind the link stays" yes \
+  "$([ -e "$victims/programs/$program_short.cab" ] && echo yes || echo no)"
+rm "$cache/Downloaded Programs"
+mv "$victims/programs" "$cache/Downloaded Programs"
+before=$(cache_files)
+
+# --- Setup.exe run by hand records no package (a malformed key is ignored and logged) ---
+mkdir -p "$scratch/plain"
+cabextract -q -F Setup.exe -d "$scratch/plain" "$release/Prog1.cab"
+plain_log=$scratch/plain.log
+expect_eq "plain Setup.exe: exit status" 0 \
+  "$(wine_run_timed 120 "$scratch/plain/Setup.exe" /S '/WEBPACKAGE=..\..\x' "/LOG=$(wine_windows_path "$plain_log")")"
+expect_true "plain Setup.exe: the malformed key is logged as ignored" \
+  grep -qF 'Ignored command-line argument: "/WEBPACKAGE=..\..\x"' "$plain_log"
+expect_eq "plain Setup.exe: the uninstall data ends with the uninstall program" "${product}Uninstall\\Uninstall.EXE" \
+  "$(last_data_line)"
+expect_eq "plain Setup.exe: uninstall exit status" 0 "$(uninstall)"
+expect_eq "plain Setup.exe: the uninstall leaves the cache alone" "$before" "$(cache_files)"
+expect_eq "plain Setup.exe: the product's records are gone" "|" \
+  "$(wine_reg_value 32 "$record" Directory)|$(wine_reg_value 32 "$uninstall_key" QuietUninstallString)"
 finish

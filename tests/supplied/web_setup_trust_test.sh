@@ -42,10 +42,11 @@ run_web() {  # run_web ARGS...: the exit status
 }
 recorded() { tr -d '\r' <"$record" 2>/dev/null | paste -sd '|'; }
 log_win=$(wine_windows_path "$log_file")
+package_arg="arg=/WEBPACKAGE=$(package_key "$web_base/pub" MyPageScript.Cab)"
 
 # --- A first run fills the cache; the program cabinet's place there is in the log.
 expect_eq "first run: exit status" 0 "$(run_web)"
-expect_eq "first run: the published Setup.exe ran" "label=GENUINE|arg=/S|arg=/LOG=$log_win" "$(recorded)"
+expect_eq "first run: the published Setup.exe ran" "label=GENUINE|arg=/S|arg=/LOG=$log_win|$package_arg" "$(recorded)"
 : >"$web_log"
 expect_eq "second run: exit status" 0 "$(run_web)"
 cached=$(tr -d '\r' <"$log_file" | sed -n 's/^Program from the cache: //p')
@@ -71,7 +72,7 @@ swapped=$(swap_at web-setup-expand "$cached" "$scratch/Evil.cab")
 expect_eq "swapped after the check: the user's process cannot replace the checked cabinet" refused "$swapped"
 expect_eq "swapped after the check: exit status" 0 "$(cat "$scratch/status")"
 expect_eq "swapped after the check: the published Setup.exe ran, not the user's" \
-  "label=GENUINE|arg=/S|arg=/LOG=$log_win" "$(recorded)"
+  "label=GENUINE|arg=/S|arg=/LOG=$log_win|$package_arg" "$(recorded)"
 expect_eq "swapped after the check: the cache still holds the published cabinet" \
   "$(sha256sum <"$scratch/Prog1.cab")" "$(sha256sum <"$cached_unix")"
 cp "$scratch/Prog1.cab" "$cached_unix"
@@ -80,7 +81,7 @@ cp "$scratch/Prog1.cab" "$cached_unix"
 # the log option after it apart.
 expect_eq "/D= ending in a backslash: exit status" 0 "$(run_web '/D=C:\My Apps\')"
 expect_eq "/D= ending in a backslash: Setup.exe gets every argument whole" \
-  "label=GENUINE|arg=/S|arg=/D=C:\\My Apps\\|arg=/LOG=$log_win" "$(recorded)"
+  "label=GENUINE|arg=/S|arg=/D=C:\\My Apps\\|arg=/LOG=$log_win|$package_arg" "$(recorded)"
 
 # --- A server that ignores ranges and drops every answer after 1000 bytes: the run gives
 # up after a bounded number of attempts, with a message.
