@@ -138,9 +138,10 @@ road_serve() {
   road_check "byte ranges are served" bash -c "curl -s -o /dev/null -w '%{http_code}' -r 0-9 '$road_publication_url$road_web_setup' | grep -qx 206"
 }
 
-# The program that Setup.exe starts at the end of each installation, seen from Linux (the
+# The installed program, started by the demo for its screenshot, seen from Linux (the
 # Wine process's command line names the installed file; this Wine has no tasklist).
 road_program_running() { ps -eo args= | grep -qiF "$road_product_name\\usamap.exe"; }
+road_program_not_running() { ! road_program_running; }
 road_wait_for_program() {
   local _
   for _ in $(seq 1 50); do
@@ -204,7 +205,7 @@ road_result() {
   road_check "the uninstall record" wine reg query "$road_uninstall_key" /reg:32
   # A silent installation starts no program: the log names the Execute line's program,
   # which is then started here for the screenshot of its window, and closed.
-  road_check "silent: Setup.exe started no program" test -z "$(pgrep -fi 'usamap\.exe')"
+  road_check "silent: Setup.exe started no program" road_program_not_running
   road_check "silent: the log names the program not started" grep -qi '^Not started (silent): .*usamap\.exe' \
     "$road_work/websetup.log"
   road_screenshot=$road_work/installed-usa-map.png
