@@ -74,7 +74,8 @@ road_prepare() {
   road_system32=$(wine_unix_path 'C:\windows\syswow64')
   local program_files
   program_files=$(wine_reg_value 32 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion' ProgramFilesDir)
-  road_product_dir=$(wine_unix_path "$program_files\\$road_product_name")
+  road_product_dir_windows=$program_files\\$road_product_name
+  road_product_dir=$(wine_unix_path "$road_product_dir_windows")
 }
 
 road_build() {
@@ -139,8 +140,16 @@ road_serve() {
 }
 
 # The installed program, started by the demo for its screenshot, seen from Linux (the
-# Wine process's command line names the installed file; this Wine has no tasklist).
-road_program_running() { ps -eo args= | grep -qiF "$road_product_name\\usamap.exe"; }
+# Wine process's command line names the installed file; this Wine has no tasklist). Only
+# processes of this prefix count: another Wine session on the machine may run its own copy.
+road_program_running() {
+  local pid
+  for pid in $(pgrep -fi 'usamap\.exe'); do
+    ps -o args= -p "$pid" | grep -qiF "$road_product_name\\usamap.exe" || continue
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
 road_program_not_running() { ! road_program_running; }
 road_wait_for_program() {
   local _
@@ -209,7 +218,8 @@ road_result() {
   road_check "silent: the log names the program not started" grep -qi '^Not started (silent): .*usamap\.exe' \
     "$road_work/websetup.log"
   road_screenshot=$road_work/installed-usa-map.png
-  (wine "$(find "$road_product_dir" -maxdepth 1 -type f -iname UsaMap.exe | head -n1)" >/dev/null 2>&1 &)
+  # Started by its Windows path, as its shortcut starts it (and as road_program_running sees it).
+  (wine "$road_product_dir_windows\\UsaMap.exe" >/dev/null 2>&1 &)
   road_check "the installed program starts" road_wait_for_program
   wine_screenshot "$road_work/screen.png" && convert "$road_work/screen.png" -trim +repage "$road_screenshot" 2>/dev/null
   road_close_program
