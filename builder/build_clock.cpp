@@ -23,11 +23,7 @@ std::time_t BuildTime() {
 
 std::string FileStampTextOf(std::time_t when) {
   std::tm local{};
-#ifdef _WIN32
-  if (localtime_s(&local, &when) != 0) return {};
-#else
-  if (!localtime_r(&when, &local)) return {};
-#endif
+  if (!CalendarFieldsOf(when, false, local)) return {};
   return FormatFileStamp({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
                           local.tm_sec});
 }
