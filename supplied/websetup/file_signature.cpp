@@ -1,5 +1,7 @@
 #include "file_signature.h"
 
+#include "decimal_size.h"
+
 namespace {
 
 bool IsLowerHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
@@ -16,14 +18,8 @@ bool ParseLongSignature(std::string_view text, FileSignature& signature) {
   for (std::size_t i = 0; i < 64; ++i) {
     if (!IsLowerHex(text[i])) return false;
   }
-  const std::string_view digits = text.substr(65);
-  if (digits.empty() || digits.size() > 12 || (digits.size() > 1 && digits[0] == '0')) return false;
   std::uint64_t size = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return false;
-    size = size * 10 + static_cast<unsigned>(c - '0');
-  }
-  if (size > kMaxDownloadBytes) return false;
+  if (!ParseDecimalSize(text.substr(65), size) || size > kMaxDownloadBytes) return false;
   signature.sha256 = std::string(text.substr(0, 64));
   signature.size = size;
   return true;

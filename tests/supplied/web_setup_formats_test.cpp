@@ -225,7 +225,7 @@ TEST(WebUrlTest, OnlyHttpAndHttpsAddressesWithAHost) {
   EXPECT_EQ(url.path, "/a?b");
   for (const char* bad : {"ftp://host/a", "file:///C:/a", "http://", "http://user@host/", "http://host:0/",
                           "http://host:65536/", "http://host:x/", "http://ho st/", "http://host\\a", "\\\\server\\share",
-                          "http://[::1/"}) {
+                          "http://[::1/", "http://host:+1/", "http://host:-1/", "http://host:1x/"}) {
     EXPECT_FALSE(ParseWebUrl(bad, url)) << bad;
   }
   EXPECT_FALSE(ParseWebUrl("http://host/" + std::string(kMaxUrlLength, 'a'), url));
