@@ -1,5 +1,7 @@
 #include "build_clock.h"
 
+#include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,11 +10,11 @@
 std::time_t FixedBuildTime() {
   const char* text = std::getenv("SOURCE_DATE_EPOCH");
   if (!text || !*text || std::strlen(text) > 12) return -1;
-  long long seconds = 0;
-  for (const char* c = text; *c; ++c) {
-    if (*c < '0' || *c > '9') return -1;
-    seconds = seconds * 10 + (*c - '0');
-  }
+  // Unsigned, so that a sign is refused like any other character.
+  std::uint64_t seconds = 0;
+  const char* end = text + std::strlen(text);
+  const auto [stop, error] = std::from_chars(text, end, seconds);
+  if (error != std::errc() || stop != end) return -1;
   return static_cast<std::time_t>(seconds);
 }
 
@@ -23,11 +25,7 @@ std::time_t BuildTime() {
 
 std::string FileStampTextOf(std::time_t when) {
   std::tm local{};
-#ifdef _WIN32
-  if (localtime_s(&local, &when) != 0) return {};
-#else
-  if (!localtime_r(&when, &local)) return {};
-#endif
+  if (!CalendarFieldsOf(when, false, local)) return {};
   return FormatFileStamp({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
                           local.tm_sec});
 }

@@ -16,6 +16,9 @@ std::time_t FixedBuildTime();
 // The build's time now: the fixed instant, or the current time.
 std::time_t BuildTime();
 
+// The calendar fields of `when` in UTC or in local time; false when it has none.
+bool CalendarFieldsOf(std::time_t when, bool utc, std::tm& fields);
+
 // The platform's default short date and time text of `when` (in UTC for a fixed build time,
 // local time otherwise): the user's locale through GetDateFormat/GetTimeFormat on Windows,
 // "%x %X" of the C library's locale elsewhere.

@@ -4,10 +4,13 @@
 
 #include "build_clock.h"
 
+bool CalendarFieldsOf(std::time_t when, bool utc, std::tm& fields) {
+  return (utc ? gmtime_s(&fields, &when) : localtime_s(&fields, &when)) == 0;
+}
+
 std::string DateTimeText(std::time_t when) {
   std::tm fields{};
-  const bool utc = FixedBuildTime() >= 0;
-  if ((utc ? gmtime_s(&fields, &when) : localtime_s(&fields, &when)) != 0) return {};
+  if (!CalendarFieldsOf(when, FixedBuildTime() >= 0, fields)) return {};
   SYSTEMTIME time{};
   time.wYear = static_cast<WORD>(fields.tm_year + 1900);
   time.wMonth = static_cast<WORD>(fields.tm_mon + 1);

@@ -27,6 +27,7 @@ function(vexa_add_self_sized_program name)
     COMMENT "Measuring ${name} for its size record")
   add_library(${ARG_SIZE_LIBRARY} STATIC "${_record}" "${_vexa_size_dir}/engine_size.cpp")
   target_include_directories(${ARG_SIZE_LIBRARY} PUBLIC "${_vexa_size_dir}")
+  target_link_libraries(${ARG_SIZE_LIBRARY} PUBLIC vexa_engine_core)
 
   add_executable(${name} WIN32 $<TARGET_OBJECTS:${ARG_OBJECTS}>)
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} ${ARG_SIZE_LIBRARY})

@@ -5,13 +5,13 @@
 #
 # links TARGET so that the only DLL Windows loads for it before its first instruction is
 # KERNEL32 (and the C runtime, msvcrt, which Windows keeps among its known DLLs). Every
-# other system DLL it links (user32, gdi32, advapi32, shell32, ole32, comdlg32 ...) is
+# other system DLL it links (user32, gdi32, advapi32, bcrypt, shell32, ole32, comdlg32 ...) is
 # delay-loaded: its import library is replaced, for this target only, by a delay-import
 # library made from it, and the program restricts the DLL search to the system directory
 # (system_dll_search_win32.cpp, linked in, runs before any constructor or WinMain), so the
 # first call of such a DLL loads it from there. A DLL that such a library pulls in is then
 # found the same way.
-set(VEXA_DELAY_LOADED_DLLS advapi32 comctl32 comdlg32 gdi32 ole32 oleaut32 shell32 shlwapi user32 version
+set(VEXA_DELAY_LOADED_DLLS advapi32 bcrypt comctl32 comdlg32 gdi32 ole32 oleaut32 shell32 shlwapi user32 version
   CACHE INTERNAL "System DLLs that end-user programs load only from the system directory")
 set(_vexa_system_dlls_dir "${CMAKE_CURRENT_LIST_DIR}")
 if(WIN32)

@@ -67,8 +67,11 @@ std::int64_t ParseAppendedLinesTrailer(std::string_view tail) {
   while (i < field.size() && field[i] == ' ') ++i;
   bool negative = false;
   if (i < field.size() && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
-  std::int64_t value = 0;
-  for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) value = value * 10 + (field[i] - '0');
+  // The digits up to the first other character; the field is too short to overflow.
+  field.remove_prefix(i);
+  std::uint64_t magnitude = 0;
+  ReadDecimal(field, magnitude);
+  const auto value = static_cast<std::int64_t>(magnitude);
   return negative ? -value : value;
 }
 

@@ -135,21 +135,16 @@ std::int64_t ScriptNumber(std::string_view text) {
     negative = text[i] == '-';
     ++i;
   }
-  // Accumulate as a negative number: its range holds the most negative value too.
+  // The digits up to the first other character, held at the ends of the range.
   constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
-  std::int64_t value = 0;
-  bool saturated = false;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    const int digit = text[i] - '0';
-    if (value < (kMin + digit) / 10) {
-      saturated = true;
-      continue;
-    }
-    value = value * 10 - digit;
+  constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+  text.remove_prefix(i);
+  std::uint64_t magnitude = 0;
+  if (ReadDecimal(text, magnitude).ec == std::errc::result_out_of_range) {
+    return negative ? kMin : kMax;
   }
-  if (saturated) return negative ? kMin : std::numeric_limits<std::int64_t>::max();
-  if (negative) return value;
-  return value == kMin ? std::numeric_limits<std::int64_t>::max() : -value;
+  if (negative) return magnitude > static_cast<std::uint64_t>(kMax) ? kMin : -static_cast<std::int64_t>(magnitude);
+  return magnitude > static_cast<std::uint64_t>(kMax) ? kMax : static_cast<std::int64_t>(magnitude);
 }
 
 bool ProductSubDirectoryName(std::string_view value, std::string& name) {

@@ -59,3 +59,12 @@ std::string HexText(std::uint32_t value, std::size_t digits, bool lower_case) {
   if (text.size() < digits) text.insert(0, digits - text.size(), '0');
   return text;
 }
+
+std::from_chars_result ReadDecimal(std::string_view text, std::uint64_t& value) {
+  return std::from_chars(text.data(), text.data() + text.size(), value);
+}
+
+bool IsDecimalNumber(std::string_view text, std::uint64_t& value) {
+  const auto [stop, error] = ReadDecimal(text, value);
+  return error == std::errc() && stop == text.data() + text.size();
+}

@@ -4,6 +4,7 @@
 // against are all ASCII).
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,6 +22,14 @@ std::string TrimmedOfBlanks(std::string_view text);
 // CR ends a line, LF and NUL bytes are dropped wherever they occur, and the text after the
 // last CR is a line too, even when empty.
 std::vector<std::string> SplitCrLines(std::string_view text);
+
+// The decimal digits at the start of `text` as std::from_chars reads them (no sign, no
+// blank; result_out_of_range past 64 bits). One reader for every number the engine side
+// takes from text, so that the programs carry its code once.
+std::from_chars_result ReadDecimal(std::string_view text, std::uint64_t& value);
+
+// True when `text` is nothing but decimal digits whose number fits 64 bits.
+bool IsDecimalNumber(std::string_view text, std::uint64_t& value);
 
 // `value` in hexadecimal, at least `digits` digits with zeros in front, in upper case
 // unless asked for lower case.

@@ -7,6 +7,7 @@
 // key naming a later node, a cycle or a self-parent is a damaged file (the default tree),
 // and a deep chain is read in one pass.
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <system_error>
 #include <limits>
@@ -34,11 +35,13 @@ bool TextBefore(const std::string& left, const std::string& right) {
 
 // The number after "Untitled" as far as it has digits, held below the largest counter.
 std::int64_t UntitledNumber(const std::string& key) {
-  std::int64_t number = 0;
-  for (std::size_t i = kUntitledLength; i < key.size() && key[i] >= '0' && key[i] <= '9'; ++i) {
-    number = std::min<std::int64_t>(number * 10 + (key[i] - '0'), std::numeric_limits<std::int32_t>::max());
+  constexpr std::uint64_t kLargest = std::numeric_limits<std::int32_t>::max();
+  std::uint64_t number = 0;
+  if (key.size() > kUntitledLength &&
+      std::from_chars(key.data() + kUntitledLength, key.data() + key.size(), number).ec == std::errc::result_out_of_range) {
+    number = kLargest;
   }
-  return number;
+  return static_cast<std::int64_t>(std::min(number, kLargest));
 }
 
 }  // namespace

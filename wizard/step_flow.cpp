@@ -1,6 +1,7 @@
 // Moving between the steps: Next with the validation of step 1 and the rules of entering a
 // step, Back without either, and the window caption.
 #include <algorithm>
+#include <charconv>
 #include <cctype>
 
 #include "form1.h"
@@ -48,11 +49,9 @@ bool IsHostAndPort(const std::string& authority) {
   const std::string port = authority.substr(port_start);
   if (port.empty() || port.size() > 5) return false;
   int number = 0;
-  for (const char c : port) {
-    if (c < '0' || c > '9') return false;
-    number = number * 10 + (c - '0');
-  }
-  return number >= 1 && number <= kMaxPort;
+  const char* end = port.data() + port.size();
+  const auto [stop, error] = std::from_chars(port.data(), end, number);
+  return error == std::errc() && stop == end && number >= 1 && number <= kMaxPort;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "file_stamp.h"
 
+#include <charconv>
 #include <cstdio>
 
 std::string FormatFileStamp(const FileStampFields& fields) {
@@ -22,7 +23,7 @@ bool ParseFileStamp(const std::string& stamp, FileStampFields& fields) {
   }
   auto number = [&](std::size_t at, std::size_t digits) {
     int value = 0;
-    for (std::size_t i = at; i < at + digits; ++i) value = value * 10 + (stamp[i] - '0');
+    std::from_chars(stamp.data() + at, stamp.data() + at + digits, value);
     return value;
   };
   FileStampFields parsed{number(0, 4), number(4, 2), number(6, 2), number(8, 2), number(10, 2), number(12, 2)};

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <string_view>
 
 #include "native_files.h"
 #include "sha256.h"
@@ -9,9 +10,6 @@
 namespace {
 
 constexpr std::string_view kListHeader = "VexaPartList 1";
-constexpr std::size_t kMaxListText = 256 * 1024;
-constexpr std::size_t kMaxLine = 1024;
-constexpr std::size_t kMaxName = 255;
 
 std::string Directory(const std::string& path) {
   const std::size_t cut = path.find_last_of("\\/");
@@ -26,43 +24,6 @@ std::string FileName(const std::string& path) {
 std::string Stem(const std::string& file_name) {
   const std::size_t dot = file_name.rfind('.');
   return dot == std::string::npos || dot == 0 ? file_name : file_name.substr(0, dot);
-}
-
-bool IsPlainFileName(std::string_view name) {
-  if (name.empty() || name.size() > kMaxName || name == "." || name == ".." || name.back() == '.' ||
-      name.back() == ' ' || name.front() == ' ') {
-    return false;
-  }
-  for (char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) return false;
-  }
-  return true;
-}
-
-bool IsDigest(std::string_view text) { return text.size() == 64 && IsLowerHex(text); }
-
-bool ParseSize(std::string_view text, std::uint64_t& value) {
-  if (text.empty() || text.size() > 19 || (text.size() > 1 && text[0] == '0')) return false;
-  value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
-  }
-  return true;
-}
-
-// "<word> <size> <sha256> <name>"
-bool ParseEntry(std::string_view line, std::string_view word, PartListEntry& entry) {
-  if (line.substr(0, word.size()) != word || line.size() <= word.size() || line[word.size()] != ' ') return false;
-  line.remove_prefix(word.size() + 1);
-  const std::size_t size_end = line.find(' ');
-  if (size_end == std::string_view::npos || !ParseSize(line.substr(0, size_end), entry.size)) return false;
-  line.remove_prefix(size_end + 1);
-  if (line.size() < 66 || !IsDigest(line.substr(0, 64)) || line[64] != ' ') return false;
-  entry.sha256.assign(line.substr(0, 64));
-  entry.name.assign(line.substr(65));
-  return IsPlainFileName(entry.name);
 }
 
 void AppendEntry(std::string& text, std::string_view word, const PartListEntry& entry) {
@@ -93,57 +54,6 @@ std::string PartListText(const PartList& list) {
   AppendEntry(text, "Cabinet", list.cabinet);
   for (const PartListEntry& part : list.parts) AppendEntry(text, "Part", part);
   return text;
-}
-
-bool ParsePartList(std::string_view text, PartList& list, std::string& error) {
-  list = {};
-  if (text.size() > kMaxListText) {
-    error = "The part list is too long";
-    return false;
-  }
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    const std::size_t end = text.find("\r\n");
-    if (end == std::string_view::npos) {
-      error = "The part list does not end with a line end";
-      return false;
-    }
-    if (end > kMaxLine) {
-      error = "A line of the part list is too long";
-      return false;
-    }
-    lines.push_back(text.substr(0, end));
-    text.remove_prefix(end + 2);
-  }
-  if (lines.size() < 3 || lines[0] != kListHeader) {
-    error = "Not a part list";
-    return false;
-  }
-  if (lines.size() - 2 > static_cast<std::size_t>(kMaxCabParts)) {
-    error = "Too many parts";
-    return false;
-  }
-  if (!ParseEntry(lines[1], "Cabinet", list.cabinet)) {
-    error = "Bad cabinet line in the part list";
-    return false;
-  }
-  std::uint64_t total = 0;
-  for (std::size_t i = 2; i < lines.size(); ++i) {
-    PartListEntry part;
-    if (!ParseEntry(lines[i], "Part", part) || part.size == 0) {
-      error = "Bad part line " + std::to_string(i - 1) + " in the part list";
-      return false;
-    }
-    total += part.size;
-    if (total > list.cabinet.size) break;
-    list.parts.push_back(std::move(part));
-  }
-  if (total != list.cabinet.size || list.parts.size() != lines.size() - 2) {
-    error = "The part sizes do not add up to the cabinet size";
-    list = {};
-    return false;
-  }
-  return true;
 }
 
 std::string SplitCab(const std::string& cabinet_path, int parts) {

@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 inline constexpr int kMaxCabParts = 1000;
@@ -35,8 +34,3 @@ std::string PartListFileName(const std::string& cabinet_file_name);
 
 // The text of a part list.
 std::string PartListText(const PartList& list);
-
-// Reads a part list as a downloader would: true only for a list in exactly the written
-// form, with 1 to kMaxCabParts parts whose sizes add up to the cabinet's, plain file names
-// and well-formed digests; otherwise false with `error` saying why.
-bool ParsePartList(std::string_view text, PartList& list, std::string& error);

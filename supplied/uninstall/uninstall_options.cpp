@@ -21,15 +21,7 @@ bool TakeValue(const std::string& argument, std::size_t prefix_length, bool& see
 
 // At most 20 decimal digits that fit 64 bits.
 bool ParseHandle(const std::string& text, std::uint64_t& value) {
-  if (text.empty() || text.size() > 20) return false;
-  value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return false;
-    const auto digit = static_cast<std::uint64_t>(c - '0');
-    if (value > (UINT64_MAX - digit) / 10) return false;
-    value = value * 10 + digit;
-  }
-  return true;
+  return !text.empty() && text.size() <= 20 && IsDecimalNumber(text, value);
 }
 
 }  // namespace

@@ -5,12 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "text.h"
+
 inline bool ParseDecimalSize(std::string_view digits, std::uint64_t& size) {
   if (digits.empty() || digits.size() > 12 || (digits.size() > 1 && digits[0] == '0')) return false;
-  size = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return false;
-    size = size * 10 + static_cast<unsigned>(c - '0');
-  }
-  return true;
+  return IsDecimalNumber(digits, size);
 }

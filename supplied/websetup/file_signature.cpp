@@ -1,9 +1,6 @@
 #include "file_signature.h"
 
-#include <cstdio>
-#include <vector>
-
-#include "sha256.h"
+#include "decimal_size.h"
 
 namespace {
 
@@ -21,14 +18,8 @@ bool ParseLongSignature(std::string_view text, FileSignature& signature) {
   for (std::size_t i = 0; i < 64; ++i) {
     if (!IsLowerHex(text[i])) return false;
   }
-  const std::string_view digits = text.substr(65);
-  if (digits.empty() || digits.size() > 12 || (digits.size() > 1 && digits[0] == '0')) return false;
   std::uint64_t size = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return false;
-    size = size * 10 + static_cast<unsigned>(c - '0');
-  }
-  if (size > kMaxDownloadBytes) return false;
+  if (!ParseDecimalSize(text.substr(65), size) || size > kMaxDownloadBytes) return false;
   signature.sha256 = std::string(text.substr(0, 64));
   signature.size = size;
   return true;
@@ -48,34 +39,4 @@ bool DigestHasShortSignature(std::string_view digest, std::string_view short_sig
     if (LowerCase(digest[i]) != LowerCase(short_signature[i])) return false;
   }
   return true;
-}
-
-bool HashStream(std::FILE* stream, std::string& sha256, std::uint64_t& size) {
-  if (!stream) return false;
-  Sha256 hash;
-  std::vector<char> buffer(1 << 20);
-  size = 0;
-  std::size_t read = 0;
-  while ((read = std::fread(buffer.data(), 1, buffer.size(), stream)) > 0) {
-    hash.Update(buffer.data(), read);
-    size += read;
-  }
-  const bool ok = !std::ferror(stream);
-  std::fclose(stream);
-  if (ok) sha256 = hash.HexDigest();
-  return ok;
-}
-
-bool HashFile(const std::string& path, std::string& sha256, std::uint64_t& size) {
-  return HashStream(std::fopen(path.c_str(), "rb"), sha256, size);
-}
-
-bool FileMatchesSignature(const std::string& path, const FileSignature& signature) {
-  return StreamMatchesSignature(std::fopen(path.c_str(), "rb"), signature);
-}
-
-bool StreamMatchesSignature(std::FILE* stream, const FileSignature& signature) {
-  std::string sha256;
-  std::uint64_t size = 0;
-  return HashStream(stream, sha256, size) && size == signature.size && sha256 == signature.sha256;
 }

@@ -32,6 +32,8 @@ bool IsShortSignature(std::string_view text);
 // True when `digest` (64 hex digits) starts with the short signature, ignoring case.
 bool DigestHasShortSignature(std::string_view digest, std::string_view short_signature);
 
+// Hashing is the system's (file_signature_win32.cpp): Windows build only.
+
 // The SHA-256 of the file at `path` in hex and its size; false when it cannot be read.
 bool HashFile(const std::string& path, std::string& sha256, std::uint64_t& size);
 

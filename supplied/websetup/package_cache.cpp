@@ -1,12 +1,10 @@
 #include "package_cache.h"
 
-#include "sha256.h"
 #include "text.h"
 
 namespace {
 
 constexpr std::string_view kCachedKinds[] = {kScriptsCache, kProgramsCache};
-constexpr std::size_t kShortSignatureDigits = 32;
 
 bool IsHexDigits(std::string_view text) {
   for (char c : text) {
@@ -34,11 +32,6 @@ bool Names(const std::vector<std::string>& names, const std::string& name) {
 }
 
 }  // namespace
-
-std::string PackageCacheKey(std::string_view publication_url, std::string_view script_cabinet) {
-  return Sha256Hex(std::string(publication_url) + "\n" + UpperCase(std::string(script_cabinet)))
-      .substr(0, kShortSignatureDigits);
-}
 
 std::vector<std::string> ReadPackageCacheIndex(std::string_view text) {
   std::vector<std::string> names;

@@ -26,9 +26,8 @@ inline constexpr const char* kProgramsCache = "Downloaded Programs\\";
 inline constexpr const char* kPackagesCache = "Packages\\";
 inline constexpr std::size_t kMaxPackageIndexBytes = 256 * 1024;
 inline constexpr std::size_t kMaxPackageIndexes = 10'000;
-
-// 32 hexadecimal digits naming the package's index.
-std::string PackageCacheKey(std::string_view publication_url, std::string_view script_cabinet);
+// Cached cabinets and package indexes are named by this many hexadecimal digits.
+inline constexpr std::size_t kShortSignatureDigits = 32;
 
 // The well-formed names of an index text, in order; anything else is skipped.
 std::vector<std::string> ReadPackageCacheIndex(std::string_view text);
@@ -43,6 +42,10 @@ std::vector<std::string> CabinetsNoLongerUsed(const std::vector<std::string>& pr
                                               const std::vector<std::vector<std::string>>& others);
 
 // --- Windows build only (package_cache_win32.cpp) ---
+
+// 32 hexadecimal digits naming the package's index: the start of the system's SHA-256 of
+// the address and the cabinet name (package_cache_key_win32.cpp).
+std::string PackageCacheKey(std::string_view publication_url, std::string_view script_cabinet);
 
 // The well-formed names of the index file at `path`; false when it is missing, larger than
 // kMaxPackageIndexBytes, a directory or a link.

@@ -34,12 +34,8 @@ bool ParseWebUrl(std::string_view text, WebUrl& url) {
   if (colon != std::string_view::npos) {
     const std::string_view digits = authority.substr(colon + 1);
     if (digits.empty() || digits.size() > 5) return false;
-    unsigned port = 0;
-    for (char c : digits) {
-      if (c < '0' || c > '9') return false;
-      port = port * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (port == 0 || port > 65535) return false;
+    std::uint64_t port = 0;
+    if (!IsDecimalNumber(digits, port) || port == 0 || port > 65535) return false;
     url.port = static_cast<std::uint16_t>(port);
     authority = authority.substr(0, colon);
   }

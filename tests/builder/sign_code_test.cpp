@@ -164,7 +164,8 @@ TEST_F(SignCodeTest, PercentThreeIsTheFixedBuildTime) {
     const char* epoch;  // null: unset
     std::string time;
   };
-  for (const Case& c : {Case{kFixedEpoch, kFixedEpoch}, Case{nullptr, ""}, Case{"17966 30400", ""}}) {
+  for (const Case& c : {Case{kFixedEpoch, kFixedEpoch}, Case{nullptr, ""}, Case{"17966 30400", ""},
+                       Case{"-5", ""}, Case{"+5", ""}}) {
     if (c.epoch) setenv("SOURCE_DATE_EPOCH", c.epoch, 1);
     else unsetenv("SOURCE_DATE_EPOCH");
     EXPECT_TRUE(pipeline.ExecuteSignCodeCommands());

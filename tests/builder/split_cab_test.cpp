@@ -1,11 +1,10 @@
-// Splitting a cabinet into parts and reading the part list back.
+// Splitting a cabinet into parts and writing their part list.
 #include <gtest/gtest.h>
 
 #include "builder_test_support.h"
 #include "split_cab.h"
 
 namespace {
-
 
 void ExpectSplitInto(int parts, std::size_t size) {
   ScratchDirectory scratch;
@@ -18,20 +17,16 @@ void ExpectSplitInto(int parts, std::size_t size) {
   EXPECT_TRUE(joined == ReadFileBytes(cabinet));
   EXPECT_EQ(FilesBelow(scratch.path()).size(), static_cast<std::size_t>(parts) + 2);
 
-  PartList list;
-  std::string error;
-  ASSERT_TRUE(ParsePartList(ReadFileBytes(scratch / "Prog1_parts.txt"), list, error)) << error;
-  EXPECT_EQ(list.cabinet.name, "Prog1.cab");
-  EXPECT_EQ(list.cabinet.size, size);
-  EXPECT_EQ(list.cabinet.sha256, Sha256sumOf(cabinet));
-  ASSERT_EQ(list.parts.size(), static_cast<std::size_t>(parts));
-  for (int i = 0; i < parts; ++i) {
-    const PartListEntry& part = list.parts[static_cast<std::size_t>(i)];
-    EXPECT_EQ(part.name, PartFileName("Prog1.cab", i + 1));
-    EXPECT_EQ(part.size, fs::file_size(scratch / part.name));
-    EXPECT_EQ(part.sha256, Sha256sumOf(scratch / part.name));
-    EXPECT_LE(part.size - list.parts.back().size, 1u);
+  // The list names every part with its size and the digest an outside tool computes; part
+  // sizes differ by at most one byte.
+  PartList expected;
+  expected.cabinet = {size, Sha256sumOf(cabinet), "Prog1.cab"};
+  for (int i = 1; i <= parts; ++i) {
+    const std::string name = PartFileName("Prog1.cab", i);
+    expected.parts.push_back({fs::file_size(scratch / name), Sha256sumOf(scratch / name), name});
+    EXPECT_LE(expected.parts.front().size - expected.parts.back().size, 1u);
   }
+  EXPECT_EQ(ReadFileBytes(scratch / "Prog1_parts.txt"), PartListText(expected));
 }
 
 TEST(SplitCabTest, TwoPartsJoinBackAndMatchTheirList) { ExpectSplitInto(2, 50001); }
@@ -61,36 +56,6 @@ TEST(SplitCabTest, BadRequestsFailWithATextAndLeaveNoPart) {
   EXPECT_EQ(SplitCab(cabinet, 4), "The file is too small to split into 4 parts: " + cabinet);
   EXPECT_EQ(SplitCab(scratch / "missing.cab", 2), "Cannot read file: " + (scratch / "missing.cab"));
   EXPECT_EQ(FilesBelow(scratch.path()), std::vector<std::string>{"Prog1.cab"});
-}
-
-TEST(SplitCabTest, APartListIsReadOnlyInItsExactForm) {
-  const std::string digest(64, 'a');
-  const std::string good = "VexaPartList 1\r\nCabinet 3 " + digest + " P.cab\r\nPart 2 " + digest + " P_part0001.bin\r\nPart 1 " +
-                           digest + " P_part0002.bin\r\n";
-  PartList list;
-  std::string error;
-  ASSERT_TRUE(ParsePartList(good, list, error)) << error;
-  auto rejects = [&](const std::string& text, const std::string& why) {
-    EXPECT_FALSE(ParsePartList(text, list, error)) << text;
-    EXPECT_EQ(error, why) << text;
-  };
-  rejects(good.substr(0, good.size() - 2), "The part list does not end with a line end");
-  rejects("VexaPartList 2\r\n" + good.substr(16), "Not a part list");
-  rejects("VexaPartList 1\r\nCabinet 3 " + digest + " P.cab\r\n", "Not a part list");
-  rejects("VexaPartList 1\r\nCabinet 4 " + digest + " P.cab\r\nPart 2 " + digest + " a\r\nPart 1 " + digest + " b\r\n",
-          "The part sizes do not add up to the cabinet size");
-  rejects("VexaPartList 1\r\nCabinet 3 " + digest + " P.cab\r\nPart 3 " + digest + " ..\\evil.exe\r\n",
-          "Bad part line 1 in the part list");
-  rejects("VexaPartList 1\r\nCabinet 3 " + digest + " P.cab\r\nPart 3 " + digest + " /etc/passwd\r\n",
-          "Bad part line 1 in the part list");
-  rejects("VexaPartList 1\r\nCabinet 3 " + digest + " P.cab\r\nPart 03 " + digest + " a\r\n", "Bad part line 1 in the part list");
-  rejects("VexaPartList 1\r\nCabinet 3 " + std::string(64, 'A') + " P.cab\r\nPart 3 " + digest + " a\r\n",
-          "Bad cabinet line in the part list");
-  rejects("VexaPartList 1\r\nCabinet 0 " + digest + " P.cab\r\nPart 0 " + digest + " a\r\n",
-          "Bad part line 1 in the part list");
-  std::string many = "VexaPartList 1\r\nCabinet 1001 " + digest + " P.cab\r\n";
-  for (int i = 0; i < 1001; ++i) many += "Part 1 " + digest + " p" + std::to_string(i) + "\r\n";
-  rejects(many, "Too many parts");
 }
 
 }  // namespace

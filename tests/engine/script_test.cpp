@@ -189,6 +189,8 @@ TEST(ScriptNumberTest, ReadsLeadingDecimalAndStopsAtOtherText) {
   EXPECT_EQ(ScriptNumber("x12"), 0);
   EXPECT_EQ(ScriptNumber(""), 0);
   EXPECT_EQ(ScriptNumber("-"), 0);
+  EXPECT_EQ(ScriptNumber("--5"), 0);
+  EXPECT_EQ(ScriptNumber("+-5"), 0);
   EXPECT_EQ(ScriptNumber("1,000"), 1);
 }
 
@@ -197,6 +199,8 @@ TEST(ScriptNumberTest, SizesAbove2GiBDoNotWrap) {
   EXPECT_EQ(ScriptNumber("12000000000"), 12000000000LL);  // four times a 3 GB cabinet
   EXPECT_EQ(ScriptNumber("9223372036854775807"), std::numeric_limits<std::int64_t>::max());
   EXPECT_EQ(ScriptNumber("-9223372036854775808"), std::numeric_limits<std::int64_t>::min());
+  EXPECT_EQ(ScriptNumber("9223372036854775808"), std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(ScriptNumber("-9223372036854775809"), std::numeric_limits<std::int64_t>::min());
   EXPECT_EQ(ScriptNumber("99999999999999999999999"), std::numeric_limits<std::int64_t>::max());
   EXPECT_EQ(ScriptNumber("-99999999999999999999999"), std::numeric_limits<std::int64_t>::min());
 }

@@ -33,8 +33,4 @@ TEST(PackageCacheTest, AnIndexIsReadBackAndAnythingElseInItIsSkipped) {
                                   "C:\\" + names[1] + "\r\n" + names[1]),
             names);
   EXPECT_TRUE(ReadPackageCacheIndex(std::string(kMaxPackageIndexBytes + 1, '\n')).empty());
-  // One key per package: the address and the script cabinet's name (in any case).
-  EXPECT_EQ(PackageCacheKey("http://h/a/", "PageScript.Cab"), PackageCacheKey("http://h/a/", "PAGESCRIPT.CAB"));
-  EXPECT_NE(PackageCacheKey("http://h/a/", "PageScript.Cab"), PackageCacheKey("http://h/b/", "PageScript.Cab"));
-  EXPECT_EQ(PackageCacheKey("http://h/a/", "PageScript.Cab").size(), 32u);
 }

@@ -102,7 +102,7 @@ TEST_F(StepOneTest, AddressesMustBeAbsoluteWebAddressesWithAHost) {
   for (const char* bad : {"127.0.0.1:53451/x", "ftp://files.example/x/", "not a url", "http://", "https:///x/",
                           "http:/site.example/", "http://:80/x/", "http://site.example:99999/", "http://user@site.example/",
                           "http://site example/", "http://site.example/a\"b/", "http://site.example/?q=1",
-                          "file:///tmp/x/", "//site.example/x/"}) {
+                          "file:///tmp/x/", "//site.example/x/", "http://site.example:-1/", "http://site.example:+80/"}) {
     SCOPED_TRACE(bad);
     form->txtWebSiteURL.text = bad;
     ExpectRefused(web_site, form->txtWebSiteURL);
