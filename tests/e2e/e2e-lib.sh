@@ -50,3 +50,13 @@ pending_renames() {
   wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations /reg:64 \
     2>/dev/null | tr -d '\r' | sed -n 's/^ *PendingFileRenameOperations *REG_MULTI_SZ *//p' | sed 's/\\0/\n/g'
 }
+
+# remove_product NAME PRODUCT_DIR: what an installation of the product NAME left in the
+# prefix, removed without its uninstall program: the Start-menu group, the product directory
+# (a Linux path) and the two records.
+remove_product() {
+  find "$WINEPREFIX/drive_c" -ipath "*Start Menu/Programs/$1" -prune -exec rm -rf {} + 2>/dev/null
+  rm -rf "$2"
+  wine reg delete "HKLM\\SOFTWARE\\Corvanta Install\\Installed Programs\\$1" /f /reg:32 >/dev/null 2>&1
+  wine reg delete "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$1" /f /reg:32 >/dev/null 2>&1
+}

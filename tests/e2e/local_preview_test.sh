@@ -17,10 +17,8 @@ started=$c_drive/local-preview-started.txt
 serve_pid=
 
 remove_installation() {
-  find "$WINEPREFIX/drive_c" -ipath '*Start Menu/Programs/Acme Paint' -prune -exec rm -rf {} + 2>/dev/null
-  rm -rf "$product_unix" "$cache" "$started"
-  wine reg delete 'HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Paint' /f /reg:32 >/dev/null 2>&1
-  wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Acme Paint' /f /reg:32 >/dev/null 2>&1
+  remove_product 'Acme Paint' "$product_unix"
+  rm -rf "$cache" "$started"
 }
 cleanup() {
   [ -n "$serve_pid" ] && kill "$serve_pid" 2>/dev/null && wait "$serve_pid" 2>/dev/null

@@ -16,14 +16,10 @@ done
 product="$(wine_reg_value 32 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion' ProgramFilesDir)\\Signed Paint\\"
 product_unix=$(wine_unix_path "${product%\\}")
 cache=$(wine_unix_path "$(wine_reg_value 32 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion' ProgramFilesDir)\\Corvanta\\Temporary VexaWeb Files")
-record='HKLM\SOFTWARE\Corvanta Install\Installed Programs\Signed Paint'
-uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Signed Paint'
 
 remove_installation() {
-  find "$WINEPREFIX/drive_c" -ipath '*Start Menu/Programs/Signed Paint' -prune -exec rm -rf {} + 2>/dev/null
-  rm -rf "$product_unix" "$cache"
-  wine reg delete "$record" /f /reg:32 >/dev/null 2>&1
-  wine reg delete "$uninstall_key" /f /reg:32 >/dev/null 2>&1
+  remove_product 'Signed Paint' "$product_unix"
+  rm -rf "$cache"
 }
 cleanup() {
   stop_web_server

@@ -22,12 +22,7 @@ program_files=$(wine_reg_value 32 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersio
 product_unix=$(wine_unix_path "$program_files")/$name
 uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall'
 
-remove_installation() {
-  find "$WINEPREFIX/drive_c" -ipath "*Start Menu/Programs/$name" -prune -exec rm -rf {} + 2>/dev/null
-  rm -rf "$product_unix"
-  wine reg delete "HKLM\\SOFTWARE\\Corvanta Install\\Installed Programs\\$name" /f /reg:32 >/dev/null 2>&1
-  wine reg delete "$uninstall_key\\$name" /f /reg:32 >/dev/null 2>&1
-}
+remove_installation() { remove_product "$name" "$product_unix"; }
 cleanup() {
   stop_web_server
   remove_installation

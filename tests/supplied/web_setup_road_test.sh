@@ -30,10 +30,8 @@ victims=$c_drive/websetup-road-victims
 remove_installation() {
   wine 'C:\windows\syswow64\regsvr32.exe' /s /u 'C:\windows\syswow64\VEXAUSA.OCX' >/dev/null 2>&1
   find "$system32" -maxdepth 1 \( -iname VEXAUSA.OCX -o -iname AcmeShared.dll \) -delete
-  find "$WINEPREFIX/drive_c" -ipath '*Start Menu/Programs/Acme Paint' -prune -exec rm -rf {} + 2>/dev/null
-  rm -rf "$product_unix" "$cache" "$started" "$victims" "${cache%/*}/"*.cab
-  wine reg delete "$record" /f /reg:32 >/dev/null 2>&1
-  wine reg delete "$uninstall_key" /f /reg:32 >/dev/null 2>&1
+  remove_product 'Acme Paint' "$product_unix"
+  rm -rf "$cache" "$started" "$victims" "${cache%/*}/"*.cab
 }
 cleanup() {
   stop_web_server
