@@ -10,7 +10,7 @@
 #include "package.h"
 #include "paths.h"
 #include "registry.h"
-#include "run.h"
+#include "run_state.h"
 #include "system_function.h"
 #include "text.h"
 

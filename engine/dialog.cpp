@@ -4,6 +4,8 @@
 #include "folder_chooser.h"
 #include "install_checks.h"
 #include "resource.h"
+#include "run.h"
+#include "temporary_directory.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "log_file.h"
-#include "run.h"
+#include "run_state.h"
 #include "win32_handles.h"
 
 // The message the worker posts to end the dialog.

@@ -3,7 +3,7 @@
 #include "components.h"
 #include "disk_space.h"
 #include "paths.h"
-#include "run.h"
+#include "run_state.h"
 
 namespace {
 

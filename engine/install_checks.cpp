@@ -2,7 +2,7 @@
 
 #include "disk_space.h"
 #include "paths.h"
-#include "run.h"
+#include "run_state.h"
 #include "uninstall.h"
 
 namespace {

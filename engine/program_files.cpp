@@ -3,7 +3,7 @@
 #include "cabinet.h"
 #include "package.h"
 #include "paths.h"
-#include "run.h"
+#include "run_state.h"
 #include "text.h"
 
 namespace {

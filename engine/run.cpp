@@ -20,6 +20,7 @@
 #include "registry.h"
 #include "restart.h"
 #include "shortcuts.h"
+#include "temporary_directory.h"
 #include "text.h"
 #include "trust_check.h"
 #include "uninstall.h"

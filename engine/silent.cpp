@@ -1,6 +1,8 @@
 #include "silent.h"
 
 #include "install_checks.h"
+#include "run.h"
+#include "temporary_directory.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "log_file.h"
-#include "run.h"
+#include "run_state.h"
 
 class SilentUi : public EngineUi {
  public:

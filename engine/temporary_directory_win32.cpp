@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "paths.h"
-#include "run.h"
+#include "temporary_directory.h"
 #include "test_pause.h"
 #include "text.h"
 #include "win32_handles.h"

@@ -4,7 +4,7 @@
 
 
 #include "held_file.h"
-#include "run.h"
+#include "run_state.h"
 #include "signature_check.h"
 #include "text.h"
 

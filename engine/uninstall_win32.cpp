@@ -9,7 +9,7 @@
 #include "package.h"
 #include "paths.h"
 #include "registry.h"
-#include "run.h"
+#include "run_state.h"
 #include "text.h"
 #include "uninstall.h"
 

@@ -5,8 +5,8 @@
 
 #include "command_line.h"
 #include "package.h"
-#include "run.h"
 #include "self_removal.h"
+#include "temporary_directory.h"
 #include "text.h"
 #include "uninstall.h"
 

@@ -11,7 +11,6 @@
 #include "package_cache.h"
 #include "paths.h"
 #include "registry.h"
-#include "run.h"
 #include "self_removal.h"
 #include "text.h"
 #include "uninstall.h"

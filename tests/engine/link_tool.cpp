@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cabinet.h"
-#include "run.h"
+#include "temporary_directory.h"
 
 int main(int argc, char** argv) {
   const std::string verb = argc > 1 ? argv[1] : "";

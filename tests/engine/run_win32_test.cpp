@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "run.h"
+#include "temporary_directory.h"
 
 namespace {
 
