@@ -6,6 +6,7 @@
 #include <string>
 
 #include "components.h"
+#include "next_boot_replacement.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "components.h"
+#include "next_boot_replacement.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "components.h"
+#include "next_boot_replacement.h"
 #include "registry.h"
 #include "text.h"
 
