@@ -8,19 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "text.h"
+
 namespace {
 
 // Larger than the C runtime's default, as the cabinet reader's own streams.
 constexpr std::size_t kStreamBuffer = 64 * 1024;
-
-std::wstring Wide(const std::string& text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-  wide.resize(static_cast<std::size_t>(length - 1));
-  return wide;
-}
 
 }  // namespace
 

@@ -4,14 +4,15 @@
 
 #include "paths.h"
 #include "shortcuts.h"
+#include "text.h"
 #include "win32_handles.h"
 
 namespace {
 
 // IPersistFile takes a UTF-16 name of at most MAX_PATH characters with its terminator. A
 // longer path is refused rather than cut, which would save the link under another name.
-bool ToWidePath(const std::string& path, WCHAR (&wide)[MAX_PATH]) {
-  return MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) != 0;
+bool FitsPersistFile(const std::string& path, const std::wstring& wide) {
+  return (!wide.empty() || path.empty()) && wide.size() < MAX_PATH;
 }
 
 }  // namespace
@@ -32,9 +33,9 @@ long CreateShellLink(const std::string& target, const std::string& link_file, co
   ComPtr<IPersistFile> file;
   result = link->QueryInterface(IID_IPersistFile, file.put());
   if (FAILED(result)) return result;
-  WCHAR wide[MAX_PATH];
-  if (!ToWidePath(link_file, wide)) return E_INVALIDARG;
-  return file->Save(wide, TRUE);
+  const std::wstring wide = Wide(link_file);
+  if (!FitsPersistFile(link_file, wide)) return E_INVALIDARG;
+  return file->Save(wide.c_str(), TRUE);
 }
 
 bool CreateShortcutEntry(const std::string& folder, const std::string& name, const std::string& target,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "system_function.h"
+#include "text.h"
 
 namespace {
 
@@ -86,17 +87,15 @@ SignatureCheck CheckFileSignature(const std::string& path, bool show_windows, vo
     check.status = kSignatureCheckUnavailable;
     return check;
   }
-  const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  if (length <= 0) {
+  const std::wstring wide = Wide(path);
+  if (wide.empty() && !path.empty()) {
     check.status = TRUST_E_SUBJECT_FORM_UNKNOWN;
     return check;
   }
-  std::vector<wchar_t> wide(static_cast<std::size_t>(length));
-  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
 
   WINTRUST_FILE_INFO file{};
   file.cbStruct = sizeof file;
-  file.pcwszFilePath = wide.data();
+  file.pcwszFilePath = wide.c_str();
   file.hFile = file_handle;
   WINTRUST_DATA data{};
   data.cbStruct = sizeof data;

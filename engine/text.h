@@ -34,3 +34,11 @@ bool IsDecimalNumber(std::string_view text, std::uint64_t& value);
 // `value` in hexadecimal, at least `digits` digits with zeros in front, in upper case
 // unless asked for lower case.
 std::string HexText(std::uint32_t value, std::size_t digits, bool lower_case = false);
+
+// ---- Windows build only (text_win32.cpp) ----
+
+// The engine's single-byte text (the ANSI code page) as UTF-16 for the wide Windows
+// functions, and back; a character the code page lacks comes back as '?'. Empty when the
+// text is empty or cannot be converted.
+std::wstring Wide(std::string_view text);
+std::string Narrow(std::wstring_view text);

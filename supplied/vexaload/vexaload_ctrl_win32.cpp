@@ -5,6 +5,7 @@
 #include "com_support_win32.h"
 #include "loader_install_win32.h"
 #include "progress_window.h"
+#include "text.h"
 #include "vexaload_ids.h"
 
 namespace {
@@ -26,21 +27,9 @@ class UserQuestions final : public LoaderQuestions {
   }
 };
 
-std::string Narrow(const wchar_t* text) {
-  if (text == nullptr) return {};
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 1) return {};
-  std::string narrow(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), bytes, nullptr, nullptr);
-  narrow.resize(static_cast<size_t>(bytes - 1));
-  return narrow;
-}
-
-BSTR Wide(const std::string& text) {
-  const int chars = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(chars > 0 ? chars - 1 : 0));
-  if (wide != nullptr && chars > 1) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, chars);
-  return wide;
+BSTR BstrOf(const std::string& text) {
+  const std::wstring wide = Wide(text);
+  return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
 }
 
 // One string parameter of the bag; false when it is missing or not text of a sane length.
@@ -263,7 +252,7 @@ STDMETHODIMP VexaLoadCtrl::Save(IPropertyBag* bag, BOOL, BOOL) {
   VARIANT variant;
   VariantInit(&variant);
   variant.vt = VT_BSTR;
-  variant.bstrVal = Wide(script_file_);
+  variant.bstrVal = BstrOf(script_file_);
   const HRESULT result = bag->Write(L"ScriptFile", &variant);
   VariantClear(&variant);
   return result;
@@ -334,11 +323,11 @@ STDMETHODIMP VexaLoadCtrl::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAM
     switch (id) {
       case kDispidScriptFile:
         result->vt = VT_BSTR;
-        result->bstrVal = Wide(script_file_);
+        result->bstrVal = BstrOf(script_file_);
         return S_OK;
       case kDispidResult:
         result->vt = VT_BSTR;
-        result->bstrVal = Wide(result_);
+        result->bstrVal = BstrOf(result_);
         return S_OK;
       case kDispidExitStatus:
         result->vt = VT_I4;

@@ -73,18 +73,6 @@ HINTERNET Session() {
   return session;
 }
 
-std::wstring Wide(const std::string& text) {
-  std::wstring wide(text.size(), L'\0');
-  for (std::size_t i = 0; i < text.size(); ++i) wide[i] = static_cast<unsigned char>(text[i]);
-  return wide;  // URLs are plain ASCII by the time they get here
-}
-
-std::string Narrow(const std::wstring& text) {
-  std::string narrow;
-  for (wchar_t c : text) narrow.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-  return narrow;
-}
-
 bool QueryText(HINTERNET request, DWORD what, std::wstring& text) {
   std::vector<wchar_t> buffer(512, L'\0');
   DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "text.h"  // Wide and Narrow, for WinInet's UTF-16 texts
+
 struct WinInetApi {
   HINTERNET(WINAPI* open)(LPCWSTR, DWORD, LPCWSTR, LPCWSTR, DWORD) = nullptr;
   HINTERNET(WINAPI* connect)(HINTERNET, LPCWSTR, INTERNET_PORT, LPCWSTR, LPCWSTR, DWORD, DWORD, DWORD_PTR) = nullptr;
@@ -57,7 +59,3 @@ std::string NetworkReason(DWORD code);
 // Failures that the same request a second later would meet again: a name that is not
 // found, a secure download redirected to plain HTTP, and every TLS failure.
 bool IsLastingFailure(DWORD code);
-
-// URLs are plain ASCII by the time they get here; header texts are shown as ASCII.
-std::wstring Wide(const std::string& text);
-std::string Narrow(const std::wstring& text);
