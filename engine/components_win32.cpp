@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <objbase.h>
+#include <winver.h>
 
 #include <cstring>
 #include <vector>
@@ -16,30 +17,6 @@
 
 namespace {
 
-// The version functions come from version.dll, loaded from the system directory when first
-// needed: the engine imports nothing that Windows would look for beside Setup.exe.
-struct VersionApi {
-  DWORD(WINAPI* info_size)(LPCSTR, LPDWORD) = nullptr;
-  BOOL(WINAPI* info)(LPCSTR, DWORD, DWORD, LPVOID) = nullptr;
-  BOOL(WINAPI* query)(LPCVOID, LPCSTR, LPVOID*, PUINT) = nullptr;
-  DWORD(WINAPI* find_file)(DWORD, LPCSTR, LPCSTR, LPCSTR, LPSTR, PUINT, LPSTR, PUINT) = nullptr;
-  bool loaded() const { return info_size && info && query && find_file; }
-};
-
-const VersionApi& VersionFunctions() {
-  static const VersionApi api = [] {
-    VersionApi loaded;
-    HMODULE module = LoadSystemLibrary("version.dll");
-    if (!module) return loaded;
-    LookUp(module, "GetFileVersionInfoSizeA", loaded.info_size);
-    LookUp(module, "GetFileVersionInfoA", loaded.info);
-    LookUp(module, "VerQueryValueA", loaded.query);
-    LookUp(module, "VerFindFileA", loaded.find_file);
-    return loaded;
-  }();
-  return api;
-}
-
 std::string TextOf(const char* buffer, std::size_t capacity) { return std::string(buffer, strnlen(buffer, capacity)); }
 
 bool IsFullPath(const std::string& path) {
@@ -49,25 +26,23 @@ bool IsFullPath(const std::string& path) {
 }  // namespace
 
 std::string GetFileVersionString(const std::string& path) {
-  const VersionApi& api = VersionFunctions();
-  if (!api.loaded()) return {};
   DWORD ignored = 0;
-  const DWORD size = api.info_size(path.c_str(), &ignored);
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
   if (size == 0) return {};
   std::vector<char> buffer(static_cast<std::size_t>(size) + 100, '\0');
-  if (!api.info(path.c_str(), 0, size, buffer.data())) return {};
+  if (!GetFileVersionInfoA(path.c_str(), 0, size, buffer.data())) return {};
 
   void* value = nullptr;
   UINT length = 0;
   bool found = false;
-  if (api.query(buffer.data(), "\\VarFileInfo\\Translation", &value, &length) && value && length >= 4) {
+  if (VerQueryValueA(buffer.data(), "\\VarFileInfo\\Translation", &value, &length) && value && length >= 4) {
     WORD translation[2];
     std::memcpy(translation, value, sizeof translation);
     const std::string key =
         "\\StringFileInfo\\" + HexText(translation[0], 4, true) + HexText(translation[1], 4, true) + "\\FileVersion";
-    found = api.query(buffer.data(), key.c_str(), &value, &length) && value;
+    found = VerQueryValueA(buffer.data(), key.c_str(), &value, &length) && value;
   }
-  if (!found) found = api.query(buffer.data(), "\\StringFileInfo\\040904E4\\FileVersion", &value, &length) && value;
+  if (!found) found = VerQueryValueA(buffer.data(), "\\StringFileInfo\\040904E4\\FileVersion", &value, &length) && value;
   if (!found) return {};
   return TextOf(static_cast<const char*>(value), length);
 }
@@ -88,12 +63,11 @@ std::string FindDllTarget(const std::string& file_name, const std::string& versi
   char destination[kPathBuffer] = {};
   UINT current_length = kPathBuffer;
   UINT destination_length = kPathBuffer;
-  const VersionApi& api = VersionFunctions();
-  if (api.loaded()) {
-    // The result bits are not consulted: the directories reported are what counts.
-    api.find_file(VFFF_ISSHAREDFILE, file_name.c_str(), WindowsDirectory().c_str(), "c:\\", current,
-                  &current_length, destination, &destination_length);
-  }
+  // The result bits are not consulted: the directories reported are what counts. mingw-w64
+  // declares the three names it only reads as writable.
+  const std::string windows = WindowsDirectory();
+  VerFindFileA(VFFF_ISSHAREDFILE, const_cast<char*>(file_name.c_str()), const_cast<char*>(windows.c_str()),
+               const_cast<char*>("c:\\"), current, &current_length, destination, &destination_length);
   std::string installed = TextOf(current, kPathBuffer);
   std::string target = TextOf(destination, kPathBuffer);
   if (target.empty()) target = SystemDirectoryFor(bitness);
