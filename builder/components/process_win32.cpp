@@ -5,6 +5,7 @@
 
 #include "process.h"
 #include "wide_text_win32.h"
+#include "win32_handle.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ namespace {
 // handle stays open until it is seen to have ended; then only its exit code is kept and
 // the number reads as "not running" for good.
 std::mutex processes_mutex;
-std::map<std::int64_t, HANDLE> running;
+std::map<std::int64_t, KernelHandle> running;
 std::map<std::int64_t, std::uint32_t> ended;
 std::int64_t last_handle = 0;
 
@@ -29,10 +30,10 @@ std::int64_t StartProcess(const std::string& program, const std::string& argumen
                       nullptr, &startup, &process)) {
     return 0;
   }
-  CloseHandle(process.hThread);
+  const KernelHandle thread(process.hThread);
   std::lock_guard lock(processes_mutex);
   const std::int64_t handle = ++last_handle;
-  running[handle] = process.hProcess;
+  running.emplace(handle, KernelHandle(process.hProcess));
   return handle;
 }
 
@@ -40,10 +41,9 @@ bool IsProcessRunning(std::int64_t handle) {
   std::lock_guard lock(processes_mutex);
   const auto found = running.find(handle);
   if (found == running.end()) return false;
-  if (WaitForSingleObject(found->second, 0) == WAIT_TIMEOUT) return true;
+  if (WaitForSingleObject(found->second.get(), 0) == WAIT_TIMEOUT) return true;
   DWORD code = 0;
-  ended[handle] = GetExitCodeProcess(found->second, &code) ? code : 0xFFFFFFFFu;
-  CloseHandle(found->second);
+  ended[handle] = GetExitCodeProcess(found->second.get(), &code) ? code : 0xFFFFFFFFu;
   running.erase(found);
   return false;
 }
@@ -54,7 +54,7 @@ void WaitForProcess(std::int64_t handle, int milliseconds) {
     std::lock_guard lock(processes_mutex);
     const auto found = running.find(handle);
     if (found == running.end()) return;
-    process = found->second;
+    process = found->second.get();
   }
   // The handle is closed only by IsProcessRunning, which its caller calls on this thread.
   MsgWaitForMultipleObjects(1, &process, FALSE, static_cast<DWORD>(milliseconds < 0 ? 0 : milliseconds),

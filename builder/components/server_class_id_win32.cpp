@@ -5,17 +5,11 @@
 
 #include "server_class_id.h"
 #include "wide_text_win32.h"
+#include "win32_handle.h"
 
 namespace {
 
 constexpr DWORD kMaxPath = 32768;
-
-struct RegistryKey {
-  HKEY key = nullptr;
-  ~RegistryKey() {
-    if (key) RegCloseKey(key);
-  }
-};
 
 std::wstring Upper(std::wstring text) {
   if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
@@ -50,18 +44,18 @@ std::set<std::wstring> Spellings(const std::wstring& path) {
 }
 
 std::wstring RegisteredServer(HKEY classes, const std::wstring& class_id) {
-  RegistryKey server;
-  if (RegOpenKeyExW(classes, (class_id + L"\\InprocServer32").c_str(), 0, KEY_QUERY_VALUE, &server.key) != ERROR_SUCCESS) {
+  RegistryKeyHandle server;
+  if (RegOpenKeyExW(classes, (class_id + L"\\InprocServer32").c_str(), 0, KEY_QUERY_VALUE, server.put()) != ERROR_SUCCESS) {
     return {};
   }
   DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExW(server.key, nullptr, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+  if (RegQueryValueExW(server.get(), nullptr, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ) || size == 0 || size > kMaxPath * sizeof(wchar_t)) {
     return {};
   }
   std::vector<wchar_t> value(size / sizeof(wchar_t) + 1, L'\0');
-  if (RegQueryValueExW(server.key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
+  if (RegQueryValueExW(server.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
       ERROR_SUCCESS) {
     return {};
   }
@@ -83,16 +77,16 @@ std::string GetServerClassId(const std::string& path, bool) {
   std::set<std::wstring> wanted_names;
   for (const std::wstring& form : wanted) wanted_names.insert(FileNamePart(form));
 
-  RegistryKey classes;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_ENUMERATE_SUB_KEYS, &classes.key) != ERROR_SUCCESS) return {};
+  RegistryKeyHandle classes;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_ENUMERATE_SUB_KEYS, classes.put()) != ERROR_SUCCESS) return {};
   for (DWORD index = 0;; ++index) {
     wchar_t name[256];
     DWORD name_length = 256;
-    const LONG result = RegEnumKeyExW(classes.key, index, name, &name_length, nullptr, nullptr, nullptr, nullptr);
+    const LONG result = RegEnumKeyExW(classes.get(), index, name, &name_length, nullptr, nullptr, nullptr, nullptr);
     if (result == ERROR_NO_MORE_ITEMS) break;
     if (result != ERROR_SUCCESS) continue;
     const std::wstring class_id(name, name_length);
-    const std::wstring server = RegisteredServer(classes.key, class_id);
+    const std::wstring server = RegisteredServer(classes.get(), class_id);
     if (server.empty()) continue;
     // Most servers are other files: compare the file names (long and short forms of ours)
     // before asking the file system for every spelling of theirs.
