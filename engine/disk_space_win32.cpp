@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "components.h"
+#include "shared_components.h"
 #include "disk_space.h"
 #include "paths.h"
 #include "run_state.h"

@@ -10,7 +10,7 @@
 
 #include "cabinet.h"
 #include "choices.h"
-#include "components.h"
+#include "shared_components.h"
 #include "engine_size.h"
 #include "final_program.h"
 #include "install_checks.h"

@@ -5,7 +5,7 @@
 
 #include "administrators_only.h"
 #include "cabinet.h"
-#include "components.h"
+#include "shared_components.h"
 #include "file_signature.h"
 #include "held_file.h"
 #include "package.h"

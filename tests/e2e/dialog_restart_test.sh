@@ -4,7 +4,7 @@
 # message nor the program of the Execute line appears.
 . "$(dirname "$0")/e2e-lib.sh"
 
-components=$VEXA_BINARY_DIR/tests/components
+components=$VEXA_BINARY_DIR/tests/shared_components
 # The engine and the helper are 32-bit: the DLL lives in the 32-bit system directory.
 system_win='C:\windows\syswow64'
 system=$(wine_unix_path "$system_win")

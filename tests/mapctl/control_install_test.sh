@@ -10,8 +10,8 @@
 ocx32=$VEXA_SOURCE_DIR/dist/VEXAUSA.OCX
 x64=${VEXA_X64_BINARY_DIR:-$VEXA_SOURCE_DIR/build/windows-x64}
 ocx64=$x64/mapctl/VEXAUSA.OCX
-host32=$VEXA_BINARY_DIR/tests/components/component_host.exe
-host64=$x64/tests/components/component_host.exe
+host32=$VEXA_BINARY_DIR/tests/shared_components/component_host.exe
+host64=$x64/tests/shared_components/component_host.exe
 runexit64=$x64/tests/harness/runexit.exe
 for f in "$ocx32" "$ocx64" "$host32" "$host64" "$runexit64"; do
   [ -f "$f" ] || { echo "no $f: run make build" >&2; exit 1; }

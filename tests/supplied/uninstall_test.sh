@@ -11,7 +11,7 @@ need_programs x86_64-w64-mingw32-objdump
 
 c_drive=$(wine_unix_path 'C:\')
 canary=$c_drive/hostile-canary
-shared_dll=$VEXA_BINARY_DIR/tests/components/shared_105.dll
+shared_dll=$VEXA_BINARY_DIR/tests/shared_components/shared_105.dll
 uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Acme Paint'
 installed_key='HKLM\SOFTWARE\Corvanta Install\Installed Programs\Acme Paint'
 # The engine and the uninstall program keep their records in the registry view of their
@@ -184,7 +184,7 @@ rm -rf "$product_unix"
 # --- A file held open (mapped, as a running program holds its image): deleted at the next
 # boot, exit 3010.
 expect_eq "install for the file in use" 0 "$(install)"
-wine "$VEXA_BINARY_DIR/tests/components/hold_module.exe" "$(wine_windows_path "$scratch")\\release" \
+wine "$VEXA_BINARY_DIR/tests/shared_components/hold_module.exe" "$(wine_windows_path "$scratch")\\release" \
   "${product}Paint.exe" >/dev/null 2>&1 &
 for _ in $(seq 1 300); do [ -f "$scratch/release.held" ] && break; sleep 0.1; done
 expect_true "a process holds Paint.exe" test -f "$scratch/release.held"

@@ -216,7 +216,7 @@ expect_eq "refused cabinets are not kept in the cache" "" "$(ls "$cache/Installe
 # by the good publisher, installs the control AcmeCtl.ocx from the loopback server and
 # runs no program. The same script lies on the loopback server, another site. ---
 mkdir -p "$scratch/components"
-cp "$VEXA_BINARY_DIR/tests/components/control_105.dll" "$scratch/components/AcmeCtl.ocx"
+cp "$VEXA_BINARY_DIR/tests/shared_components/control_105.dll" "$scratch/components/AcmeCtl.ocx"
 make_cab "$web_root/activex/AcmeCtl.cab" "$scratch/components" AcmeCtl.ocx
 ocx_line=$(component_line ocx "$web_base/activex" "$web_root/activex/AcmeCtl.cab" "$scratch/components/AcmeCtl.ocx" \
   1.0.0.5 "$control_class")

@@ -46,7 +46,7 @@ program="$scratch/Acme Paint"
 mkdir -p "$program" "$scratch/shared" "$scratch/wizard"
 cp -r "$VEXA_SOURCE_DIR/samples/acme-paint/files/." "$program/"
 cp "$VEXA_BINARY_DIR/samples/Paint.exe" "$program/Paint.exe"
-cp "$VEXA_BINARY_DIR/tests/components/shared_105.dll" "$scratch/shared/AcmeShared.dll"
+cp "$VEXA_BINARY_DIR/tests/shared_components/shared_105.dll" "$scratch/shared/AcmeShared.dll"
 cp "$VEXA_SOURCE_DIR/dist/VEXAUSA.OCX" "$scratch/shared/VEXAUSA.OCX"
 release=$program/VexaWizardNetloomProject/Release
 activex=$program/VexaWizardNetloomProject/ReleaseActiveX

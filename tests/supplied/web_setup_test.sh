@@ -55,8 +55,8 @@ prog_sha=$(sha256sum "$scratch/Prog1.cab" | cut -c1-64)
 prog_short=${prog_sha:0:32}
 
 mkdir -p "$scratch/components"
-cp "$VEXA_BINARY_DIR/tests/components/shared_105.dll" "$scratch/components/AcmeShared.dll"
-cp "$VEXA_BINARY_DIR/tests/components/control_105.dll" "$scratch/components/AcmeCtl.ocx"
+cp "$VEXA_BINARY_DIR/tests/shared_components/shared_105.dll" "$scratch/components/AcmeShared.dll"
+cp "$VEXA_BINARY_DIR/tests/shared_components/control_105.dll" "$scratch/components/AcmeCtl.ocx"
 make_cab "$web_root/activex/AcmeShared.cab" "$scratch/components" AcmeShared.dll
 make_cab "$web_root/activex/AcmeCtl.cab" "$scratch/components" AcmeCtl.ocx
 dll_line=$(component_line dll "$web_base/activex" "$web_root/activex/AcmeShared.cab" "$scratch/components/AcmeShared.dll" 1.0.0.5)
@@ -120,7 +120,7 @@ fresh
 expect_eq "equal components: exit status" 0 "$(run_web "$scratch/AcmeWebSetup.exe")"
 expect_eq "equal components: not downloaded" 0 "$(($(requests_for /activex/AcmeShared.cab) + $(requests_for /activex/AcmeCtl.cab)))"
 remove_components
-cp "$VEXA_BINARY_DIR/tests/components/shared_104.dll" "$c_drive/windows/syswow64/AcmeShared.dll"
+cp "$VEXA_BINARY_DIR/tests/shared_components/shared_104.dll" "$c_drive/windows/syswow64/AcmeShared.dll"
 : >"$web_log"
 expect_eq "older DLL: exit status" 0 "$(run_web "$scratch/AcmeWebSetup.exe")"
 expect_eq "older DLL: its cabinet is downloaded" 1 "$(requests_for /activex/AcmeShared.cab)"
@@ -130,9 +130,9 @@ expect_true "older DLL: replaced by 1.0.0.5" cmp -s "$scratch/components/AcmeSha
 # the run ends with 3010 (restart needed); the restart puts 1.0.0.5 in place ---
 system32=$c_drive/windows/syswow64
 remove_components
-cp "$VEXA_BINARY_DIR/tests/components/shared_104.dll" "$system32/AcmeShared.dll"
+cp "$VEXA_BINARY_DIR/tests/shared_components/shared_104.dll" "$system32/AcmeShared.dll"
 rm -f "$scratch/release" "$scratch/release.held"
-wine "$VEXA_BINARY_DIR/tests/components/hold_module.exe" "$(wine_windows_path "$scratch")\\release" \
+wine "$VEXA_BINARY_DIR/tests/shared_components/hold_module.exe" "$(wine_windows_path "$scratch")\\release" \
   'C:\windows\syswow64\AcmeShared.dll' >/dev/null 2>&1 &
 for _ in $(seq 1 300); do [ -f "$scratch/release.held" ] && break; sleep 0.1; done
 expect_true "in use: a process holds the older DLL" test -f "$scratch/release.held"
@@ -149,7 +149,7 @@ pending_before=$(pending_renames | grep -c '')
 rm -f "$started"
 expect_eq "in use: exit status 3010" 3010 "$(run_web "$scratch/AcmeWebSetup.exe")"
 expect_eq "in use: its cabinet is downloaded" 1 "$(requests_for /activex/AcmeShared.cab)"
-expect_true "in use: the older DLL stays until the restart" cmp -s "$VEXA_BINARY_DIR/tests/components/shared_104.dll" "$system32/AcmeShared.dll"
+expect_true "in use: the older DLL stays until the restart" cmp -s "$VEXA_BINARY_DIR/tests/shared_components/shared_104.dll" "$system32/AcmeShared.dll"
 expect_true "in use: Setup.exe still ran" grep -q '^Installation completed' "$log_file"
 # Six strings a file: delete the target, move the new copy onto it, remove the copy's
 # directory.

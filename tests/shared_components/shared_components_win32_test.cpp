@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "components.h"
+#include "shared_components.h"
 #include "next_boot_replacement.h"
 #include "registry.h"
 #include "text.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "components.h"
+#include "shared_components.h"
 #include "next_boot_replacement.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

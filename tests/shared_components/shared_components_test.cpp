@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "components.h"
+#include "shared_components.h"
 #include "next_boot_replacement.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "components.h"
+#include "shared_components.h"
 
 #include <algorithm>
 

@@ -7,8 +7,8 @@
 # The restart at the end and the second prefix make ctest run this test alone.
 . "$VEXA_SOURCE_DIR/tests/e2e/e2e-lib.sh"
 
-c32=$VEXA_BINARY_DIR/tests/components
-c64=${VEXA_X64_BINARY_DIR:-$VEXA_SOURCE_DIR/build/windows-x64}/tests/components
+c32=$VEXA_BINARY_DIR/tests/shared_components
+c64=${VEXA_X64_BINARY_DIR:-$VEXA_SOURCE_DIR/build/windows-x64}/tests/shared_components
 runexit64=${VEXA_X64_BINARY_DIR:-$VEXA_SOURCE_DIR/build/windows-x64}/tests/harness/runexit.exe
 for f in "$c64/control_105.dll" "$c64/shared_105.dll" "$c64/component_host.exe" "$c64/hold_module.exe" "$runexit64"; do
   [ -f "$f" ] || { echo "no $f: build the 64-bit tree (cmake --build --preset windows-x64)" >&2; exit 1; }

@@ -28,7 +28,7 @@
 
 struct RunState;
 
-// ---- Portable rules (components.cpp) ----
+// ---- Portable rules (shared_components.cpp) ----
 
 struct Version {
   std::int64_t fields[4] = {0, 0, 0, 0};
@@ -41,7 +41,7 @@ Version ParseVersion(const std::string& text);
 // 0 when equal, 1 when `new_version` is older than `installed`, 2 when it is newer.
 int CompareVersions(const std::string& installed, const std::string& new_version);
 
-// ---- Windows (components_win32.cpp) ----
+// ---- Windows (shared_components_win32.cpp) ----
 
 // The installation actions of InstallDllFile and InstallOcxFile lines. `attached` is
 // argument 1 (only its file name counts), `component` argument 3, `version` argument 4,

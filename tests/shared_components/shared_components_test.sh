@@ -6,7 +6,7 @@
 . "$VEXA_SOURCE_DIR/tests/e2e/e2e-lib.sh"
 need_programs strings
 
-components=$VEXA_BINARY_DIR/tests/components
+components=$VEXA_BINARY_DIR/tests/shared_components
 standin_uninstall=$VEXA_BINARY_DIR/tests/harness/harness_probe.exe
 
 holder_pid=

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cabinet.h"
-#include "components.h"
+#include "shared_components.h"
 #include "next_boot_replacement.h"
 #include "package.h"
 #include "paths.h"
