@@ -15,7 +15,7 @@
 #   vexa_link_for_size(TARGET)
 #     links a downloaded program or control: unused sections dropped, no symbol table
 #     (the build tree keeps the objects, and a link without -s gives a program to debug),
-#     and the lean runtime (engine/lean_runtime_win32.cpp) instead of the runtime's
+#     and the lean runtime (engine/windows/lean_runtime_win32.cpp) instead of the runtime's
 #     exception texts and its demangling terminate handler.
 #
 # Link-time optimisation is left out: GCC 12 for mingw-w64 stops with an internal error
@@ -30,7 +30,7 @@ endmacro()
 
 function(vexa_link_for_size target)
   target_link_options(${target} PRIVATE -s -Wl,--gc-sections)
-  target_sources(${target} PRIVATE "${PROJECT_SOURCE_DIR}/engine/lean_runtime_win32.cpp")
+  target_sources(${target} PRIVATE "${PROJECT_SOURCE_DIR}/engine/windows/lean_runtime_win32.cpp")
 endfunction()
 
 function(vexa_install_stripped target)

@@ -1,7 +1,7 @@
 # vexa_add_self_sized_program(NAME OBJECTS object-library LIBRARIES libs... SIZE_LIBRARY name)
-# A Windows GUI program that embeds its own final file size (see engine/engine_size.h), so
+# A Windows GUI program that embeds its own final file size (see engine/package/engine_size.h), so
 # that it finds what is appended behind it: a first link with a zero record is measured,
-# the record is generated from that size (engine/engine_size.cmake), and the second link is
+# the record is generated from that size (engine/package/engine_size.cmake), and the second link is
 # checked to have exactly that size. SIZE_LIBRARY names the library of the generated
 # record, for tests that need the program's size. Both links are made for size alike
 # (cmake/ProgramSize.cmake) and so stripped: a symbol table would carry object-file names
@@ -12,7 +12,7 @@
 
 function(vexa_add_self_sized_program name)
   cmake_parse_arguments(ARG "" "OBJECTS;SIZE_LIBRARY" "LIBRARIES" ${ARGN})
-  set(_vexa_size_dir "${PROJECT_SOURCE_DIR}/engine")
+  set(_vexa_size_dir "${PROJECT_SOURCE_DIR}/engine/package")
   set(_measure "${_vexa_size_dir}/engine_size.cmake")
 
   add_executable(${name}_unsized WIN32 $<TARGET_OBJECTS:${ARG_OBJECTS}>)

@@ -46,5 +46,5 @@ function(vexa_system_dlls_from_system_directory target)
   # Searched before the toolchain's own directory, so -luser32 (also the compiler's
   # default libraries) finds the delay-import library.
   target_link_directories(${target} BEFORE PRIVATE "${_dir}")
-  target_sources(${target} PRIVATE "${PROJECT_SOURCE_DIR}/engine/system_dll_search_win32.cpp")
+  target_sources(${target} PRIVATE "${PROJECT_SOURCE_DIR}/engine/windows/system_dll_search_win32.cpp")
 endfunction()

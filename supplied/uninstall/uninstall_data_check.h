@@ -14,7 +14,7 @@
 //   * any later line is not an absolute path (relative, "..\" climbing above its root,
 //     a device path, characters no file name may hold).
 // Paths that are well formed but lie outside the product directory and the program group
-// are not refused here: the removal passes over them (engine/uninstall.h).
+// are not refused here: the removal passes over them (engine/install_actions/uninstall.h).
 #pragma once
 
 #include <cstdint>

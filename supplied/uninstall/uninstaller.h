@@ -1,6 +1,6 @@
 // The uninstall program: reads the uninstall data appended to its own file, asks, has its
 // temporary copy remove the installation with the engine's removal rules
-// (engine/uninstall.h) and the program itself (self_removal.h), and reports.
+// (engine/install_actions/uninstall.h) and the program itself (self_removal.h), and reports.
 //
 // Exit status, in the dialog and with /S, as deployment tools read it: 0 removed, 3010
 // removed but files in use go at the next boot, 1602 the user answered No (nothing is

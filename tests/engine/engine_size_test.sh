@@ -28,10 +28,10 @@ scratch=$(mktemp -d)
 head -c 1000 /dev/zero >"$scratch/engine.exe"
 printf '"VEXA-ENGINE-SIZE:00000000000000000999"\n' >"$scratch/record.cpp"
 expect_true "a mismatching engine fails the build" \
-  bash -c "! cmake -DENGINE='$scratch/engine.exe' -DRECORD='$scratch/record.cpp' -DCHECK=ON -P '$VEXA_SOURCE_DIR/engine/engine_size.cmake' 2>/dev/null"
+  bash -c "! cmake -DENGINE='$scratch/engine.exe' -DRECORD='$scratch/record.cpp' -DCHECK=ON -P '$VEXA_SOURCE_DIR/engine/package/engine_size.cmake' 2>/dev/null"
 expect_true "and is removed" test ! -e "$scratch/engine.exe"
 head -c 999 /dev/zero >"$scratch/engine.exe"
 expect_true "a matching engine passes" \
-  cmake -DENGINE="$scratch/engine.exe" -DRECORD="$scratch/record.cpp" -DCHECK=ON -P "$VEXA_SOURCE_DIR/engine/engine_size.cmake"
+  cmake -DENGINE="$scratch/engine.exe" -DRECORD="$scratch/record.cpp" -DCHECK=ON -P "$VEXA_SOURCE_DIR/engine/package/engine_size.cmake"
 rm -rf "$scratch"
 finish

@@ -1,5 +1,5 @@
 // Linked into the test builds of the programs (never into what ships): holds a run still
-// at one pause point (engine/test_pause.h), so that a test can act in the window between a
+// at one pause point (engine/setup_run/test_pause.h), so that a test can act in the window between a
 // check and the use of what was checked.
 //
 //   VEXA_TEST_PAUSE=<point>=<directory>

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What the stand-alone web setup program runs is what it checked. Its test build
 # (VexaStandAloneWebProgPaused.exe) holds still between checking a cabinet and expanding it
-# (engine/test_pause.h), and a Windows program of a user's (race_tool.exe) tries to put
+# (engine/setup_run/test_pause.h), and a Windows program of a user's (race_tool.exe) tries to put
 # another cabinet in its place: the program's own Setup.exe must run, never the other. The
 # program's "Setup.exe" is race_tool.exe under that name, which records its label and its
 # arguments. Also: arguments passed on to Setup.exe arrive whole (a destination ending in a
