@@ -47,8 +47,6 @@ std::vector<std::string> RemovalRoots(const std::string& product_directory, cons
 
 // True when `file` lies below one of `roots` and no directory from that root down to the
 // file's own directory is a link or junction, so deleting it cannot reach elsewhere.
-// True when `file` lies below one of `roots` and no directory from that root down to the
-// file's own directory is a link or junction, so deleting it cannot reach elsewhere.
 bool MayDelete(const std::string& file, const std::vector<std::string>& roots) {
   const std::vector<std::string> directories = DirectoriesToRemove(file, roots);
   if (directories.empty()) return false;
