@@ -9,7 +9,7 @@ wizard=$VEXA_SOURCE_DIR/dist/VexaWizard.exe
 
 id() {
   local value
-  value=$(awk -v name="IDC_$1" '$1 == "#define" && $2 == name { print $3 }' "$VEXA_SOURCE_DIR/wizard/wizard_resource.h")
+  value=$(awk -v name="IDC_$1" '$1 == "#define" && $2 == name { print $3 }' "$VEXA_SOURCE_DIR/wizard_window/wizard_resource.h")
   [ -n "$value" ] || { echo "id: no control $1" >&2; return 1; }
   printf '%s\n' "$value"
 }
