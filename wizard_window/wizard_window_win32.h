@@ -46,6 +46,13 @@ class WizardWindow final : public Host {
   ProgramVersion GetProgramVersion() override;
 
  private:
+  // Asks the window to refresh after a notification that must return before the model's
+  // state may change the control that sent it (the end of a tree label edit).
+  static constexpr UINT kRefreshMessage = WM_APP + 2;
+  static constexpr UINT kEditLabelMessage = WM_APP + 3;
+  static constexpr UINT kRestoreFocusMessage = WM_APP + 4;
+  static constexpr const char* kDefaultMessageTitle = "VexaWizard";
+
   // A control of the window and the model state it shows.
   enum class Kind { Button, Label, TextBox, CheckBox, StringList, DataList, Tree, Frame };
   struct Binding {
@@ -77,6 +84,7 @@ class WizardWindow final : public Host {
   Binding* FindBinding(const Control& control);
   // The window of control `id`.
   HWND Item(int id);
+  static std::string WindowText(HWND window);
 
   // Runs a handler of the model and shows the state it leaves.
   template <typename Handler>
