@@ -126,7 +126,7 @@ void WizardWindow::OnCommand(int id, int code, HWND control) {
   Form1& f = *form_;
   switch (binding->kind) {
     case Kind::Button:
-      if (code == BN_CLICKED) OnButton(id);
+      if (code == BN_CLICKED) OnClick(id);
       return;
     case Kind::Label:
       if (id == IDC_Label32 && code == STN_CLICKED) Do([&f] { f.Label32_Click(); });
@@ -155,14 +155,7 @@ void WizardWindow::OnCommand(int id, int code, HWND control) {
       if (code == LBN_SELCHANGE) {
         auto& list = *static_cast<ListBox*>(binding->control);
         list.list_index = ListBox_GetCurSel(control);
-        switch (id) {
-          case IDC_List1: Do([&f] { f.List1_Click(); }); break;
-          case IDC_List2: Do([&f] { f.List2_Click(); }); break;
-          case IDC_List3: Do([&f] { f.List3_Click(); }); break;
-          case IDC_lstOCX: Do([&f] { f.lstOCX_Click(); }); break;
-          case IDC_lstDLL: Do([&f] { f.lstDLL_Click(); }); break;
-          default: break;
-        }
+        OnClick(id);
       }
       return;
     case Kind::Tree:
@@ -171,41 +164,33 @@ void WizardWindow::OnCommand(int id, int code, HWND control) {
   }
 }
 
-void WizardWindow::OnButton(int id) {
+void WizardWindow::OnClick(int id) {
   Form1& f = *form_;
   using Click = void (Form1::*)();
-  static constexpr std::pair<int, Click> kClicks[] = {
-      {IDC_cmdBack, &Form1::cmdBack_Click},
-      {IDC_cmdNext, &Form1::cmdNext_Click},
-      {IDC_cmdFinish, &Form1::cmdFinish_Click},
-      {IDC_cmdExit, &Form1::cmdExit_Click},
-      {IDC_cmdSamples, &Form1::cmdSamples_Click},
-      {IDC_cmdSelectDirectory, &Form1::cmdSelectDirectory_Click},
-      {IDC_cmdCancel, &Form1::cmdCancel_Click},
-      {IDC_cmdHelpSelectDirectory, &Form1::cmdHelpSelectDirectory_Click},
-      {IDC_cmdHelpProgramFriendlyName, &Form1::cmdHelpProgramFriendlyName_Click},
-      {IDC_cmdHelpCompanyName, &Form1::cmdHelpCompanyName_Click},
-      {IDC_cmdHelpWebSiteURL, &Form1::cmdHelpWebSiteURL_Click},
-      {IDC_cmdHelpActiveXURL, &Form1::cmdHelpActiveXURL_Click},
-      {IDC_cmdHelpPublicationURL, &Form1::cmdHelpPublicationURL_Click},
-      {IDC_cmdHelpSelectProgramFiles, &Form1::cmdHelpSelectProgramFiles_Click},
-      {IDC_cmdHelpExeListbox, &Form1::cmdHelpExeListbox_Click},
-      {IDC_cmdHelpProgramGroup, &Form1::cmdHelpProgramGroup_Click},
-      {IDC_cmdAddOCX, &Form1::cmdAddOCX_Click},
-      {IDC_cmdRemoveOCX, &Form1::cmdRemoveOCX_Click},
-      {IDC_cmdHelpOcxList, &Form1::cmdHelpOcxList_Click},
-      {IDC_cmdAddDLL, &Form1::cmdAddDLL_Click},
-      {IDC_cmdRemoveDLL, &Form1::cmdRemoveDLL_Click},
-      {IDC_cmdHelpDllList, &Form1::cmdHelpDllList_Click},
-      {IDC_cmdHelpResultantHtmlPage, &Form1::cmdHelpResultantHtmlPage_Click},
-      {IDC_cmdHelpTitleOfResultantHtml, &Form1::cmdHelpTitleOfResultantHtml_Click},
-      {IDC_cmdHelpStandAloneExeFilename, &Form1::cmdHelpStandAloneExeFilename_Click},
-      {IDC_cmdHelpMinimizeDownloadTime, &Form1::cmdHelpMinimizeDownloadTime_Click},
-      {IDC_cmdSignCodeHelp, &Form1::cmdSignCodeHelp_Click},
-      {IDC_cmdCancelWork, &Form1::cmdCancelWork_Click},
-  };
-  for (const auto& [button_id, click] : kClicks) {
-    if (button_id == id) {
+  // Each button and list calls the model's handler named after it.
+#define WIZARD_CLICK(kind, name, id, ...) WIZARD_CLICK_##kind(name)
+#define WIZARD_CLICK_OF(name) {IDC_##name, &Form1::name##_Click},
+#define WIZARD_CLICK_Button WIZARD_CLICK_OF
+#define WIZARD_CLICK_StringList WIZARD_CLICK_OF
+#define WIZARD_CLICK_DataList WIZARD_CLICK_OF
+#define WIZARD_CLICK_Label(name)
+#define WIZARD_CLICK_TextBox(name)
+#define WIZARD_CLICK_CheckBox(name)
+#define WIZARD_CLICK_Tree(name)
+#define WIZARD_CLICK_Frame(name)
+  static constexpr std::pair<int, Click> kClicks[] = {WIZARD_CONTROLS(WIZARD_CLICK)};
+#undef WIZARD_CLICK
+#undef WIZARD_CLICK_OF
+#undef WIZARD_CLICK_Button
+#undef WIZARD_CLICK_StringList
+#undef WIZARD_CLICK_DataList
+#undef WIZARD_CLICK_Label
+#undef WIZARD_CLICK_TextBox
+#undef WIZARD_CLICK_CheckBox
+#undef WIZARD_CLICK_Tree
+#undef WIZARD_CLICK_Frame
+  for (const auto& [control_id, click] : kClicks) {
+    if (control_id == id) {
       Do([&f, click = click] { (f.*click)(); });
       return;
     }

@@ -95,7 +95,8 @@ class WizardWindow final : public Host {
     Refresh();
   }
   void OnCommand(int id, int code, HWND control);
-  void OnButton(int id);
+  // A button pressed or a list line chosen: the model's Click handler of the control.
+  void OnClick(int id);
   LRESULT OnNotify(const NMHDR& header);
   void OnDataListClick(HWND list, POINT point, bool right_button);
   void ToggleProgramFile(int index);
