@@ -67,17 +67,7 @@ INT_PTR WizardWindow::HandleMessage(HWND dialog, UINT message, WPARAM wparam, LP
       }
       return FALSE;
     case WM_SETCURSOR:
-      if (busy_) {
-        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));  // IDC_WAIT
-        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
-        return TRUE;
-      }
-      if (reinterpret_cast<HWND>(wparam) == Item(IDC_Label32)) {
-        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
-        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
-        return TRUE;
-      }
-      return FALSE;
+      return OnSetCursor(dialog, reinterpret_cast<HWND>(wparam));
     case WM_CLOSE:
       if (dialog == main_) Do([this] { form_->cmdExit_Click(); });
       return TRUE;
@@ -89,6 +79,28 @@ INT_PTR WizardWindow::HandleMessage(HWND dialog, UINT message, WPARAM wparam, LP
         Layout();
       }
       return TRUE;
+    default:
+      return HandleOwnMessage(dialog, message, wparam);
+  }
+}
+
+INT_PTR WizardWindow::OnSetCursor(HWND dialog, HWND under_pointer) {
+  if (busy_) {
+    SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));  // IDC_WAIT
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+    return TRUE;
+  }
+  if (under_pointer == Item(IDC_Label32)) {
+    SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+// The messages the window posts itself, and the focus's return when it is activated.
+INT_PTR WizardWindow::HandleOwnMessage(HWND dialog, UINT message, WPARAM wparam) {
+  switch (message) {
     case kRefreshMessage:
       Refresh();
       return TRUE;

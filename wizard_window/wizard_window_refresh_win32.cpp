@@ -59,40 +59,11 @@ void WizardWindow::RefreshControl(Binding& binding) {
     case Kind::Button:
     case Kind::Label:
     case Kind::CheckBox:
-      if (control.caption != binding.shown_text) {
-        SetWindowTextA(window, control.caption.c_str());
-        binding.shown_text = control.caption;
-      }
-      if (binding.kind == Kind::Label) {
-        const COLORREF colour = ToColorRef(static_cast<Label&>(control).fore_colour);
-        if (colour != binding.shown_colour) InvalidateRect(window, nullptr, TRUE);
-        binding.shown_colour = colour;
-      }
-      if (binding.kind == Kind::CheckBox) {
-        const int value = static_cast<CheckBox&>(control).value ? BST_CHECKED : BST_UNCHECKED;
-        if (Button_GetCheck(window) != value) Button_SetCheck(window, value);
-      }
+      RefreshCaption(binding);
       return;
-    case Kind::TextBox: {
-      auto& box = static_cast<TextBox&>(control);
-      if (box.text != binding.shown_text) {
-        SetWindowTextA(window, box.text.c_str());
-        binding.shown_text = box.text;
-        if (binding.id == IDC_txtWorkProgress) {
-          const auto end = static_cast<WPARAM>(GetWindowTextLengthA(window));
-          SendMessageA(window, EM_SETSEL, end, static_cast<LPARAM>(end));
-          SendMessageA(window, EM_SCROLLCARET, 0, 0);
-        }
-      }
-      const bool read_only = box.read_only || binding.id == IDC_txtWorkProgress;
-      if (((GetWindowLongA(window, GWL_STYLE) & ES_READONLY) != 0) != read_only) {
-        SendMessageA(window, EM_SETREADONLY, read_only, 0);
-      }
-      const COLORREF colour = ToColorRef(box.back_colour);
-      if (colour != binding.shown_colour) InvalidateRect(window, nullptr, TRUE);
-      binding.shown_colour = colour;
+    case Kind::TextBox:
+      RefreshTextBox(binding);
       return;
-    }
     case Kind::StringList:
       RefreshStringList(binding);
       return;
@@ -103,6 +74,46 @@ void WizardWindow::RefreshControl(Binding& binding) {
     case Kind::Frame:
       return;
   }
+}
+
+// A button's, label's or check box's caption, a label's colour and a check box's tick.
+void WizardWindow::RefreshCaption(Binding& binding) {
+  Control& control = *binding.control;
+  HWND window = binding.window;
+  if (control.caption != binding.shown_text) {
+    SetWindowTextA(window, control.caption.c_str());
+    binding.shown_text = control.caption;
+  }
+  if (binding.kind == Kind::Label) {
+    const COLORREF colour = ToColorRef(static_cast<Label&>(control).fore_colour);
+    if (colour != binding.shown_colour) InvalidateRect(window, nullptr, TRUE);
+    binding.shown_colour = colour;
+  }
+  if (binding.kind == Kind::CheckBox) {
+    const int value = static_cast<CheckBox&>(control).value ? BST_CHECKED : BST_UNCHECKED;
+    if (Button_GetCheck(window) != value) Button_SetCheck(window, value);
+  }
+}
+
+void WizardWindow::RefreshTextBox(Binding& binding) {
+  auto& box = static_cast<TextBox&>(*binding.control);
+  HWND window = binding.window;
+  if (box.text != binding.shown_text) {
+    SetWindowTextA(window, box.text.c_str());
+    binding.shown_text = box.text;
+    if (binding.id == IDC_txtWorkProgress) {
+      const auto end = static_cast<WPARAM>(GetWindowTextLengthA(window));
+      SendMessageA(window, EM_SETSEL, end, static_cast<LPARAM>(end));
+      SendMessageA(window, EM_SCROLLCARET, 0, 0);
+    }
+  }
+  const bool read_only = box.read_only || binding.id == IDC_txtWorkProgress;
+  if (((GetWindowLongA(window, GWL_STYLE) & ES_READONLY) != 0) != read_only) {
+    SendMessageA(window, EM_SETREADONLY, read_only, 0);
+  }
+  const COLORREF colour = ToColorRef(box.back_colour);
+  if (colour != binding.shown_colour) InvalidateRect(window, nullptr, TRUE);
+  binding.shown_colour = colour;
 }
 
 void WizardWindow::RefreshStringList(Binding& binding) {
@@ -190,11 +201,10 @@ HBRUSH WizardWindow::ColourFor(HWND control, HDC dc) {
   return brushes_.back();
 }
 
-void WizardWindow::RefreshTree() {
-  Form1& f = *form_;
-  HWND tree = Item(IDC_TreeView1);
-  const ProgramGroupTree& model = f.ProgramGroup;
-  // The order shown: depth first through the sorted children, with an explicit stack.
+// The order the tree shows its nodes: depth first through the sorted children, with an
+// explicit stack.
+std::vector<int> WizardWindow::ShownTreeOrder() const {
+  const ProgramGroupTree& model = form_->ProgramGroup;
   std::vector<int> order;
   std::vector<int> stack;
   if (!model.nodes.empty()) stack.push_back(0);
@@ -205,35 +215,48 @@ void WizardWindow::RefreshTree() {
     const std::vector<int> children = model.SortedChildren(node);
     for (auto child = children.rbegin(); child != children.rend(); ++child) stack.push_back(*child);
   }
+  return order;
+}
+
+// Every item again, for a tree whose nodes or order changed.
+void WizardWindow::RebuildTree(const std::vector<int>& order) {
+  HWND tree = Item(IDC_TreeView1);
+  const ProgramGroupTree& model = form_->ProgramGroup;
+  SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
+  TreeView_DeleteAllItems(tree);
+  tree_items_.assign(model.nodes.size(), nullptr);
+  for (const int node : order) {
+    const ProgramGroupNode& source = model.nodes[static_cast<std::size_t>(node)];
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = source.parent < 0 ? TVI_ROOT : tree_items_[static_cast<std::size_t>(source.parent)];
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.pszText = const_cast<char*>(source.text.c_str());
+    insert.item.iImage = insert.item.iSelectedImage = source.image - 1;
+    insert.item.lParam = node;
+    tree_items_[static_cast<std::size_t>(node)] = TreeView_InsertItem(tree, &insert);
+  }
+  shown_tree_.assign(model.nodes.size(), ProgramGroupNode{});
+  for (std::size_t i = 0; i < model.nodes.size(); ++i) {
+    shown_tree_[i] = model.nodes[i];
+    shown_tree_[i].expanded = false;
+    shown_tree_[i].text = model.nodes[i].text;
+  }
+  shown_tree_order_ = order;
+  shown_tree_selected_ = -2;
+  SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
+}
+
+void WizardWindow::RefreshTree() {
+  Form1& f = *form_;
+  HWND tree = Item(IDC_TreeView1);
+  const ProgramGroupTree& model = f.ProgramGroup;
+  const std::vector<int> order = ShownTreeOrder();
   bool rebuild = order != shown_tree_order_ || model.nodes.size() != shown_tree_.size();
   for (std::size_t i = 0; !rebuild && i < model.nodes.size(); ++i) {
     rebuild = model.nodes[i].parent != shown_tree_[i].parent || model.nodes[i].key != shown_tree_[i].key;
   }
-  if (rebuild) {
-    SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
-    TreeView_DeleteAllItems(tree);
-    tree_items_.assign(model.nodes.size(), nullptr);
-    for (const int node : order) {
-      const ProgramGroupNode& source = model.nodes[static_cast<std::size_t>(node)];
-      TVINSERTSTRUCTA insert{};
-      insert.hParent = source.parent < 0 ? TVI_ROOT : tree_items_[static_cast<std::size_t>(source.parent)];
-      insert.hInsertAfter = TVI_LAST;
-      insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-      insert.item.pszText = const_cast<char*>(source.text.c_str());
-      insert.item.iImage = insert.item.iSelectedImage = source.image - 1;
-      insert.item.lParam = node;
-      tree_items_[static_cast<std::size_t>(node)] = TreeView_InsertItem(tree, &insert);
-    }
-    shown_tree_.assign(model.nodes.size(), ProgramGroupNode{});
-    for (std::size_t i = 0; i < model.nodes.size(); ++i) {
-      shown_tree_[i] = model.nodes[i];
-      shown_tree_[i].expanded = false;
-      shown_tree_[i].text = model.nodes[i].text;
-    }
-    shown_tree_order_ = order;
-    shown_tree_selected_ = -2;
-    SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
-  }
+  if (rebuild) RebuildTree(order);
   for (std::size_t i = 0; i < model.nodes.size(); ++i) {
     const ProgramGroupNode& source = model.nodes[i];
     ProgramGroupNode& shown = shown_tree_[i];

@@ -77,6 +77,8 @@ class WizardWindow final : public Host {
   void OpenTreeMenuFromKeyboard();
   POINT PopupMenuPoint(PopupMenu menu);
   INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+  INT_PTR HandleOwnMessage(HWND dialog, UINT message, WPARAM wparam);
+  INT_PTR OnSetCursor(HWND dialog, HWND under_pointer);
   void CreateControls();
   void BindControls();
   void Bind(int id, Control& control, Kind kind);
@@ -104,9 +106,13 @@ class WizardWindow final : public Host {
   // Showing the model's state.
   void Refresh();
   void RefreshControl(Binding& binding);
+  void RefreshCaption(Binding& binding);
+  void RefreshTextBox(Binding& binding);
   void RefreshStringList(Binding& binding);
   void RefreshDataList(Binding& binding);
   void RefreshTree();
+  std::vector<int> ShownTreeOrder() const;
+  void RebuildTree(const std::vector<int>& order);
   void RefreshFocus();
   void Layout();
   RECT TwipsToPixels(const Placement& placement) const;
