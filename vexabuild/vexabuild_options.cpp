@@ -194,15 +194,15 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
         error = "the value of " + argument + " cannot be used: " + arguments[i];
         return false;
       }
-    } else if (argument.rfind("--", 0) == 0) {
-      error = "unknown option " + argument;
-      return false;
     } else if (argument == "--port" && options.command == "serve") {
       const std::string value = i + 1 < arguments.size() ? arguments[++i] : std::string();
       if (!ParsePort(value, options.port)) {
         error = "--port needs a port number from 1 to 65535";
         return false;
       }
+    } else if (argument.rfind("--", 0) == 0) {
+      error = "unknown option " + argument;
+      return false;
     } else if (!command_seen) {
       if (argument != "build" && argument != "serve") {
         error = "unknown command " + argument + " (the commands are build and serve)";
