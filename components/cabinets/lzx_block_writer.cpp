@@ -7,10 +7,6 @@
 
 namespace {
 
-unsigned PositionSlotOf(std::uint32_t formatted_offset) {
-  return formatted_offset < 3 ? formatted_offset : LzxPositionSlot(formatted_offset);
-}
-
 struct PretreeStep {
   std::uint8_t symbol;
   std::uint8_t extra;  // the run length field of symbols 17 and 18
@@ -48,90 +44,112 @@ void WriteTreeLengths(std::span<const std::uint8_t> previous, std::span<const st
   }
 }
 
-}  // namespace
+// How often a block uses each symbol of its three trees.
+struct SymbolCounts {
+  std::array<std::uint32_t, kLzxMaxMainSymbols> main{};
+  std::array<std::uint32_t, kLzxLengthSymbols> length{};
+  std::array<std::uint32_t, kLzxAlignedSymbols> aligned{};
+};
 
-LzxBlockWriter::LzxBlockWriter(unsigned window_bits)
-    : main_symbols_(kLzxNumChars + kLzxPositionSlots[window_bits - kLzxMinWindowBits] * kLzxLengthHeaders) {}
+// A block's three trees as code lengths and canonical codes, and its kind.
+struct BlockTrees {
+  std::array<std::uint8_t, kLzxMaxMainSymbols> main_lengths{};
+  std::array<std::uint8_t, kLzxLengthSymbols> length_lengths{};
+  std::array<std::uint8_t, kLzxAlignedSymbols> aligned_lengths{};
+  std::array<std::uint16_t, kLzxMaxMainSymbols> main_codes{};
+  std::array<std::uint16_t, kLzxLengthSymbols> length_codes{};
+  std::array<std::uint16_t, kLzxAlignedSymbols> aligned_codes{};
+  bool aligned = false;
+};
 
-void LzxBlockWriter::Write(std::span<const LzxItem> items, std::uint32_t uncompressed_size, LzxBitWriter& bits) {
-  std::array<std::uint32_t, kMaxMainSymbols> main_frequencies{};
-  std::array<std::uint32_t, kLzxLengthSymbols> length_frequencies{};
-  std::array<std::uint32_t, kLzxAlignedSymbols> aligned_frequencies{};
+SymbolCounts CountSymbols(std::span<const LzxItem> items) {
+  SymbolCounts counts;
   for (const LzxItem& item : items) {
     if (item.length == LzxItem::kFrameEnd) continue;
     if (item.length == LzxItem::kLiteral) {
-      ++main_frequencies[item.value];
+      ++counts.main[item.value];
       continue;
     }
-    const unsigned slot = PositionSlotOf(item.value);
-    const unsigned header = std::min<unsigned>(item.length - kLzxMinMatch, kLzxLengthHeaders - 1);
-    ++main_frequencies[kLzxNumChars + slot * kLzxLengthHeaders + header];
-    if (header == kLzxLengthHeaders - 1) ++length_frequencies[item.length - kLzxMinMatch - (kLzxLengthHeaders - 1)];
-    if (slot >= 3 && kLzxSlots.extra_bits[slot] >= 3) ++aligned_frequencies[(item.value - kLzxSlots.base[slot]) & 7];
+    const unsigned slot = LzxMatchSlot(item);
+    ++counts.main[LzxMatchMainSymbol(item)];
+    if (const int length_symbol = LzxMatchLengthSymbol(item); length_symbol >= 0) ++counts.length[static_cast<unsigned>(length_symbol)];
+    if (slot >= 3 && kLzxSlots.extra_bits[slot] >= 3) ++counts.aligned[(item.value - kLzxSlots.base[slot]) & 7];
   }
+  return counts;
+}
 
-  std::array<std::uint8_t, kMaxMainSymbols> main_lengths{};
-  std::array<std::uint8_t, kLzxLengthSymbols> length_lengths{};
-  std::array<std::uint8_t, kLzxAlignedSymbols> aligned_lengths{};
-  const auto main_span = std::span(main_lengths).first(main_symbols_);
-  HuffmanCodeLengths(std::span(main_frequencies).first(main_symbols_), kLzxMaxCodeLength, main_span);
-  HuffmanCodeLengths(length_frequencies, kLzxMaxCodeLength, length_lengths);
-  HuffmanCodeLengths(aligned_frequencies, kLzxMaxAlignedCodeLength, aligned_lengths);
+BlockTrees BuildTrees(const SymbolCounts& counts, unsigned main_symbols) {
+  BlockTrees trees;
+  const auto main_span = std::span(trees.main_lengths).first(main_symbols);
+  HuffmanCodeLengths(std::span(counts.main).first(main_symbols), kLzxMaxCodeLength, main_span);
+  HuffmanCodeLengths(counts.length, kLzxMaxCodeLength, trees.length_lengths);
+  HuffmanCodeLengths(counts.aligned, kLzxMaxAlignedCodeLength, trees.aligned_lengths);
 
   // An aligned block spends 24 bits on its tree to code the low 3 offset bits by
   // frequency instead of as 3 plain bits each.
   std::uint64_t plain_cost = 0;
   std::uint64_t aligned_cost = 3 * kLzxAlignedSymbols;
   for (unsigned i = 0; i < kLzxAlignedSymbols; ++i) {
-    plain_cost += 3ull * aligned_frequencies[i];
-    aligned_cost += std::uint64_t{aligned_frequencies[i]} * aligned_lengths[i];
+    plain_cost += 3ull * counts.aligned[i];
+    aligned_cost += std::uint64_t{counts.aligned[i]} * trees.aligned_lengths[i];
   }
-  const bool aligned = aligned_cost < plain_cost;
+  trees.aligned = aligned_cost < plain_cost;
 
-  std::array<std::uint16_t, kMaxMainSymbols> main_codes{};
-  std::array<std::uint16_t, kLzxLengthSymbols> length_codes{};
-  std::array<std::uint16_t, kLzxAlignedSymbols> aligned_codes{};
-  CanonicalHuffmanCodes(main_span, main_codes);
-  CanonicalHuffmanCodes(length_lengths, length_codes);
-  CanonicalHuffmanCodes(aligned_lengths, aligned_codes);
+  CanonicalHuffmanCodes(main_span, trees.main_codes);
+  CanonicalHuffmanCodes(trees.length_lengths, trees.length_codes);
+  CanonicalHuffmanCodes(trees.aligned_lengths, trees.aligned_codes);
+  return trees;
+}
 
-  bits.Bits(aligned ? kLzxBlockAligned : kLzxBlockVerbatim, 3);
-  bits.Bits(uncompressed_size, 24);
-  if (aligned) {
-    for (std::uint8_t length : aligned_lengths) bits.Bits(length, 3);
+void WriteMatch(const LzxItem& match, const BlockTrees& trees, LzxBitWriter& bits) {
+  const unsigned slot = LzxMatchSlot(match);
+  const unsigned symbol = LzxMatchMainSymbol(match);
+  bits.Bits(trees.main_codes[symbol], trees.main_lengths[symbol]);
+  if (const int length_symbol = LzxMatchLengthSymbol(match); length_symbol >= 0) {
+    const auto index = static_cast<unsigned>(length_symbol);
+    bits.Bits(trees.length_codes[index], trees.length_lengths[index]);
   }
-  WriteTreeLengths(std::span(main_lengths_).first(kLzxNumChars), std::span(main_lengths).first(kLzxNumChars), bits);
-  WriteTreeLengths(std::span(main_lengths_).subspan(kLzxNumChars, main_symbols_ - kLzxNumChars),
-                   std::span(main_lengths).subspan(kLzxNumChars, main_symbols_ - kLzxNumChars), bits);
-  WriteTreeLengths(length_lengths_, length_lengths, bits);
-  main_lengths_ = main_lengths;
-  length_lengths_ = length_lengths;
+  if (slot < 3) return;
+  const unsigned extra = kLzxSlots.extra_bits[slot];
+  const std::uint32_t verbatim = match.value - kLzxSlots.base[slot];
+  if (trees.aligned && extra >= 3) {
+    bits.Bits(verbatim >> 3, extra - 3);
+    bits.Bits(trees.aligned_codes[verbatim & 7], trees.aligned_lengths[verbatim & 7]);
+  } else {
+    bits.Bits(verbatim, extra);
+  }
+}
 
+void WriteItems(std::span<const LzxItem> items, const BlockTrees& trees, LzxBitWriter& bits) {
   for (const LzxItem& item : items) {
     if (item.length == LzxItem::kFrameEnd) {
       bits.EndFrame(static_cast<std::uint16_t>(item.value));
-      continue;
-    }
-    if (item.length == LzxItem::kLiteral) {
-      bits.Bits(main_codes[item.value], main_lengths[item.value]);
-      continue;
-    }
-    const unsigned slot = PositionSlotOf(item.value);
-    const unsigned header = std::min<unsigned>(item.length - kLzxMinMatch, kLzxLengthHeaders - 1);
-    const unsigned symbol = kLzxNumChars + slot * kLzxLengthHeaders + header;
-    bits.Bits(main_codes[symbol], main_lengths[symbol]);
-    if (header == kLzxLengthHeaders - 1) {
-      const unsigned length_symbol = item.length - kLzxMinMatch - (kLzxLengthHeaders - 1);
-      bits.Bits(length_codes[length_symbol], length_lengths[length_symbol]);
-    }
-    if (slot < 3) continue;
-    const unsigned extra = kLzxSlots.extra_bits[slot];
-    const std::uint32_t verbatim = item.value - kLzxSlots.base[slot];
-    if (aligned && extra >= 3) {
-      bits.Bits(verbatim >> 3, extra - 3);
-      bits.Bits(aligned_codes[verbatim & 7], aligned_lengths[verbatim & 7]);
+    } else if (item.length == LzxItem::kLiteral) {
+      bits.Bits(trees.main_codes[item.value], trees.main_lengths[item.value]);
     } else {
-      bits.Bits(verbatim, extra);
+      WriteMatch(item, trees, bits);
     }
   }
+}
+
+}  // namespace
+
+LzxBlockWriter::LzxBlockWriter(unsigned window_bits)
+    : main_symbols_(kLzxNumChars + kLzxPositionSlots[window_bits - kLzxMinWindowBits] * kLzxLengthHeaders) {}
+
+void LzxBlockWriter::Write(std::span<const LzxItem> items, std::uint32_t uncompressed_size, LzxBitWriter& bits) {
+  const BlockTrees trees = BuildTrees(CountSymbols(items), main_symbols_);
+  bits.Bits(trees.aligned ? kLzxBlockAligned : kLzxBlockVerbatim, 3);
+  bits.Bits(uncompressed_size, 24);
+  if (trees.aligned) {
+    for (std::uint8_t length : trees.aligned_lengths) bits.Bits(length, 3);
+  }
+  const auto main_lengths = std::span(trees.main_lengths).first(main_symbols_);
+  WriteTreeLengths(std::span(main_lengths_).first(kLzxNumChars), main_lengths.first(kLzxNumChars), bits);
+  WriteTreeLengths(std::span(main_lengths_).subspan(kLzxNumChars, main_symbols_ - kLzxNumChars),
+                   main_lengths.subspan(kLzxNumChars), bits);
+  WriteTreeLengths(length_lengths_, trees.length_lengths, bits);
+  main_lengths_ = trees.main_lengths;
+  length_lengths_ = trees.length_lengths;
+  WriteItems(items, trees, bits);
 }
