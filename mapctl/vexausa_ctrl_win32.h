@@ -172,6 +172,9 @@ class CVexausaCtrl final : public IOleObject,
   void SetEnabled(bool value);
   void AboutBox();
   HRESULT InvokeMember(DISPID dispid, WORD flags, const DISPPARAMS& params, VARIANT* result, UINT* argument_error);
+  HRESULT PutBooleanProperty(DISPID dispid, const DISPPARAMS& params, UINT* argument_error);
+  HRESULT GetBooleanProperty(DISPID dispid, const DISPPARAMS& params, VARIANT* result) const;
+  HRESULT CallMethod(DISPID dispid, std::int16_t first, std::int16_t second, VARIANT* result);
 
   // The framework's part of a control.
   void LoadPictures();

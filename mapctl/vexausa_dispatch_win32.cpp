@@ -20,6 +20,38 @@ HRESULT ArgumentAs(const DISPPARAMS& params, UINT index, VARTYPE type, VARIANT& 
   return S_OK;
 }
 
+bool IsBooleanProperty(DISPID dispid) { return dispid == kDispAutoSize || dispid == DISPID_ENABLED; }
+
+// The methods of _DVexaUSA and how many arguments (all short integers) each takes.
+struct MethodShape {
+  DISPID dispid;
+  UINT arity;
+};
+constexpr MethodShape kMethods[] = {
+    {kDispGetMaskPixel, 2},
+    {kDispGetStateId, 2},
+    {kDispGetStateName, 1},
+    {DISPID_ABOUTBOX, 0},
+};
+constexpr UINT kMostArguments = 2;
+
+const MethodShape* FindMethod(DISPID dispid) {
+  for (const MethodShape& method : kMethods) {
+    if (method.dispid == dispid) return &method;
+  }
+  return nullptr;
+}
+
+HRESULT StateNameResult(const std::string& name, VARIANT& result) {
+  // The names are plain ASCII.
+  const std::wstring wide(name.begin(), name.end());
+  BSTR text = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+  if (text == nullptr) return E_OUTOFMEMORY;
+  result.vt = VT_BSTR;
+  result.bstrVal = text;
+  return S_OK;
+}
+
 }  // namespace
 
 // ---- IDispatch
@@ -69,87 +101,69 @@ HRESULT CVexausaCtrl::InvokeMember(DISPID dispid, WORD flags, const DISPPARAMS& 
                                    UINT* argument_error) {
   const bool get = (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) != 0;
   const bool put = (flags & DISPATCH_PROPERTYPUT) != 0;
-  if (dispid == kDispAutoSize || dispid == DISPID_ENABLED) {
-    if (put) {
-      if (params.cArgs != 1) return DISP_E_BADPARAMCOUNT;
-      if (params.cNamedArgs != 1 || params.rgdispidNamedArgs == nullptr ||
-          params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
-        return DISP_E_PARAMNOTOPTIONAL;
-      }
-      VARIANT value;
-      const HRESULT converted = ArgumentAs(params, 0, VT_BOOL, value, argument_error);
-      if (FAILED(converted)) return converted;
-      if (dispid == kDispAutoSize) {
-        SetAutoSize(value.boolVal != VARIANT_FALSE);
-      } else {
-        SetEnabled(value.boolVal != VARIANT_FALSE);
-      }
-      return S_OK;
-    }
+  if (IsBooleanProperty(dispid)) {
+    if (put) return PutBooleanProperty(dispid, params, argument_error);
     if (!get) return DISP_E_MEMBERNOTFOUND;
-    if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
-    if (result != nullptr) {
-      VariantInit(result);
-      result->vt = VT_BOOL;
-      result->boolVal = (dispid == kDispAutoSize ? auto_size_ : enabled_) ? VARIANT_TRUE : VARIANT_FALSE;
-    }
-    return S_OK;
+    return GetBooleanProperty(dispid, params, result);
   }
-
-  UINT arity = 0;
-  switch (dispid) {
-    case kDispGetMaskPixel:
-    case kDispGetStateId:
-      arity = 2;
-      break;
-    case kDispGetStateName:
-      arity = 1;
-      break;
-    case DISPID_ABOUTBOX:
-      arity = 0;
-      break;
-    default:
-      return DISP_E_MEMBERNOTFOUND;
-  }
-  if (!get) return DISP_E_MEMBERNOTFOUND;
+  const MethodShape* method = FindMethod(dispid);
+  if (method == nullptr || !get) return DISP_E_MEMBERNOTFOUND;
   if (params.cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-  if (params.cArgs != arity) return DISP_E_BADPARAMCOUNT;
-  VARIANT first, second;
-  VariantInit(&first);
-  VariantInit(&second);
-  if (arity >= 1) {
-    const HRESULT converted = ArgumentAs(params, 0, VT_I2, first, argument_error);
-    if (FAILED(converted)) return converted;
-  }
-  if (arity >= 2) {
-    const HRESULT converted = ArgumentAs(params, 1, VT_I2, second, argument_error);
+  if (params.cArgs != method->arity) return DISP_E_BADPARAMCOUNT;
+  VARIANT arguments[kMostArguments];
+  for (VARIANT& argument : arguments) VariantInit(&argument);
+  for (UINT index = 0; index < method->arity; ++index) {
+    const HRESULT converted = ArgumentAs(params, index, VT_I2, arguments[index], argument_error);
     if (FAILED(converted)) return converted;
   }
   if (result != nullptr) VariantInit(result);
+  return CallMethod(dispid, arguments[0].iVal, arguments[1].iVal, result);
+}
+
+HRESULT CVexausaCtrl::PutBooleanProperty(DISPID dispid, const DISPPARAMS& params, UINT* argument_error) {
+  if (params.cArgs != 1) return DISP_E_BADPARAMCOUNT;
+  if (params.cNamedArgs != 1 || params.rgdispidNamedArgs == nullptr ||
+      params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
+    return DISP_E_PARAMNOTOPTIONAL;
+  }
+  VARIANT value;
+  const HRESULT converted = ArgumentAs(params, 0, VT_BOOL, value, argument_error);
+  if (FAILED(converted)) return converted;
+  if (dispid == kDispAutoSize) {
+    SetAutoSize(value.boolVal != VARIANT_FALSE);
+  } else {
+    SetEnabled(value.boolVal != VARIANT_FALSE);
+  }
+  return S_OK;
+}
+
+HRESULT CVexausaCtrl::GetBooleanProperty(DISPID dispid, const DISPPARAMS& params, VARIANT* result) const {
+  if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
+  if (result != nullptr) {
+    VariantInit(result);
+    result->vt = VT_BOOL;
+    result->boolVal = (dispid == kDispAutoSize ? auto_size_ : enabled_) ? VARIANT_TRUE : VARIANT_FALSE;
+  }
+  return S_OK;
+}
+
+// `result` is null when the caller wants no value back.
+HRESULT CVexausaCtrl::CallMethod(DISPID dispid, std::int16_t first, std::int16_t second, VARIANT* result) {
   switch (dispid) {
     case kDispGetMaskPixel:
       if (result != nullptr) {
         result->vt = VT_I4;
-        result->lVal = GetMaskPixel(first.iVal, second.iVal);
+        result->lVal = GetMaskPixel(first, second);
       }
       return S_OK;
     case kDispGetStateId:
       if (result != nullptr) {
         result->vt = VT_I2;
-        result->iVal = GetStateId(first.iVal, second.iVal);
+        result->iVal = GetStateId(first, second);
       }
       return S_OK;
-    case kDispGetStateName: {
-      if (result == nullptr) return S_OK;
-      const std::string name = GetStateName(table_, first.iVal);
-      // The names are plain ASCII.
-      const std::wstring wide(name.begin(), name.end());
-      BSTR text = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-      if (text == nullptr) return E_OUTOFMEMORY;
-      result->vt = VT_BSTR;
-      result->bstrVal = text;
-      return S_OK;
-    }
+    case kDispGetStateName:
+      return result != nullptr ? StateNameResult(GetStateName(table_, first), *result) : S_OK;
     default:
       AboutBox();
       return S_OK;
