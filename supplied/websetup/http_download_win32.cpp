@@ -14,6 +14,7 @@
 #include "decimal_size.h"
 #include "download_plan.h"
 #include "internet_session_win32.h"
+#include "small_file.h"
 #include "web_url.h"
 #include "win32_handles.h"
 
@@ -37,27 +38,15 @@ bool IsUsableValidator(const std::string& text) {
 }
 
 // The whole of a small file of ours; empty when it is missing or larger than `max_bytes`.
-std::string ReadSmallFile(const std::string& path, std::size_t max_bytes) {
+std::string ReadWholeSmallFile(const std::string& path, std::size_t max_bytes) {
   std::string text;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return text;
-  text.resize(max_bytes + 1);
-  text.resize(std::fread(text.data(), 1, text.size(), file));
-  std::fclose(file);
-  if (text.size() > max_bytes) text.clear();
+  if (!ReadSmallFile(path, max_bytes, text)) text.clear();
   return text;
 }
 
 std::string ReadValidator(const std::string& path) {
-  std::string text = ReadSmallFile(path, 512);
+  std::string text = ReadWholeSmallFile(path, 512);
   return IsUsableValidator(text) ? text : std::string();
-}
-
-bool WriteSmallFile(const std::string& path, const std::string& text) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  return std::fclose(file) == 0 && written;
 }
 
 // Replaces `path` as a whole: a run killed meanwhile leaves the old text or the new one.
@@ -473,7 +462,7 @@ void LoadResumeState(Download& download) {
   bool usable = !download.validator.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   if (usable) {
     if (GetFileAttributesA(MissingPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
-      usable = download.plan.Load(ReadSmallFile(MissingPath(path), kMaxMissingFileBytes));
+      usable = download.plan.Load(ReadWholeSmallFile(MissingPath(path), kMaxMissingFileBytes));
       download.missing_saved = usable;
     } else {
       const std::uint64_t length = FileLength(path);

@@ -1,8 +1,7 @@
 #include <windows.h>
 
-#include <cstdio>
-
 #include "package_cache.h"
+#include "small_file.h"
 #include "text.h"
 
 bool ReadPackageCacheIndexFile(const std::string& path, std::vector<std::string>& names) {
@@ -12,12 +11,8 @@ bool ReadPackageCacheIndexFile(const std::string& path, std::vector<std::string>
   if (attributes == INVALID_FILE_ATTRIBUTES ||
       (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
     return false;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  std::string text(kMaxPackageIndexBytes + 1, '\0');
-  text.resize(std::fread(text.data(), 1, text.size(), file));
-  std::fclose(file);
-  if (text.size() > kMaxPackageIndexBytes) return false;
+  std::string text;
+  if (!ReadSmallFile(path, kMaxPackageIndexBytes, text)) return false;
   names = ReadPackageCacheIndex(text);
   return true;
 }

@@ -14,6 +14,7 @@
 #include "paths.h"
 #include "run.h"
 #include "script.h"
+#include "small_file.h"
 #include "test_pause.h"
 #include "text.h"
 #include "web_script.h"
@@ -31,15 +32,6 @@ std::string Mismatch(const std::string& url) {
 
 bool EnsureDirectory(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
-bool ReadBoundedFile(const std::string& path, std::size_t limit, std::string& text) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  text.assign(limit + 1, '\0');
-  text.resize(std::fread(text.data(), 1, text.size(), file));
-  std::fclose(file);
-  return text.size() <= limit;
 }
 
 // The checks below read the held file, never its path (see held_file.h).
@@ -248,7 +240,7 @@ WebSetup::Step WebSetup::FetchParts(const WebProgram& program, const std::string
   std::string text;
   PartList list;
   std::string error;
-  if (!ReadBoundedFile(list_path, kMaxPartListBytes, text) || !ParsePartList(text, list, error))
+  if (!ReadSmallFile(list_path, kMaxPartListBytes, text) || !ParsePartList(text, list, error))
     return Fail("Error. The part list " + list_url + " is damaged: " + (error.empty() ? "it is too large" : error) + ".");
   bool named = list.cabinet_name == program.cabinet_name && list.parts.size() == program.parts;
   for (std::size_t i = 0; named && i < list.parts.size(); ++i) named = list.parts[i].name == PartName(program.cabinet_name, i + 1);
@@ -379,10 +371,7 @@ void WebSetup::KeepOnlyThisVersionsCabinets() {
   const std::vector<std::string> unused =
       CabinetsNoLongerUsed(previous, used, OtherPackageIndexes(directory, index_name));
   const std::string index = PackageCacheIndexText(used);
-  std::FILE* file = std::fopen((directory + index_name).c_str(), "wb");
-  if (!file) return;
-  const bool written = std::fwrite(index.data(), 1, index.size(), file) == index.size();
-  if (std::fclose(file) != 0 || !written) return;
+  if (!WriteSmallFile(directory + index_name, index)) return;
   for (const std::string& name : unused) {
     if (DeleteFileA((cache_ + name).c_str())) Log("Removed from the cache: " + cache_ + name);
   }
