@@ -47,6 +47,40 @@ std::uint64_t NextPieceBytes(const Download& download) {
   return std::clamp(share, kSmallestPieceBytes, kPieceBytes);
 }
 
+// Under the lock: the next range for connection `slot` (none for a file of unknown size,
+// which is fetched whole); false when nothing is left for it.
+bool TakeNextRange(Download& download, std::size_t slot, bool first_request, ByteRange& range, bool& bounded) {
+  if (!download.size_known) return true;
+  if (!download.plan.Take(slot, NextPieceBytes(download), range)) {
+    if (!first_request || slot != 0) return false;
+    // The file is complete already: ask for what follows it, to hear that there is
+    // nothing more.
+    range = {download.plan.size(), download.plan.size()};
+  }
+  // Open-ended only where the file on disk is everything before the range.
+  bounded = !range.empty() && (download.parallel || download.missing_saved);
+  return true;
+}
+
+enum class AfterDrop { Retry, LeftToOthers, Ended };
+
+// Under the lock: what a connection does after an attempt that was dropped or timed out.
+AfterDrop CountDroppedAttempt(Download& download, bool received, const std::string& reason) {
+  if (++download.failed_attempts >= kMaxFailedAttempts) {
+    download.End(Attempt::Failed, reason + "; " + std::to_string(kMaxFailedAttempts) + " attempts failed");
+    return AfterDrop::Ended;
+  }
+  if (!received && download.active > 1) {
+    // The others carry on with what this one leaves (the server may take only so many
+    // connections at a time).
+    --download.active;
+    download.changed.notify_all();
+    return AfterDrop::LeftToOthers;
+  }
+  if (!download.size_known) download.unknown_size_done = 0;
+  return AfterDrop::Retry;
+}
+
 // One connection: takes a piece after the other until nothing is left to fetch, retrying
 // a dropped connection from where it stopped.
 void RunConnection(std::shared_ptr<SharedDownload> shared, std::size_t slot) {
@@ -59,16 +93,7 @@ void RunConnection(std::shared_ptr<SharedDownload> shared, std::size_t slot) {
     bool bounded = false;
     {
       std::lock_guard<std::mutex> hold(download.lock);
-      if (download.size_known) {
-        if (!download.plan.Take(slot, NextPieceBytes(download), range)) {
-          if (!first_request || slot != 0) break;
-          // The file is complete already: ask for what follows it, to hear that there is
-          // nothing more.
-          range = {download.plan.size(), download.plan.size()};
-        }
-        // Open-ended only where the file on disk is everything before the range.
-        bounded = !range.empty() && (download.parallel || download.missing_saved);
-      }
+      if (!TakeNextRange(download, slot, first_request, range, bounded)) break;
     }
     first_request = false;
     bool received = false;
@@ -92,21 +117,13 @@ void RunConnection(std::shared_ptr<SharedDownload> shared, std::size_t slot) {
     // Retry, on a new connection.
     connection.reset();
     if (received) retries = 0;
+    AfterDrop next = AfterDrop::Retry;
     {
       std::lock_guard<std::mutex> hold(download.lock);
-      if (++download.failed_attempts >= kMaxFailedAttempts) {
-        download.End(Attempt::Failed, reason + "; " + std::to_string(kMaxFailedAttempts) + " attempts failed");
-        break;
-      }
-      if (!received && download.active > 1) {
-        // The others carry on with what this one leaves (the server may take only so many
-        // connections at a time).
-        --download.active;
-        download.changed.notify_all();
-        return;
-      }
-      if (!download.size_known) download.unknown_size_done = 0;
+      next = CountDroppedAttempt(download, received, reason);
     }
+    if (next == AfterDrop::LeftToOthers) return;
+    if (next == AfterDrop::Ended) break;
     if (retries++ == kRetries) {
       std::lock_guard<std::mutex> hold(download.lock);
       download.End(Attempt::Failed, reason);
@@ -117,6 +134,71 @@ void RunConnection(std::shared_ptr<SharedDownload> shared, std::size_t slot) {
   std::lock_guard<std::mutex> hold(download.lock);
   --download.active;
   download.changed.notify_all();
+}
+
+// Under the lock: once the server has answered a range request as asked, the other
+// connections join the first.
+void StartOtherConnections(const std::shared_ptr<SharedDownload>& shared, std::vector<std::thread>& connections) {
+  Download& download = shared->download;
+  if (!download.ranges_confirmed || !download.parallel || download.others_started || download.stop) return;
+  download.others_started = true;
+  const std::uint64_t shares = download.plan.MissingBytes() / kBytesPerConnection;
+  for (std::size_t slot = 1; slot < kConnections && slot < shares; ++slot) {
+    ++download.active;
+    connections.emplace_back(RunConnection, shared, slot);
+  }
+}
+
+// The waiting thread while the connections run: more connections once ranges are
+// confirmed, the record of what is missing, progress and Cancel. `hold` is locked on
+// entry and on return. True when Cancel was asked for.
+bool WatchConnections(const std::shared_ptr<SharedDownload>& shared, std::vector<std::thread>& connections,
+                      DownloadObserver& observer, std::unique_lock<std::mutex>& hold) {
+  Download& download = shared->download;
+  ULONGLONG saved_at = GetTickCount64();
+  bool cancelled = false;
+  ULONGLONG cancelled_at = 0;
+  while (true) {
+    StartOtherConnections(shared, connections);
+    if (download.missing_saved && download.plan_changed && GetTickCount64() - saved_at >= kSaveIntervalMs) {
+      download.SaveMissing();
+      saved_at = GetTickCount64();
+    }
+    const std::uint64_t done = download.size_known ? download.plan.size() - download.plan.MissingBytes()
+                                                   : download.unknown_size_done;
+    const bool running = download.active > 0;
+    hold.unlock();
+    observer.Progress(done, download.request.expected_size);
+    if (!cancelled && observer.CancelRequested()) {
+      cancelled = true;
+      cancelled_at = GetTickCount64();
+      download.stop = true;
+    }
+    hold.lock();
+    if (!running || (cancelled && GetTickCount64() - cancelled_at >= kCancelGraceMs)) break;
+    download.changed.wait_for(hold, std::chrono::milliseconds(50), [&] {
+      return download.active == 0 || (download.ranges_confirmed && download.parallel && !download.others_started);
+    });
+  }
+  return cancelled;
+}
+
+// Under the lock, once the connections have ended or were left behind: how the attempt
+// ended, with what is still missing written down for the next one.
+Attempt ConcludeDownload(Download& download, bool cancelled, std::string& reason) {
+  if (download.outcome != Attempt::Complete) {
+    if (download.missing_saved) download.SaveMissing();
+    reason = download.error;
+    return download.outcome;
+  }
+  if (download.size_known && !download.plan.Complete()) {
+    if (download.missing_saved) download.SaveMissing();
+    if (cancelled) return Attempt::Stopped;
+    reason = "the connection was dropped";
+    return Attempt::Failed;
+  }
+  DeleteMissingRecord(download.request.path);
+  return cancelled && !download.size_known ? Attempt::Stopped : Attempt::Complete;
 }
 
 // One attempt at the whole file: the first connection alone until the server shows that
@@ -137,57 +219,14 @@ Attempt RunDownload(const DownloadRequest& wanted, const WebUrl& url, DownloadOb
   std::unique_lock<std::mutex> hold(download.lock);
   download.active = 1;
   connections.emplace_back(RunConnection, shared, std::size_t{0});
-  ULONGLONG saved_at = GetTickCount64();
-  bool cancelled = false;
-  ULONGLONG cancelled_at = 0;
-  while (true) {
-    if (download.ranges_confirmed && download.parallel && !download.others_started && !download.stop) {
-      download.others_started = true;
-      const std::uint64_t shares = download.plan.MissingBytes() / kBytesPerConnection;
-      for (std::size_t slot = 1; slot < kConnections && slot < shares; ++slot) {
-        ++download.active;
-        connections.emplace_back(RunConnection, shared, slot);
-      }
-    }
-    if (download.missing_saved && download.plan_changed && GetTickCount64() - saved_at >= kSaveIntervalMs) {
-      download.SaveMissing();
-      saved_at = GetTickCount64();
-    }
-    const std::uint64_t done = download.size_known ? download.plan.size() - download.plan.MissingBytes()
-                                                   : download.unknown_size_done;
-    const bool running = download.active > 0;
-    hold.unlock();
-    observer.Progress(done, wanted.expected_size);
-    if (!cancelled && observer.CancelRequested()) {
-      cancelled = true;
-      cancelled_at = GetTickCount64();
-      download.stop = true;
-    }
-    hold.lock();
-    if (!running || (cancelled && GetTickCount64() - cancelled_at >= kCancelGraceMs)) break;
-    download.changed.wait_for(hold, std::chrono::milliseconds(50), [&] {
-      return download.active == 0 || (download.ranges_confirmed && download.parallel && !download.others_started);
-    });
-  }
+  const bool cancelled = WatchConnections(shared, connections, observer, hold);
   const bool all_ended = download.active == 0;
   failed_attempts = download.failed_attempts;
   hold.unlock();
   for (std::thread& connection : connections) all_ended ? connection.join() : connection.detach();
   if (all_ended) download.file.reset();
   hold.lock();
-  if (download.outcome != Attempt::Complete) {
-    if (download.missing_saved) download.SaveMissing();
-    reason = download.error;
-    return download.outcome;
-  }
-  if (download.size_known && !download.plan.Complete()) {
-    if (download.missing_saved) download.SaveMissing();
-    if (cancelled) return Attempt::Stopped;
-    reason = "the connection was dropped";
-    return Attempt::Failed;
-  }
-  DeleteMissingRecord(wanted.path);
-  return cancelled && !download.size_known ? Attempt::Stopped : Attempt::Complete;
+  return ConcludeDownload(download, cancelled, reason);
 }
 
 }  // namespace
