@@ -3,6 +3,7 @@
 #include "package_cache.h"
 #include "small_file.h"
 #include "text.h"
+#include "win32_handles.h"
 
 bool ReadPackageCacheIndexFile(const std::string& path, std::vector<std::string>& names) {
   names.clear();
@@ -20,13 +21,12 @@ bool ReadPackageCacheIndexFile(const std::string& path, std::vector<std::string>
 std::vector<std::vector<std::string>> OtherPackageIndexes(const std::string& directory, const std::string& skipped) {
   std::vector<std::vector<std::string>> indexes;
   WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((directory + "*.txt").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return indexes;
+  const SearchHandle search(FindFirstFileA((directory + "*.txt").c_str(), &found));
+  if (!search) return indexes;
   do {
     if (EqualsIgnoringCase(found.cFileName, skipped)) continue;
     std::vector<std::string> names;
     if (ReadPackageCacheIndexFile(directory + found.cFileName, names)) indexes.push_back(std::move(names));
-  } while (indexes.size() < kMaxPackageIndexes && FindNextFileA(search, &found));
-  FindClose(search);
+  } while (indexes.size() < kMaxPackageIndexes && FindNextFileA(search.get(), &found));
   return indexes;
 }

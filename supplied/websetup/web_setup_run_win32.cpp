@@ -20,6 +20,7 @@
 #include "web_script.h"
 #include "web_setup_run.h"
 #include "web_url.h"
+#include "win32_handles.h"
 
 namespace {
 
@@ -347,11 +348,11 @@ WebSetup::Step WebSetup::RunProgram() {
   const char* current = temporary_length > 0 && temporary_length <= MAX_PATH ? temporary_path : nullptr;
   if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, current, &startup, &process))
     return Fail("Error. Cannot run " + FileNameOfPath(program));
-  CloseHandle(process.hThread);
-  WaitForSingleObject(process.hProcess, INFINITE);
+  const UniqueHandle child(process.hProcess);
+  const UniqueHandle child_thread(process.hThread);
+  WaitForSingleObject(child.get(), INFINITE);
   DWORD status = kExitFailure;
-  GetExitCodeProcess(process.hProcess, &status);
-  CloseHandle(process.hProcess);
+  GetExitCodeProcess(child.get(), &status);
   program_status_ = static_cast<int>(status);
   Log(FileNameOfPath(program) + " ended with " + std::to_string(status));
   return Step::Done;
