@@ -35,6 +35,27 @@ bool EnsureDirectory(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
+// The parts of `list`, from `parts_directory`, one after the other into `joined`; nothing
+// is left of `joined` when that fails.
+bool JoinParts(const PartList& list, const std::string& parts_directory, const std::string& joined) {
+  std::FILE* out = std::fopen(joined.c_str(), "wb");
+  if (!out) return false;
+  std::vector<char> buffer(1 << 20);
+  bool ok = true;
+  for (const PartEntry& part : list.parts) {
+    std::FILE* in = std::fopen((parts_directory + part.name).c_str(), "rb");
+    ok = in != nullptr;
+    std::size_t read = 0;
+    while (ok && (read = std::fread(buffer.data(), 1, buffer.size(), in)) > 0)
+      ok = std::fwrite(buffer.data(), 1, read, out) == read;
+    if (in) std::fclose(in);
+    if (!ok) break;
+  }
+  ok = std::fclose(out) == 0 && ok;
+  if (!ok) DeleteFileA(joined.c_str());
+  return ok;
+}
+
 // The checks below read the held file, never its path (see held_file.h).
 bool HeldFileMatches(const HeldFile& held, const FileSignature& signature) {
   return StreamMatchesSignature(held.NewStream(), signature);
@@ -264,24 +285,7 @@ WebSetup::Step WebSetup::FetchParts(const WebProgram& program, const std::string
   // Joined, then checked whole through the hold that keeps it, before the cabinet takes
   // its place in the cache.
   const std::string joined = cabinet_path + ".partial";
-  std::FILE* out = std::fopen(joined.c_str(), "wb");
-  if (!out) return Fail("Error. Cannot write " + joined);
-  std::vector<char> buffer(1 << 20);
-  bool ok = true;
-  for (const PartEntry& part : list.parts) {
-    std::FILE* in = std::fopen((parts_directory + part.name).c_str(), "rb");
-    ok = in != nullptr;
-    std::size_t read = 0;
-    while (ok && (read = std::fread(buffer.data(), 1, buffer.size(), in)) > 0)
-      ok = std::fwrite(buffer.data(), 1, read, out) == read;
-    if (in) std::fclose(in);
-    if (!ok) break;
-  }
-  ok = std::fclose(out) == 0 && ok;
-  if (!ok) {
-    DeleteFileA(joined.c_str());
-    return Fail("Error. Cannot write " + joined);
-  }
+  if (!JoinParts(list, parts_directory, joined)) return Fail("Error. Cannot write " + joined);
   if (!held.Open(joined) || !HeldFileMatches(held, program.signature)) {
     held.Close();
     DeleteFileA(joined.c_str());
