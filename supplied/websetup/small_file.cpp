@@ -5,10 +5,9 @@
 bool ReadSmallFile(const std::string& path, std::size_t limit, std::string& text) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
-  std::string read(limit + 1, '\0');
-  read.resize(std::fread(read.data(), 1, read.size(), file));
+  text.resize(limit + 1);
+  text.resize(std::fread(text.data(), 1, text.size(), file));
   std::fclose(file);
-  text = std::move(read);
   return text.size() <= limit;
 }
 
