@@ -110,8 +110,8 @@ HRESULT CVexausaCtrl::InvokeMember(DISPID dispid, WORD flags, const DISPPARAMS& 
   if (method == nullptr || !get) return DISP_E_MEMBERNOTFOUND;
   if (params.cNamedArgs != 0) return DISP_E_NONAMEDARGS;
   if (params.cArgs != method->arity) return DISP_E_BADPARAMCOUNT;
-  VARIANT arguments[kMostArguments];
-  for (VARIANT& argument : arguments) VariantInit(&argument);
+  // Zeroed, so that a method of fewer arguments passes 0 for the rest.
+  VARIANT arguments[kMostArguments] = {};
   for (UINT index = 0; index < method->arity; ++index) {
     const HRESULT converted = ArgumentAs(params, index, VT_I2, arguments[index], argument_error);
     if (FAILED(converted)) return converted;
