@@ -27,13 +27,14 @@
 
 #include <string>
 
+#include "win32_handles.h"
+
 // The temporary copy, as the original sees it.
 class TemporaryCopy {
  public:
   TemporaryCopy() = default;
   TemporaryCopy(const TemporaryCopy&) = delete;
   TemporaryCopy& operator=(const TemporaryCopy&) = delete;
-  ~TemporaryCopy();
 
   // Starts the temporary copy of the program at `own_path`, passing on `log_file` (may be
   // empty). False when no copy could be made or started; nothing is left behind then.
@@ -50,8 +51,8 @@ class TemporaryCopy {
 
  private:
   std::string directory_;  // ends with "\"
-  void* status_pipe_ = nullptr;
-  void* process_ = nullptr;
+  UniqueHandle status_pipe_;
+  UniqueHandle process_;
 };
 
 // The name under which the original's file waits in the copy's directory.

@@ -67,11 +67,6 @@ std::string LongFullPath(const std::string& path) {
 
 }  // namespace
 
-TemporaryCopy::~TemporaryCopy() {
-  if (status_pipe_) CloseHandle(status_pipe_);
-  if (process_) CloseHandle(process_);
-}
-
 bool TemporaryCopy::Start(const std::string& own_path, const std::string& log_file) {
   std::string directory;
   if (!CreateExpansionDirectory(directory)) return false;
@@ -84,18 +79,18 @@ bool TemporaryCopy::Start(const std::string& own_path, const std::string& log_fi
   SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
   // Shared for reading and deleting, as the loader opens the image; the file goes when the
   // last handle (the copy's inherited one) is closed and the image is unmapped.
-  HANDLE delete_on_close = CreateFileA(copy.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited,
-                                       OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  HANDLE self = InheritableHandleOfThisProcess();
+  UniqueHandle delete_on_close(CreateFileA(copy.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited,
+                                           OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  UniqueHandle self(InheritableHandleOfThisProcess());
   // Only the writing end goes to the copy: the reading end sees the end of the pipe once
   // the copy has closed its end, whether it wrote a status or died.
-  HANDLE status_read = nullptr;
-  HANDLE status_write = nullptr;
-  const bool piped = CreatePipe(&status_read, &status_write, &inherited, 0) &&
-                     SetHandleInformation(status_read, HANDLE_FLAG_INHERIT, 0);
+  UniqueHandle status_read;
+  UniqueHandle status_write;
+  const bool piped = CreatePipe(status_read.put(), status_write.put(), &inherited, 0) &&
+                     SetHandleInformation(status_read.get(), HANDLE_FLAG_INHERIT, 0);
 
-  std::string command = Quoted(copy) + " /CLEANUP=" + std::to_string(reinterpret_cast<std::uintptr_t>(self)) +
-                        " /STATUS=" + std::to_string(reinterpret_cast<std::uintptr_t>(status_write)) + " " +
+  std::string command = Quoted(copy) + " /CLEANUP=" + std::to_string(reinterpret_cast<std::uintptr_t>(self.get())) +
+                        " /STATUS=" + std::to_string(reinterpret_cast<std::uintptr_t>(status_write.get())) + " " +
                         Quoted("/ORIGINAL=" + own_path);
   if (!log_file.empty()) command += " " + Quoted("/LOG=" + log_file);
   STARTUPINFOA startup{};
@@ -104,19 +99,20 @@ bool TemporaryCopy::Start(const std::string& own_path, const std::string& log_fi
   // The copy's current directory is its own, so that it holds no directory of the product.
   const bool started = self && piped && CreateProcessA(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
                                                        nullptr, directory.c_str(), &startup, &process);
-  if (self) CloseHandle(self);
-  if (status_write) CloseHandle(status_write);
-  if (delete_on_close != INVALID_HANDLE_VALUE) CloseHandle(delete_on_close);
+  // Only the copy keeps these: its end of the pipe, and the file's last handle.
+  self.reset();
+  status_write.reset();
+  delete_on_close.reset();
   if (!started) {
-    if (status_read) CloseHandle(status_read);
+    status_read.reset();
     DeleteFileA(copy.c_str());
     RemoveExpansionDirectory(directory);
     return false;
   }
-  CloseHandle(process.hThread);
-  process_ = process.hProcess;
+  const UniqueHandle thread(process.hThread);
+  process_.reset(process.hProcess);
   directory_ = directory;
-  status_pipe_ = status_read;
+  status_pipe_ = std::move(status_read);
   return true;
 }
 
@@ -126,16 +122,15 @@ int TemporaryCopy::WaitForRemoval() {
   std::string text;
   char buffer[16];
   DWORD read = 0;
-  while (text.size() <= 8 && ReadFile(status_pipe_, buffer, sizeof buffer, &read, nullptr) && read > 0)
+  while (text.size() <= 8 && ReadFile(status_pipe_.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
     text.append(buffer, read);
-  CloseHandle(status_pipe_);
-  status_pipe_ = nullptr;
+  status_pipe_.reset();
   for (const int status : {kExitSuccess, kExitRestartNeeded, kExitCancelled, kExitFailure}) {
     if (text == std::to_string(status)) return status;
   }
   // A copy that ended without a status leaves its directory (and, failing the
   // delete-on-close, its file) behind; nobody else would remove them.
-  if (WaitForSingleObject(process_, 10000) == WAIT_OBJECT_0) {
+  if (WaitForSingleObject(process_.get(), 10000) == WAIT_OBJECT_0) {
     DeleteFileA((directory_ + "Uninstall.exe").c_str());
     RemoveExpansionDirectory(directory_);
   }
@@ -158,18 +153,18 @@ bool IsStartedByOriginal(unsigned long long process_handle, const std::string& o
 }
 
 void ReportStatusToOriginal(unsigned long long pipe_handle, int status) {
-  HANDLE pipe = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(pipe_handle));
-  if (!pipe || GetFileType(pipe) != FILE_TYPE_PIPE) return;
+  const auto given = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(pipe_handle));
+  // A handle that is no pipe is none of ours to close.
+  if (!given || GetFileType(given) != FILE_TYPE_PIPE) return;
+  const UniqueHandle pipe(given);
   const std::string text = std::to_string(status);
   DWORD written = 0;
-  WriteFile(pipe, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(pipe);
+  WriteFile(pipe.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 void WaitForOriginal(unsigned long long process_handle) {
-  HANDLE original = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(process_handle));
-  WaitForSingleObject(original, INFINITE);
-  CloseHandle(original);
+  const UniqueHandle original(reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(process_handle)));
+  WaitForSingleObject(original.get(), INFINITE);
 }
 
 bool RunsFromOwnTemporaryDirectory(const std::string& own_path) {

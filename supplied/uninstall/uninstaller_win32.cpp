@@ -17,6 +17,7 @@
 #include "uninstall.h"
 #include "uninstall_data_check.h"
 #include "uninstall_messages.h"
+#include "win32_handles.h"
 
 namespace {
 
@@ -86,14 +87,13 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 // True when `directory` holds anything besides the entry named `except`.
 bool HoldsOtherThan(const std::string& directory, const std::string& except) {
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((directory + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
+  const SearchHandle search(FindFirstFileA((directory + "*").c_str(), &found));
+  if (!search) return false;
   bool other = false;
   do {
     const std::string name = found.cFileName;
     other = name != "." && name != ".." && !EqualsIgnoringCase(name, except);
-  } while (!other && FindNextFileA(search, &found));
-  FindClose(search);
+  } while (!other && FindNextFileA(search.get(), &found));
   return other;
 }
 

@@ -1,0 +1,49 @@
+#include "small_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SmallFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("small_file_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+  fs::path dir_;
+};
+
+TEST_F(SmallFileTest, AFileUpToTheLimitIsReadWholeAndALongerOneIsRefused) {
+  const std::string text = "first line\r\nsecond line\r\n";
+  ASSERT_TRUE(WriteSmallFile(Path("index.txt"), text));
+  std::string read = "poison, longer than the file itself";
+  EXPECT_TRUE(ReadSmallFile(Path("index.txt"), text.size(), read));
+  EXPECT_EQ(read, text);
+  EXPECT_FALSE(ReadSmallFile(Path("index.txt"), text.size() - 1, read));
+
+  ASSERT_TRUE(WriteSmallFile(Path("index.txt"), ""));
+  EXPECT_TRUE(ReadSmallFile(Path("index.txt"), 0, read));
+  EXPECT_EQ(read, "");
+}
+
+TEST_F(SmallFileTest, AMissingFileOrDirectoryIsNeitherReadNorWritten) {
+  std::string read;
+  EXPECT_FALSE(ReadSmallFile(Path("missing.txt"), 100, read));
+  EXPECT_FALSE(WriteSmallFile(Path("no-such-directory/index.txt"), "text"));
+  EXPECT_FALSE(fs::exists(dir_ / "no-such-directory"));
+}
+
+}  // namespace
