@@ -6,8 +6,6 @@
 #include <sstream>
 #include <system_error>
 
-#include "path_services.h"
-
 namespace fs = std::filesystem;
 
 ScratchDirectory::ScratchDirectory() {
@@ -27,7 +25,7 @@ ScratchDirectory::~ScratchDirectory() {
   fs::remove_all(path_, ignored);
 }
 
-std::string ScratchDirectory::text() const { return WithTrailingSeparator(path_.string()); }
+std::string ScratchDirectory::text() const { return path_.string() + static_cast<char>(fs::path::preferred_separator); }
 
 std::string ScratchDirectory::operator/(const std::string& relative) const { return text() + relative; }
 
