@@ -18,7 +18,11 @@ need_programs cabextract
 . "$(dirname "$0")/wizard-lib.sh"
 
 work=$WINEPREFIX/drive_c/wizard-walk-$$
-trap 'rm -rf "$scratch" "$work"' EXIT
+# The package installs Acme Sketch: it goes again at the end, also when the test stops
+# early, and an earlier run's leftover goes first.
+product=$(wine_unix_path 'C:\Program Files (x86)\Acme Sketch')
+trap 'rm -rf "$scratch" "$work"; remove_product "Acme Sketch" "$product"' EXIT
+remove_product 'Acme Sketch' "$product"
 make_wizard_directory "$work/wizard"
 make_program_directory "$work/Acme Paint"
 # A Windows library that is not registered (one of Wine's own).
@@ -252,8 +256,7 @@ the_package_and_its_installation() {
   expect_eq "silently the run file is not started; the log names it with its parameters" \
     "no|Not started (silent): \"C:\\Program Files (x86)\\Acme Sketch\\paint.exe\" /record $started_win" \
     "$([ -e "$work/started.txt" ] && echo yes || echo no)|$(tr -d '\r' <"$scratch/setup.log" | grep '^Not started')"
-  local product group
-  product=$(wine_unix_path 'C:\Program Files (x86)\Acme Sketch')
+  local group
   expect_eq "the installed files" "data/palette.txt docs/help.txt paint.exe readme.txt" \
     "$(cd "$product" 2>/dev/null && find . -type f -printf '%P\n' | tr 'A-Z' 'a-z' | grep -v '^uninstall' | LC_ALL=C sort | paste -sd ' ')"
   group=$(find "$WINEPREFIX/drive_c" -ipath '*Start Menu/Programs/Acme Sketch' -type d 2>/dev/null | head -n1)
@@ -287,5 +290,7 @@ finish_and_the_success_window
 walk_the_wizard
 the_package_and_its_installation
 a_second_build_asks_first
+remove_product 'Acme Sketch' "$product"
+expect_eq "the tests after this one find no Acme Sketch" "" "$(product_remains 'Acme Sketch' "$product" | paste -sd ' ')"
 
 finish
