@@ -14,6 +14,7 @@
 
 #include "components.h"
 #include "registry.h"
+#include "scratch_directory.h"
 #include "text.h"
 
 namespace {
@@ -245,18 +246,9 @@ TEST_F(SharedComponentTest, InstallSharedDllCopiesOnlyANewerFile) {
 
 class IniFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    directory_ = TempDirectory() + "VexaIni" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
-    fs::remove_all(directory_);
-    fs::create_directories(directory_);
-    ini_ = directory_ + "WININIT.INI";
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(directory_, ignored);
-  }
-  std::string directory_;
-  std::string ini_;
+  ScratchDirectory scratch_;
+  const std::string directory_ = scratch_.text();
+  const std::string ini_ = directory_ + "WININIT.INI";
 };
 
 TEST_F(IniFileTest, AMissingFileIsCreatedWithTheSection) {

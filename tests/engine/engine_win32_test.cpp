@@ -15,6 +15,7 @@
 #include "cabinet.h"
 #include "engine_size.h"
 #include "package.h"
+#include "scratch_directory.h"
 #include "test_files.h"
 
 namespace {
@@ -46,20 +47,6 @@ const std::string kFixtures = VEXA_CAB_FIXTURES;
 
 class EngineWin32Test : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = TempPath() + "vexa_w32_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(dir_, error); it != fs::recursive_directory_iterator();
-         it.increment(error)) {
-      SetFileAttributesA(it->path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
-    fs::remove_all(dir_, error);
-  }
-
   // Setup.exe as the release builder makes it: the shipped engine, then the attachment.
   std::string MakeSetup(const std::string& trailing = {}) {
     const std::string engine = ReadBytes(kDist + "/VexaInstall.exe");
@@ -69,7 +56,8 @@ class EngineWin32Test : public ::testing::Test {
     return setup;
   }
 
-  std::string dir_;
+  ScratchDirectory scratch_;
+  const std::string dir_ = scratch_.text();
 };
 
 TEST_F(EngineWin32Test, ExpansionDirectoryIsNamedAfterGetTempFileNameAndItsClaimFileIsGone) {
