@@ -16,22 +16,17 @@
 #include "engine_size.h"
 #include "package.h"
 #include "scratch_directory.h"
+#include "system_temporary_path_win32.h"
 #include "test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string TempPath() {
-  char path[MAX_PATH + 1] = {};
-  GetTempPathA(sizeof path, path);
-  return path;
-}
-
 std::set<std::string> ExpansionDirectories() {
   std::set<std::string> names;
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((TempPath() + "~ts*").c_str(), &found);
+  HANDLE search = FindFirstFileA((SystemTemporaryPath() + "~ts*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
   do {
     names.insert(found.cFileName);
@@ -64,7 +59,7 @@ TEST_F(EngineWin32Test, ExpansionDirectoryIsNamedAfterGetTempFileNameAndItsClaim
   const std::set<std::string> before = ExpansionDirectories();
   std::string directory;
   ASSERT_TRUE(CreateExpansionDirectory(directory));
-  const std::string prefix = TempPath() + "~ts";
+  const std::string prefix = SystemTemporaryPath() + "~ts";
   ASSERT_EQ(directory.compare(0, prefix.size(), prefix), 0) << directory;
   ASSERT_EQ(directory.back(), '\\');
   // The unique part is hexadecimal (Windows writes four digits, Wine drops leading zeros).
