@@ -17,6 +17,8 @@
 //   boxpick:ID=TEXT  in list or drop-down list ID of the box, double-click (list) or select
 //                    (drop-down) the entry TEXT, ignoring case
 //   sleep:MS         wait MS milliseconds
+//   mark:NAME        print "mark=NAME": where a test's scenario begins, so that the test
+//                    can read each scenario's lines apart
 //   key:KEY          press KEY (enter, tab, esc or escape, delete, space, f2, insert, apps (the menu
 //                    key), shift+f10, down, up, home, end, or alt+LETTER) in the main window, as the
 //                    keyboard would: to the control that has the focus
@@ -684,6 +686,8 @@ bool RunStep(Driver& driver, const std::string& step) {
     Sleep(100);
   } else if (verb == "sleep") {
     Sleep(static_cast<DWORD>(id));
+  } else if (verb == "mark") {
+    std::printf("mark=%s\n", value.c_str());
   } else if (verb == "shot" || verb == "shotmain" || verb == "shotbox") {
     Sleep(300);  // let the window finish painting
     return SaveScreenshot(value, verb == "shotmain" ? driver.main : verb == "shotbox" ? driver.box : nullptr);

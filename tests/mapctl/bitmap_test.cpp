@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "map_pictures.h"
+#include "scratch_directory.h"
 
 namespace {
 
@@ -198,22 +199,14 @@ TEST(Bitmap4Test, EveryCutOfAPictureIsRefused) {
 
 class Bitmap4FileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("mapctl_bitmap_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
   std::string Write(const std::string& name, const Bytes& data) {
     const fs::path path = dir_ / name;
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
     return path.string();
   }
-  fs::path dir_;
+  ScratchDirectory scratch_;
+  const fs::path dir_ = scratch_.path();
 };
 
 TEST_F(Bitmap4FileTest, LoadsAFileOfTheExpectedSize) {

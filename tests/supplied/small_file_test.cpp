@@ -5,25 +5,17 @@
 #include <filesystem>
 #include <string>
 
+#include "scratch_directory.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
 class SmallFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("small_file_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  std::string Path(const std::string& name) const { return scratch_ / name; }
 
-  fs::path dir_;
+  ScratchDirectory scratch_;
 };
 
 TEST_F(SmallFileTest, AFileUpToTheLimitIsReadWholeAndALongerOneIsRefused) {
@@ -43,7 +35,7 @@ TEST_F(SmallFileTest, AMissingFileOrDirectoryIsNeitherReadNorWritten) {
   std::string read;
   EXPECT_FALSE(ReadSmallFile(Path("missing.txt"), 100, read));
   EXPECT_FALSE(WriteSmallFile(Path("no-such-directory/index.txt"), "text"));
-  EXPECT_FALSE(fs::exists(dir_ / "no-such-directory"));
+  EXPECT_FALSE(fs::exists(scratch_.path() / "no-such-directory"));
 }
 
 }  // namespace
