@@ -7,7 +7,6 @@
 #include "cache_directories.h"
 #include "download_files.h"
 #include "file_signature.h"
-#include "form1.h"
 #include "native_files.h"
 #include "path_case.h"
 #include "path_services.h"
@@ -36,16 +35,17 @@ std::string ScriptLine(const std::string& command, const std::vector<std::string
 }
 
 // The full path of a node: the texts from the root down, "\" between them.
-std::string NodeFullPath(const ProgramGroupTree& tree, int index) {
+std::string NodeFullPath(const std::vector<ProgramGroupEntry>& tree, int index) {
+  const auto valid = [&tree](int at) { return at >= 0 && static_cast<std::size_t>(at) < tree.size(); };
   std::vector<int> chain;
   // Parents precede their children, so the walk up is at most as long as the tree.
-  for (int at = index; tree.Valid(at) && chain.size() <= tree.nodes.size(); at = tree.nodes[static_cast<std::size_t>(at)].parent) {
+  for (int at = index; valid(at) && chain.size() <= tree.size(); at = tree[static_cast<std::size_t>(at)].parent) {
     chain.push_back(at);
   }
   std::string path;
   for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
     if (!path.empty()) path += "\\";
-    path += tree.nodes[static_cast<std::size_t>(*it)].text;
+    path += tree[static_cast<std::size_t>(*it)].text;
   }
   return path;
 }
@@ -66,25 +66,20 @@ std::string WithoutOneTrailingBackslash(std::string text) {
 
 }  // namespace
 
-std::string ProgramGroupTree2String(const ProgramGroupTree& tree) {
-  if (tree.nodes.empty()) return {};
+std::string ProgramGroupTree2String(const std::vector<ProgramGroupEntry>& tree) {
+  if (tree.empty()) return {};
   const std::string root = NodeFullPath(tree, 0);
   std::string text = "SetProductProgramGroup  " + Quoted("<ProgramsGroup>\\" + root) + kCrLf;
-  for (std::size_t i = 1; i < tree.nodes.size(); ++i) {
-    const ProgramGroupNode& node = tree.nodes[i];
-    if (node.tag.empty()) continue;
+  for (std::size_t i = 1; i < tree.size(); ++i) {
+    const ProgramGroupEntry& node = tree[i];
+    if (node.link.empty()) continue;
     const std::string full_path = NodeFullPath(tree, static_cast<int>(i));
     const std::string group = "<ProductProgramGroup>" + full_path.substr(std::min(root.size(), full_path.size()));
     text += ScriptLine("CreateProgramGroup", {WithoutOneTrailingBackslash(ParentPath(group)), PathFileName(group),
-                                              "<ProductDirectory>\\" + node.tag}) +
+                                              "<ProductDirectory>\\" + node.link}) +
             kCrLf;
   }
   return text;
-}
-
-std::string ReleasePipeline::WizardVersionText() {
-  const ProgramVersion version = host_->GetProgramVersion();
-  return std::to_string(version.major) + "." + std::to_string(version.minor);
 }
 
 std::string ReleasePipeline::ScriptHeader(const std::string& file_name, bool with_version) {
@@ -93,7 +88,7 @@ std::string ReleasePipeline::ScriptHeader(const std::string& file_name, bool wit
   text += std::string("'") + kCrLf;
   text += std::string("' This file was generated automatically with the ") + kCrLf;
   text += std::string("' Corvanta Scriptor.") + kCrLf;
-  if (with_version) text += "' Version: " + WizardVersionText() + kCrLf;
+  if (with_version) text += "' Version: " + answers_.WizardVersion + kCrLf;
   for (int i = 0; i < 3; ++i) text += std::string("'") + kCrLf;
   text += "' Created: " + DateTimeText(BuildTime()) + kCrLf;
   text += kHeaderRule + kCrLf;
@@ -102,26 +97,25 @@ std::string ReleasePipeline::ScriptHeader(const std::string& file_name, bool wit
 }
 
 std::string ReleasePipeline::SetupScriptText() {
-  Form1& form = *form_;
-  const std::string& name = form.txtProgramFriendlyName.text;
+  const std::string& name = answers_.ProgramFriendlyName;
   std::string text = ScriptHeader("Script.txt", false);
-  text += ProgramGroupTree2String(form.ProgramGroup) + kCrLf + kCrLf;
-  text += ReadTextFile(form.ProjectFilesDirectory + "Custom.txt") + kCrLf + kCrLf;
+  text += ProgramGroupTree2String(answers_.ProgramGroup) + kCrLf + kCrLf;
+  text += ReadTextFile(answers_.ProjectFilesDirectory + "Custom.txt") + kCrLf + kCrLf;
   text += std::string("' Specify the product name.") + kCrLf + ScriptLine("SetProductName", {name}) + kCrLf + kCrLf;
   text += std::string("' Specify the default product directory.") + kCrLf +
           ScriptLine("SetProductDirectory", {"<ProgramFilesDir>\\" + name}) + kCrLf + kCrLf;
   // The cabinet on disk is "Program.cab" (the name it was built under, which a
   // case-sensitive file system needs); the script names it as the engine looks for it.
-  const std::string program_cabinet = form.ProjectFilesDirectory + "Program.cab";
+  const std::string program_cabinet = answers_.ProjectFilesDirectory + "Program.cab";
   const std::int64_t size = GetFileSize(program_cabinet);
   text += ScriptLine("InstallProgram", {"Program.Cab", std::to_string(size), GetFileInfo(program_cabinet), "0",
                                         std::to_string(4 * size), GetFileSignature(program_cabinet), ""}) +
           kCrLf + kCrLf;
-  if (form.txtExeFilename.text != "<none>") {
+  if (answers_.ExeFilename != "<none>") {
     text += std::string("' Program To Execute.") + kCrLf +
-            ScriptLine("Execute", {"<ProductDirectory>\\" + form.txtExeFilename.text});
-    form.SetText(form.txtExeParas, TrimBlanks(form.txtExeParas.text));
-    if (!form.txtExeParas.text.empty()) text += ", " + form.txtExeParas.text;
+            ScriptLine("Execute", {"<ProductDirectory>\\" + answers_.ExeFilename});
+    answers_.ExeParas = TrimBlanks(answers_.ExeParas);
+    if (!answers_.ExeParas.empty()) text += ", " + answers_.ExeParas;
   }
   text += kCrLf;
   text += ScriptLine("SetDoneMessage", {"Installation completed successfully."}) + kCrLf;
@@ -134,58 +128,48 @@ std::string ReleasePipeline::SetupScriptText() {
 // values: the company, the program's version, the web site. A line is written only when
 // there is a value, so a project without them gets the script it always got.
 std::string ReleasePipeline::UninstallEntryLines() {
-  const Form1& form = *form_;
   std::string text;
   const auto add = [&text](const char* command, const std::string& value) {
     const std::string argument = ScriptArgumentText(TrimBlanks(value));
     if (!argument.empty()) text += ScriptLine(command, {argument}) + kCrLf;
   };
-  // The examples step 1 fills in are no company and no site of the developer's.
-  add("SetPublisher", form.txtCompanyName.text == kExampleCompanyName ? "" : form.txtCompanyName.text);
+  add("SetPublisher", answers_.CompanyName);
   add("SetDisplayVersion", ProgramVersionText());
-  const std::string web_site = form.txtWebSiteURL.text == kExampleBaseURL ? "" : form.txtWebSiteURL.text;
-  add("SetURLInfoAbout", web_site);
-  add("SetHelpLink", web_site);
+  add("SetURLInfoAbout", answers_.WebSiteURL);
+  add("SetHelpLink", answers_.WebSiteURL);
   return text;
 }
 
 // The version of the program file to run; without one, the highest version among the
 // ticked executables.
 std::string ReleasePipeline::ProgramVersionText() {
-  const Form1& form = *form_;
-  const std::string program_directory = WithTrailingSeparator(form.txtDirectoryName.text);
-  if (form.txtExeFilename.text != "<none>") {
-    const std::string version = GetFileVersion(ResolvePathCase(program_directory + form.txtExeFilename.text));
+  if (answers_.ExeFilename != "<none>") {
+    const std::string version = GetFileVersion(ResolvePathCase(answers_.ProgramDirectory + answers_.ExeFilename));
     if (!version.empty()) return version;
   }
-  const bool scanned = form.ProgramFileDiskPaths.size() == form.List1.lines.size();
   std::vector<std::string> versions;
-  for (std::size_t i = 0; i < form.List1.lines.size(); ++i) {
-    const std::string& line = form.List1.lines[i];  // lower case
-    if (i >= form.List1.checked.size() || !form.List1.checked[i] || !line.ends_with(".exe")) continue;
-    versions.push_back(GetFileVersion(scanned ? program_directory + form.ProgramFileDiskPaths[i]
-                                              : ResolvePathCase(program_directory + line)));
+  for (const TickedProgramFile& file : answers_.ProgramFiles) {
+    if (file.line.ends_with(".exe")) versions.push_back(GetFileVersion(file.source));  // lines are lower case
   }
   return HighestVersion(versions);
 }
 
 bool ReleasePipeline::CreateScriptCabFile() {
-  Form1& form = *form_;
-  auto fail = [&form] {
-    form.KeepWorking = false;
+  auto fail = [this] {
+    host_->SetKeepWorking(false);
     return false;
   };
-  const std::string base = StripExtension(form.ReleaseDirectory + form.txtHtmlFilenameNoPath.text);
+  const std::string base = StripExtension(answers_.ReleaseDirectory + answers_.HtmlFilenameNoPath);
   const std::string script_path = base + "Script.txt";
   std::string text = ScriptHeader(PathFileName(script_path), true);
   text += std::string("' Specify the default product directory.") + kCrLf +
           ScriptLine("SetProductDirectory", {"<TempDir>"}) + kCrLf + kCrLf;
-  const std::string title = form.txtHtmlTitle.text.empty() ? "Installing Program" : form.txtHtmlTitle.text;
+  const std::string title = answers_.HtmlTitle.empty() ? "Installing Program" : answers_.HtmlTitle;
   text += std::string("' InstallDialogTitle.") + kCrLf + ScriptLine("SetInstallDialogTitle", {title}) + kCrLf + kCrLf;
 
-  std::vector<std::string> entries = form.lstDLL.lines;
+  std::vector<std::string> entries = answers_.DllFiles;
   const std::size_t dll_count = entries.size();
-  entries.insert(entries.end(), form.lstOCX.lines.begin(), form.lstOCX.lines.end());
+  entries.insert(entries.end(), answers_.OcxFiles.begin(), answers_.OcxFiles.end());
   for (std::size_t k = 0; k < entries.size(); ++k) {
     // The lists hold lower-cased paths (and the loader's upper-cased one): names come from
     // the line, as on Windows, and the file is read where a case-sensitive system keeps it.
@@ -200,29 +184,29 @@ bool ReleasePipeline::CreateScriptCabFile() {
     const bool is_loader = UpperAscii(PathFileName(entries[k])) == UpperAscii(kLoaderControl);
     std::string cabinet;
     if (!is_loader) {
-      cabinet = VexaGenerateCabFilename(entries[k], form.ReleaseActiveXDirectory);
+      cabinet = VexaGenerateCabFilename(entries[k], answers_.ReleaseActiveXDirectory);
       const std::string error = VexaCreateCabFromOneFile(cabinet, file, 0, ProgramCompression());
       if (!error.empty()) {
         ShowOk(error);
         return fail();
       }
     } else {
-      cabinet = form.ReleaseActiveXDirectory + kLoaderCabinet;
-      CopyWholeFile(form.WizardDirectory + kLoaderCabinet, cabinet);
-      CopyWholeFile(form.WizardDirectory + kLoaderControl, form.ReleaseActiveXDirectory + kLoaderControl);
+      cabinet = answers_.ReleaseActiveXDirectory + kLoaderCabinet;
+      CopyWholeFile(answers_.WizardDirectory + kLoaderCabinet, cabinet);
+      CopyWholeFile(answers_.WizardDirectory + kLoaderControl, answers_.ReleaseActiveXDirectory + kLoaderControl);
       // Signed before the web script records its size and signature.
       if (!SignEveryProgramFile(cabinet)) return fail();
     }
-    std::vector<std::string> arguments{PercentEncodedUrl(form.txtActiveXUrl.text + PathFileName(cabinet)),
+    std::vector<std::string> arguments{PercentEncodedUrl(answers_.ActiveXUrl + PathFileName(cabinet)),
                                        std::to_string(GetFileSize(cabinet))};
     const std::string class_id = GetServerClassId(file, true);
     if (class_id.empty() && !is_dll && !is_loader) {
-      host_->ShowMessage("The OCX/DLL file " + entries[k] + " that you selected in step 5 is not registered." + kCrLf +
-                             kCrLf + "Solution: " + kCrLf +
-                             "[] Go back to step 5, remove this OCX/DLL from the list." + kCrLf +
-                             "[] If needed, register the OCX/DLL (e.g., use the RegSvr32 utility)." + kCrLf +
-                             "[] In Step 5, add this OCX/DLL to the list.",
-                         "Error", MessageIcon::Critical, MessageButtons::Ok);
+      host_->ShowCriticalMessage("The OCX/DLL file " + entries[k] + " that you selected in step 5 is not registered." +
+                                     kCrLf + kCrLf + "Solution: " + kCrLf +
+                                     "[] Go back to step 5, remove this OCX/DLL from the list." + kCrLf +
+                                     "[] If needed, register the OCX/DLL (e.g., use the RegSvr32 utility)." + kCrLf +
+                                     "[] In Step 5, add this OCX/DLL to the list.",
+                                 "Error");
       return fail();
     }
     arguments.push_back(ComponentFileName(entries[k]));
@@ -241,14 +225,14 @@ bool ReleasePipeline::CreateScriptCabFile() {
   }
   text += std::string(kCrLf) + kCrLf;
 
-  const bool minimize = form.chkCreateMultiProgramCabs.value != 0;
+  const bool minimize = answers_.MinimizeDownloadTime;
   for (const ProgramCabinetEntry& entry : ProgramCabinetList) {
     const std::string& cabinet = entry.path;
     const std::int64_t size = GetFileSize(cabinet);
     std::vector<std::string> arguments{PathFileName(cabinet), std::to_string(size), GetFileInfo(cabinet)};
     const int parts = SetupCabinetParts(size, minimize);
     if (parts > 0) {
-      form.AppendWorkProgressLine("Splitting " + PathFileName(cabinet));
+      host_->AppendProgressLine("Splitting " + PathFileName(cabinet));
       const std::string error = SplitCab(cabinet, parts);
       if (!error.empty()) {
         ShowOk("Error. " + error);
@@ -260,7 +244,7 @@ bool ReleasePipeline::CreateScriptCabFile() {
     const std::string signature = GetFileSignature(cabinet);
     arguments.push_back(signature);
     if (SeedsLoaderCache()) {
-      CopyWholeFile(cabinet, NativeDirectoryText(form.DownloadedProgramsCache +
+      CopyWholeFile(cabinet, NativeDirectoryText(answers_.DownloadedProgramsCache +
                                                  CallFunction("LongSigToShortSig", signature) + ".cab"));
     }
     arguments.push_back(minimize ? entry.sub_directory : "");
@@ -268,9 +252,9 @@ bool ReleasePipeline::CreateScriptCabFile() {
     if (parts > 1) RemoveNativeFile(cabinet);
   }
 
-  form.SetText(form.txtExeParas, TrimBlanks(form.txtExeParas.text));
+  answers_.ExeParas = TrimBlanks(answers_.ExeParas);
   text += std::string("' Program To Execute.") + kCrLf + ScriptLine("Execute", {"<ProductDirectory>\\Setup.exe"});
-  if (!form.txtExeParas.text.empty()) text += ", " + form.txtExeParas.text;
+  if (!answers_.ExeParas.empty()) text += ", " + answers_.ExeParas;
   text += std::string(kCrLf) + kCrLf;
   text += std::string(kEndOfScript) + kCrLf;
 

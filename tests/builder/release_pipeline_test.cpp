@@ -163,7 +163,7 @@ TEST_F(ReleasePipelineTest, LoaderOnlyProjectAndTheRestOfThePackage) {
 TEST_F(ReleasePipelineTest, SetupExeIsTheEngineFollowedByTheAttachment) {
   GoToFinalStep();
   for (const std::string& directory : {form->ProjectFilesDirectory, form->ReleaseDirectory}) fs::create_directories(directory);
-  pipeline.Attach(*form);
+  AttachAnswers();
   ASSERT_TRUE(pipeline.CreateSingleProgramCabFile());
   ASSERT_TRUE(pipeline.CreateSetupExeProgram());
   const std::string setup = ProjectFile("Setup.exe");
@@ -178,12 +178,12 @@ TEST_F(ReleasePipelineTest, SetupExeIsTheEngineFollowedByTheAttachment) {
 TEST_F(ReleasePipelineTest, ProgramCabinetIsLzxWhenDownloadTimeIsMinimizedOrAsTheProjectAndCommandLineSay) {
   GoToFinalStep();
   for (const std::string& directory : {form->ProjectFilesDirectory, form->ReleaseDirectory}) fs::create_directories(directory);
-  pipeline.Attach(*form);
   auto first_folder_type = [](const std::string& cabinet) {
     const std::string bytes = ReadFileBytes(cabinet);
     return static_cast<unsigned char>(bytes.at(42)) | (static_cast<unsigned char>(bytes.at(43)) << 8);
   };
   auto program_cabinet_type = [&] {
+    AttachAnswers();
     EXPECT_TRUE(pipeline.CreateSingleProgramCabFile());
     return first_folder_type(ProjectFile("Program.cab"));
   };
@@ -390,13 +390,8 @@ TEST(SetupCabinetPartsTest, SplitRule) {
 }
 
 TEST(ProgramGroupTree2StringTest, NestedGroupsAndTheRootsOwnLinkedChild) {
-  ProgramGroupTree tree;
-  tree.nodes.push_back({"My Program", "Acme Paint", "", kGroupImage, -1, true});
-  const int help = tree.AddChild(0, "Untitled1", "Help");
-  const int tools = tree.AddChild(0, "Untitled2", "Tools");
-  const int run = tree.AddChild(tools, "Untitled3", "Run");
-  tree.nodes[static_cast<std::size_t>(help)].tag = "Docs\\Help.hlp";
-  tree.nodes[static_cast<std::size_t>(run)].tag = "Run.exe";
+  const std::vector<ProgramGroupEntry> tree{
+      {"Acme Paint", "", -1}, {"Help", "Docs\\Help.hlp", 0}, {"Tools", "", 0}, {"Run", "Run.exe", 2}};
   EXPECT_EQ(ProgramGroupTree2String(tree),
             "SetProductProgramGroup  \"<ProgramsGroup>\\Acme Paint\"\r\n"
             "CreateProgramGroup \"<ProductProgramGroup>\", \"Help\", \"<ProductDirectory>\\Docs\\Help.hlp\"\r\n"
@@ -404,21 +399,21 @@ TEST(ProgramGroupTree2StringTest, NestedGroupsAndTheRootsOwnLinkedChild) {
 }
 
 TEST_F(ReleasePipelineTest, ProgressEventsLogEachFileOnceAndCancelEndsTheWait) {
-  form->Form_Load();
-  pipeline.Attach(*form);
+  pipeline.Attach(ReleaseAnswers{}, release_host);
   pipeline.VexaCB1_MakeCabProgress("C:\\P\\Program.cab", "C:\\Prog\\A.exe");
   pipeline.VexaCB1_MakeCabProgress("C:\\P\\Program.cab", "C:\\Prog\\A.exe");
   pipeline.VexaCB1_MakeCabProgress("C:\\P\\Program.cab", "");
   pipeline.VexaCB1_MakeCabProgress("C:\\P\\Program.cab", "C:\\Prog\\B.dll");
-  EXPECT_EQ(form->txtWorkProgress.text, "Adding A.exe into Program.cab\r\nAdding B.dll into Program.cab\r\n");
+  EXPECT_EQ(release_host.progress, "Adding A.exe into Program.cab\r\nAdding B.dll into Program.cab\r\n");
+  // The Working panel's Cancel: the wizard's flag cleared, the builder's result set.
   form->KeepWorking = true;
   form->cmdCancelWork_Click();
   EXPECT_FALSE(form->KeepWorking);
   EXPECT_EQ(pipeline.CabResult, "Error. Cab creation cancelled by user.");
-  form->KeepWorking = true;
+  release_host.keep_working = true;
   pipeline.VexaCB1_MakeCabError("C:\\P\\Program.cab");
   EXPECT_EQ(pipeline.CabResult, "Error. Cannot create cab file: C:\\P\\Program.cab");
-  EXPECT_FALSE(form->KeepWorking);
+  EXPECT_FALSE(release_host.keep_working);
 }
 
 // A setup cabinet cut into the most parts leaves over a thousand files in Release; each
