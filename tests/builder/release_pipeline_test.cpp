@@ -372,6 +372,60 @@ INSTANTIATE_TEST_SUITE_P(
                      "Cannot read file: {W}VexaStandAloneWebProg.exe"}),
     [](const ::testing::TestParamInfo<BuildFailure>& failure) { return std::string(failure.param.name); });
 
+// A control that was registered when step 5 listed it and is not when Finish runs (natively:
+// it now declares no class) stops the build with the message that names it; nothing of the
+// package is left and the project is not kept.
+TEST_F(ReleasePipelineTest, FinishWithAnUnregisteredOcx) {
+  WriteFileBytes(shared_directory + "mapview.ocx", ReadFileBytes(VEXA_SAMPLE_CONTROL));
+  GoToFinalStep([&](int step) {
+    if (step == 5) {
+      host.file_answers = {shared_directory + "mapview.ocx"};
+      form->cmdAddOCX_Click();
+      ASSERT_EQ(form->lstOCX.ListCount(), 2) << MessageTexts().back();
+    }
+  });
+  WriteFileBytes(shared_directory + "mapview.ocx", ReadFileBytes(VEXA_PE_LIBRARY));
+  EXPECT_FALSE(Finish());
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text,
+            "The OCX/DLL file " + form->lstOCX.lines[1] +
+                " that you selected in step 5 is not registered.\r\n\r\nSolution: \r\n"
+                "[] Go back to step 5, remove this OCX/DLL from the list.\r\n"
+                "[] If needed, register the OCX/DLL (e.g., use the RegSvr32 utility).\r\n"
+                "[] In Step 5, add this OCX/DLL to the list.");
+  EXPECT_EQ(host.messages[0].title, "Error");
+  EXPECT_EQ(host.messages[0].icon, MessageIcon::Critical);
+  EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
+  EXPECT_TRUE(ReleaseFiles().empty()) << ::testing::PrintToString(ReleaseFiles());
+  EXPECT_EQ(form->CurrentStep, kFinalStep);
+  EXPECT_FALSE(form->cmdNext.enabled);
+  EXPECT_TRUE(form->cmdFinish.enabled);
+  EXPECT_FALSE(host.ended);
+  EXPECT_FALSE(fs::exists(ProjectFile("OcxFiles.txt")));
+}
+
+// The builder on its own, from answers made without the wizard: a developer who does not
+// want the published files replaced stops the build before anything is touched, and gets
+// the ActiveX address back with its final "/".
+TEST_F(ReleasePipelineTest, ADeclinedReplacementStopsTheBuildBeforeItsWork) {
+  ReleaseAnswers answers;
+  answers.ProgramFriendlyName = "Acme Paint";
+  answers.ActiveXUrl = "http://www.acme.example/ActiveX";
+  answers.PackageCodePage = 1252;
+  answers.ProjectFilesDirectory = WithTrailingSeparator(scratch / "ProjectFiles");
+  answers.ReleaseDirectory = WithTrailingSeparator(scratch / "Release");
+  answers.ReleaseActiveXDirectory = WithTrailingSeparator(scratch / "ReleaseActiveX");
+  WriteFileBytes(answers.ReleaseDirectory + "old.htm", "old");
+  fs::create_directories(answers.ReleaseActiveXDirectory);
+  release_host.answers = {false};
+  const ReleaseResult result = pipeline.Build(answers, release_host);
+  EXPECT_EQ(result.outcome, ReleaseOutcome::Stopped);
+  EXPECT_EQ(result.fields.ActiveXUrl, "http://www.acme.example/ActiveX/");
+  EXPECT_EQ(release_host.messages.size(), 1u);
+  EXPECT_EQ(release_host.work_started, 0);
+  EXPECT_EQ(ReadFileBytes(answers.ReleaseDirectory + "old.htm"), "old");
+}
+
 TEST_F(ReleasePipelineTest, AReleaseDirectoryThatCannotBeMadeStopsBeforeBuilding) {
   GoToFinalStep();
   fs::create_directories(form->ProjectDirectory);
