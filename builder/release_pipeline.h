@@ -25,6 +25,44 @@ struct ProgramCabinetEntry {
   std::string sub_directory;
 };
 
+// The line of the web script that installs one shared component, with what its cabinet
+// and file showed while the cabinet was made.
+struct WebScriptComponent {
+  bool is_dll = false;
+  std::string cabinet_url;
+  std::int64_t cabinet_size = 0;
+  std::string file_name;
+  std::string version;
+  std::string class_id;  // controls only
+  std::int64_t file_size = 0;
+  std::string cabinet_signature;
+};
+
+// The line of the web script that installs one program cabinet.
+struct WebScriptProgramCabinet {
+  std::string name;
+  std::int64_t size = 0;
+  std::string info;
+  int parts = 0;
+  std::string signature;
+  std::string sub_directory;
+};
+
+// Everything the web script says: its header, the dialog's title, the components (the
+// DLLs first, then the controls), the program cabinets and the parameters of Setup.exe.
+struct WebScript {
+  std::string file_name;
+  std::string wizard_version;
+  std::string created;
+  std::string title;
+  std::vector<WebScriptComponent> components;
+  std::vector<WebScriptProgramCabinet> program_cabinets;
+  std::string setup_parameters;
+};
+
+// The web script's text.
+std::string WebScriptText(const WebScript& script);
+
 // The program group lines of the Setup script for `tree`: one SetProductProgramGroup line
 // for the root, then one CreateProgramGroup line for every linked node in the tree's order.
 std::string ProgramGroupTree2String(const std::vector<ProgramGroupEntry>& tree);
@@ -125,7 +163,12 @@ class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
   // has something to say), then the window's events, while KeepWorking.
   void WaitForCabBuild();
   void ShowOk(const std::string& text, const std::string& title = "");
-  std::string ScriptHeader(const std::string& file_name, bool with_version);
+  // The component cabinets: each made (the loader's copied and signed) and described for
+  // the web script; false when one fails, its message shown.
+  bool PublishComponents(std::vector<WebScriptComponent>& components);
+  bool PublishComponent(const std::string& line, bool is_dll, WebScriptComponent& component);
+  // The program cabinets described for the web script, each split when it is to be.
+  bool PublishProgramCabinets(std::vector<WebScriptProgramCabinet>& cabinets);
   std::string UninstallEntryLines();
   std::string ProgramVersionText();
   // Steps before the work: the checks, the ActiveX address, the Release directories

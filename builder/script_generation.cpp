@@ -64,6 +64,38 @@ std::string WithoutOneTrailingBackslash(std::string text) {
   return text;
 }
 
+// The comment block both scripts open with; an empty `version` leaves its line out.
+std::string ScriptHeader(const std::string& file_name, const std::string& version, const std::string& created) {
+  std::string text = kHeaderRule + kCrLf;
+  text += "' File Name: " + file_name + kCrLf;
+  text += std::string("'") + kCrLf;
+  text += std::string("' This file was generated automatically with the ") + kCrLf;
+  text += std::string("' Corvanta Scriptor.") + kCrLf;
+  if (!version.empty()) text += "' Version: " + version + kCrLf;
+  for (int i = 0; i < 3; ++i) text += std::string("'") + kCrLf;
+  text += "' Created: " + created + kCrLf;
+  text += kHeaderRule + kCrLf;
+  text += std::string(kCrLf) + kCrLf;
+  return text;
+}
+
+std::string ComponentLine(const WebScriptComponent& component) {
+  std::vector<std::string> arguments{component.cabinet_url, std::to_string(component.cabinet_size),
+                                     component.file_name, component.version};
+  if (!component.is_dll) arguments.push_back(component.class_id);
+  arguments.push_back("0");
+  arguments.push_back(std::to_string(component.file_size));
+  arguments.push_back(component.cabinet_signature);
+  if (component.is_dll) arguments.push_back("");
+  return ScriptLine(component.is_dll ? "InstallDllFile" : "InstallOcxFile", arguments);
+}
+
+std::string ProgramCabinetLine(const WebScriptProgramCabinet& cabinet) {
+  return ScriptLine("InstallProgram", {cabinet.name, std::to_string(cabinet.size), cabinet.info,
+                                       std::to_string(cabinet.parts), std::to_string(4 * cabinet.size),
+                                       cabinet.signature, cabinet.sub_directory});
+}
+
 }  // namespace
 
 std::string ProgramGroupTree2String(const std::vector<ProgramGroupEntry>& tree) {
@@ -82,23 +114,9 @@ std::string ProgramGroupTree2String(const std::vector<ProgramGroupEntry>& tree) 
   return text;
 }
 
-std::string ReleasePipeline::ScriptHeader(const std::string& file_name, bool with_version) {
-  std::string text = kHeaderRule + kCrLf;
-  text += "' File Name: " + file_name + kCrLf;
-  text += std::string("'") + kCrLf;
-  text += std::string("' This file was generated automatically with the ") + kCrLf;
-  text += std::string("' Corvanta Scriptor.") + kCrLf;
-  if (with_version) text += "' Version: " + answers_.WizardVersion + kCrLf;
-  for (int i = 0; i < 3; ++i) text += std::string("'") + kCrLf;
-  text += "' Created: " + DateTimeText(BuildTime()) + kCrLf;
-  text += kHeaderRule + kCrLf;
-  text += std::string(kCrLf) + kCrLf;
-  return text;
-}
-
 std::string ReleasePipeline::SetupScriptText() {
   const std::string& name = answers_.ProgramFriendlyName;
-  std::string text = ScriptHeader("Script.txt", false);
+  std::string text = ScriptHeader("Script.txt", "", DateTimeText(BuildTime()));
   text += ProgramGroupTree2String(answers_.ProgramGroup) + kCrLf + kCrLf;
   text += ReadTextFile(answers_.ProjectFilesDirectory + "Custom.txt") + kCrLf + kCrLf;
   text += std::string("' Specify the product name.") + kCrLf + ScriptLine("SetProductName", {name}) + kCrLf + kCrLf;
@@ -154,111 +172,130 @@ std::string ReleasePipeline::ProgramVersionText() {
   return HighestVersion(versions);
 }
 
+// The controls follow the DLLs after a blank line, the first of them behind a comment mark.
+std::string WebScriptText(const WebScript& script) {
+  std::string text = ScriptHeader(script.file_name, script.wizard_version, script.created);
+  text += std::string("' Specify the default product directory.") + kCrLf +
+          ScriptLine("SetProductDirectory", {"<TempDir>"}) + kCrLf + kCrLf;
+  text += std::string("' InstallDialogTitle.") + kCrLf + ScriptLine("SetInstallDialogTitle", {script.title}) + kCrLf +
+          kCrLf;
+  bool first_control = true;
+  for (const WebScriptComponent& component : script.components) {
+    if (!component.is_dll && first_control) {
+      first_control = false;
+      text += std::string(kCrLf) + "''' ";
+    }
+    text += ComponentLine(component) + kCrLf;
+  }
+  text += std::string(kCrLf) + kCrLf;
+  for (const WebScriptProgramCabinet& cabinet : script.program_cabinets) {
+    text += ProgramCabinetLine(cabinet) + kCrLf + kCrLf;
+  }
+  text += std::string("' Program To Execute.") + kCrLf + ScriptLine("Execute", {"<ProductDirectory>\\Setup.exe"});
+  if (!script.setup_parameters.empty()) text += ", " + script.setup_parameters;
+  text += std::string(kCrLf) + kCrLf;
+  text += std::string(kEndOfScript) + kCrLf;
+  return text;
+}
+
+bool ReleasePipeline::PublishComponents(std::vector<WebScriptComponent>& components) {
+  components.clear();
+  for (const std::string& line : answers_.DllFiles) {
+    if (!PublishComponent(line, true, components.emplace_back())) return false;
+  }
+  for (const std::string& line : answers_.OcxFiles) {
+    if (!PublishComponent(line, false, components.emplace_back())) return false;
+  }
+  return true;
+}
+
+bool ReleasePipeline::PublishComponent(const std::string& line, bool is_dll, WebScriptComponent& component) {
+  // The lists hold lower-cased paths (and the loader's upper-cased one): names come from
+  // the line, as on Windows, and the file is read where a case-sensitive system keeps it.
+  const std::string file = ResolvePathCase(line);
+  component.is_dll = is_dll;
+  component.version = GetFileVersion(file);
+  const bool is_loader = UpperAscii(PathFileName(line)) == UpperAscii(kLoaderControl);
+  std::string cabinet;
+  if (!is_loader) {
+    cabinet = VexaGenerateCabFilename(line, answers_.ReleaseActiveXDirectory);
+    const std::string error = VexaCreateCabFromOneFile(cabinet, file, 0, ProgramCompression());
+    if (!error.empty()) {
+      ShowOk(error);
+      return false;
+    }
+  } else {
+    cabinet = answers_.ReleaseActiveXDirectory + kLoaderCabinet;
+    CopyWholeFile(answers_.WizardDirectory + kLoaderCabinet, cabinet);
+    CopyWholeFile(answers_.WizardDirectory + kLoaderControl, answers_.ReleaseActiveXDirectory + kLoaderControl);
+    // Signed before the web script records its size and signature.
+    if (!SignEveryProgramFile(cabinet)) return false;
+  }
+  component.cabinet_url = PercentEncodedUrl(answers_.ActiveXUrl + PathFileName(cabinet));
+  component.cabinet_size = GetFileSize(cabinet);
+  component.class_id = GetServerClassId(file, true);
+  if (component.class_id.empty() && !is_dll && !is_loader) {
+    host_->ShowCriticalMessage("The OCX/DLL file " + line + " that you selected in step 5 is not registered." +
+                                   kCrLf + kCrLf + "Solution: " + kCrLf +
+                                   "[] Go back to step 5, remove this OCX/DLL from the list." + kCrLf +
+                                   "[] If needed, register the OCX/DLL (e.g., use the RegSvr32 utility)." + kCrLf +
+                                   "[] In Step 5, add this OCX/DLL to the list.",
+                               "Error");
+    return false;
+  }
+  component.file_name = ComponentFileName(line);
+  component.file_size = GetFileSize(file);
+  component.cabinet_signature = GetFileSignature(cabinet);
+  if (component.cabinet_signature.empty()) {
+    ShowOk("Error. Cannot generate signature of cab file: " + cabinet);
+    return false;
+  }
+  return true;
+}
+
+bool ReleasePipeline::PublishProgramCabinets(std::vector<WebScriptProgramCabinet>& cabinets) {
+  cabinets.clear();
+  for (const ProgramCabinetEntry& entry : ProgramCabinetList) {
+    WebScriptProgramCabinet& cabinet = cabinets.emplace_back();
+    cabinet.name = PathFileName(entry.path);
+    cabinet.size = GetFileSize(entry.path);
+    cabinet.info = GetFileInfo(entry.path);
+    cabinet.parts = SetupCabinetParts(cabinet.size, answers_.MinimizeDownloadTime);
+    if (cabinet.parts > 0) {
+      host_->AppendProgressLine("Splitting " + cabinet.name);
+      const std::string error = SplitCab(entry.path, cabinet.parts);
+      if (!error.empty()) {
+        ShowOk("Error. " + error);
+        return false;
+      }
+    }
+    cabinet.signature = GetFileSignature(entry.path);
+    if (SeedsLoaderCache()) {
+      CopyWholeFile(entry.path, NativeDirectoryText(answers_.DownloadedProgramsCache +
+                                                    CallFunction("LongSigToShortSig", cabinet.signature) + ".cab"));
+    }
+    cabinet.sub_directory = answers_.MinimizeDownloadTime ? entry.sub_directory : "";
+    if (cabinet.parts > 1) RemoveNativeFile(entry.path);
+  }
+  return true;
+}
+
 bool ReleasePipeline::CreateScriptCabFile() {
-  auto fail = [this] {
+  const std::string base = StripExtension(answers_.ReleaseDirectory + answers_.HtmlFilenameNoPath);
+  const std::string script_path = base + "Script.txt";
+  WebScript script;
+  script.file_name = PathFileName(script_path);
+  script.wizard_version = answers_.WizardVersion;
+  script.created = DateTimeText(BuildTime());
+  script.title = answers_.HtmlTitle.empty() ? "Installing Program" : answers_.HtmlTitle;
+  const auto fail = [this] {
     host_->SetKeepWorking(false);
     return false;
   };
-  const std::string base = StripExtension(answers_.ReleaseDirectory + answers_.HtmlFilenameNoPath);
-  const std::string script_path = base + "Script.txt";
-  std::string text = ScriptHeader(PathFileName(script_path), true);
-  text += std::string("' Specify the default product directory.") + kCrLf +
-          ScriptLine("SetProductDirectory", {"<TempDir>"}) + kCrLf + kCrLf;
-  const std::string title = answers_.HtmlTitle.empty() ? "Installing Program" : answers_.HtmlTitle;
-  text += std::string("' InstallDialogTitle.") + kCrLf + ScriptLine("SetInstallDialogTitle", {title}) + kCrLf + kCrLf;
-
-  std::vector<std::string> entries = answers_.DllFiles;
-  const std::size_t dll_count = entries.size();
-  entries.insert(entries.end(), answers_.OcxFiles.begin(), answers_.OcxFiles.end());
-  for (std::size_t k = 0; k < entries.size(); ++k) {
-    // The lists hold lower-cased paths (and the loader's upper-cased one): names come from
-    // the line, as on Windows, and the file is read where a case-sensitive system keeps it.
-    const std::string file = ResolvePathCase(entries[k]);
-    const bool is_dll = k < dll_count;
-    std::string line;
-    if (k == dll_count) {
-      text += kCrLf;
-      line = "''' ";
-    }
-    const std::string version = GetFileVersion(file);
-    const bool is_loader = UpperAscii(PathFileName(entries[k])) == UpperAscii(kLoaderControl);
-    std::string cabinet;
-    if (!is_loader) {
-      cabinet = VexaGenerateCabFilename(entries[k], answers_.ReleaseActiveXDirectory);
-      const std::string error = VexaCreateCabFromOneFile(cabinet, file, 0, ProgramCompression());
-      if (!error.empty()) {
-        ShowOk(error);
-        return fail();
-      }
-    } else {
-      cabinet = answers_.ReleaseActiveXDirectory + kLoaderCabinet;
-      CopyWholeFile(answers_.WizardDirectory + kLoaderCabinet, cabinet);
-      CopyWholeFile(answers_.WizardDirectory + kLoaderControl, answers_.ReleaseActiveXDirectory + kLoaderControl);
-      // Signed before the web script records its size and signature.
-      if (!SignEveryProgramFile(cabinet)) return fail();
-    }
-    std::vector<std::string> arguments{PercentEncodedUrl(answers_.ActiveXUrl + PathFileName(cabinet)),
-                                       std::to_string(GetFileSize(cabinet))};
-    const std::string class_id = GetServerClassId(file, true);
-    if (class_id.empty() && !is_dll && !is_loader) {
-      host_->ShowCriticalMessage("The OCX/DLL file " + entries[k] + " that you selected in step 5 is not registered." +
-                                     kCrLf + kCrLf + "Solution: " + kCrLf +
-                                     "[] Go back to step 5, remove this OCX/DLL from the list." + kCrLf +
-                                     "[] If needed, register the OCX/DLL (e.g., use the RegSvr32 utility)." + kCrLf +
-                                     "[] In Step 5, add this OCX/DLL to the list.",
-                                 "Error");
-      return fail();
-    }
-    arguments.push_back(ComponentFileName(entries[k]));
-    arguments.push_back(version);
-    if (!is_dll) arguments.push_back(class_id);
-    arguments.push_back("0");
-    arguments.push_back(std::to_string(GetFileSize(file)));
-    const std::string signature = GetFileSignature(cabinet);
-    if (signature.empty()) {
-      ShowOk("Error. Cannot generate signature of cab file: " + cabinet);
-      return fail();
-    }
-    arguments.push_back(signature);
-    if (is_dll) arguments.push_back("");
-    text += line + ScriptLine(is_dll ? "InstallDllFile" : "InstallOcxFile", arguments) + kCrLf;
-  }
-  text += std::string(kCrLf) + kCrLf;
-
-  const bool minimize = answers_.MinimizeDownloadTime;
-  for (const ProgramCabinetEntry& entry : ProgramCabinetList) {
-    const std::string& cabinet = entry.path;
-    const std::int64_t size = GetFileSize(cabinet);
-    std::vector<std::string> arguments{PathFileName(cabinet), std::to_string(size), GetFileInfo(cabinet)};
-    const int parts = SetupCabinetParts(size, minimize);
-    if (parts > 0) {
-      host_->AppendProgressLine("Splitting " + PathFileName(cabinet));
-      const std::string error = SplitCab(cabinet, parts);
-      if (!error.empty()) {
-        ShowOk("Error. " + error);
-        return fail();
-      }
-    }
-    arguments.push_back(std::to_string(parts));
-    arguments.push_back(std::to_string(4 * size));
-    const std::string signature = GetFileSignature(cabinet);
-    arguments.push_back(signature);
-    if (SeedsLoaderCache()) {
-      CopyWholeFile(cabinet, NativeDirectoryText(answers_.DownloadedProgramsCache +
-                                                 CallFunction("LongSigToShortSig", signature) + ".cab"));
-    }
-    arguments.push_back(minimize ? entry.sub_directory : "");
-    text += ScriptLine("InstallProgram", arguments) + kCrLf + kCrLf;
-    if (parts > 1) RemoveNativeFile(cabinet);
-  }
-
+  if (!PublishComponents(script.components) || !PublishProgramCabinets(script.program_cabinets)) return fail();
   answers_.ExeParas = TrimBlanks(answers_.ExeParas);
-  text += std::string("' Program To Execute.") + kCrLf + ScriptLine("Execute", {"<ProductDirectory>\\Setup.exe"});
-  if (!answers_.ExeParas.empty()) text += ", " + answers_.ExeParas;
-  text += std::string(kCrLf) + kCrLf;
-  text += std::string(kEndOfScript) + kCrLf;
-
-  if (!WritePackageTextFile(text, script_path)) return fail();
+  script.setup_parameters = answers_.ExeParas;
+  if (!WritePackageTextFile(WebScriptText(script), script_path)) return fail();
   StampWithFixedBuildTime(script_path);
   const std::string error = VexaCreateCabFromOneFile(base + "Script.Cab", script_path, 6144);
   if (!error.empty()) {
