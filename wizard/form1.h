@@ -281,8 +281,6 @@ class Form1 {
   Control mnuSelectFiles, mnuSelectAllFiles, mnuClearAllFiles;
   Control mnuCreate, mnuCreateLeaf, mnuSep1, mnuLinkTo, mnuUnlink, mnuSep2, mnuRenameLeaf, mnuDeleteLeaf;
 
-  Host& host() { return host_; }
-
  private:
   void SetUpControls();
   void PlacePanels();

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,9 +11,7 @@
 class RecordedReleaseHost : public ReleaseHost {
  public:
   void AppendProgressLine(const std::string& line) override { progress += line + "\r\n"; }
-  void ProcessEvents() override {
-    if (on_process_events) on_process_events();
-  }
+  void ProcessEvents() override {}
   void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
   void ShowCriticalMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
   bool Ask(const std::string& text, const std::string&) override {
@@ -33,5 +30,4 @@ class RecordedReleaseHost : public ReleaseHost {
   std::deque<bool> answers;  // for questions; Yes when it runs out
   bool keep_working = false;
   int work_started = 0;
-  std::function<void()> on_process_events;
 };
