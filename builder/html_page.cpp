@@ -7,7 +7,7 @@
 // holds a later placeholder's word is still replaced by that later step. The page is written
 // in the package's code page, and its charset declaration names that code page.
 #include "build_clock.h"
-#include "form1.h"
+#include "narrow_text.h"
 #include "path_services.h"
 #include "pe_version.h"
 #include "release_pipeline.h"
@@ -41,20 +41,19 @@ std::string WithDeclaredCharset(const std::string& page, const std::string& char
 }
 
 bool ReleasePipeline::MakeHTMLFile(const std::string& HTMLFileName) {
-  Form1& form = *form_;
-  std::string loader_url = TrimBlanks(form.txtActiveXUrl.text);
+  std::string loader_url = TrimBlanks(answers_.ActiveXUrl);
   if (loader_url.empty() || loader_url.back() != '/') loader_url += "/";
   const std::pair<const char*, std::string> replacements[] = {
       {"VEXA_GENERATED_TIME", DateTimeText(BuildTime())},
       {"VEXA_SCRIPT_FILENAME", StripExtension(PathFileName(HTMLFileName)) + "Script.Cab"},
-      {"VEXA_HTML_TITLE", form.txtHtmlTitle.text},
+      {"VEXA_HTML_TITLE", answers_.HtmlTitle},
       {"VEXA_LOAD_OCX_URL", PercentEncodedUrl(loader_url + "VexaLoad.cab")},
-      {"VEXA_LOAD_OCX_VERSION", GetFileVersion(form.WizardDirectory + "VexaLoad.ocx")},
-      {"VEXA_PROGRAM_FRIENDLY_NAME", form.txtProgramFriendlyName.text},
-      {"VEXA_STAND_ALONE_EXE_NAME", form.txtStandAloneExeFilenameNoPath.text},
-      {"VEXA_WIZARD_VERSION", WizardVersionText()},
+      {"VEXA_LOAD_OCX_VERSION", GetFileVersion(answers_.WizardDirectory + "VexaLoad.ocx")},
+      {"VEXA_PROGRAM_FRIENDLY_NAME", answers_.ProgramFriendlyName},
+      {"VEXA_STAND_ALONE_EXE_NAME", answers_.StandAloneExeFilenameNoPath},
+      {"VEXA_WIZARD_VERSION", answers_.WizardVersion},
   };
-  const std::string template_path = form.WizardDirectory + "HtmlTemplates" + kDirectorySeparator + "TemplateSetup01.htm";
+  const std::string template_path = answers_.WizardDirectory + "HtmlTemplates" + kDirectorySeparator + "TemplateSetup01.htm";
   std::string text = ReadTextFile(template_path);
   if (text.empty()) {
     // A missing (or empty) template would give an empty page that looks made.
@@ -63,7 +62,7 @@ bool ReleasePipeline::MakeHTMLFile(const std::string& HTMLFileName) {
   }
   for (const auto& [placeholder, value] : replacements) text = ReplaceText(text, placeholder, HtmlEscaped(value));
   // The page says which code page its bytes are in: the package's.
-  text = WithDeclaredCharset(text, CodePageCharsetName(form.PackageCodePage));
+  text = WithDeclaredCharset(text, CodePageCharsetName(answers_.PackageCodePage));
   if (!WritePackageTextFile(text, HTMLFileName)) return false;
   StampWithFixedBuildTime(HTMLFileName);
   return true;

@@ -8,7 +8,6 @@
 // chosen.
 #include <algorithm>
 
-#include "form1.h"
 #include "narrow_text.h"
 #include "release_pipeline.h"
 
@@ -22,16 +21,13 @@ constexpr const char* kUninstallerPath = "Uninstall\\Uninstall.exe";
 }  // namespace
 
 bool ReleasePipeline::CheckInstalledPathLengths() {
-  Form1& form = *form_;
-  const std::string product = kLongestProgramFilesDirectory + form.txtProgramFriendlyName.text + "\\";
+  const std::string product = kLongestProgramFilesDirectory + answers_.ProgramFriendlyName + "\\";
   std::vector<std::string> files{kUninstallerPath};
-  for (std::size_t i = 0; i < form.List1.lines.size(); ++i) {
-    if (i < form.List1.checked.size() && form.List1.checked[i]) files.push_back(form.List1.lines[i]);
-  }
+  for (const TickedProgramFile& file : answers_.ProgramFiles) files.push_back(file.line);
   std::string bytes;
   for (const std::string& file : files) {
     const std::string path = product + file;
-    const std::size_t length = NarrowToCodePage(path, form.PackageCodePage, bytes) ? bytes.size() : path.size();
+    const std::size_t length = NarrowToCodePage(path, answers_.PackageCodePage, bytes) ? bytes.size() : path.size();
     if (length <= kMaxInstalledPath) continue;
     ShowOk("Error. The program file " + file + " would be installed as " + path + ", a path of " +
            std::to_string(length) + " characters: the setup engine creates paths of at most " +

@@ -11,7 +11,6 @@
 #include <utility>
 
 #include "download_files.h"
-#include "form1.h"
 #include "narrow_text.h"
 #include "path_services.h"
 #include "release_pipeline.h"
@@ -36,8 +35,7 @@ std::string PercentEncodedUrl(const std::string& url) {
 }
 
 bool ReleasePipeline::CheckPackageText() {
-  Form1& form = *form_;
-  const int code_page = form.PackageCodePage;
+  const int code_page = answers_.PackageCodePage;
   const std::string page_name = "code page " + std::to_string(code_page);
   if (!IsPackageCodePage(code_page)) {
     ShowOk("Error. The package cannot be written in " + page_name +
@@ -45,18 +43,16 @@ bool ReleasePipeline::CheckPackageText() {
     return false;
   }
   std::vector<std::pair<std::string, std::string>> texts = {
-      {"program friendly name", form.txtProgramFriendlyName.text},
-      {"title of the resultant HTML page", form.txtHtmlTitle.text},
-      {"parameters of the program to run", form.txtExeParas.text},
-      {"custom script file " + form.ProjectFilesDirectory + "Custom.txt",
-       ReadTextFile(form.ProjectFilesDirectory + "Custom.txt")},
+      {"program friendly name", answers_.ProgramFriendlyName},
+      {"title of the resultant HTML page", answers_.HtmlTitle},
+      {"parameters of the program to run", answers_.ExeParas},
+      {"custom script file " + answers_.ProjectFilesDirectory + "Custom.txt",
+       ReadTextFile(answers_.ProjectFilesDirectory + "Custom.txt")},
   };
-  for (std::size_t i = 0; i < form.List1.lines.size(); ++i) {
-    if (i < form.List1.checked.size() && form.List1.checked[i]) texts.push_back({"program file", form.List1.lines[i]});
-  }
-  for (const ProgramGroupNode& node : form.ProgramGroup.nodes) texts.push_back({"program group entry", node.text});
-  for (const ListBox* list : {&form.lstDLL, &form.lstOCX}) {
-    for (const std::string& line : list->lines) texts.push_back({"component", ComponentFileName(line)});
+  for (const TickedProgramFile& file : answers_.ProgramFiles) texts.push_back({"program file", file.line});
+  for (const ProgramGroupEntry& node : answers_.ProgramGroup) texts.push_back({"program group entry", node.text});
+  for (const std::vector<std::string>* list : {&answers_.DllFiles, &answers_.OcxFiles}) {
+    for (const std::string& line : *list) texts.push_back({"component", ComponentFileName(line)});
   }
   std::string bytes;
   for (const auto& [what, text] : texts) {
@@ -74,9 +70,9 @@ bool ReleasePipeline::CheckPackageText() {
 
 bool ReleasePipeline::WritePackageTextFile(const std::string& text, const std::string& path) {
   std::string bytes;
-  if (!NarrowToCodePage(text, form_->PackageCodePage, bytes)) {
+  if (!NarrowToCodePage(text, answers_.PackageCodePage, bytes)) {
     ShowOk("Error. A character of " + path + " cannot be written in code page " +
-           std::to_string(form_->PackageCodePage) + ".");
+           std::to_string(answers_.PackageCodePage) + ".");
     return false;
   }
   if (!WriteTextFile(bytes, path)) {

@@ -4,10 +4,7 @@
 #include <algorithm>
 
 #include "build_clock.h"
-#include "form1.h"
-#include "path_case.h"
 #include "path_services.h"
-#include "project_settings.h"
 #include "release_pipeline.h"
 
 namespace {
@@ -20,6 +17,10 @@ constexpr std::int64_t kMaxSplitParts = 1'000;
 
 }  // namespace
 
+std::string ComponentCabinetName(const std::string& component_path) {
+  return StripExtension(PathFileName(component_path)) + ".Cab";
+}
+
 std::string VexaGenerateCabFilename(const std::string& Filename, const std::string& DestDirectory) {
   return DestDirectory + ComponentCabinetName(Filename);
 }
@@ -27,11 +28,6 @@ std::string VexaGenerateCabFilename(const std::string& Filename, const std::stri
 int SetupCabinetParts(std::int64_t size, bool minimize_download_time) {
   if (!minimize_download_time || size <= kSplitAbove) return 0;
   return static_cast<int>(std::min(size / kSplitPartSize, kMaxSplitParts));
-}
-
-void ReleasePipeline::Attach(Form1& form) {
-  form_ = &form;
-  host_ = &form.host();
 }
 
 void ReleasePipeline::DoEvents() {
@@ -43,16 +39,16 @@ void ReleasePipeline::WaitForCabBuild() {
   do {
     cab_.WaitForEvents(kBuildPollMilliseconds);
     DoEvents();
-  } while (form_->KeepWorking);
+  } while (host_->KeepWorking());
 }
 
 void ReleasePipeline::ShowOk(const std::string& text, const std::string& title) {
-  host_->ShowMessage(text, title, MessageIcon::None, MessageButtons::Ok);
+  host_->ShowMessage(text, title);
 }
 
 void ReleasePipeline::VexaCB1_MakeCabProgress(const std::string& CabFilename, const std::string& CurrentFileInCab) {
   if (!CurrentFileInCab.empty() && CurrentFileInCab != LastProgressFile) {
-    form_->AppendWorkProgressLine("Adding " + PathFileName(CurrentFileInCab) + " into " + PathFileName(CabFilename));
+    host_->AppendProgressLine("Adding " + PathFileName(CurrentFileInCab) + " into " + PathFileName(CabFilename));
   }
   LastProgressFile = CurrentFileInCab;
 }
@@ -61,9 +57,9 @@ void ReleasePipeline::VexaCB1_MakeCabDone(const std::string& CabFilename) {
   // A finished cabinet carries the build's time when that is fixed, so that the dates
   // written about it (and the cabinets holding it) are the same in every build.
   StampWithFixedBuildTime(CabFilename);
-  form_->AppendWorkProgressLine("Completed making " + PathFileName(CabFilename));
+  host_->AppendProgressLine("Completed making " + PathFileName(CabFilename));
   CabResult.clear();
-  form_->KeepWorking = false;
+  host_->SetKeepWorking(false);
 }
 
 // The component's reason (the file it could not read or write) follows on a line of its own.
@@ -71,27 +67,26 @@ void ReleasePipeline::VexaCB1_MakeCabError(const std::string& CabFilename) {
   CabResult = "Error. Cannot create cab file: " + CabFilename;
   const std::string reason = cab_.LastMakeCabError();
   if (!reason.empty()) CabResult += "\r\n" + reason;
-  form_->KeepWorking = false;
+  host_->SetKeepWorking(false);
 }
 
 void ReleasePipeline::VexaCB1_MakeCabCancel() {
   CabResult = "Error. Cab creation cancelled by user.";
-  form_->KeepWorking = false;
+  host_->SetKeepWorking(false);
 }
 
-void ReleasePipeline::cmdCancelWork_Click(Form1& form) {
+void ReleasePipeline::CancelWork() {
   cab_.CancelMakeCab();
-  form.KeepWorking = false;
   CabResult = "Error. Cab creation cancelled by user.";
 }
 
 CabCompression ReleasePipeline::ProgramCompression() const {
   if (program_compression_) return *program_compression_;
-  std::string choice = ReadSettingsText(form_->ProjectFilesDirectory + "CabCompression.txt");
+  std::string choice = answers_.CabCompressionChoice;
   choice = UpperAscii(TrimBlanks(choice.substr(0, choice.find_first_of("\r\n"))));
   if (choice == "LZX") return CabCompression::kLzx;
   if (choice == "MSZIP") return CabCompression::kMszip;
-  return form_->chkCreateMultiProgramCabs.value != 0 ? CabCompression::kLzx : CabCompression::kMszip;
+  return answers_.MinimizeDownloadTime ? CabCompression::kLzx : CabCompression::kMszip;
 }
 
 void ReleasePipeline::UseCompression(CabCompression compression) {
@@ -102,7 +97,7 @@ void ReleasePipeline::UseCompression(CabCompression compression) {
 
 std::string ReleasePipeline::VexaCreateCabFromOneFile(const std::string& CabFilename, const std::string& Filename,
                                                       std::int32_t CertificateSize, CabCompression compression) {
-  form_->KeepWorking = true;
+  host_->SetKeepWorking(true);
   UseCompression(compression);
   cab_.ClearCabFiles();
   cab_.AddFileToCab(Filename, PathFileName(Filename));
@@ -115,43 +110,34 @@ std::string ReleasePipeline::VexaCreateCabFromOneFile(const std::string& CabFile
 }
 
 bool ReleasePipeline::CreateSingleProgramCabFile() {
-  Form1& form = *form_;
-  form.KeepWorking = true;
-  const std::string program_directory = WithTrailingSeparator(form.txtDirectoryName.text);
-  form.AppendWorkProgressLine("Adding files to Cab image...");
+  host_->SetKeepWorking(true);
+  host_->AppendProgressLine("Adding files to Cab image...");
   DoEvents();
   cab_.ClearCabFiles();
-  // The lines are lower case; the scan kept each file's spelling on disk beside it.
-  const bool scanned = form.ProgramFileDiskPaths.size() == form.List1.lines.size();
   int counter = 0;
-  for (std::size_t i = 0; i < form.List1.lines.size(); ++i) {
-    const std::string& line = form.List1.lines[i];
-    if (i < form.List1.checked.size() && form.List1.checked[i]) {
-      cab_.AddFileToCab(scanned ? program_directory + form.ProgramFileDiskPaths[i]
-                                : ResolvePathCase(program_directory + line),
-                        line);
-    }
+  for (const TickedProgramFile& file : answers_.ProgramFiles) {
+    cab_.AddFileToCab(file.source, file.line);
     if (++counter == kQueueYieldEvery) {
       counter = 0;
       DoEvents();
-      if (!form.KeepWorking) {
+      if (!host_->KeepWorking()) {
         ShowOk("Files Addition to Cab Image canceled.");
-        form.KeepWorking = false;
         return false;
       }
     }
   }
   // A Cancel taken by the yield after the first progress line is seen by no batch of a list
   // shorter than one batch; building anyway would report the cancelled build as made.
-  if (!form.KeepWorking) {
+  if (!host_->KeepWorking()) {
     ShowOk("Files Addition to Cab Image canceled.");
     return false;
   }
   CabResult.clear();
   UseCompression(ProgramCompression());
-  if (!cab_.MakeCab(form.ProjectFilesDirectory + "Program.cab", 0)) {
-    ShowOk("Error. Cannot create cab file: " + form.ProjectFilesDirectory + "Program.cab");
-    form.KeepWorking = false;
+  const std::string program_cabinet = answers_.ProjectFilesDirectory + "Program.cab";
+  if (!cab_.MakeCab(program_cabinet, 0)) {
+    ShowOk("Error. Cannot create cab file: " + program_cabinet);
+    host_->SetKeepWorking(false);
     return false;
   }
   WaitForCabBuild();

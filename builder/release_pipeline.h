@@ -2,13 +2,13 @@
 //
 // One object serves one wizard window. It drives the cabinet-builder component (a build
 // on a worker thread whose events are delivered here whenever the window processes its
-// events) and works on the fields of the window's model, reporting through its host. The
+// events) and works on the answers the wizard hands it, reporting through the wizard. The
 // concepts live in their own files: program_cabinets.cpp (the blocking build protocol,
 // cabinet names, Program.cab, splitting), script_generation.cpp (both scripts, the
 // component cabinets and the script cabinet), setup_executables.cpp (Attachment.CAB,
 // Setup.exe, the stand-alone program), html_page.cpp, sign_code.cpp, package_text.cpp (the
 // code page of what reaches the end user's PC), installed_paths.cpp (the engine's path
-// limit), and release_pipeline.cpp (Finish itself).
+// limit), and release_pipeline.cpp (the build in its order).
 #pragma once
 
 #include <cstdint>
@@ -17,11 +17,7 @@
 #include <vector>
 
 #include "cab_builder.h"
-#include "program_group_tree.h"
 #include "release_builder.h"
-
-class Form1;
-class Host;
 
 // One program cabinet that the web script installs.
 struct ProgramCabinetEntry {
@@ -29,9 +25,47 @@ struct ProgramCabinetEntry {
   std::string sub_directory;
 };
 
+// The line of the web script that installs one shared component, with what its cabinet
+// and file showed while the cabinet was made.
+struct WebScriptComponent {
+  bool is_dll = false;
+  std::string cabinet_url;
+  std::int64_t cabinet_size = 0;
+  std::string file_name;
+  std::string version;
+  std::string class_id;  // controls only
+  std::int64_t file_size = 0;
+  std::string cabinet_signature;
+};
+
+// The line of the web script that installs one program cabinet.
+struct WebScriptProgramCabinet {
+  std::string name;
+  std::int64_t size = 0;
+  std::string info;
+  int parts = 0;
+  std::string signature;
+  std::string sub_directory;
+};
+
+// Everything the web script says: its header, the dialog's title, the components (the
+// DLLs first, then the controls), the program cabinets and the parameters of Setup.exe.
+struct WebScript {
+  std::string file_name;
+  std::string wizard_version;
+  std::string created;
+  std::string title;
+  std::vector<WebScriptComponent> components;
+  std::vector<WebScriptProgramCabinet> program_cabinets;
+  std::string setup_parameters;
+};
+
+// The web script's text.
+std::string WebScriptText(const WebScript& script);
+
 // The program group lines of the Setup script for `tree`: one SetProductProgramGroup line
 // for the root, then one CreateProgramGroup line for every linked node in the tree's order.
-std::string ProgramGroupTree2String(const ProgramGroupTree& tree);
+std::string ProgramGroupTree2String(const std::vector<ProgramGroupEntry>& tree);
 
 // The component cabinet of `Filename` in `DestDirectory`: its file name without the
 // extension (case kept) + ".Cab".
@@ -40,9 +74,6 @@ std::string VexaGenerateCabFilename(const std::string& Filename, const std::stri
 // How many parts a setup cabinet of `size` bytes is split into: 0 (not split) unless
 // `minimize_download_time` and size > 50,000; then size / 25,000, at most 1,000.
 int SetupCabinetParts(std::int64_t size, bool minimize_download_time);
-
-// The text of frmSuccess for the answers in `form`.
-std::string SuccessText(const Form1& form);
 
 // HTML text with &, <, > and the double quote written as character references.
 std::string HtmlEscaped(const std::string& text);
@@ -70,12 +101,15 @@ class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
   // and the script cabinet are always MSZIP.
   CabCompression ProgramCompression() const;
 
-  // cmdFinish_Click.
-  void Finish(Form1& form) override;
-  void cmdCancelWork_Click(Form1& form) override;
+  ReleaseResult Build(const ReleaseAnswers& answers, ReleaseHost& host) override;
+  void CancelWork() override;
 
-  // --- The steps of Finish, each usable on its own once `form` is attached -------------
-  void Attach(Form1& form);
+  // --- The steps of the build, each usable on its own once answers are attached --------
+  void Attach(const ReleaseAnswers& answers, ReleaseHost& host);
+  // The fields as the steps so far have rewritten them.
+  ReleaseFieldValues FieldValues() const {
+    return {answers_.ActiveXUrl, answers_.ExeParas, answers_.SignCodeCommands};
+  }
   bool DeleteAllFilesInReleaseDirectory();
   std::string VexaCreateCabFromOneFile(const std::string& CabFilename, const std::string& Filename,
                                        std::int32_t CertificateSize,
@@ -123,18 +157,27 @@ class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
   void MakeCabError(const std::string& CabFilename) override { VexaCB1_MakeCabError(CabFilename); }
   void MakeCabCancel(const std::string&) override { VexaCB1_MakeCabCancel(); }
 
-  // Lets the window process its pending events, the component's among them.
+  // Lets the wizard process its pending events, then delivers the component's.
   void DoEvents();
   // Waits for the running cabinet build: up to 500 ms at a time (less when the component
   // has something to say), then the window's events, while KeepWorking.
   void WaitForCabBuild();
   void ShowOk(const std::string& text, const std::string& title = "");
-  std::string ScriptHeader(const std::string& file_name, bool with_version);
-  std::string WizardVersionText();
+  // The component cabinets: each made (the loader's copied and signed) and described for
+  // the web script; false when one fails, its message shown.
+  bool PublishComponents(std::vector<WebScriptComponent>& components);
+  bool PublishComponent(const std::string& line, bool is_dll, WebScriptComponent& component);
+  // The program cabinets described for the web script, each split when it is to be.
+  bool PublishProgramCabinets(std::vector<WebScriptProgramCabinet>& cabinets);
   std::string UninstallEntryLines();
   std::string ProgramVersionText();
-  void EnterWorkingPanel();
-  void FailBuild();
+  // Steps before the work: the checks, the ActiveX address, the Release directories
+  // emptied (after asking when they hold files). False when the build stops there.
+  bool PrepareRelease();
+  // The package in its fixed order; false when a step failed (its message shown).
+  bool BuildPackage();
+  ReleaseResult Ended(ReleaseOutcome outcome) const { return {outcome, FieldValues()}; }
+  ReleaseResult FailBuild();
 
   enum class SignCodeOutcome { Done, Cancelled, Failed };
   // The typed commands with "%3", "%1" (= `file`) and "%2" replaced, in that order.
@@ -145,8 +188,9 @@ class ReleasePipeline : public ReleaseBuilder, private MakeCabEvents {
   // Sets the compression of the next cabinet build.
   void UseCompression(CabCompression compression);
 
-  Form1* form_ = nullptr;
-  Host* host_ = nullptr;
+  // The answers being built, with the fields the steps rewrite.
+  ReleaseAnswers answers_;
+  ReleaseHost* host_ = nullptr;
   CabWriterOptions writer_options_;
   std::optional<CabCompression> program_compression_;
   CabBuilder cab_;

@@ -6,7 +6,6 @@
 #include "download_files.h"
 #include "file_signature.h"
 #include "file_stamp.h"
-#include "form1.h"
 #include "native_files.h"
 #include "path_services.h"
 #include "pe_version.h"
@@ -29,21 +28,20 @@ std::string JoinProblem(const std::string& program, const std::string& output) {
 }  // namespace
 
 bool ReleasePipeline::CreateSetupExeProgram() {
-  Form1& form = *form_;
-  auto fail = [&form] {
-    form.KeepWorking = false;
+  auto fail = [this] {
+    host_->SetKeepWorking(false);
     return false;
   };
-  const std::string script = form.ProjectFilesDirectory + "Script.txt";
+  const std::string script = answers_.ProjectFilesDirectory + "Script.txt";
   if (!WritePackageTextFile(SetupScriptText(), script)) return fail();
   StampWithFixedBuildTime(script);
-  form.KeepWorking = true;
+  host_->SetKeepWorking(true);
   cab_.ClearCabFiles();
   cab_.AddFileToCab(script, "Script.txt");
-  cab_.AddFileToCab(form.WizardDirectory + "Uninstall.exe", "Uninstall.exe");
-  cab_.AddFileToCab(form.ProjectFilesDirectory + "Program.cab", "Program.cab");
+  cab_.AddFileToCab(answers_.WizardDirectory + "Uninstall.exe", "Uninstall.exe");
+  cab_.AddFileToCab(answers_.ProjectFilesDirectory + "Program.cab", "Program.cab");
   CabResult.clear();
-  const std::string attachment = form.ProjectFilesDirectory + "Attachment.CAB";
+  const std::string attachment = answers_.ProjectFilesDirectory + "Attachment.CAB";
   UseCompression(CabCompression::kMszip);
   if (!cab_.MakeCab(attachment, 0)) {
     ShowOk("Error. Cannot create cab file: " + attachment);
@@ -54,13 +52,13 @@ bool ReleasePipeline::CreateSetupExeProgram() {
     ShowOk(CabResult);
     return fail();
   }
-  const std::string setup = form.ProjectFilesDirectory + "Setup.exe";
-  if (!JoinFiles(form.WizardDirectory + "VexaInstall.exe", attachment, setup)) {
-    ShowOk("Error. Cannot create Setup.exe\r\n" + JoinProblem(form.WizardDirectory + "VexaInstall.exe", setup));
+  const std::string setup = answers_.ProjectFilesDirectory + "Setup.exe";
+  if (!JoinFiles(answers_.WizardDirectory + "VexaInstall.exe", attachment, setup)) {
+    ShowOk("Error. Cannot create Setup.exe\r\n" + JoinProblem(answers_.WizardDirectory + "VexaInstall.exe", setup));
     return fail();
   }
   // The current time, as the file system gives it to a file written now.
-  const std::string probe = form.WizardDirectory + "~tmp_ctm.tmp";
+  const std::string probe = answers_.WizardDirectory + "~tmp_ctm.tmp";
   WriteTextFile(" ", probe);
   StampWithFixedBuildTime(probe);
   SetFileStamp(setup, GetFileStamp(probe));
@@ -69,28 +67,27 @@ bool ReleasePipeline::CreateSetupExeProgram() {
 }
 
 bool ReleasePipeline::MakeStandAloneExeWebFile(const std::string& ResultantExeFilename) {
-  Form1& form = *form_;
-  const std::string script_cabinet = StripExtension(form.txtHtmlFilenameNoPath.text) + "Script.Cab";
+  const std::string script_cabinet = StripExtension(answers_.HtmlFilenameNoPath) + "Script.Cab";
   const std::string short_signature =
-      CallFunction("LongSigToShortSig", GetFileSignature(form.ReleaseDirectory + script_cabinet));
-  const std::string text = PercentEncodedUrl(WithFinalSlash(form.txtActiveXUrl.text)) + "\r\n" +
-                           GetFileVersion(form.WizardDirectory + "VexaLoad.ocx") + "\r\n" +
-                           PercentEncodedUrl(form.txtPublicationURL.text) + "\r\n" + script_cabinet + "\r\n" +
+      CallFunction("LongSigToShortSig", GetFileSignature(answers_.ReleaseDirectory + script_cabinet));
+  const std::string text = PercentEncodedUrl(WithFinalSlash(answers_.ActiveXUrl)) + "\r\n" +
+                           GetFileVersion(answers_.WizardDirectory + "VexaLoad.ocx") + "\r\n" +
+                           PercentEncodedUrl(answers_.PublicationURL) + "\r\n" + script_cabinet + "\r\n" +
                            short_signature + "\r\n" + "WEBSETUP";
-  const std::string attachment = form.ProjectFilesDirectory + "SAAttach.txt";
+  const std::string attachment = answers_.ProjectFilesDirectory + "SAAttach.txt";
   if (!WritePackageTextFile(text, attachment)) return false;
   StampWithFixedBuildTime(attachment);
-  if (!JoinFiles(form.WizardDirectory + "VexaStandAloneWebProg.exe", attachment, ResultantExeFilename)) {
+  if (!JoinFiles(answers_.WizardDirectory + "VexaStandAloneWebProg.exe", attachment, ResultantExeFilename)) {
     ShowOk("Error. Cannot create stand-alone exe file: " + ResultantExeFilename +
-           (IsRegularNativeFile(form.WizardDirectory + "VexaStandAloneWebProg.exe")
+           (IsRegularNativeFile(answers_.WizardDirectory + "VexaStandAloneWebProg.exe")
                 ? std::string()
-                : "\r\nCannot read file: " + form.WizardDirectory + "VexaStandAloneWebProg.exe"));
+                : "\r\nCannot read file: " + answers_.WizardDirectory + "VexaStandAloneWebProg.exe"));
     return false;
   }
   SetFileStamp(ResultantExeFilename, FileStampTextOf(BuildTime()));
   if (SeedsLoaderCache()) {
-    CopyWholeFile(form.ReleaseDirectory + script_cabinet,
-                  NativeDirectoryText(form.InstalledScriptsCache + short_signature + ".cab"));
+    CopyWholeFile(answers_.ReleaseDirectory + script_cabinet,
+                  NativeDirectoryText(answers_.InstalledScriptsCache + short_signature + ".cab"));
   }
   return true;
 }

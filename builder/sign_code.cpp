@@ -19,7 +19,6 @@
 
 #include "build_clock.h"
 #include "file_stamp.h"
-#include "form1.h"
 #include "path_services.h"
 #include "process.h"
 #include "release_pipeline.h"
@@ -40,21 +39,20 @@ std::string SigningTimeText() {
 
 std::string ReleasePipeline::SignCodeCommandText(const std::string& commands, const std::string& file) const {
   return ReplaceText(ReplaceText(ReplaceText(commands, "%3", SigningTimeText()), "%1", file), "%2",
-                     form_->txtHtmlTitle.text);
+                     answers_.HtmlTitle);
 }
 
 ReleasePipeline::SignCodeOutcome ReleasePipeline::RunSignCodeLines(const std::vector<std::string>& lines) {
-  Form1& form = *form_;
   for (const std::string& line : lines) {
     const std::string command = TrimBlanks(line);
     const std::size_t blank = command.find(' ');
     const std::string program = command.substr(0, blank);
     const std::string arguments = blank == std::string::npos ? std::string() : command.substr(blank + 1);
-    form.AppendWorkProgressLine("Executing Sign Code Command: " + command);
+    host_->AppendProgressLine("Executing Sign Code Command: " + command);
     DoEvents();
     if (program.empty()) continue;
     const std::int64_t process = StartProcess(program, arguments, true);
-    form.KeepWorking = true;
+    host_->SetKeepWorking(true);
     if (process == 0) {
       ShowOk("Error. The sign code command could not be started: " + command + ".");
       return SignCodeOutcome::Failed;
@@ -62,7 +60,7 @@ ReleasePipeline::SignCodeOutcome ReleasePipeline::RunSignCodeLines(const std::ve
     while (IsProcessRunning(process)) {
       WaitForProcess(process, kCancelCheckMilliseconds);
       DoEvents();
-      if (!form.KeepWorking) {
+      if (!host_->KeepWorking()) {
         ShowOk("Signing commands canceled.");
         return SignCodeOutcome::Cancelled;
       }
@@ -82,15 +80,16 @@ void ReleasePipeline::NoteSignCodeOutcome(SignCodeOutcome outcome) {
 }
 
 bool ReleasePipeline::ExecuteSignCodeCommands() {
-  Form1& form = *form_;
-  form.SetText(form.txtSignCodeCommands, TrimBlanks(form.txtSignCodeCommands.text));
-  if (form.txtSignCodeCommands.text.empty()) return true;
+  std::string& commands = answers_.SignCodeCommands;
+  commands = TrimBlanks(commands);
+  if (commands.empty()) return true;
   if (signing_cancelled_) return false;
-  form.AppendWorkProgressLine("Executing the Sign Code Commands...");
-  const std::string script_cabinet = StripExtension(form.ReleaseDirectory + form.txtHtmlFilenameNoPath.text) + "Script.Cab";
-  if (form.chkSignEveryProgram.value != 0) form.AppendWorkProgressLine("Signing " + PathFileName(script_cabinet));
-  const std::string record = form.ProjectFilesDirectory + "SignCodeCommands.BAT";
-  WriteTextFile(SignCodeCommandText(form.txtSignCodeCommands.text, script_cabinet), record);
+  host_->AppendProgressLine("Executing the Sign Code Commands...");
+  const std::string script_cabinet =
+      StripExtension(answers_.ReleaseDirectory + answers_.HtmlFilenameNoPath) + "Script.Cab";
+  if (answers_.SignEveryProgram) host_->AppendProgressLine("Signing " + PathFileName(script_cabinet));
+  const std::string record = answers_.ProjectFilesDirectory + "SignCodeCommands.BAT";
+  WriteTextFile(SignCodeCommandText(commands, script_cabinet), record);
   std::vector<std::string> lines;
   ReadTextFileLines(record, lines);
   const SignCodeOutcome outcome = RunSignCodeLines(lines);
@@ -99,10 +98,9 @@ bool ReleasePipeline::ExecuteSignCodeCommands() {
 }
 
 bool ReleasePipeline::SignEveryProgramFile(const std::string& path) {
-  Form1& form = *form_;
-  const std::string commands = TrimBlanks(form.txtSignCodeCommands.text);
-  if (form.chkSignEveryProgram.value == 0 || commands.empty() || signing_cancelled_) return true;
-  form.AppendWorkProgressLine("Signing " + PathFileName(path));
+  const std::string commands = TrimBlanks(answers_.SignCodeCommands);
+  if (!answers_.SignEveryProgram || commands.empty() || signing_cancelled_) return true;
+  host_->AppendProgressLine("Signing " + PathFileName(path));
   // Signing tools write a new file: the date the build gave the file is given back.
   const std::string stamp = GetFileStamp(path);
   const SignCodeOutcome outcome = RunSignCodeLines(SplitTextLines(SignCodeCommandText(commands, path)));

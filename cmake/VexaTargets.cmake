@@ -2,6 +2,14 @@
 
 option(VEXA_WERROR "Treat compiler warnings as errors" ON)
 
+# A concept that needs the operating system has a twin pair, NAME_win32.cpp and
+# NAME_posix.cpp; a CMakeLists lists it as NAME_${VEXA_PLATFORM}.cpp.
+if(WIN32)
+  set(VEXA_PLATFORM win32)
+else()
+  set(VEXA_PLATFORM posix)
+endif()
+
 # Warnings for our own targets (third-party code keeps its own flags).
 function(vexa_warnings target)
   target_compile_options(${target} PRIVATE

@@ -22,6 +22,8 @@ constexpr std::uint32_t kLargestInfoHeaderSize = 124;  // BITMAPV5HEADER
 constexpr std::uint32_t kUncompressed = 0;              // BI_RGB
 constexpr std::size_t kPaletteEntrySize = 4;
 
+// Bounded little-endian reads: every read checks its range and reports failure instead of
+// reading past the end of the data.
 class ByteReader {
  public:
   explicit ByteReader(std::span<const std::uint8_t> data) : data_(data) {}
@@ -29,17 +31,34 @@ class ByteReader {
   bool Has(std::size_t offset, std::size_t size) const {
     return offset <= data_.size() && size <= data_.size() - offset;
   }
-  std::uint16_t U16(std::size_t offset) const {
-    return static_cast<std::uint16_t>(data_[offset] | (data_[offset + 1] << 8));
+  bool U8(std::size_t offset, std::uint8_t& value) const {
+    if (!Has(offset, 1)) return false;
+    value = data_[offset];
+    return true;
   }
-  std::uint32_t U32(std::size_t offset) const {
-    return static_cast<std::uint32_t>(data_[offset]) |
-           (static_cast<std::uint32_t>(data_[offset + 1]) << 8) |
-           (static_cast<std::uint32_t>(data_[offset + 2]) << 16) |
-           (static_cast<std::uint32_t>(data_[offset + 3]) << 24);
+  bool U16(std::size_t offset, std::uint16_t& value) const {
+    if (!Has(offset, 2)) return false;
+    value = static_cast<std::uint16_t>(data_[offset] | (data_[offset + 1] << 8));
+    return true;
   }
-  std::int32_t I32(std::size_t offset) const { return static_cast<std::int32_t>(U32(offset)); }
-  std::uint8_t U8(std::size_t offset) const { return data_[offset]; }
+  bool U32(std::size_t offset, std::uint32_t& value) const {
+    std::uint16_t low = 0;
+    std::uint16_t high = 0;
+    if (!U16(offset, low) || !U16(offset + 2, high)) return false;
+    value = low | (std::uint32_t{high} << 16);
+    return true;
+  }
+  bool I32(std::size_t offset, std::int32_t& value) const {
+    std::uint32_t bits = 0;
+    if (!U32(offset, bits)) return false;
+    value = static_cast<std::int32_t>(bits);
+    return true;
+  }
+  // `size` bytes from `offset`, or an empty span when they are not all there.
+  std::span<const std::uint8_t> Slice(std::size_t offset, std::size_t size) const {
+    if (!Has(offset, size)) return {};
+    return data_.subspan(offset, size);
+  }
 
  private:
   std::span<const std::uint8_t> data_;
@@ -71,71 +90,126 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, st
   return true;
 }
 
-bool ParseInto(const ByteReader& in, Bitmap4& bitmap, std::string& error) {
-  if (!in.Has(0, kFileHeaderSize + kInfoHeaderSize) || in.U8(kOffSignature) != 'B' ||
-      in.U8(kOffSignature + 1) != 'M') {
-    return Fail(error, "is not a BMP file");
-  }
+// The header fields the reader looks at, as the file gives them.
+struct HeaderFields {
+  std::uint8_t signature[2] = {};
+  std::uint32_t bitsOffset = 0;
+  std::uint32_t infoSize = 0;
+  std::int32_t width = 0;
+  std::int32_t rawHeight = 0;
+  std::uint16_t planes = 0;
+  std::uint16_t bitCount = 0;
+  std::uint32_t compression = 0;
+  std::uint32_t coloursUsed = 0;
+};
+
+// Where the palette and the pixel rows lie, once the header is found sound.
+struct PixelLayout {
+  std::size_t width = 0;
+  std::size_t height = 0;
+  bool topDown = false;
+  std::size_t palette = 0;
+  std::size_t colours = 0;
+  std::size_t bits = 0;
+  std::size_t stride = 0;
+};
+
+bool ReadHeaderFields(const ByteReader& in, HeaderFields& fields) {
   const std::size_t info = kFileHeaderSize;
-  const std::uint32_t infoSize = in.U32(info + kOffInfoSize);
-  if (infoSize < kInfoHeaderSize || infoSize > kLargestInfoHeaderSize) {
-    return Fail(error, "has an unknown BMP header (size " + std::to_string(infoSize) + ")");
+  return in.Has(0, kFileHeaderSize + kInfoHeaderSize) && in.U8(kOffSignature, fields.signature[0]) &&
+         in.U8(kOffSignature + 1, fields.signature[1]) && in.U32(kOffBitsOffset, fields.bitsOffset) &&
+         in.U32(info + kOffInfoSize, fields.infoSize) && in.I32(info + kOffWidth, fields.width) &&
+         in.I32(info + kOffHeight, fields.rawHeight) && in.U16(info + kOffPlanes, fields.planes) &&
+         in.U16(info + kOffBitCount, fields.bitCount) && in.U32(info + kOffCompression, fields.compression) &&
+         in.U32(info + kOffColoursUsed, fields.coloursUsed);
+}
+
+// The header's checks, each fault with its own message, in the order a reader meets them.
+bool CheckHeader(const ByteReader& in, const HeaderFields& fields, PixelLayout& layout, std::string& error) {
+  if (fields.infoSize < kInfoHeaderSize || fields.infoSize > kLargestInfoHeaderSize) {
+    return Fail(error, "has an unknown BMP header (size " + std::to_string(fields.infoSize) + ")");
   }
-  const std::int32_t width = in.I32(info + kOffWidth);
-  const std::int32_t rawHeight = in.I32(info + kOffHeight);
-  const bool topDown = rawHeight < 0;
-  const std::int64_t height = topDown ? -static_cast<std::int64_t>(rawHeight) : rawHeight;
+  const std::int32_t width = fields.width;
+  const std::int32_t rawHeight = fields.rawHeight;
+  layout.topDown = rawHeight < 0;
+  const std::int64_t height = layout.topDown ? -static_cast<std::int64_t>(rawHeight) : rawHeight;
   if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide) {
     return Fail(error, "has an impossible size (" + std::to_string(width) + " x " +
                            std::to_string(rawHeight) + ")");
   }
-  if (in.U16(info + kOffPlanes) != 1) return Fail(error, "has a bad BMP header (planes)");
-  const std::uint16_t bitCount = in.U16(info + kOffBitCount);
-  if (bitCount != 4) {
-    return Fail(error, "has " + std::to_string(bitCount) + " bits per pixel, not 4");
+  if (fields.planes != 1) return Fail(error, "has a bad BMP header (planes)");
+  if (fields.bitCount != 4) {
+    return Fail(error, "has " + std::to_string(fields.bitCount) + " bits per pixel, not 4");
   }
-  if (in.U32(info + kOffCompression) != kUncompressed) {
+  if (fields.compression != kUncompressed) {
     return Fail(error, "is compressed; only uncompressed pictures are read");
   }
-  std::uint32_t coloursUsed = in.U32(info + kOffColoursUsed);
-  if (coloursUsed == 0) coloursUsed = 16;
+  const std::uint32_t coloursUsed = fields.coloursUsed == 0 ? 16 : fields.coloursUsed;
   if (coloursUsed > 16) {
     return Fail(error, "has a palette of " + std::to_string(coloursUsed) + " colours, more than 16");
   }
-
-  const std::size_t palette = info + infoSize;
-  const std::size_t paletteBytes = coloursUsed * kPaletteEntrySize;
-  const std::size_t bits = in.U32(kOffBitsOffset);
-  if (!in.Has(palette, paletteBytes) || bits < palette + paletteBytes) {
+  layout.palette = kFileHeaderSize + fields.infoSize;
+  layout.colours = coloursUsed;
+  layout.bits = fields.bitsOffset;
+  if (!in.Has(layout.palette, layout.colours * kPaletteEntrySize) ||
+      layout.bits < layout.palette + layout.colours * kPaletteEntrySize) {
     return Fail(error, "has a bad BMP header (palette or pixel offset out of place)");
   }
-  const std::size_t w = static_cast<std::size_t>(width);
-  const std::size_t h = static_cast<std::size_t>(height);
-  const std::size_t stride = (w * 4 + 31) / 32 * 4;
-  if (!in.Has(bits, stride * h)) return Fail(error, "is cut short: its pixel data is incomplete");
-
-  bitmap.width = width;
-  bitmap.height = static_cast<int>(height);
-  bitmap.paletteSize = static_cast<int>(coloursUsed);
-  for (std::size_t i = 0; i < coloursUsed; ++i) {
-    const std::size_t entry = palette + i * kPaletteEntrySize;
-    bitmap.palette[i] = MakeColour(in.U8(entry + 2), in.U8(entry + 1), in.U8(entry));
+  layout.width = static_cast<std::size_t>(width);
+  layout.height = static_cast<std::size_t>(height);
+  layout.stride = (layout.width * 4 + 31) / 32 * 4;
+  if (!in.Has(layout.bits, layout.stride * layout.height)) {
+    return Fail(error, "is cut short: its pixel data is incomplete");
   }
+  return true;
+}
+
+bool ReadPalette(const ByteReader& in, const PixelLayout& layout, Bitmap4& bitmap, std::string& error) {
+  const std::span<const std::uint8_t> palette =
+      in.Slice(layout.palette, layout.colours * kPaletteEntrySize);
+  if (palette.size() != layout.colours * kPaletteEntrySize) {
+    return Fail(error, "has a bad BMP header (palette or pixel offset out of place)");
+  }
+  for (std::size_t i = 0; i < layout.colours; ++i) {
+    const std::size_t entry = i * kPaletteEntrySize;
+    bitmap.palette[i] = MakeColour(palette[entry + 2], palette[entry + 1], palette[entry]);
+  }
+  return true;
+}
+
+bool ReadPixels(const ByteReader& in, const PixelLayout& layout, Bitmap4& bitmap, std::string& error) {
+  const std::size_t w = layout.width;
+  const std::size_t h = layout.height;
   bitmap.pixels.resize(w * h);
   for (std::size_t y = 0; y < h; ++y) {
-    const std::size_t row = bits + (topDown ? y : h - 1 - y) * stride;
+    const std::span<const std::uint8_t> row =
+        in.Slice(layout.bits + (layout.topDown ? y : h - 1 - y) * layout.stride, layout.stride);
+    if (row.size() != layout.stride) return Fail(error, "is cut short: its pixel data is incomplete");
     for (std::size_t x = 0; x < w; ++x) {
-      const std::uint8_t pair = in.U8(row + x / 2);
+      const std::uint8_t pair = row[x / 2];
       const std::uint8_t index = static_cast<std::uint8_t>(x % 2 == 0 ? pair >> 4 : pair & 0x0F);
-      if (index >= coloursUsed) {
+      if (index >= layout.colours) {
         return Fail(error, "has pixel (" + std::to_string(x) + ", " + std::to_string(y) +
                                ") in colour " + std::to_string(index) + ", beyond its palette of " +
-                               std::to_string(coloursUsed));
+                               std::to_string(layout.colours));
       }
       bitmap.pixels[y * w + x] = index;
     }
   }
   return true;
+}
+
+bool ParseInto(const ByteReader& in, Bitmap4& bitmap, std::string& error) {
+  HeaderFields fields;
+  if (!ReadHeaderFields(in, fields) || fields.signature[0] != 'B' || fields.signature[1] != 'M') {
+    return Fail(error, "is not a BMP file");
+  }
+  PixelLayout layout;
+  if (!CheckHeader(in, fields, layout, error)) return false;
+  bitmap.width = static_cast<int>(layout.width);
+  bitmap.height = static_cast<int>(layout.height);
+  bitmap.paletteSize = static_cast<int>(layout.colours);
+  return ReadPalette(in, layout, bitmap, error) && ReadPixels(in, layout, bitmap, error);
 }
 
 }  // namespace

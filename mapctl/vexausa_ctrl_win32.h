@@ -1,7 +1,9 @@
 // CVexausaCtrl, the USA map control: one object that offers containers every interface
 // of a full control. Its members are spread over files by concept:
-//   vexausa_ctrl_win32.cpp     identity, the dispatch interface, drawing, the hit test,
-//                              the mouse and the properties
+//   vexausa_ctrl_win32.cpp     identity, size, the mouse events, windows, connection
+//                              points, class information and property pages
+//   vexausa_dispatch_win32.cpp the dispatch interface _DVexaUSA and its members
+//   vexausa_drawing_win32.cpp  the pictures, drawing and the mask surface
 //   ole_embedding_win32.cpp    embedding and in-place activation (IOleObject,
 //                              IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl,
 //                              IViewObject2, IQuickActivate)
@@ -170,8 +172,12 @@ class CVexausaCtrl final : public IOleObject,
   void SetEnabled(bool value);
   void AboutBox();
   HRESULT InvokeMember(DISPID dispid, WORD flags, const DISPPARAMS& params, VARIANT* result, UINT* argument_error);
+  HRESULT PutBooleanProperty(DISPID dispid, const DISPPARAMS& params, UINT* argument_error);
+  HRESULT GetBooleanProperty(DISPID dispid, const DISPPARAMS& params, VARIANT* result) const;
+  HRESULT CallMethod(DISPID dispid, std::int16_t first, std::int16_t second, VARIANT* result);
 
   // The framework's part of a control.
+  void LoadPictures();
   void ResetToDefaults();
   bool AmbientUserMode() const;
   void OnDraw(HDC dc, const RECT& bounds);

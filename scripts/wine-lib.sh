@@ -9,6 +9,8 @@
 #   wine_unix_path WINDOWS_PATH               print the Linux path of a path in the prefix
 #   wine_windows_path UNIX_PATH               print the Windows path of a Linux path
 #   wine_screenshot FILE.png                  save the Xvfb display as a PNG
+#   set_dpi DPI                               set the display's DPI (96 is 100%) and start
+#                                             the session's wineserver again, which reads it
 #
 # The prefix is a WoW64 one, as 64-bit Windows is, and `wine reg` is the 32-bit reg.exe
 # there: every registry access names its view (/reg:32 or /reg:64).
@@ -84,4 +86,13 @@ wine_unix_path() {
 
 wine_screenshot() {
   xwd -root -silent -display "$DISPLAY" | convert xwd:- "png:$1"
+}
+
+# Wine reads the DPI when its server starts: the server is ended and started again, as the
+# session started it. A test that calls this must run alone (RUN_SERIAL) and put 96 back.
+set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f /reg:64 >/dev/null 2>&1
+  wineserver -k
+  wineserver -p >/dev/null 2>&1
+  wineboot >/dev/null 2>&1
 }

@@ -49,10 +49,6 @@ void RemoveCurrentLine(ListBox& list) {
 
 }  // namespace
 
-std::string ComponentCabinetName(const std::string& component_path) {
-  return StripExtension(PathFileName(component_path)) + ".Cab";
-}
-
 // The line of either list that would be published under the same cabinet as `path`;
 // empty when there is none. Cabinet names are compared as the file system of the web
 // server's Windows publisher would: without regard to case.

@@ -2,7 +2,6 @@
 
 #include "documents.h"
 #include "path_services.h"
-#include "release_builder.h"
 
 namespace {
 
@@ -243,14 +242,6 @@ void Form1::cmdExit_Click() {
 }
 
 void Form1::cmdCancel_Click() { KeepWorking = false; }
-
-void Form1::cmdFinish_Click() {
-  if (release_builder_) release_builder_->Finish(*this);
-}
-
-void Form1::cmdCancelWork_Click() {
-  if (release_builder_) release_builder_->cmdCancelWork_Click(*this);
-}
 
 void Form1::SetText(TextBox& box, std::string text) {
   if (box.text == text) return;

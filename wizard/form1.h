@@ -15,8 +15,8 @@
 #include "narrow_text.h"
 #include "program_group_tree.h"
 #include "project_settings.h"
+#include "release_builder.h"
 
-class ReleaseBuilder;
 struct ReleaseFileNameRules;
 
 inline constexpr const char* kWizardTitle = "Corvanta Netloom Wizard";
@@ -53,6 +53,8 @@ class Form1 {
   void cmdBack_Click();
   void cmdExit_Click();
   void cmdCancel_Click();
+  // Finish (finish.cpp): the project directories, the two release names checked, then the
+  // release builder on the answers, behind the Working panel.
   void cmdFinish_Click();
   // The "Cancel" button of the "Working" panel.
   void cmdCancelWork_Click();
@@ -100,8 +102,11 @@ class Form1 {
   void chkShowSelectedItemsOnly_Click();
   // Ticks or unticks a line of List1 as the user's click does (List1_ItemCheck follows).
   void SetProgramFileTicked(int index, bool ticked);
-  // The files of the ticked lines as they are on disk (full paths), for the release builder.
-  std::vector<std::string> TickedProgramFileSources() const;
+  // The ticked lines with their files as they are on disk (full paths), for the release
+  // builder.
+  std::vector<TickedProgramFile> TickedProgramFileSources() const;
+  // The answers as the release builder takes them.
+  ReleaseAnswers ReleaseAnswersForBuild() const;
 
   // --- Shared component lists (step 5) --------------------------------------------------
   void cmdAddOCX_Click();
@@ -276,8 +281,6 @@ class Form1 {
   Control mnuSelectFiles, mnuSelectAllFiles, mnuClearAllFiles;
   Control mnuCreate, mnuCreateLeaf, mnuSep1, mnuLinkTo, mnuUnlink, mnuSep2, mnuRenameLeaf, mnuDeleteLeaf;
 
-  Host& host() { return host_; }
-
  private:
   void SetUpControls();
   void PlacePanels();
@@ -293,6 +296,13 @@ class Form1 {
   void EnterStep5();
   void EnterStep6();
   bool ValidateReleaseFileName(TextBox& field, const ReleaseFileNameRules& rules);
+  // Finish's steps around the release builder (finish.cpp).
+  class FinishHost;
+  bool CreateProjectDirectories();
+  void EnterWorkingPanel();
+  void LeaveWorkingPanel();
+  void ApplyReleaseFields(const ReleaseFieldValues& fields);
+  void ShowSuccessWindow();
   void LoadWithFallback(TextBox& box, const char* file_name);
 
   struct ProjectSnapshot;
@@ -319,10 +329,6 @@ class Form1 {
   std::int32_t ticked_count_ = 0;
   MouseButton tree_mouse_button_ = MouseButton::Left;
 };
-
-// The component cabinet a shared component is published in: its file name without the
-// extension, + ".Cab".
-std::string ComponentCabinetName(const std::string& component_path);
 
 // True for a character every URL path and every file system take as it is: an ASCII
 // letter or digit, "-", "_" or ".".

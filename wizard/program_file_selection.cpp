@@ -350,16 +350,13 @@ void Form1::List3_Click() {
   lblExeParas.fore_colour = has_run_file ? kBlack : kDisabledLabelGrey;
 }
 
-std::vector<std::string> Form1::TickedProgramFileSources() const {
-  std::vector<std::string> sources;
+std::vector<TickedProgramFile> Form1::TickedProgramFileSources() const {
+  std::vector<TickedProgramFile> sources;
   const bool scanned = ProgramFileDiskPaths.size() == List1.lines.size();
   for (std::size_t i = 0; i < List1.lines.size(); ++i) {
-    if (!List1.checked[i]) continue;
-    if (scanned) {
-      sources.push_back(ProgramDirectory + ProgramFileDiskPaths[i]);
-    } else {
-      sources.push_back(ResolvePathCase(ProgramDirectory + List1.lines[i]));
-    }
+    if (i >= List1.checked.size() || !List1.checked[i]) continue;
+    const std::string& line = List1.lines[i];
+    sources.push_back({line, scanned ? ProgramDirectory + ProgramFileDiskPaths[i] : ResolvePathCase(ProgramDirectory + line)});
   }
   return sources;
 }

@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "command_line.h"
@@ -18,12 +17,12 @@ std::string DirectoryOf(const std::string& path) { return path.substr(0, path.fi
 std::string Quoted(const std::string& argument) { return "\"" + argument + "\""; }
 
 // A handle the copy inherits: to wait for this process, and to learn which program it runs.
-UniqueHandle InheritableHandleOfThisProcess() {
+HANDLE InheritableHandleOfThisProcess() {
   HANDLE handle = nullptr;
   if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &handle,
                        SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0))
-    return UniqueHandle();
-  return UniqueHandle(handle);
+    return nullptr;
+  return handle;
 }
 
 // The process id of the process that started this one (NtQueryInformationProcess's basic
@@ -82,7 +81,7 @@ bool TemporaryCopy::Start(const std::string& own_path, const std::string& log_fi
   // last handle (the copy's inherited one) is closed and the image is unmapped.
   UniqueHandle delete_on_close(CreateFileA(copy.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited,
                                            OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-  UniqueHandle self = InheritableHandleOfThisProcess();
+  UniqueHandle self(InheritableHandleOfThisProcess());
   // Only the writing end goes to the copy: the reading end sees the end of the pipe once
   // the copy has closed its end, whether it wrote a status or died.
   UniqueHandle status_read;
@@ -100,12 +99,12 @@ bool TemporaryCopy::Start(const std::string& own_path, const std::string& log_fi
   // The copy's current directory is its own, so that it holds no directory of the product.
   const bool started = self && piped && CreateProcessA(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
                                                        nullptr, directory.c_str(), &startup, &process);
-  // Closed here, not at the end: the copy holds what it needs, the pipe must end with the
-  // copy's end, and a copy that did not start must be deleted before its directory goes.
+  // Only the copy keeps these: its end of the pipe, and the file's last handle.
   self.reset();
   status_write.reset();
   delete_on_close.reset();
   if (!started) {
+    status_read.reset();
     DeleteFileA(copy.c_str());
     RemoveExpansionDirectory(directory);
     return false;
@@ -154,10 +153,10 @@ bool IsStartedByOriginal(unsigned long long process_handle, const std::string& o
 }
 
 void ReportStatusToOriginal(unsigned long long pipe_handle, int status) {
-  HANDLE inherited = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(pipe_handle));
-  // A handle that is no pipe is not one the original gave; it is left alone.
-  if (!inherited || GetFileType(inherited) != FILE_TYPE_PIPE) return;
-  const UniqueHandle pipe(inherited);
+  const auto given = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(pipe_handle));
+  // A handle that is no pipe is none of ours to close.
+  if (!given || GetFileType(given) != FILE_TYPE_PIPE) return;
+  const UniqueHandle pipe(given);
   const std::string text = std::to_string(status);
   DWORD written = 0;
   WriteFile(pipe.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);

@@ -34,6 +34,67 @@ bool Asked(LoaderQuestions& questions, const LogFile& log, const std::string& qu
   return yes;
 }
 
+// The script cabinet from `location` into `partial`.
+bool DownloadScriptCabinet(const ScriptLocation& location, const std::string& partial, WebSetupUi& ui,
+                           const LogFile& log, LoaderOutcome& stopped) {
+  std::string error;
+  ui.SetCurrentFile(location.cabinet_name);
+  log.Append("Downloading " + location.url);
+  switch (DownloadFile({location.url, partial, 0, kMaxScriptCabinetBytes}, ui, error)) {
+    case DownloadResult::Complete:
+      break;
+    case DownloadResult::Cancelled:
+      DeletePartialDownload(partial);
+      stopped = Stopped(log, "Installation cancelled.", "Installation cancelled.", kExitCancelled);
+      return false;
+    case DownloadResult::Failed:
+      DeletePartialDownload(partial);
+      stopped = Stopped(log, error, "Error. The setup script " + location.url + " cannot be downloaded.");
+      return false;
+  }
+  return true;
+}
+
+// The downloaded cabinet is kept, in the cache under its short signature, only when its
+// signature verifies and, for a page, the user accepts its publisher.
+bool AcceptScriptCabinet(const ScriptLocation& location, bool page, const std::string& partial,
+                         LoaderQuestions& questions, const LogFile& log, std::string& short_signature,
+                         LoaderOutcome& stopped) {
+  std::string why;
+  std::string publisher;
+  if (!VerifyAuthenticodeSignature(partial, why, publisher)) {
+    DeletePartialDownload(partial);
+    const std::string refused =
+        "Error. The setup script " + location.url + " was refused: " + why + ". It was deleted; nothing was installed.";
+    stopped = Stopped(log, refused, refused);
+    return false;
+  }
+  if (page && !Asked(questions, log, PublisherQuestion(location.site, publisher))) {
+    DeletePartialDownload(partial);
+    const std::string declined = "Installation cancelled: the setup script of " + ShownPublisher(publisher) +
+                                 " was deleted; nothing was installed.";
+    stopped = Stopped(log, declined, declined, kExitCancelled);
+    return false;
+  }
+  std::string digest;
+  std::uint64_t size = 0;
+  if (!HashFile(partial, digest, size)) {
+    DeletePartialDownload(partial);
+    stopped = Stopped(log, "Error. Cannot read " + partial, "Error. The setup script cannot be read on this computer.");
+    return false;
+  }
+  short_signature = FileSignature{digest, size}.ShortSignature();
+  const std::string cached = InstalledScriptPath(short_signature);
+  if (!MoveFileExA(partial.c_str(), cached.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeletePartialDownload(partial);
+    stopped = Stopped(log, "Error. Cannot write " + cached, "Error. The setup script cannot be kept on this computer.");
+    return false;
+  }
+  DeleteFileA((partial + ".validator").c_str());
+  log.Append("Signed script accepted: " + location.url);
+  return true;
+}
+
 }  // namespace
 
 LoaderOutcome RunLoaderInstallation(const LoaderRequest& request, WebSetupUi& ui, LoaderQuestions& questions,
@@ -56,52 +117,17 @@ LoaderOutcome RunLoaderInstallation(const LoaderRequest& request, WebSetupUi& ui
   const std::string partial =
       DirectoryOfPath(cached_example) + "~loader" + std::to_string(GetCurrentProcessId()) + ".partial";
   DeletePartialDownload(partial);
-
-  ui.SetCurrentFile(location.cabinet_name);
-  log.Append("Downloading " + location.url);
-  switch (DownloadFile({location.url, partial, 0, kMaxScriptCabinetBytes}, ui, error)) {
-    case DownloadResult::Complete:
-      break;
-    case DownloadResult::Cancelled:
-      DeletePartialDownload(partial);
-      return Stopped(log, "Installation cancelled.", "Installation cancelled.", kExitCancelled);
-    case DownloadResult::Failed:
-      DeletePartialDownload(partial);
-      return Stopped(log, error, "Error. The setup script " + location.url + " cannot be downloaded.");
+  LoaderOutcome stopped;
+  std::string short_signature;
+  if (!DownloadScriptCabinet(location, partial, ui, log, stopped) ||
+      !AcceptScriptCabinet(location, page, partial, questions, log, short_signature, stopped)) {
+    return stopped;
   }
-  std::string why;
-  std::string publisher;
-  if (!VerifyAuthenticodeSignature(partial, why, publisher)) {
-    DeletePartialDownload(partial);
-    const std::string refused =
-        "Error. The setup script " + location.url + " was refused: " + why + ". It was deleted; nothing was installed.";
-    return Stopped(log, refused, refused);
-  }
-  if (page && !Asked(questions, log, PublisherQuestion(location.site, publisher))) {
-    DeletePartialDownload(partial);
-    const std::string declined = "Installation cancelled: the setup script of " + ShownPublisher(publisher) +
-                                 " was deleted; nothing was installed.";
-    return Stopped(log, declined, declined, kExitCancelled);
-  }
-  std::string digest;
-  std::uint64_t size = 0;
-  if (!HashFile(partial, digest, size)) {
-    DeletePartialDownload(partial);
-    return Stopped(log, "Error. Cannot read " + partial, "Error. The setup script cannot be read on this computer.");
-  }
-  const FileSignature signature{digest, size};
-  const std::string cached = InstalledScriptPath(signature.ShortSignature());
-  if (!MoveFileExA(partial.c_str(), cached.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeletePartialDownload(partial);
-    return Stopped(log, "Error. Cannot write " + cached, "Error. The setup script cannot be kept on this computer.");
-  }
-  DeleteFileA((partial + ".validator").c_str());
-  log.Append("Signed script accepted: " + location.url);
 
   WebSetupAttachment attachment;
   attachment.publication_url = location.publication_url;
   attachment.script_cabinet = location.cabinet_name;
-  attachment.script_short_signature = signature.ShortSignature();
+  attachment.script_short_signature = short_signature;
   LoaderOutcome outcome;
   static_cast<WebSetupOutcome&>(outcome) = RunWebSetup(attachment, request.options, ui, log);
   outcome.page_result = PageResultOfRun(outcome.message, outcome.exit_status);

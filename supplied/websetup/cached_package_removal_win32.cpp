@@ -7,6 +7,7 @@
 #include "package_cache.h"
 #include "paths.h"
 #include "text.h"
+#include "win32_handles.h"
 
 namespace {
 
@@ -44,16 +45,14 @@ std::string FinalPath(HANDLE handle) {
 // the path after any check of it shows in the opened file's path and deletes nothing.
 bool DeleteFromCache(const std::string& cache, const std::string& name) {
   const std::string path = cache + name;
-  const HANDLE file = CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const UniqueHandle file(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return false;
   FILE_DISPOSITION_INFO disposition{};
   disposition.DeleteFile = TRUE;
-  const bool deleted = EqualsIgnoringCase(FinalPath(file), path) &&
-                       SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
-  CloseHandle(file);
-  return deleted;
+  return EqualsIgnoringCase(FinalPath(file.get()), path) &&
+         SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 }  // namespace

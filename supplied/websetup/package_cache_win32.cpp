@@ -1,9 +1,9 @@
 #include <windows.h>
 
-#include <cstdio>
-
 #include "package_cache.h"
+#include "small_file.h"
 #include "text.h"
+#include "win32_handles.h"
 
 bool ReadPackageCacheIndexFile(const std::string& path, std::vector<std::string>& names) {
   names.clear();
@@ -12,12 +12,8 @@ bool ReadPackageCacheIndexFile(const std::string& path, std::vector<std::string>
   if (attributes == INVALID_FILE_ATTRIBUTES ||
       (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
     return false;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  std::string text(kMaxPackageIndexBytes + 1, '\0');
-  text.resize(std::fread(text.data(), 1, text.size(), file));
-  std::fclose(file);
-  if (text.size() > kMaxPackageIndexBytes) return false;
+  std::string text;
+  if (!ReadSmallFile(path, kMaxPackageIndexBytes, text)) return false;
   names = ReadPackageCacheIndex(text);
   return true;
 }
@@ -25,13 +21,12 @@ bool ReadPackageCacheIndexFile(const std::string& path, std::vector<std::string>
 std::vector<std::vector<std::string>> OtherPackageIndexes(const std::string& directory, const std::string& skipped) {
   std::vector<std::vector<std::string>> indexes;
   WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((directory + "*.txt").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return indexes;
+  const SearchHandle search(FindFirstFileA((directory + "*.txt").c_str(), &found));
+  if (!search) return indexes;
   do {
     if (EqualsIgnoringCase(found.cFileName, skipped)) continue;
     std::vector<std::string> names;
     if (ReadPackageCacheIndexFile(directory + found.cFileName, names)) indexes.push_back(std::move(names));
-  } while (indexes.size() < kMaxPackageIndexes && FindNextFileA(search, &found));
-  FindClose(search);
+  } while (indexes.size() < kMaxPackageIndexes && FindNextFileA(search.get(), &found));
   return indexes;
 }

@@ -5,6 +5,7 @@
 #include "progress_text.h"
 #include "restart.h"
 #include "system_function.h"
+#include "win32_handles.h"
 
 namespace {
 
@@ -170,7 +171,7 @@ void ProgressWindow::Create(HINSTANCE instance) {
 void ProgressWindow::Run(HINSTANCE instance, const std::function<void()>& work) {
   work_ = &work;
   Create(instance);
-  HANDLE thread = CreateThread(nullptr, 0, Worker, this, 0, nullptr);
+  const UniqueHandle thread(CreateThread(nullptr, 0, Worker, this, 0, nullptr));
   if (!thread) {
     work();
     DestroyWindow(window_);
@@ -182,10 +183,7 @@ void ProgressWindow::Run(HINSTANCE instance, const std::function<void()>& work) 
       DispatchMessageA(&message);
     }
   }
-  if (thread) {
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-  }
+  if (thread) WaitForSingleObject(thread.get(), INFINITE);
 }
 
 void ShowRunOutcome(const WebSetupOutcome& outcome, const char* title, const LogFile& log) {

@@ -13,12 +13,14 @@
 #include "part_list.h"
 #include "paths.h"
 #include "script.h"
+#include "small_file.h"
 #include "temporary_directory.h"
 #include "test_pause.h"
 #include "text.h"
 #include "web_script.h"
 #include "web_setup_run.h"
 #include "web_url.h"
+#include "win32_handles.h"
 
 namespace {
 
@@ -33,13 +35,25 @@ bool EnsureDirectory(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-bool ReadBoundedFile(const std::string& path, std::size_t limit, std::string& text) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  text.assign(limit + 1, '\0');
-  text.resize(std::fread(text.data(), 1, text.size(), file));
-  std::fclose(file);
-  return text.size() <= limit;
+// The parts of `list`, from `parts_directory`, one after the other into `joined`; nothing
+// is left of `joined` when that fails.
+bool JoinParts(const PartList& list, const std::string& parts_directory, const std::string& joined) {
+  std::FILE* out = std::fopen(joined.c_str(), "wb");
+  if (!out) return false;
+  std::vector<char> buffer(1 << 20);
+  bool ok = true;
+  for (const PartEntry& part : list.parts) {
+    std::FILE* in = std::fopen((parts_directory + part.name).c_str(), "rb");
+    ok = in != nullptr;
+    std::size_t read = 0;
+    while (ok && (read = std::fread(buffer.data(), 1, buffer.size(), in)) > 0)
+      ok = std::fwrite(buffer.data(), 1, read, out) == read;
+    if (in) std::fclose(in);
+    if (!ok) break;
+  }
+  ok = std::fclose(out) == 0 && ok;
+  if (!ok) DeleteFileA(joined.c_str());
+  return ok;
 }
 
 // The checks below read the held file, never its path (see held_file.h).
@@ -248,7 +262,7 @@ WebSetup::Step WebSetup::FetchParts(const WebProgram& program, const std::string
   std::string text;
   PartList list;
   std::string error;
-  if (!ReadBoundedFile(list_path, kMaxPartListBytes, text) || !ParsePartList(text, list, error))
+  if (!ReadSmallFile(list_path, kMaxPartListBytes, text) || !ParsePartList(text, list, error))
     return Fail("Error. The part list " + list_url + " is damaged: " + (error.empty() ? "it is too large" : error) + ".");
   bool named = list.cabinet_name == program.cabinet_name && list.parts.size() == program.parts;
   for (std::size_t i = 0; named && i < list.parts.size(); ++i) named = list.parts[i].name == PartName(program.cabinet_name, i + 1);
@@ -271,24 +285,7 @@ WebSetup::Step WebSetup::FetchParts(const WebProgram& program, const std::string
   // Joined, then checked whole through the hold that keeps it, before the cabinet takes
   // its place in the cache.
   const std::string joined = cabinet_path + ".partial";
-  std::FILE* out = std::fopen(joined.c_str(), "wb");
-  if (!out) return Fail("Error. Cannot write " + joined);
-  std::vector<char> buffer(1 << 20);
-  bool ok = true;
-  for (const PartEntry& part : list.parts) {
-    std::FILE* in = std::fopen((parts_directory + part.name).c_str(), "rb");
-    ok = in != nullptr;
-    std::size_t read = 0;
-    while (ok && (read = std::fread(buffer.data(), 1, buffer.size(), in)) > 0)
-      ok = std::fwrite(buffer.data(), 1, read, out) == read;
-    if (in) std::fclose(in);
-    if (!ok) break;
-  }
-  ok = std::fclose(out) == 0 && ok;
-  if (!ok) {
-    DeleteFileA(joined.c_str());
-    return Fail("Error. Cannot write " + joined);
-  }
+  if (!JoinParts(list, parts_directory, joined)) return Fail("Error. Cannot write " + joined);
   if (!held.Open(joined) || !HeldFileMatches(held, program.signature)) {
     held.Close();
     DeleteFileA(joined.c_str());
@@ -355,11 +352,11 @@ WebSetup::Step WebSetup::RunProgram() {
   const char* current = temporary_length > 0 && temporary_length <= MAX_PATH ? temporary_path : nullptr;
   if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, current, &startup, &process))
     return Fail("Error. Cannot run " + FileNameOfPath(program));
-  CloseHandle(process.hThread);
-  WaitForSingleObject(process.hProcess, INFINITE);
+  const UniqueHandle child(process.hProcess);
+  const UniqueHandle child_thread(process.hThread);
+  WaitForSingleObject(child.get(), INFINITE);
   DWORD status = kExitFailure;
-  GetExitCodeProcess(process.hProcess, &status);
-  CloseHandle(process.hProcess);
+  GetExitCodeProcess(child.get(), &status);
   program_status_ = static_cast<int>(status);
   Log(FileNameOfPath(program) + " ended with " + std::to_string(status));
   return Step::Done;
@@ -379,10 +376,7 @@ void WebSetup::KeepOnlyThisVersionsCabinets() {
   const std::vector<std::string> unused =
       CabinetsNoLongerUsed(previous, used, OtherPackageIndexes(directory, index_name));
   const std::string index = PackageCacheIndexText(used);
-  std::FILE* file = std::fopen((directory + index_name).c_str(), "wb");
-  if (!file) return;
-  const bool written = std::fwrite(index.data(), 1, index.size(), file) == index.size();
-  if (std::fclose(file) != 0 || !written) return;
+  if (!WriteSmallFile(directory + index_name, index)) return;
   for (const std::string& name : unused) {
     if (DeleteFileA((cache_ + name).c_str())) Log("Removed from the cache: " + cache_ + name);
   }

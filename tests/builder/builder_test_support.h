@@ -1,4 +1,4 @@
-// Helpers of the release builder's component tests (beside scratch_directory.h):
+// Helpers of the release builder's component tests (beside tests/support/scratch_directory.h):
 // running an outside tool, and a cabinet build driven to its final event.
 #pragma once
 

@@ -163,7 +163,7 @@ TEST_F(ReleasePipelineTest, LoaderOnlyProjectAndTheRestOfThePackage) {
 TEST_F(ReleasePipelineTest, SetupExeIsTheEngineFollowedByTheAttachment) {
   GoToFinalStep();
   for (const std::string& directory : {form->ProjectFilesDirectory, form->ReleaseDirectory}) fs::create_directories(directory);
-  pipeline.Attach(*form);
+  AttachAnswers();
   ASSERT_TRUE(pipeline.CreateSingleProgramCabFile());
   ASSERT_TRUE(pipeline.CreateSetupExeProgram());
   const std::string setup = ProjectFile("Setup.exe");
@@ -178,12 +178,12 @@ TEST_F(ReleasePipelineTest, SetupExeIsTheEngineFollowedByTheAttachment) {
 TEST_F(ReleasePipelineTest, ProgramCabinetIsLzxWhenDownloadTimeIsMinimizedOrAsTheProjectAndCommandLineSay) {
   GoToFinalStep();
   for (const std::string& directory : {form->ProjectFilesDirectory, form->ReleaseDirectory}) fs::create_directories(directory);
-  pipeline.Attach(*form);
   auto first_folder_type = [](const std::string& cabinet) {
     const std::string bytes = ReadFileBytes(cabinet);
     return static_cast<unsigned char>(bytes.at(42)) | (static_cast<unsigned char>(bytes.at(43)) << 8);
   };
   auto program_cabinet_type = [&] {
+    AttachAnswers();
     EXPECT_TRUE(pipeline.CreateSingleProgramCabFile());
     return first_folder_type(ProjectFile("Program.cab"));
   };
@@ -372,6 +372,60 @@ INSTANTIATE_TEST_SUITE_P(
                      "Cannot read file: {W}VexaStandAloneWebProg.exe"}),
     [](const ::testing::TestParamInfo<BuildFailure>& failure) { return std::string(failure.param.name); });
 
+// A control that was registered when step 5 listed it and is not when Finish runs (natively:
+// it now declares no class) stops the build with the message that names it; nothing of the
+// package is left and the project is not kept.
+TEST_F(ReleasePipelineTest, FinishWithAnUnregisteredOcx) {
+  WriteFileBytes(shared_directory + "mapview.ocx", ReadFileBytes(VEXA_SAMPLE_CONTROL));
+  GoToFinalStep([&](int step) {
+    if (step == 5) {
+      host.file_answers = {shared_directory + "mapview.ocx"};
+      form->cmdAddOCX_Click();
+      ASSERT_EQ(form->lstOCX.ListCount(), 2) << MessageTexts().back();
+    }
+  });
+  WriteFileBytes(shared_directory + "mapview.ocx", ReadFileBytes(VEXA_PE_LIBRARY));
+  EXPECT_FALSE(Finish());
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text,
+            "The OCX/DLL file " + form->lstOCX.lines[1] +
+                " that you selected in step 5 is not registered.\r\n\r\nSolution: \r\n"
+                "[] Go back to step 5, remove this OCX/DLL from the list.\r\n"
+                "[] If needed, register the OCX/DLL (e.g., use the RegSvr32 utility).\r\n"
+                "[] In Step 5, add this OCX/DLL to the list.");
+  EXPECT_EQ(host.messages[0].title, "Error");
+  EXPECT_EQ(host.messages[0].icon, MessageIcon::Critical);
+  EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
+  EXPECT_TRUE(ReleaseFiles().empty()) << ::testing::PrintToString(ReleaseFiles());
+  EXPECT_EQ(form->CurrentStep, kFinalStep);
+  EXPECT_FALSE(form->cmdNext.enabled);
+  EXPECT_TRUE(form->cmdFinish.enabled);
+  EXPECT_FALSE(host.ended);
+  EXPECT_FALSE(fs::exists(ProjectFile("OcxFiles.txt")));
+}
+
+// The builder on its own, from answers made without the wizard: a developer who does not
+// want the published files replaced stops the build before anything is touched, and gets
+// the ActiveX address back with its final "/".
+TEST_F(ReleasePipelineTest, ADeclinedReplacementStopsTheBuildBeforeItsWork) {
+  ReleaseAnswers answers;
+  answers.ProgramFriendlyName = "Acme Paint";
+  answers.ActiveXUrl = "http://www.acme.example/ActiveX";
+  answers.PackageCodePage = 1252;
+  answers.ProjectFilesDirectory = WithTrailingSeparator(scratch / "ProjectFiles");
+  answers.ReleaseDirectory = WithTrailingSeparator(scratch / "Release");
+  answers.ReleaseActiveXDirectory = WithTrailingSeparator(scratch / "ReleaseActiveX");
+  WriteFileBytes(answers.ReleaseDirectory + "old.htm", "old");
+  fs::create_directories(answers.ReleaseActiveXDirectory);
+  release_host.answers = {false};
+  const ReleaseResult result = pipeline.Build(answers, release_host);
+  EXPECT_EQ(result.outcome, ReleaseOutcome::Stopped);
+  EXPECT_EQ(result.fields.ActiveXUrl, "http://www.acme.example/ActiveX/");
+  EXPECT_EQ(release_host.messages.size(), 1u);
+  EXPECT_EQ(release_host.work_started, 0);
+  EXPECT_EQ(ReadFileBytes(answers.ReleaseDirectory + "old.htm"), "old");
+}
+
 TEST_F(ReleasePipelineTest, AReleaseDirectoryThatCannotBeMadeStopsBeforeBuilding) {
   GoToFinalStep();
   fs::create_directories(form->ProjectDirectory);
@@ -390,13 +444,8 @@ TEST(SetupCabinetPartsTest, SplitRule) {
 }
 
 TEST(ProgramGroupTree2StringTest, NestedGroupsAndTheRootsOwnLinkedChild) {
-  ProgramGroupTree tree;
-  tree.nodes.push_back({"My Program", "Acme Paint", "", kGroupImage, -1, true});
-  const int help = tree.AddChild(0, "Untitled1", "Help");
-  const int tools = tree.AddChild(0, "Untitled2", "Tools");
-  const int run = tree.AddChild(tools, "Untitled3", "Run");
-  tree.nodes[static_cast<std::size_t>(help)].tag = "Docs\\Help.hlp";
-  tree.nodes[static_cast<std::size_t>(run)].tag = "Run.exe";
+  const std::vector<ProgramGroupEntry> tree{
+      {"Acme Paint", "", -1}, {"Help", "Docs\\Help.hlp", 0}, {"Tools", "", 0}, {"Run", "Run.exe", 2}};
   EXPECT_EQ(ProgramGroupTree2String(tree),
             "SetProductProgramGroup  \"<ProgramsGroup>\\Acme Paint\"\r\n"
             "CreateProgramGroup \"<ProductProgramGroup>\", \"Help\", \"<ProductDirectory>\\Docs\\Help.hlp\"\r\n"
@@ -404,21 +453,21 @@ TEST(ProgramGroupTree2StringTest, NestedGroupsAndTheRootsOwnLinkedChild) {
 }
 
 TEST_F(ReleasePipelineTest, ProgressEventsLogEachFileOnceAndCancelEndsTheWait) {
-  form->Form_Load();
-  pipeline.Attach(*form);
+  pipeline.Attach(ReleaseAnswers{}, release_host);
   pipeline.VexaCB1_MakeCabProgress("C:\\P\\Program.cab", "C:\\Prog\\A.exe");
   pipeline.VexaCB1_MakeCabProgress("C:\\P\\Program.cab", "C:\\Prog\\A.exe");
   pipeline.VexaCB1_MakeCabProgress("C:\\P\\Program.cab", "");
   pipeline.VexaCB1_MakeCabProgress("C:\\P\\Program.cab", "C:\\Prog\\B.dll");
-  EXPECT_EQ(form->txtWorkProgress.text, "Adding A.exe into Program.cab\r\nAdding B.dll into Program.cab\r\n");
+  EXPECT_EQ(release_host.progress, "Adding A.exe into Program.cab\r\nAdding B.dll into Program.cab\r\n");
+  // The Working panel's Cancel: the wizard's flag cleared, the builder's result set.
   form->KeepWorking = true;
   form->cmdCancelWork_Click();
   EXPECT_FALSE(form->KeepWorking);
   EXPECT_EQ(pipeline.CabResult, "Error. Cab creation cancelled by user.");
-  form->KeepWorking = true;
+  release_host.keep_working = true;
   pipeline.VexaCB1_MakeCabError("C:\\P\\Program.cab");
   EXPECT_EQ(pipeline.CabResult, "Error. Cannot create cab file: C:\\P\\Program.cab");
-  EXPECT_FALSE(form->KeepWorking);
+  EXPECT_FALSE(release_host.keep_working);
 }
 
 // A setup cabinet cut into the most parts leaves over a thousand files in Release; each

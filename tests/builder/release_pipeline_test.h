@@ -12,6 +12,7 @@
 
 #include "builder_test_support.h"
 #include "form1.h"
+#include "recorded_release_host.h"
 #include "release_pipeline.h"
 #include "scripted_host.h"
 
@@ -30,6 +31,8 @@ class ReleasePipelineTest : public ::testing::Test {
   void GoToFinalStep(const std::function<void(int step)>& before_step = {});
   // Finish; true when frmSuccess was shown.
   bool Finish();
+  // Hands the form's answers to the pipeline, for a test of single steps.
+  void AttachAnswers() { pipeline.Attach(form->ReleaseAnswersForBuild(), release_host); }
 
   std::string Release(const std::string& name) const { return form->ReleaseDirectory + name; }
   std::string ReleaseActiveX(const std::string& name) const { return form->ReleaseActiveXDirectory + name; }
@@ -46,6 +49,7 @@ class ReleasePipelineTest : public ::testing::Test {
   std::string program_directory;
   std::string shared_directory;
   ScriptedHost host;
+  RecordedReleaseHost release_host;
   ReleasePipeline pipeline;
   std::unique_ptr<Form1> form;
 };

@@ -156,7 +156,7 @@ TEST_F(SignCodeTest, PercentThreeIsTheFixedBuildTime) {
       form->SetText(form->txtHtmlTitle, "Paint %3");
     }
   });
-  pipeline.Attach(*form);
+  AttachAnswers();
   fs::create_directories(form->ProjectFilesDirectory);
   const std::string cabinet = Release("AcmePaintScript.Cab");
   const std::string record = ProjectFile("SignCodeCommands.BAT");

@@ -7,12 +7,6 @@ need_programs bc
 
 artifacts=$VEXA_SOURCE_DIR/build/artifacts
 mkdir -p "$artifacts"
-set_dpi() {
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f /reg:64 >/dev/null 2>&1
-  wineserver -k
-  wineserver -p >/dev/null 2>&1
-  wineboot >/dev/null 2>&1
-}
 trap 'set_dpi 96; rm -rf "$scratch"' EXIT
 
 make_sample_setup "$scratch/package" 'Execute "<ProductDirectory>\Paint.exe", "/record", "C:\dpi.txt"'

@@ -17,6 +17,8 @@
 //   boxpick:ID=TEXT  in list or drop-down list ID of the box, double-click (list) or select
 //                    (drop-down) the entry TEXT, ignoring case
 //   sleep:MS         wait MS milliseconds
+//   mark:NAME        print "mark=NAME": where a test's scenario begins, so that the test
+//                    can read each scenario's lines apart
 //   key:KEY          press KEY (enter, tab, esc or escape, delete, space, f2, insert, apps (the menu
 //                    key), shift+f10, down, up, home, end, or alt+LETTER) in the main window, as the
 //                    keyboard would: to the control that has the focus
@@ -58,6 +60,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -530,49 +533,35 @@ std::pair<int, std::string> IdAndText(const std::string& value) {
   return {std::atoi(value.c_str()), equals == std::string::npos ? "" : value.substr(equals + 1)};
 }
 
-bool RunWindowStep(Driver& driver, const std::string& verb, const std::string& value) {
-  const auto [id, text] = IdAndText(value);
-  HWND control = verb == "menu" || verb == "browse" || verb == "caption" ? nullptr : Control(driver.main, id);
-  if (verb == "caption") {
-    char caption[512] = {};
-    GetWindowTextA(driver.main, caption, sizeof caption);
-    std::printf("caption=%s\n", caption);
-  } else if (verb == "set") {
-    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    // A multi-line edit control does not notify a change made by WM_SETTEXT; typing would.
-    if (GetWindowLongA(control, GWL_STYLE) & ES_MULTILINE) {
-      SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), reinterpret_cast<LPARAM>(control));
-    }
-  } else if (verb == "waittext") {
-    const DWORD start = GetTickCount();
-    while (ControlText(driver.main, id) != text) {
-      if (GetTickCount() - start > 4 * kWaitMs) return false;
-      Sleep(200);
-    }
-  } else if (verb == "waitfor") {
-    const DWORD start = GetTickCount();
-    while (ControlText(driver.main, id).find(text) == std::string::npos) {
-      if (GetTickCount() - start > 4 * kWaitMs) return false;
-      Sleep(100);
-    }
-  } else if (verb == "waitenabled") {
-    const DWORD start = GetTickCount();
-    while (!IsWindowEnabled(control)) {
-      if (GetTickCount() - start > 4 * kWaitMs) return false;
-      Sleep(200);
-    }
-  } else if (verb == "checked") {
-    std::printf("%d %s\n", id, SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "checked" : "unchecked");
-  } else if (verb == "lines") {
-    std::printf("%d=%s\n", id, ListLines(control).c_str());
-  } else if (verb == "cursel") {
-    std::printf("%d cursel=%ld\n", id, static_cast<long>(SendMessageA(control, LB_GETCURSEL, 0, 0)));
-  } else if (verb == "tick" || verb == "pick" || verb == "rclick") {
-    ClickListLine(control, std::atoi(text.c_str()), verb == "tick", verb == "rclick");
-    Sleep(200);
-  } else if (verb == "menu") {
-    return ChooseMenuItem(driver, std::atoi(value.c_str()));
-  } else if (verb == "tree") {
+// Polls `done` every `pause` ms for at most `limit` ms; whether it came true.
+template <class Done>
+bool WaitUntil(Done done, DWORD limit, DWORD pause) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > limit) return false;
+    Sleep(pause);
+  }
+  return true;
+}
+
+void WaitForWindowToClose(HWND window) { WaitUntil([&] { return !IsWindow(window); }, kWaitMs, 20); }
+
+// Steps that wait on a control of the main window; nullopt when `verb` is none of them.
+std::optional<bool> RunWaitStep(Driver& driver, const std::string& verb, int id, const std::string& text) {
+  if (verb == "waittext") return WaitUntil([&] { return ControlText(driver.main, id) == text; }, 4 * kWaitMs, 200);
+  if (verb == "waitfor") {
+    return WaitUntil([&] { return ControlText(driver.main, id).find(text) != std::string::npos; }, 4 * kWaitMs, 100);
+  }
+  if (verb == "waitenabled") {
+    HWND control = Control(driver.main, id);
+    return WaitUntil([&] { return IsWindowEnabled(control) != FALSE; }, 4 * kWaitMs, 200);
+  }
+  return std::nullopt;
+}
+
+// Steps on a tree view of the main window; nullopt when `verb` is none of them.
+std::optional<bool> RunTreeStep(Driver& driver, const std::string& verb, HWND control, int id, const std::string& text) {
+  if (verb == "tree") {
     std::string shown;
     for (const auto& [item, depth] : TreeItems(control)) {
       shown += (shown.empty() ? "" : "|") + std::string(static_cast<std::size_t>(depth), '-') +
@@ -592,34 +581,113 @@ bool RunWindowStep(Driver& driver, const std::string& verb, const std::string& v
     }
     Sleep(200);
   } else if (verb == "treeedit") {
-    const DWORD start = GetTickCount();
     HWND edit = nullptr;
-    while (!edit && GetTickCount() - start < kWaitMs) {
-      edit = reinterpret_cast<HWND>(SendMessageA(control, TVM_GETEDITCONTROL, 0, 0));
-      if (!edit) Sleep(50);
-    }
+    WaitUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageA(control, TVM_GETEDITCONTROL, 0, 0))) != nullptr; },
+              kWaitMs, 50);
     if (!edit) return false;
     SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
     PostMessageA(edit, WM_KEYUP, VK_RETURN, kKeyUpBits | 1);
     Sleep(300);
-  } else if (verb == "browse") {
-    return BrowseTo(driver, value);
+  } else {
+    return std::nullopt;
+  }
+  return true;
+}
+
+bool RunWindowStep(Driver& driver, const std::string& verb, const std::string& value) {
+  const auto [id, text] = IdAndText(value);
+  if (verb == "menu") return ChooseMenuItem(driver, std::atoi(value.c_str()));
+  if (verb == "browse") return BrowseTo(driver, value);
+  if (verb == "caption") {
+    char caption[512] = {};
+    GetWindowTextA(driver.main, caption, sizeof caption);
+    std::printf("caption=%s\n", caption);
+    return true;
+  }
+  if (const auto waited = RunWaitStep(driver, verb, id, text)) return *waited;
+  HWND control = Control(driver.main, id);
+  if (const auto done = RunTreeStep(driver, verb, control, id, text)) return *done;
+  if (verb == "set") {
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    // A multi-line edit control does not notify a change made by WM_SETTEXT; typing would.
+    if (GetWindowLongA(control, GWL_STYLE) & ES_MULTILINE) {
+      SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), reinterpret_cast<LPARAM>(control));
+    }
+  } else if (verb == "checked") {
+    std::printf("%d %s\n", id, SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "checked" : "unchecked");
+  } else if (verb == "lines") {
+    std::printf("%d=%s\n", id, ListLines(control).c_str());
+  } else if (verb == "cursel") {
+    std::printf("%d cursel=%ld\n", id, static_cast<long>(SendMessageA(control, LB_GETCURSEL, 0, 0)));
+  } else if (verb == "tick" || verb == "pick" || verb == "rclick") {
+    ClickListLine(control, std::atoi(text.c_str()), verb == "tick", verb == "rclick");
+    Sleep(200);
   } else {
     return false;
   }
   return true;
 }
 
-bool RunStep(Driver& driver, const std::string& step) {
-  const std::size_t colon = step.find(':');
-  const std::string verb = step.substr(0, colon);
-  const std::string value = colon == std::string::npos ? "" : step.substr(colon + 1);
-  const int id = std::atoi(value.c_str());
-  if (verb == "window") {
-    driver.main = WaitForDialog(driver, nullptr, value.c_str());
-    return driver.main != nullptr;
+// Picks `entry` in a list or combo box of the modal box, as a double click or a choice would.
+bool PickInBox(Driver& driver, int id, const std::string& entry) {
+  HWND list = GetDlgItem(driver.box, id);
+  char class_name[16] = {};
+  GetClassNameA(list, class_name, sizeof class_name);
+  const bool combo = std::string(class_name) == "ComboBox";
+  const LRESULT index = SendMessageA(list, combo ? CB_FINDSTRINGEXACT : LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(entry.c_str()));
+  if (index < 0) {
+    std::printf("no entry %s in %d\n", entry.c_str(), id);
+    return false;
   }
+  SendMessageA(list, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  const WORD notification = combo ? CBN_SELCHANGE : LBN_DBLCLK;
+  SendMessageA(driver.box, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(list));
+  return true;
+}
+
+// Steps on the modal box in front of the main window; nullopt when `verb` is none of them.
+std::optional<bool> RunBoxStep(Driver& driver, const std::string& verb, const std::string& value) {
+  const auto [id, text] = IdAndText(value);
+  if (verb == "box") {
+    driver.box = WaitForDialog(driver, driver.main, nullptr);
+    if (!driver.box) return false;
+    std::printf("box=%s\n", ControlText(driver.box, 0xFFFF).c_str());
+  } else if (verb == "dialog") {
+    driver.box = WaitForDialog(driver, driver.main, value.empty() ? nullptr : value.c_str());
+    if (!driver.box) return false;
+  } else if (verb == "answer") {
+    PostMessageA(GetDlgItem(driver.box, id), BM_CLICK, 0, 0);
+    WaitForWindowToClose(driver.box);
+  } else if (verb == "boxtext") {
+    std::printf("%d=%s\n", id, ControlText(driver.box, id).c_str());
+  } else if (verb == "boxset") {
+    SetDlgItemTextA(driver.box, id, text.c_str());
+  } else if (verb == "boxpick") {
+    return PickInBox(driver, id, text);
+  } else if (verb == "boxpress") {
+    PostMessageA(GetDlgItem(driver.box, id), BM_CLICK, 0, 0);
+  } else if (verb == "boxkey") {
+    PressKey(driver.box, value);
+    WaitForWindowToClose(driver.box);
+  } else if (verb == "boxfile") {
+    // The file name box of the system's file dialog: a combo box, or an edit box in older
+    // templates.
+    HWND name = GetDlgItem(driver.box, 1148);
+    if (!name) name = GetDlgItem(driver.box, 1152);
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
+    PostMessageA(GetDlgItem(driver.box, IDOK), BM_CLICK, 0, 0);
+    WaitForWindowToClose(driver.box);
+  } else {
+    return std::nullopt;
+  }
+  return true;
+}
+
+// Steps that read the main window or act on it as a whole; nullopt when `verb` is none.
+std::optional<bool> RunMainStep(Driver& driver, const std::string& verb, const std::string& value) {
+  const int id = std::atoi(value.c_str());
   if (verb == "text") {
     std::printf("%d=%s\n", id, ControlText(driver.main, id).c_str());
   } else if (verb == "visible") {
@@ -629,40 +697,6 @@ bool RunStep(Driver& driver, const std::string& step) {
   } else if (verb == "click") {
     // Posted, not sent: the click may open a modal box that would block a sent message.
     PostMessageA(Control(driver.main, id), BM_CLICK, 0, 0);
-  } else if (verb == "box") {
-    driver.box = WaitForDialog(driver, driver.main, nullptr);
-    if (!driver.box) return false;
-    std::printf("box=%s\n", ControlText(driver.box, 0xFFFF).c_str());
-  } else if (verb == "answer") {
-    PostMessageA(GetDlgItem(driver.box, id), BM_CLICK, 0, 0);
-    const DWORD start = GetTickCount();
-    while (IsWindow(driver.box) && GetTickCount() - start < kWaitMs) Sleep(20);
-  } else if (verb == "dialog") {
-    driver.box = WaitForDialog(driver, driver.main, value.empty() ? nullptr : value.c_str());
-    if (!driver.box) return false;
-  } else if (verb == "boxtext") {
-    std::printf("%d=%s\n", id, ControlText(driver.box, id).c_str());
-  } else if (verb == "boxset") {
-    const std::size_t equals = value.find('=');
-    SetDlgItemTextA(driver.box, id, equals == std::string::npos ? "" : value.substr(equals + 1).c_str());
-  } else if (verb == "boxpick") {
-    const std::size_t equals = value.find('=');
-    const std::string entry = equals == std::string::npos ? "" : value.substr(equals + 1);
-    HWND list = GetDlgItem(driver.box, id);
-    char class_name[16] = {};
-    GetClassNameA(list, class_name, sizeof class_name);
-    const bool combo = std::string(class_name) == "ComboBox";
-    const LRESULT index = SendMessageA(list, combo ? CB_FINDSTRINGEXACT : LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(entry.c_str()));
-    if (index < 0) {
-      std::printf("no entry %s in %d\n", entry.c_str(), id);
-      return false;
-    }
-    SendMessageA(list, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    const WORD notification = combo ? CBN_SELCHANGE : LBN_DBLCLK;
-    SendMessageA(driver.box, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(list));
-  } else if (verb == "boxpress") {
-    PostMessageA(GetDlgItem(driver.box, id), BM_CLICK, 0, 0);
   } else if (verb == "close") {
     PostMessageA(driver.main, WM_SYSCOMMAND, SC_CLOSE, 0);
     Sleep(200);
@@ -678,39 +712,50 @@ bool RunStep(Driver& driver, const std::string& step) {
   } else if (verb == "mouse") {
     const std::size_t equals = value.find('=');
     if (equals == std::string::npos || !PostMouse(GetDlgItem(driver.main, id), value.substr(equals + 1))) {
-      std::fprintf(stderr, "bad mouse step %s\n", step.c_str());
+      std::fprintf(stderr, "bad mouse step %s:%s\n", verb.c_str(), value.c_str());
       return false;
     }
     Sleep(100);
-  } else if (verb == "sleep") {
-    Sleep(static_cast<DWORD>(id));
+  } else {
+    return std::nullopt;
+  }
+  return true;
+}
+
+// Steps about the run itself: pauses, marks, pictures and the program's end.
+std::optional<bool> RunControlStep(Driver& driver, const std::string& verb, const std::string& value) {
+  if (verb == "sleep") {
+    Sleep(static_cast<DWORD>(std::atoi(value.c_str())));
+  } else if (verb == "mark") {
+    std::printf("mark=%s\n", value.c_str());
   } else if (verb == "shot" || verb == "shotmain" || verb == "shotbox") {
     Sleep(300);  // let the window finish painting
     return SaveScreenshot(value, verb == "shotmain" ? driver.main : verb == "shotbox" ? driver.box : nullptr);
-  } else if (verb == "boxkey") {
-    PressKey(driver.box, value);
-    const DWORD start = GetTickCount();
-    while (IsWindow(driver.box) && GetTickCount() - start < kWaitMs) Sleep(20);
-  } else if (verb == "boxfile") {
-    // The file name box of the system's file dialog: a combo box, or an edit box in older
-    // templates.
-    HWND name = GetDlgItem(driver.box, 1148);
-    if (!name) name = GetDlgItem(driver.box, 1152);
-    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
-    PostMessageA(GetDlgItem(driver.box, IDOK), BM_CLICK, 0, 0);
-    const DWORD start = GetTickCount();
-    while (IsWindow(driver.box) && GetTickCount() - start < kWaitMs) Sleep(20);
   } else if (verb == "exit") {
     if (WaitForSingleObject(driver.process.hProcess, kWaitMs) != WAIT_OBJECT_0) return false;
     DWORD code = 0;
     GetExitCodeProcess(driver.process.hProcess, &code);
     std::printf("exit=%lu\n", static_cast<unsigned long>(code));
-  } else if (!RunWindowStep(driver, verb, value)) {
-    std::fflush(stdout);
-    return false;
+  } else {
+    return std::nullopt;
   }
-  std::fflush(stdout);
   return true;
+}
+
+bool RunStep(Driver& driver, const std::string& step) {
+  const std::size_t colon = step.find(':');
+  const std::string verb = step.substr(0, colon);
+  const std::string value = colon == std::string::npos ? "" : step.substr(colon + 1);
+  if (verb == "window") {
+    driver.main = WaitForDialog(driver, nullptr, value.c_str());
+    return driver.main != nullptr;
+  }
+  std::optional<bool> done = RunMainStep(driver, verb, value);
+  if (!done) done = RunBoxStep(driver, verb, value);
+  if (!done) done = RunControlStep(driver, verb, value);
+  if (!done) done = RunWindowStep(driver, verb, value);
+  std::fflush(stdout);
+  return *done;
 }
 
 }  // namespace

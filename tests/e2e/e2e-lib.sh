@@ -9,6 +9,8 @@
 #   leftover_temp_dirs         how many "~ts" directories the prefix's temporary path holds
 #   pending_renames            the moves and deletions left for the next boot, one string a
 #                              line (PendingFileRenameOperations: an empty line is a deletion)
+#   remove_product NAME DIR    take off what an installation of NAME left (below)
+#   product_remains NAME DIR   what of it the prefix still holds (below)
 set -uo pipefail
 . "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
 . "$VEXA_SOURCE_DIR/scripts/wine-lib.sh"
@@ -59,4 +61,15 @@ remove_product() {
   rm -rf "$2"
   wine reg delete "HKLM\\SOFTWARE\\Corvanta Install\\Installed Programs\\$1" /f /reg:32 >/dev/null 2>&1
   wine reg delete "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$1" /f /reg:32 >/dev/null 2>&1
+}
+
+# product_remains NAME PRODUCT_DIR: what of an installation of the product NAME the prefix
+# still holds, one word a line (directory, installed-record, uninstall-record, group);
+# nothing when remove_product took it all off.
+product_remains() {
+  [ -e "$2" ] && echo directory
+  wine reg query "HKLM\\SOFTWARE\\Corvanta Install\\Installed Programs\\$1" /reg:32 >/dev/null 2>&1 && echo installed-record
+  wine reg query "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$1" /reg:32 >/dev/null 2>&1 && echo uninstall-record
+  find "$WINEPREFIX/drive_c" -ipath "*Start Menu/Programs/$1" -print -quit 2>/dev/null | grep -q . && echo group
+  return 0
 }

@@ -14,6 +14,10 @@ make_setup_with() {  # make_setup_with NAME FILE : a package whose cabinet holds
   make_setup "$scratch/$1.exe" "$engine" "$scratch/attachment.cab"
 }
 product=$(wine_unix_path 'C:\Program Files (x86)')/Acme\ Again
+# The product goes again at the end, also when the test stops early, and an earlier run's
+# leftover goes first: the tests after this one, and this one again, find no earlier installation.
+trap 'remove_product "Acme Again" "$product"; rm -rf "$scratch"' EXIT
+remove_product 'Acme Again' "$product"
 question='box=A previous installation of this program was found in directory: ||C:\Program Files (x86)\Acme Again\||Continuing will remove the previous installation of this program. Would you like to continue?'
 
 make_setup_with first First.txt
@@ -32,5 +36,8 @@ expect_eq "Yes: asked, then installed" "$question|box=Installation completed suc
   "$(drive "$scratch/second.exe" window:VexaInstall click:1001 box answer:6 box answer:1 exit)"
 expect_eq "Yes: the earlier installation was replaced" "Second.txt Uninstall/Uninstall.EXE" \
   "$(cd "$product" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | paste -sd ' ')"
+
+remove_product 'Acme Again' "$product"
+expect_eq "the tests after this one find no Acme Again" "" "$(product_remains 'Acme Again' "$product" | paste -sd ' ')"
 
 finish

@@ -17,9 +17,7 @@ c_drive=$(wine_unix_path 'C:\')
 remove_products() {
   local name
   for name in 'Acme Links' 'Acme Entry'; do
-    rm -rf "$(wine_unix_path "C:\\Program Files (x86)\\$name")"
-    wine reg delete "HKLM\\SOFTWARE\\Corvanta Install\\Installed Programs\\$name" /f /reg:32 >/dev/null 2>&1
-    wine reg delete "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$name" /f /reg:32 >/dev/null 2>&1
+    remove_product "$name" "$(wine_unix_path "C:\\Program Files (x86)\\$name")"
   done
 }
 trap 'rm -rf "$scratch" "$c_drive/Acme Record" "$c_drive/hostile-canary" "$c_drive/Acme Hostile"; remove_products' EXIT

@@ -9,7 +9,14 @@ wizard=$VEXA_SOURCE_DIR/dist/VexaWizard.exe
 
 id() {
   local value
-  value=$(awk -v name="IDC_$1" '$1 == "#define" && $2 == name { print $3 }' "$VEXA_SOURCE_DIR/wizard/wizard_resource.h")
+  # The modal windows' controls have a #define; the others an entry X(kind, name, id, ...)
+  # in the window's control table.
+  value=$(awk -v name="$1" '
+    $1 == "#define" && $2 == "IDC_" name { print $3 }
+    match($0, /X\([A-Za-z]+, [A-Za-z0-9]+, [0-9]+,/) {
+      split(substr($0, RSTART + 2, RLENGTH - 3), entry, ", ")
+      if (entry[2] == name) print entry[3]
+    }' "$VEXA_SOURCE_DIR/wizard_window/wizard_resource.h" "$VEXA_SOURCE_DIR/wizard_window/wizard_controls.h")
   [ -n "$value" ] || { echo "id: no control $1" >&2; return 1; }
   printf '%s\n' "$value"
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cab_writer.h"
+#include "scratch_directory.h"
 #include "test_files.h"
 
 namespace {
@@ -47,23 +48,7 @@ std::string WithSeparator(const fs::path& directory) {
 
 class CabinetTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("vexa_cab_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    RemoveTree(root_);
-    fs::create_directories(root_ / "t");
-  }
-  void TearDown() override { RemoveTree(root_); }
-
-  static void RemoveTree(const fs::path& root) {
-    std::error_code error;
-    // Read-only files cannot be removed on Windows until they are writable again.
-    for (auto it = fs::recursive_directory_iterator(root, error); it != fs::recursive_directory_iterator();
-         it.increment(error)) {
-      if (!it->is_symlink()) fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, error);
-    }
-    fs::remove_all(root, error);
-  }
+  void SetUp() override { fs::create_directories(root_ / "t"); }
 
   std::string Cabinet(const std::vector<CabEntry>& entries, const std::string& name = "test.cab") {
     const fs::path path = root_ / name;
@@ -72,7 +57,8 @@ class CabinetTest : public ::testing::Test {
   }
   std::string Target() const { return WithSeparator(root_ / "t"); }
 
-  fs::path root_;
+  ScratchDirectory scratch_;
+  const fs::path root_ = scratch_.path();
 };
 
 TEST_F(CabinetTest, StoredFoldersAndMissingFoldersOfTheTargetAreCreatedAndListedInOrder) {

@@ -15,22 +15,18 @@
 #include "cabinet.h"
 #include "engine_size.h"
 #include "package.h"
+#include "scratch_directory.h"
+#include "system_temporary_path_win32.h"
 #include "test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string TempPath() {
-  char path[MAX_PATH + 1] = {};
-  GetTempPathA(sizeof path, path);
-  return path;
-}
-
 std::set<std::string> ExpansionDirectories() {
   std::set<std::string> names;
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((TempPath() + "~ts*").c_str(), &found);
+  HANDLE search = FindFirstFileA((SystemTemporaryPath() + "~ts*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
   do {
     names.insert(found.cFileName);
@@ -46,20 +42,6 @@ const std::string kFixtures = VEXA_CAB_FIXTURES;
 
 class EngineWin32Test : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = TempPath() + "vexa_w32_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(dir_, error); it != fs::recursive_directory_iterator();
-         it.increment(error)) {
-      SetFileAttributesA(it->path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
-    fs::remove_all(dir_, error);
-  }
-
   // Setup.exe as the release builder makes it: the shipped engine, then the attachment.
   std::string MakeSetup(const std::string& trailing = {}) {
     const std::string engine = ReadBytes(kDist + "/VexaInstall.exe");
@@ -69,14 +51,15 @@ class EngineWin32Test : public ::testing::Test {
     return setup;
   }
 
-  std::string dir_;
+  ScratchDirectory scratch_;
+  const std::string dir_ = scratch_.text();
 };
 
 TEST_F(EngineWin32Test, ExpansionDirectoryIsNamedAfterGetTempFileNameAndItsClaimFileIsGone) {
   const std::set<std::string> before = ExpansionDirectories();
   std::string directory;
   ASSERT_TRUE(CreateExpansionDirectory(directory));
-  const std::string prefix = TempPath() + "~ts";
+  const std::string prefix = SystemTemporaryPath() + "~ts";
   ASSERT_EQ(directory.compare(0, prefix.size(), prefix), 0) << directory;
   ASSERT_EQ(directory.back(), '\\');
   // The unique part is hexadecimal (Windows writes four digits, Wine drops leading zeros).

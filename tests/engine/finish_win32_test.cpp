@@ -14,6 +14,7 @@
 #include "final_program.h"
 #include "log_file.h"
 #include "run.h"
+#include "scratch_directory.h"
 #include "shortcuts.h"
 
 namespace {
@@ -40,12 +41,6 @@ class RecordingUi : public EngineUi {
   Events events;
 };
 
-std::string TempPath() {
-  char path[MAX_PATH + 1] = {};
-  GetTempPathA(sizeof path, path);
-  return path;
-}
-
 void DeleteProductKeys() {
   RegDeleteKeyA(HKEY_LOCAL_MACHINE,
                 (std::string("SOFTWARE\\Corvanta Install\\Installed Programs\\") + kProduct).c_str());
@@ -55,9 +50,6 @@ class FinishInstallationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     DeleteProductKeys();
-    product_ = TempPath() + "VexaFinishTest\\";
-    fs::remove_all(product_);
-    fs::create_directories(product_);
     run_.product_name = kProduct;
     run_.product_directory = product_;
     // Not one of the engine's own "~ts" directories in the temporary path, which the
@@ -68,8 +60,6 @@ class FinishInstallationTest : public ::testing::Test {
   }
   void TearDown() override {
     DeleteProductKeys();
-    std::error_code ignored;
-    fs::remove_all(product_, ignored);
   }
   void Script(const std::string& text) { run_.script = SplitScriptText(text); }
   std::string Recorded() const {
@@ -84,7 +74,8 @@ class FinishInstallationTest : public ::testing::Test {
     return value;
   }
 
-  std::string product_;
+  ScratchDirectory scratch_;
+  const std::string product_ = scratch_.text();
   RunState run_;
   RecordingUi ui_;
 };
@@ -188,9 +179,8 @@ TEST(ProgramCommandLineTest, TheStartedProgramGetsEachNonEmptyParameterAsGiven) 
 }
 
 TEST(CreateShortcutEntryTest, RecordsOnlyLinkFilesThatWereWritten) {
-  const std::string base = TempPath() + "VexaShortcutEntry\\";
-  fs::remove_all(base);
-  fs::create_directories(base);
+  ScratchDirectory scratch;
+  const std::string base = scratch.text();
   std::ofstream(base + "File") << "x";
   std::vector<std::string> files = {"first"};
   EXPECT_FALSE(CreateShortcutEntry(base + "File\\Sub", "Name", base + "File", files));   // folder cannot be made
@@ -199,7 +189,6 @@ TEST(CreateShortcutEntryTest, RecordsOnlyLinkFilesThatWereWritten) {
   EXPECT_EQ(files, (std::vector<std::string>{"first", base + "Group\\Mixed Case.LNK"}));
   EXPECT_FALSE(CreateProgramGroups({}, "", base, files));
   EXPECT_FALSE(CreateProgramGroups({}, base, "", files));
-  fs::remove_all(base);
 }
 
 }  // namespace

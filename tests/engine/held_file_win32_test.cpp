@@ -12,6 +12,7 @@
 
 #include "administrators_only.h"
 #include "held_file.h"
+#include "scratch_directory.h"
 
 namespace {
 
@@ -19,17 +20,6 @@ namespace fs = std::filesystem;
 
 class HeldFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    root_ = std::string(temp) + "VexaHeld_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
   void Write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
   static std::string ReadAll(std::FILE* stream) {
     std::string text;
@@ -47,7 +37,8 @@ class HeldFileTest : public ::testing::Test {
     CloseHandle(file);
     return true;
   }
-  std::string root_;
+  ScratchDirectory scratch_;
+  const std::string root_ = scratch_.text();
 };
 
 TEST_F(HeldFileTest, NobodyWritesRenamesDeletesOrReplacesAHeldFile) {

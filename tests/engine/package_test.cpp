@@ -1,4 +1,5 @@
 #include "package.h"
+#include "scratch_directory.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -38,19 +39,10 @@ std::set<std::string> ExpansionDirectories() {
 
 class PackageFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("vexa_package_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
   std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
 
-  fs::path dir_;
+  ScratchDirectory scratch_;
+  const fs::path dir_ = scratch_.path();
 };
 
 TEST(AppendedLinesTrailerTest, NumberIsRightAlignedInFourteenCharacters) {

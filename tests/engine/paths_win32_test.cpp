@@ -7,6 +7,7 @@
 #include <string>
 
 #include "paths.h"
+#include "scratch_directory.h"
 
 namespace {
 
@@ -14,22 +15,12 @@ namespace fs = std::filesystem;
 
 class PathsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    root_ = std::string(temp) + "VexaPaths_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
   std::size_t EntriesIn(const std::string& directory) const {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(directory), fs::directory_iterator()));
   }
 
-  std::string root_;
+  ScratchDirectory scratch_;
+  const std::string root_ = scratch_.path().string();
 };
 
 TEST_F(PathsTest, WritableDirectoryLeavesNoProbeFileBehind) {

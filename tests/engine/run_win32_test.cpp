@@ -6,17 +6,12 @@
 #include <fstream>
 #include <string>
 
+#include "system_temporary_path_win32.h"
 #include "temporary_directory.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string TempPath() {
-  char path[MAX_PATH + 1] = {};
-  GetTempPathA(sizeof path, path);
-  return path;
-}
 
 void WriteFile(const std::string& path, const char* text) { std::ofstream(path) << text; }
 
@@ -24,8 +19,8 @@ class DeleteTemporaryDirectoryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    tree_ = TempPath() + "~tsTest" + name + "\\";
-    outside_ = TempPath() + "VexaOutside" + name + "\\";
+    tree_ = SystemTemporaryPath() + "~tsTest" + name + "\\";
+    outside_ = SystemTemporaryPath() + "VexaOutside" + name + "\\";
     fs::remove_all(tree_);
     fs::remove_all(outside_);
     fs::create_directories(tree_ + "sub\\deeper");

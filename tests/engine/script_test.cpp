@@ -7,6 +7,8 @@
 #include <fstream>
 #include <limits>
 
+#include "scratch_directory.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -16,21 +18,14 @@ ScriptLines Lines(std::string_view text) { return SplitScriptText(text); }
 
 class ScriptFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    path_ = fs::temp_directory_path() /
-            ("vexa_script_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt");
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove(path_, ignored);
-  }
   void Write(std::string_view bytes) {
     std::ofstream out(path_, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
   std::string Path() const { return path_.string(); }
 
-  fs::path path_;
+  ScratchDirectory scratch_;
+  fs::path path_ = scratch_.path() / "script.txt";
 };
 
 TEST(ScriptLinesTest, CrLfAndCrAloneReadAlikeAndLfAndZeroBytesAreDropped) {

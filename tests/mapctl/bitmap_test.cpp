@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "map_pictures.h"
+#include "scratch_directory.h"
 
 namespace {
 
@@ -161,24 +163,50 @@ TEST(Bitmap4Test, RefusesPixelsBeyondAShortPalette) {
   EXPECT_EQ(error, "has pixel (0, 1) in colour 5, beyond its palette of 2");
 }
 
+// The same picture with the longest info header a BMP file has (BITMAPV5HEADER, 124
+// bytes): the palette and the pixels move 84 bytes further in.
+Bytes WithLongestInfoHeader(Bytes b) {
+  constexpr std::uint32_t kGrowth = 124 - 40;
+  b.insert(b.begin() + 54, kGrowth, 0);
+  Put32(b, 14, 124);
+  Put32(b, 10, static_cast<std::uint32_t>(b[10] | (b[11] << 8)) + kGrowth);
+  Put32(b, 2, static_cast<std::uint32_t>(b.size()));
+  return b;
+}
+
+// A file cut anywhere is refused for a fault of its header or its pixel data, and the
+// reader never reaches past the bytes it was given (the fuzz target and the sanitized
+// builds watch that part).
+TEST(Bitmap4Test, EveryCutOfAPictureIsRefused) {
+  const std::set<std::string> cut_faults = {
+      "is not a BMP file", "has a bad BMP header (palette or pixel offset out of place)",
+      "is cut short: its pixel data is incomplete"};
+  for (const Bytes& whole : {MakeBmp(kSample), WithLongestInfoHeader(MakeBmp({{0, 1, 1}, {1, 0, 1}}, true, 2))}) {
+    Bitmap4 bmp;
+    std::string error;
+    ASSERT_TRUE(ParseBitmap4(whole, bmp, error)) << error;
+    for (std::size_t size = 0; size < whole.size(); ++size) {
+      SCOPED_TRACE("cut to " + std::to_string(size) + " of " + std::to_string(whole.size()) + " bytes");
+      // A copy of its own, so that a read past the cut leaves the buffer.
+      const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
+      bmp = Poisoned();
+      EXPECT_FALSE(ParseBitmap4(cut, bmp, error));
+      EXPECT_TRUE(cut_faults.count(error) == 1) << error;
+      EXPECT_TRUE(bmp.pixels.empty());
+    }
+  }
+}
+
 class Bitmap4FileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("mapctl_bitmap_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
   std::string Write(const std::string& name, const Bytes& data) {
     const fs::path path = dir_ / name;
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
     return path.string();
   }
-  fs::path dir_;
+  ScratchDirectory scratch_;
+  const fs::path dir_ = scratch_.path();
 };
 
 TEST_F(Bitmap4FileTest, LoadsAFileOfTheExpectedSize) {

@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "control_test_environment_win32.h"
 #include "control_test_support_win32.h"
+#include "memory_property_bag_win32.h"
 
 namespace {
 
@@ -365,44 +365,12 @@ TEST_F(ContainerTest, TheSavedStateComesBackThroughAStreamAndBadStreamsAreRefuse
   }
 }
 
-// A property bag in memory, as form files and web pages keep controls.
-class MemoryBag final : public IPropertyBag {
- public:
-  ~MemoryBag() {
-    for (auto& [name, value] : values) VariantClear(&value);
-  }
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IPropertyBag) return E_NOINTERFACE;
-    *object = static_cast<IPropertyBag*>(this);
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
-    auto it = values.find(name);
-    if (it == values.end()) return E_INVALIDARG;
-    VariantInit(value);
-    return VariantCopy(value, &it->second);
-  }
-  STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override {
-    VARIANT copy;
-    VariantInit(&copy);
-    VariantCopy(&copy, value);
-    VariantClear(&values[name]);
-    values[name] = copy;
-    return S_OK;
-  }
-  std::map<std::wstring, VARIANT> values;
-};
-
 TEST_F(ContainerTest, TheSavedStateComesBackThroughAPropertyBagAndAStorage) {
   Control saved;
   ASSERT_TRUE(saved.Ready());
   ASSERT_EQ(PutBool(saved.Map(), kAutoSize, true), S_OK);
   ASSERT_EQ(PutBool(saved.Map(), DISPID_ENABLED, false), S_OK);
-  MemoryBag bag;
+  MemoryPropertyBag bag;
   IPersistPropertyBag* persist = saved.As<IPersistPropertyBag>(IID_IPersistPropertyBag);
   ASSERT_EQ(persist->Save(&bag, TRUE, TRUE), S_OK);
   persist->Release();
@@ -420,7 +388,7 @@ TEST_F(ContainerTest, TheSavedStateComesBackThroughAPropertyBagAndAStorage) {
   EXPECT_FALSE(GetBool(loaded.Map(), DISPID_ENABLED));
 
   // Written by hand: a value that is no boolean and a missing one take their defaults.
-  MemoryBag written;
+  MemoryPropertyBag written;
   VARIANT text;
   VariantInit(&text);
   text.vt = VT_BSTR;

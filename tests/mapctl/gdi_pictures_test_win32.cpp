@@ -13,16 +13,6 @@
 
 namespace {
 
-struct StatePoint {
-  int id;
-  int x;
-  int y;
-};
-
-constexpr StatePoint kStatePoints[] = {
-#include "state_points.inc"
-};
-
 // A bitmap selected into a memory surface compatible with the screen.
 class MemorySurface {
  public:

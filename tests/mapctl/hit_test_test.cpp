@@ -13,18 +13,6 @@
 
 namespace {
 
-struct StatePoint {
-  int id;
-  int x;
-  int y;
-};
-
-// For each state, the mask point deepest inside its painted pixels, as the picture
-// generator found it.
-constexpr StatePoint kStatePoints[] = {
-#include "state_points.inc"
-};
-
 class HitTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_EQ(pictures().error, ""); }

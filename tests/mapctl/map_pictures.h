@@ -1,4 +1,5 @@
-// The committed pictures of the map control, loaded once for all tests.
+// The committed pictures of the map control, loaded once for all tests, and the point
+// inside each state that the picture generator wrote beside them.
 #pragma once
 
 #include <string>
@@ -12,6 +13,18 @@ struct MapPictures {
   Bitmap4 strip;
   StateTable table;
   std::string error;  // empty when everything loaded
+};
+
+// For each state, the mask point deepest inside its painted pixels, as the picture
+// generator found it.
+struct StatePoint {
+  int id;
+  int x;
+  int y;
+};
+
+inline constexpr StatePoint kStatePoints[] = {
+#include "state_points.inc"
 };
 
 inline std::string SourcePath(const std::string& relative) {

@@ -4,110 +4,113 @@
 
 #include <array>
 #include <fstream>
+#include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "map_pictures.h"
 
 namespace {
 
-// The state table as the control's documentation gives it: number, name, strip position
-// of the colour, left, top, right, bottom.
-constexpr const char* kDocumentedTable = R"(
-| 1 | Alabama | 6 | 339 | 198 | 378 | 261 |
-| 2 | Alaska | 0 | 11 | 243 | 149 | 350 |
-| 3 | Arizona | 1 | 69 | 85 | 135 | 245 |
-| 4 | Arkansas | 7 | 274 | 185 | 323 | 231 |
-| 5 | California | 4 | 1 | 88 | 78 | 218 |
-| 6 | Colorado | 4 | 133 | 129 | 204 | 182 |
-| 7 | Connecticut | 8 | 458 | 87 | 475 | 104 |
-| 8 | Delaware | 0 | 446 | 122 | 457 | 138 |
-| 9 | Florida | 7 | 349 | 242 | 441 | 324 |
-| 10 | Georgia | 9 | 363 | 194 | 416 | 294 |
-| 11 | Hawaii | 8 | 117 | 262 | 183 | 306 |
-| 12 | Idaho | 9 | 70 | 17 | 129 | 115 |
-| 13 | Illinois | 5 | 300 | 111 | 338 | 179 |
-| 14 | Indiana | 3 | 335 | 116 | 366 | 168 |
-| 15 | Iowa | 3 | 253 | 102 | 311 | 142 |
-| 16 | Kansas | 10 | 201 | 145 | 274 | 183 |
-| 17 | Kentucky | 2 | 325 | 147 | 393 | 185 |
-| 18 | Louisiana | 11 | 279 | 227 | 336 | 277 |
-| 19 | Maine | 2 | 469 | 16 | 511 | 75 |
-| 20 | Maryland | 8 | 410 | 121 | 458 | 157 |
-| 21 | Massachusetts | 4 | 456 | 72 | 491 | 95 |
-| 22 | Michigan | 10 | 303 | 50 | 379 | 120 |
-| 23 | Minnesota | 2 | 246 | 26 | 310 | 106 |
-| 24 | Mississippi | 8 | 307 | 200 | 342 | 263 |
-| 25 | Missouri | 4 | 258 | 137 | 326 | 192 |
-| 26 | Montana | 2 | 95 | 21 | 193 | 86 |
-| 27 | Nebraska | 11 | 185 | 108 | 266 | 148 |
-| 28 | Nevada | 7 | 35 | 95 | 98 | 192 |
-| 29 | New Hampshire | 10 | 461 | 47 | 479 | 82 |
-| 30 | New Jersey | 12 | 443 | 101 | 464 | 130 |
-| 31 | New Mexico | 7 | 123 | 171 | 193 | 245 |
-| 32 | New York | 13 | 400 | 56 | 476 | 111 |
-| 33 | North Carolina | 5 | 380 | 159 | 464 | 201 |
-| 34 | North Dakota | 12 | 188 | 35 | 254 | 77 |
-| 35 | Ohio | 8 | 359 | 107 | 400 | 156 |
-| 36 | Oklahoma | 9 | 190 | 181 | 277 | 226 |
-| 37 | Oregon | 3 | 7 | 35 | 87 | 105 |
-| 38 | Pennsylvania | 2 | 395 | 95 | 454 | 137 |
-| 39 | Rhode Island | 3 | 472 | 85 | 482 | 98 |
-| 40 | South Carolina | 4 | 384 | 188 | 437 | 229 |
-| 41 | South Dakota | 5 | 186 | 74 | 255 | 117 |
-| 42 | Tennessee | 0 | 317 | 172 | 400 | 205 |
-| 43 | Texas | 1 | 150 | 187 | 288 | 320 |
-| 44 | Utah | 10 | 85 | 108 | 141 | 177 |
-| 45 | Vermont | 6 | 448 | 47 | 465 | 84 |
-| 46 | Virginia | 1 | 377 | 135 | 456 | 178 |
-| 47 | Washington | 2 | 26 | 8 | 90 | 57 |
-| 48 | West Virginia | 3 | 385 | 131 | 436 | 167 |
-| 49 | Wisconsin | 12 | 283 | 60 | 336 | 115 |
-| 50 | Wyoming | 3 | 121 | 78 | 190 | 134 |
-)";
-
 struct Row {
-  int number = 0;
   std::string name;
   int strip = 0, left = 0, top = 0, right = 0, bottom = 0;
 };
 
-std::string Trim(const std::string& s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-std::vector<Row> DocumentedRows() {
-  std::vector<Row> rows;
-  std::istringstream in(kDocumentedTable);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty()) continue;
-    std::vector<std::string> cells;
-    std::istringstream cellsIn(line.substr(1));
-    std::string cell;
-    while (std::getline(cellsIn, cell, '|')) cells.push_back(Trim(cell));
-    rows.push_back({std::stoi(cells[0]), cells[1], std::stoi(cells[2]), std::stoi(cells[3]),
-                    std::stoi(cells[4]), std::stoi(cells[5]), std::stoi(cells[6])});
+bool IsWellFormedName(std::string_view name) {
+  // Words of a capital and small letters, one space between them.
+  bool word_start = true;
+  for (char c : name) {
+    if (c == ' ') {
+      if (word_start) return false;
+      word_start = true;
+    } else if (word_start ? (c < 'A' || c > 'Z') : (c < 'a' || c > 'z')) {
+      return false;
+    } else {
+      word_start = false;
+    }
   }
-  return rows;
+  return !name.empty() && !word_start;
 }
 
-TEST(StateTableTest, DefinitionsMatchTheDocumentedTable) {
-  const std::vector<Row> rows = DocumentedRows();
-  ASSERT_EQ(rows.size(), 50u);
+TEST(StateTableTest, EntryZeroIsEmptyAndTheFiftyNamesAreUniqueWellFormedAndInAlphabeticalOrder) {
   EXPECT_EQ(kStateDefinitions[0].name, "");
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    const StateDefinition& d = kStateDefinitions[static_cast<std::size_t>(r.number)];
-    EXPECT_EQ(d.name, r.name);
-    EXPECT_EQ(d.strip, r.strip);
-    EXPECT_EQ(d.rect.left, r.left);
-    EXPECT_EQ(d.rect.top, r.top);
-    EXPECT_EQ(d.rect.right, r.right);
-    EXPECT_EQ(d.rect.bottom, r.bottom);
+  EXPECT_FALSE(kStateDefinitions[0].rect.Holds(0, 0));
+  std::set<std::string_view> seen;
+  for (std::size_t id = 1; id <= kStateCount; ++id) {
+    const std::string_view name = kStateDefinitions[id].name;
+    EXPECT_TRUE(IsWellFormedName(name)) << id << ": \"" << name << "\"";
+    EXPECT_TRUE(seen.insert(name).second) << name << " twice";
+    if (id > 1) {
+      EXPECT_LT(kStateDefinitions[id - 1].name, name) << "state numbers follow the names' order";
+    }
+  }
+  EXPECT_EQ(seen.size(), static_cast<std::size_t>(kStateCount));
+}
+
+TEST(StateTableTest, RectanglesLieOnTheMapAndColoursAreReferenceColours) {
+  for (std::size_t id = 1; id <= kStateCount; ++id) {
+    const StateDefinition& d = kStateDefinitions[id];
+    SCOPED_TRACE(std::string(d.name));
+    EXPECT_GE(d.strip, 0);
+    EXPECT_LT(d.strip, kReferenceColourCount);
+    EXPECT_GE(d.rect.left, 0);
+    EXPECT_GE(d.rect.top, 0);
+    EXPECT_LT(d.rect.left, d.rect.right);
+    EXPECT_LT(d.rect.top, d.rect.bottom);
+    EXPECT_LT(d.rect.right, kMapWidth);
+    EXPECT_LT(d.rect.bottom, kMapHeight);
+  }
+}
+
+// The generator's point inside each state has that state's colour on the mask and lies in
+// its rectangle: the table and the pictures describe the same map.
+TEST(StateTableTest, EveryStatesPointLiesInsideThatStateOnTheMask) {
+  const MapPictures& p = CommittedPictures();
+  ASSERT_EQ(p.error, "");
+  ASSERT_EQ(std::size(kStatePoints), static_cast<std::size_t>(kStateCount));
+  std::set<int> ids;
+  for (const StatePoint& point : kStatePoints) {
+    ASSERT_GE(point.id, 1);
+    ASSERT_LE(point.id, kStateCount);
+    const StateEntry& entry = p.table[static_cast<std::size_t>(point.id)];
+    SCOPED_TRACE(entry.name);
+    ids.insert(point.id);
+    EXPECT_TRUE(entry.rect.Holds(static_cast<std::int16_t>(point.x), static_cast<std::int16_t>(point.y)));
+    EXPECT_EQ(p.mask.ColourAt(point.x, point.y), entry.colour);
+  }
+  EXPECT_EQ(ids.size(), static_cast<std::size_t>(kStateCount));
+}
+
+// Outside the states the mask is background (white) or border (black); neither is a
+// reference colour, and the map's outermost pixels belong to no state.
+TEST(StateTableTest, TheMapsEdgesAndTheBordersBetweenStatesAreNoState) {
+  const MapPictures& p = CommittedPictures();
+  ASSERT_EQ(p.error, "");
+  for (std::size_t id = 1; id <= kStateCount; ++id) {
+    EXPECT_NE(p.table[id].colour, MakeColour(0, 0, 0)) << p.table[id].name;
+    EXPECT_NE(p.table[id].colour, MakeColour(255, 255, 255)) << p.table[id].name;
+  }
+  auto isState = [&p](int x, int y) {
+    const Colour c = p.mask.ColourAt(x, y);
+    for (std::size_t id = 1; id <= kStateCount; ++id) {
+      if (p.table[id].colour == c &&
+          p.table[id].rect.Holds(static_cast<std::int16_t>(x), static_cast<std::int16_t>(y))) {
+        return true;
+      }
+    }
+    return false;
+  };
+  for (int x = 0; x < kMapWidth; ++x) {
+    EXPECT_FALSE(isState(x, 0)) << x << ", 0";
+    EXPECT_FALSE(isState(x, kMapHeight - 1)) << x << ", " << kMapHeight - 1;
+  }
+  for (int y = 0; y < kMapHeight; ++y) {
+    EXPECT_FALSE(isState(0, y)) << "0, " << y;
+    EXPECT_FALSE(isState(kMapWidth - 1, y)) << kMapWidth - 1 << ", " << y;
   }
 }
 

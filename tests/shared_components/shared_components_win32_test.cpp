@@ -15,6 +15,8 @@
 #include "shared_components.h"
 #include "next_boot_replacement.h"
 #include "registry.h"
+#include "scratch_directory.h"
+#include "system_temporary_path_win32.h"
 #include "text.h"
 
 namespace {
@@ -36,12 +38,6 @@ std::string SystemDirectory() {
   char path[MAX_PATH] = {};
   GetSystemDirectoryA(path, MAX_PATH);
   return std::string(path) + "\\";
-}
-
-std::string TempDirectory() {
-  char path[MAX_PATH + 1] = {};
-  GetTempPathA(sizeof path, path);
-  return path;
 }
 
 std::string ReadFileText(const std::string& path) {
@@ -169,7 +165,7 @@ TEST_F(SharedComponentTest, OcxTargetFollowsTheRegistration) {
   EXPECT_EQ(GetRegisteredServer(kControlClass), "C:\\vexa-gone\\VexaCtl.ocx");
   EXPECT_EQ(FindOcxTarget("VexaCtl.ocx", "1.0.0.5", kControlClass), SystemDirectory() + "VexaCtl.ocx");
 
-  const std::string registered = Place("control_104", TempDirectory(), "VexaCtl.ocx");
+  const std::string registered = Place("control_104", SystemTemporaryPath(), "VexaCtl.ocx");
   ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, key, "", registered, "->"));
   EXPECT_EQ(FindOcxTarget("VexaCtl.ocx", "1.0.0.5", kControlClass), registered);
   EXPECT_EQ(FindOcxTarget("VexaCtl.ocx", "1.0.0.4", kControlClass), "");
@@ -180,13 +176,13 @@ TEST_F(SharedComponentTest, OcxTargetFollowsTheRegistration) {
 // elevated installer replaces, loads or registers. (Wine's HKEY_CLASSES_ROOT holds the
 // machine's classes only, so under Wine this guards the lookup without showing the merge.)
 TEST_F(SharedComponentTest, OnlyTheMachinesClassRegistrationCounts) {
-  const std::string planted = Place("control_104", TempDirectory(), "VexaPlanted.ocx");
+  const std::string planted = Place("control_104", SystemTemporaryPath(), "VexaPlanted.ocx");
   const std::string user_key = std::string("Software->Classes->CLSID->") + kControlClass + "->InprocServer32";
   ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, user_key, "", planted, "->"));
   EXPECT_EQ(GetRegisteredServer(kControlClass), "");
   EXPECT_EQ(FindOcxTarget("VexaPlanted.ocx", "1.0.0.5", kControlClass), SystemDirectory() + "VexaPlanted.ocx");
 
-  const std::string machine = Place("control_104", TempDirectory(), "VexaMachine.ocx");
+  const std::string machine = Place("control_104", SystemTemporaryPath(), "VexaMachine.ocx");
   const std::string machine_key = std::string("Software->Classes->CLSID->") + kControlClass + "->InprocServer32";
   ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, machine_key, "", machine, "->"));
   EXPECT_EQ(GetRegisteredServer(kControlClass), machine);
@@ -194,19 +190,19 @@ TEST_F(SharedComponentTest, OnlyTheMachinesClassRegistrationCounts) {
 }
 
 TEST_F(SharedComponentTest, RegisterServerCallsTheExportOfTheFileAtThePath) {
-  const std::string control = Place("control_105", TempDirectory(), "VexaReg.ocx");
+  const std::string control = Place("control_105", SystemTemporaryPath(), "VexaReg.ocx");
   EXPECT_TRUE(RegisterServer(control));
   EXPECT_EQ(GetRegisteredServer(kControlClass), control);
   EXPECT_FALSE(RegisterServer(Component("shared_104")));  // no DllRegisterServer
-  EXPECT_FALSE(RegisterServer(TempDirectory() + "VexaMissing.ocx"));
+  EXPECT_FALSE(RegisterServer(SystemTemporaryPath() + "VexaMissing.ocx"));
   EXPECT_FALSE(RegisterServer(""));
 }
 
 // A control's own dependencies are found beside it; the current directory is never searched.
 TEST_F(SharedComponentTest, RegisterServerFindsDependenciesBesideTheControlOnly) {
-  const std::string beside = TempDirectory() + "VexaBeside\\";
-  const std::string alone = TempDirectory() + "VexaAlone\\";
-  const std::string current = TempDirectory() + "VexaCurrent\\";
+  const std::string beside = SystemTemporaryPath() + "VexaBeside\\";
+  const std::string alone = SystemTemporaryPath() + "VexaAlone\\";
+  const std::string current = SystemTemporaryPath() + "VexaCurrent\\";
   for (const std::string& directory : {beside, alone, current}) fs::create_directories(directory);
   Place("dependent_control", beside, "VexaDep.ocx");
   placed_.push_back(beside + "component_helper.dll");
@@ -232,13 +228,13 @@ TEST_F(SharedComponentTest, InstallSharedDllCopiesOnlyANewerFile) {
   bool restart = false;
   const std::string target = SystemDirectory() + "VexaCopy.dll";
   placed_.push_back(target);
-  const std::string source = Place("shared_104", TempDirectory(), "VexaCopy.dll");
+  const std::string source = Place("shared_104", SystemTemporaryPath(), "VexaCopy.dll");
   EXPECT_TRUE(InstallSharedDll(source, restart));
   EXPECT_EQ(GetFileVersionString(target), "1.0.0.4");
-  const std::string newer = Place("shared_105", TempDirectory(), "VexaCopy.dll");
+  const std::string newer = Place("shared_105", SystemTemporaryPath(), "VexaCopy.dll");
   EXPECT_TRUE(InstallSharedDll(newer, restart));
   EXPECT_EQ(GetFileVersionString(target), "1.0.0.5");
-  Place("shared_104", TempDirectory(), "VexaCopy.dll");
+  Place("shared_104", SystemTemporaryPath(), "VexaCopy.dll");
   EXPECT_TRUE(InstallSharedDll(source, restart));  // older: nothing to do
   EXPECT_EQ(GetFileVersionString(target), "1.0.0.5");
   EXPECT_FALSE(restart);
@@ -246,18 +242,9 @@ TEST_F(SharedComponentTest, InstallSharedDllCopiesOnlyANewerFile) {
 
 class IniFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    directory_ = TempDirectory() + "VexaIni" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
-    fs::remove_all(directory_);
-    fs::create_directories(directory_);
-    ini_ = directory_ + "WININIT.INI";
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(directory_, ignored);
-  }
-  std::string directory_;
-  std::string ini_;
+  ScratchDirectory scratch_;
+  const std::string directory_ = scratch_.text();
+  const std::string ini_ = directory_ + "WININIT.INI";
 };
 
 TEST_F(IniFileTest, AMissingFileIsCreatedWithTheSection) {
@@ -308,7 +295,7 @@ TEST_F(IniFileTest, ReplaceFileAtRestartRecordsTheDeleteAndTheMoveOfTheTargetsFu
   EXPECT_TRUE(EqualsIgnoringCase(removal.first, "\\??\\" + target)) << removal.first;
   EXPECT_EQ(removal.second, "");
   const std::string copy = move.first.substr(4);
-  EXPECT_FALSE(StartsWithIgnoringCase(copy, TempDirectory())) << copy;
+  EXPECT_FALSE(StartsWithIgnoringCase(copy, SystemTemporaryPath())) << copy;
   const std::string staging = copy.substr(0, copy.find_last_of('\\'));
   EXPECT_TRUE(StartsWithIgnoringCase(staging, target.substr(0, 3) + "~ts")) << staging;
   EXPECT_EQ(staging.find('\\', 3), std::string::npos) << staging;

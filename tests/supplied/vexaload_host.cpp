@@ -27,12 +27,12 @@
 
 #include <atomic>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "atl_host.h"
+#include "memory_property_bag_win32.h"
 
 namespace {
 
@@ -43,34 +43,6 @@ std::wstring Wide(const char* text) {
   wide.resize(wide.size() - 1);
   return wide;
 }
-
-class PropertyBag final : public IPropertyBag {
- public:
-  std::map<std::wstring, std::wstring> values;
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IPropertyBag) return E_NOINTERFACE;
-    *object = this;
-    return S_OK;
-  }
-  // Lives on the stack of main for as long as the control may read it.
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
-    const auto found = values.find(name);
-    if (found == values.end()) return E_INVALIDARG;
-    VariantInit(value);
-    value->vt = VT_BSTR;
-    value->bstrVal = SysAllocString(found->second.c_str());
-    return S_OK;
-  }
-  STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override {
-    if (value->vt == VT_BSTR) values[name] = value->bstrVal != nullptr ? value->bstrVal : L"";
-    return S_OK;
-  }
-};
 
 // A browser's site for a control of a page: it knows the page's address.
 class PageSite final : public IOleClientSite {
@@ -189,7 +161,7 @@ class User {
 }  // namespace
 
 int main(int argc, char** argv) {
-  PropertyBag bag;
+  MemoryPropertyBag bag;
   bool untrusted = false;
   std::wstring page_url;
   std::vector<bool> answers;
@@ -208,7 +180,7 @@ int main(int argc, char** argv) {
     }
     const std::size_t equals = argument.find('=');
     if (equals == std::string::npos) return Fail("argument NAME=VALUE expected");
-    bag.values[Wide(argument.substr(0, equals).c_str())] = Wide(argument.substr(equals + 1).c_str());
+    bag.SetText(Wide(argument.substr(0, equals).c_str()), Wide(argument.substr(equals + 1).c_str()));
   }
   OleInitialize(nullptr);
   HWND host = CreateWindowExW(0, L"STATIC", L"loader host", WS_POPUP, 0, 0, 40, 40, nullptr, nullptr,

@@ -34,11 +34,6 @@ unregister() {
   wine 'C:\windows\syswow64\regsvr32.exe' /s /u 'C:\windows\syswow64\VexaLoad.ocx' >/dev/null 2>&1
   rm -f "$system32/VexaLoad.ocx"
 }
-remove_product() {
-  rm -rf "$product_unix"
-  wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Acme Paint' /f /reg:32 >/dev/null 2>&1
-  wine reg delete "$record" /f /reg:32 >/dev/null 2>&1
-}
 remove_control() {
   find "$c_drive/windows" -maxdepth 2 -iname AcmeCtl.ocx -delete 2>/dev/null
   wine reg delete "HKCR\\CLSID\\$control_class" /f /reg:32 >/dev/null 2>&1
@@ -50,7 +45,7 @@ cleanup() {
     [ -f "$der" ] && wine "$trust" remove "$(wine_windows_path "$der")" >/dev/null 2>&1
   done
   unregister
-  remove_product
+  remove_product 'Acme Paint' "$product_unix"
   remove_control
   rm -rf "$scratch" "$cache" "$c_drive/loader-started.txt"
 }
@@ -133,7 +128,7 @@ run_loader() {  # run_loader DIRECTORY: the host's output joined with "|"
 installed() { wine reg query "$record" /reg:32 >/dev/null 2>&1 && test -f "$product_unix/Paint.exe" && echo installed || echo absent; }
 
 # --- Refused: unsigned, signed by a publisher this PC does not trust ---
-remove_product
+remove_product 'Acme Paint' "$product_unix"
 rm -rf "$cache"
 expect_eq "unsigned: refused with its reason" \
   "exit 1603|result Error. The setup script $web_base/unsigned/MyPageScript.Cab was refused: it is not signed. It was deleted; nothing was installed." \
@@ -158,14 +153,14 @@ if ! grep -q "^exit 1603|result Error. The setup script .* was refused" <<<"$tam
 fi
 expect_true "tampered: stopped" grep -q "^exit 1603|" <<<"$tampered"
 expect_eq "tampered: nothing installed" absent "$(installed)"
-remove_product
+remove_product 'Acme Paint' "$product_unix"
 expect_true "tampered: osslsigncode rejects it" \
   bash -c "! osslsigncode verify -CAfile '$scratch/trusted.pem' -in '$web_root/tampered/MyPageScript.Cab' >/dev/null 2>&1"
 expect_true "signed: osslsigncode accepts it" \
   osslsigncode verify -CAfile "$scratch/trusted.pem" -in "$web_root/signed/MyPageScript.Cab"
 
 # --- Signed by the trusted publisher: installed ---
-remove_product
+remove_product 'Acme Paint' "$product_unix"
 rm -rf "$cache"
 expect_eq "signed: the host's report" "exit 0|result " "$(run_loader signed)"
 expect_eq "signed: the product is installed" installed "$(installed)"
@@ -196,7 +191,7 @@ for publisher in revoked offline; do
   cp "$web_root/pub/Prog1.cab" "$web_root/$publisher/"
   sign_with "$scratch/ca" "$publisher" "$scratch/MyPageScript.Cab" "$web_root/$publisher/MyPageScript.Cab"
 done
-remove_product
+remove_product 'Acme Paint' "$product_unix"
 rm -rf "$cache"
 expect_eq "revoked publisher: refused with its reason" \
   "exit 1603|result Error. The setup script $web_base/revoked/MyPageScript.Cab was refused: its signing certificate has been revoked. It was deleted; nothing was installed." \

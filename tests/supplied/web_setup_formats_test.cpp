@@ -11,6 +11,7 @@
 #include "file_signature.h"
 #include "part_list.h"
 #include "progress_text.h"
+#include "scratch_directory.h"
 #include "script.h"
 #include "web_script.h"
 #include "web_setup_attachment.h"
@@ -135,7 +136,8 @@ void WriteProgram(const std::filesystem::path& path, std::size_t built, const st
 }
 
 TEST(WebSetupAttachmentTest, TheLinesEndAtTheFileEndOrWhereTheSignatureBegins) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "web_setup_attachment_test.exe";
+  ScratchDirectory scratch;
+  const std::filesystem::path path = scratch.path() / "attachment_test.exe";
   WebSetupAttachment attachment;
   std::string error;
   WriteProgram(path, 3000, kGoodLines, false);

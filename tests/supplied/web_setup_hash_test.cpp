@@ -10,6 +10,7 @@
 
 #include "file_signature.h"
 #include "package_cache.h"
+#include "scratch_directory.h"
 #include "sha256_win32.h"
 
 TEST(Sha256Test, KnownDigestsInOnePieceAndInPieces) {
@@ -30,7 +31,8 @@ TEST(Sha256Test, KnownDigestsInOnePieceAndInPieces) {
 }
 
 TEST(FileSignatureTest, AFileMatchesOnlyItsOwnSizeAndDigest) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "web_setup_signature_test.bin";
+  ScratchDirectory scratch;
+  const std::filesystem::path path = scratch.path() / "signature_test.bin";
   std::ofstream(path, std::ios::binary) << "abc";
   std::string digest;
   std::uint64_t size = 0;

@@ -109,10 +109,11 @@ TEST_F(FileSelectionTest, TickedFilesAreFoundOnDiskWhateverTheCaseOfTheirLines) 
   const std::string directory = MakeProgram("Paint", {"Paint.exe", "Data/Colours.TXT"});
   Choose(directory);
   ASSERT_EQ(form->List1.lines, (std::vector<std::string>{"paint.exe", "data\\colours.txt"}));
-  const std::vector<std::string> sources = form->TickedProgramFileSources();
+  const std::vector<TickedProgramFile> sources = form->TickedProgramFileSources();
   ASSERT_EQ(sources.size(), 2u);
-  for (const std::string& source : sources) EXPECT_TRUE(PathExists(source)) << source;
-  EXPECT_EQ(PathFileName(sources[1]), "Colours.TXT");
+  for (const TickedProgramFile& file : sources) EXPECT_TRUE(PathExists(file.source)) << file.source;
+  EXPECT_EQ(sources[1].line, "data\\colours.txt");
+  EXPECT_EQ(PathFileName(sources[1].source), "Colours.TXT");
   EXPECT_TRUE(PathExists(ResolvePathCase(directory + "paint.exe")));
   EXPECT_TRUE(PathExists(ResolvePathCase(directory + "DATA\\colours.txt")));
   EXPECT_TRUE(PathExists(ResolvePathCase(UpperAscii(wizard_directory + kSep + "VexaLoad.ocx"))));
@@ -121,7 +122,9 @@ TEST_F(FileSelectionTest, TickedFilesAreFoundOnDiskWhateverTheCaseOfTheirLines) 
   ChooseProgramDirectory({"paint.exe", "data\\colours.txt", "other.txt"}, {true, true, false});
   form->ProgramDirectory = directory;
   ASSERT_EQ(form->TickedProgramFileSources().size(), 2u);
-  for (const std::string& source : form->TickedProgramFileSources()) EXPECT_TRUE(PathExists(source)) << source;
+  for (const TickedProgramFile& file : form->TickedProgramFileSources()) {
+    EXPECT_TRUE(PathExists(file.source)) << file.source;
+  }
 }
 
 TEST_F(FileSelectionTest, OnlyProjectFilesIsNoFileFoundAndNothingIsAnEmptyDirectory) {

@@ -350,21 +350,57 @@ namespace {
 
 class RecordingBuilder : public ReleaseBuilder {
  public:
-  void Finish(Form1& form) override { finished_on_step = form.CurrentStep; }
-  int finished_on_step = -1;
+  ReleaseResult Build(const ReleaseAnswers& given, ReleaseHost&) override {
+    answers.push_back(given);
+    return {ReleaseOutcome::Stopped, {given.ActiveXUrl, given.ExeParas, given.SignCodeCommands}};
+  }
+  std::vector<ReleaseAnswers> answers;
 };
 
 }  // namespace
 
-TEST_F(WizardTest, FinishHandsTheFormToTheReleaseBuilder) {
+// The builder gets the answers as plain data, and only once the two release names pass.
+TEST_F(WizardTest, FinishHandsTheAnswersToTheReleaseBuilder) {
   RecordingBuilder builder;
-  Form1 with_builder(host, &builder);
-  with_builder.CurrentStep = kFinalStep;
-  with_builder.cmdFinish_Click();
-  EXPECT_EQ(builder.finished_on_step, kFinalStep);
-  // Without a builder Finish does nothing.
+  form = std::make_unique<Form1>(host, &builder);
+  form->Form_Load();
+  GoToStep(6);
+  form->ProgramGroup.AddChild(0, "Untitled1", "Bird");
+  form->ProgramGroup.nodes[1].tag = "mybird.exe";
+  form->SetText(form->txtStandAloneExeFilenameNoPath, "My Bird.exe");
+  form->cmdFinish_Click();
+  EXPECT_TRUE(builder.answers.empty());
+  ASSERT_EQ(host.messages.size(), 1u);
+
+  form->SetText(form->txtStandAloneExeFilenameNoPath, " MyBird.exe ");
+  form->cmdFinish_Click();
+  ASSERT_EQ(builder.answers.size(), 1u);
+  const ReleaseAnswers& answers = builder.answers[0];
+  EXPECT_EQ(answers.StandAloneExeFilenameNoPath, "MyBird.exe");  // as the check trimmed it
+  ASSERT_EQ(answers.ProgramFiles.size(), 2u);
+  EXPECT_EQ(answers.ProgramFiles[0].line, "mybird.exe");
+  EXPECT_EQ(answers.ProgramFiles[0].source, program_directory + "mybird.exe");
+  ASSERT_EQ(answers.ProgramGroup.size(), 2u);
+  EXPECT_EQ(answers.ProgramGroup[1].text, "Bird");
+  EXPECT_EQ(answers.ProgramGroup[1].link, "mybird.exe");
+  EXPECT_EQ(answers.ProgramGroup[1].parent, 0);
+  // Step 1's examples are not the developer's company and web site.
+  EXPECT_EQ(answers.CompanyName, "");
+  EXPECT_EQ(answers.WebSiteURL, "");
+  EXPECT_EQ(answers.ActiveXUrl, "http://www.mycompany.example/ActiveX/");
+  EXPECT_EQ(answers.OcxFiles, form->lstOCX.lines);
+  EXPECT_EQ(answers.WizardVersion, "1.2");
+  EXPECT_EQ(answers.ReleaseDirectory, form->ReleaseDirectory);
+  EXPECT_TRUE(PathExists(form->ReleaseActiveXDirectory));
+  // A build that stopped before its work leaves the wizard where it was.
+  EXPECT_EQ(form->CurrentStep, kFinalStep);
+  EXPECT_FALSE(form->Ended);
+}
+
+TEST_F(WizardTest, WithoutABuilderFinishDoesNothing) {
   GoToStep(6);
   form->cmdFinish_Click();
   EXPECT_EQ(form->CurrentStep, 6);
   EXPECT_TRUE(host.messages.empty());
+  EXPECT_FALSE(PathExists(form->ProjectDirectory));
 }

@@ -6,7 +6,7 @@
 set -uo pipefail
 . "$VEXA_SOURCE_DIR/scripts/test-lib.sh"
 
-vexabuild=$VEXA_BINARY_DIR/wizard/vexabuild
+vexabuild=$VEXA_BINARY_DIR/vexabuild/vexabuild
 [ -x "$vexabuild" ] || { echo "no $vexabuild: build the native tree" >&2; exit 1; }
 wine_dlls=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
 scratch=$(mktemp -d)

@@ -6,14 +6,13 @@
 
 namespace {
 
-constexpr std::size_t kMaxMainSymbols = kLzxNumChars + kLzxMaxPositionSlots * kLzxLengthHeaders;
 // What a block's header and trees roughly cost: the pre-trees and header, and a few bits
 // for each code length sent.
 constexpr double kBlockBits = 3 * 80 + 27;
 constexpr double kBitsPerUsedSymbol = 4;
 
 struct Histogram {
-  std::array<std::uint32_t, kMaxMainSymbols> main{};
+  std::array<std::uint32_t, kLzxMaxMainSymbols> main{};
   std::array<std::uint32_t, kLzxLengthSymbols> length{};
 
   void Add(const LzxItem& item) {
@@ -21,10 +20,8 @@ struct Histogram {
       ++main[item.value];
       return;
     }
-    const unsigned slot = item.value < 3 ? item.value : LzxPositionSlot(item.value);
-    const unsigned header = std::min<unsigned>(item.length - kLzxMinMatch, kLzxLengthHeaders - 1);
-    ++main[kLzxNumChars + slot * kLzxLengthHeaders + header];
-    if (header == kLzxLengthHeaders - 1) ++length[item.length - kLzxMinMatch - (kLzxLengthHeaders - 1)];
+    ++main[LzxMatchMainSymbol(item)];
+    if (const int length_symbol = LzxMatchLengthSymbol(item); length_symbol >= 0) ++length[static_cast<unsigned>(length_symbol)];
   }
   void Add(const Histogram& other) {
     for (std::size_t i = 0; i < main.size(); ++i) main[i] += other.main[i];

@@ -6,8 +6,6 @@
 #include <sstream>
 #include <system_error>
 
-#include "path_services.h"
-
 namespace fs = std::filesystem;
 
 ScratchDirectory::ScratchDirectory() {
@@ -19,15 +17,16 @@ ScratchDirectory::ScratchDirectory() {
 
 ScratchDirectory::~ScratchDirectory() {
   std::error_code ignored;
-  // Make whatever a test locked or made read-only writable again, so that it can be removed.
+  // Make whatever a test locked or made read-only writable again, so that it can be removed;
+  // a link a test made goes as a link, and what it points at is left as it was.
   for (auto it = fs::recursive_directory_iterator(path_, ignored); it != fs::recursive_directory_iterator();
        it.increment(ignored)) {
-    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    if (!it->is_symlink(ignored)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   }
   fs::remove_all(path_, ignored);
 }
 
-std::string ScratchDirectory::text() const { return WithTrailingSeparator(path_.string()); }
+std::string ScratchDirectory::text() const { return path_.string() + static_cast<char>(fs::path::preferred_separator); }
 
 std::string ScratchDirectory::operator/(const std::string& relative) const { return text() + relative; }
 

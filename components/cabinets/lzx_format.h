@@ -60,6 +60,8 @@ inline constexpr std::uint32_t kLzxE8TranslationSize = 12000000;
 inline constexpr std::uint32_t kLzxMaxE8TranslationSize = 1u << 30;
 inline constexpr std::size_t kLzxE8Frames = 32768;
 inline constexpr unsigned kLzxMaxPositionSlots = 50;
+// The main tree of the largest window: the literals and a symbol per slot and length header.
+inline constexpr std::size_t kLzxMaxMainSymbols = kLzxNumChars + kLzxMaxPositionSlots * kLzxLengthHeaders;
 
 // Position slots per window size, indexed by window bits - 15.
 inline constexpr std::array<unsigned, 7> kLzxPositionSlots = {30, 32, 34, 36, 38, 42, 50};

@@ -211,6 +211,45 @@ std::string FileOfPath(const std::string& path) {
   return best->directory + "/" + path.substr(best->url_path.size());
 }
 
+// A file's validators: its ETag (size and modification time) and Last-Modified date.
+struct Validators {
+  std::string etag;
+  std::string modified;
+  std::string Headers() const {
+    return "ETag: " + etag + "\r\nLast-Modified: " + modified + "\r\nAccept-Ranges: bytes\r\n";
+  }
+};
+
+Validators ValidatorsOf(const struct stat& info) {
+  char etag[80];
+  std::snprintf(etag, sizeof etag, "\"%llx-%llx\"", static_cast<unsigned long long>(info.st_size),
+                static_cast<unsigned long long>(info.st_mtim.tv_sec) * 1000000000ull +
+                    static_cast<unsigned long long>(info.st_mtim.tv_nsec));
+  return {etag, HttpDate(info.st_mtime)};
+}
+
+enum class RangeAnswer { kWhole, kPartial, kUnsatisfiable };
+
+// What a Range header asks of a file of `size` bytes; [first, last] is what to send.
+RangeAnswer ReadRange(const std::string& range, long long size, long long& first, long long& last) {
+  first = 0;
+  last = size - 1;
+  long long a = -1, b = -1;
+  if (std::sscanf(range.c_str(), "bytes=%lld-%lld", &a, &b) < 1 || a < 0) return RangeAnswer::kWhole;
+  if (a >= size) return RangeAnswer::kUnsatisfiable;
+  first = a;
+  if (b >= a && b < size) last = b;
+  return RangeAnswer::kPartial;
+}
+
+// Opens a regular file for reading; -1 when it is missing or not a regular file.
+int OpenRegularFile(const std::string& path, struct stat& info) {
+  const int fd = open(path.c_str(), O_RDONLY);
+  if (fd >= 0 && fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) return fd;
+  if (fd >= 0) close(fd);
+  return -1;
+}
+
 // Answers one request; false when the connection is to be closed.
 bool Answer(int socket, const std::string& method, const std::string& target, const std::string& headers) {
   std::string path = target.substr(0, target.find('?'));
@@ -233,38 +272,22 @@ bool Answer(int socket, const std::string& method, const std::string& target, co
   if (faults.status) return plain(faults.status, "Injected");
   const std::string decoded = PercentDecoded(path);
   const std::string file_path = SafePath(decoded) ? FileOfPath(decoded) : std::string();
-  if (file_path.empty()) return plain(404, "Not Found");
-  const int fd = open(file_path.c_str(), O_RDONLY);
   struct stat info{};
-  if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    if (fd >= 0) close(fd);
-    return plain(404, "Not Found");
-  }
+  const int fd = file_path.empty() ? -1 : OpenRegularFile(file_path, info);
+  if (fd < 0) return plain(404, "Not Found");
   const long long size = info.st_size;
-  char etag[80];
-  std::snprintf(etag, sizeof etag, "\"%llx-%llx\"", static_cast<unsigned long long>(size),
-                static_cast<unsigned long long>(info.st_mtim.tv_sec) * 1000000000ull +
-                    static_cast<unsigned long long>(info.st_mtim.tv_nsec));
-  const std::string modified = HttpDate(info.st_mtime);
-  const std::string validators = std::string("ETag: ") + etag + "\r\nLast-Modified: " + modified +
-                                 "\r\nAccept-Ranges: bytes\r\n";
+  const Validators validators = ValidatorsOf(info);
+  const bool range_applies = !range.empty() && !faults.ignore_ranges &&
+                             (if_range.empty() || if_range == validators.etag || if_range == validators.modified);
   long long first = 0, last = size - 1;
-  bool partial = false;
-  const bool range_applies = !range.empty() && !faults.ignore_ranges && (if_range.empty() || if_range == etag || if_range == modified);
-  if (range_applies) {
-    long long a = -1, b = -1;
-    if (std::sscanf(range.c_str(), "bytes=%lld-%lld", &a, &b) >= 1 && a >= 0) {
-      if (a >= size) {
-        close(fd);
-        return plain(416, "Range Not Satisfiable", validators + "Content-Range: bytes */" + std::to_string(size) + "\r\n");
-      }
-      first = a;
-      if (b >= a && b < size) last = b;
-      partial = true;
-    }
+  const RangeAnswer answer = range_applies ? ReadRange(range, size, first, last) : RangeAnswer::kWhole;
+  if (answer == RangeAnswer::kUnsatisfiable) {
+    close(fd);
+    return plain(416, "Range Not Satisfiable", validators.Headers() + "Content-Range: bytes */" + std::to_string(size) + "\r\n");
   }
+  const bool partial = answer == RangeAnswer::kPartial;
   status = partial ? 206 : 200;
-  std::string head = "HTTP/1.1 " + std::string(partial ? "206 Partial Content" : "200 OK") + "\r\n" + validators +
+  std::string head = "HTTP/1.1 " + std::string(partial ? "206 Partial Content" : "200 OK") + "\r\n" + validators.Headers() +
                      "Content-Type: application/octet-stream\r\nContent-Length: " + std::to_string(last - first + 1) +
                      "\r\n";
   if (partial)
@@ -273,9 +296,7 @@ bool Answer(int socket, const std::string& method, const std::string& target, co
   bool keep = SendAll(socket, head);
   if (keep && method == "GET") {
     keep = SendBody(socket, fd, first, last + 1, faults, sent);
-    if (!keep && faults.drop_at >= 0 && !faults.drop_key.empty()) {
-      MarkDropUsed(faults.drop_key);
-    }
+    if (!keep && faults.drop_at >= 0 && !faults.drop_key.empty()) MarkDropUsed(faults.drop_key);
   }
   close(fd);
   log_line();

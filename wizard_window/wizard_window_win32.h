@@ -46,6 +46,13 @@ class WizardWindow final : public Host {
   ProgramVersion GetProgramVersion() override;
 
  private:
+  // Asks the window to refresh after a notification that must return before the model's
+  // state may change the control that sent it (the end of a tree label edit).
+  static constexpr UINT kRefreshMessage = WM_APP + 2;
+  static constexpr UINT kEditLabelMessage = WM_APP + 3;
+  static constexpr UINT kRestoreFocusMessage = WM_APP + 4;
+  static constexpr const char* kDefaultMessageTitle = "VexaWizard";
+
   // A control of the window and the model state it shows.
   enum class Kind { Button, Label, TextBox, CheckBox, StringList, DataList, Tree, Frame };
   struct Binding {
@@ -70,6 +77,8 @@ class WizardWindow final : public Host {
   void OpenTreeMenuFromKeyboard();
   POINT PopupMenuPoint(PopupMenu menu);
   INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+  INT_PTR HandleOwnMessage(HWND dialog, UINT message, WPARAM wparam);
+  INT_PTR OnSetCursor(HWND dialog, HWND under_pointer);
   void CreateControls();
   void BindControls();
   void Bind(int id, Control& control, Kind kind);
@@ -77,6 +86,7 @@ class WizardWindow final : public Host {
   Binding* FindBinding(const Control& control);
   // The window of control `id`.
   HWND Item(int id);
+  static std::string WindowText(HWND window);
 
   // Runs a handler of the model and shows the state it leaves.
   template <typename Handler>
@@ -87,7 +97,8 @@ class WizardWindow final : public Host {
     Refresh();
   }
   void OnCommand(int id, int code, HWND control);
-  void OnButton(int id);
+  // A button pressed or a list line chosen: the model's Click handler of the control.
+  void OnClick(int id);
   LRESULT OnNotify(const NMHDR& header);
   void OnDataListClick(HWND list, POINT point, bool right_button);
   void ToggleProgramFile(int index);
@@ -95,9 +106,13 @@ class WizardWindow final : public Host {
   // Showing the model's state.
   void Refresh();
   void RefreshControl(Binding& binding);
+  void RefreshCaption(Binding& binding);
+  void RefreshTextBox(Binding& binding);
   void RefreshStringList(Binding& binding);
   void RefreshDataList(Binding& binding);
   void RefreshTree();
+  std::vector<int> ShownTreeOrder() const;
+  void RebuildTree(const std::vector<int>& order);
   void RefreshFocus();
   void Layout();
   RECT TwipsToPixels(const Placement& placement) const;

@@ -9,8 +9,9 @@
 #include <system_error>
 #include <map>
 
-std::string VexaBuildUsage() {
-  return R"(Usage: vexabuild build PROGRAM_DIR [options]
+namespace {
+
+constexpr const char* kUsage = R"(Usage: vexabuild build PROGRAM_DIR [options]
        vexabuild serve PROGRAM_DIR [--port N]
        vexabuild --help
 
@@ -79,9 +80,6 @@ stopped or failed (a sign command that cannot be started or ends with a non-zero
 fails it), 2 for a command line that cannot be used.
 With SOURCE_DATE_EPOCH set, every date in the package comes from it.
 )";
-}
-
-namespace {
 
 // A component is saved in the project as listed and read again by every later build,
 // which may run in another directory: a relative path is made full at once.
@@ -100,10 +98,11 @@ bool AddName(const std::string& value, std::vector<std::string>& names) {
   return true;
 }
 
-}  // namespace
+using Setter = std::function<bool(const std::string&)>;
 
-bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildOptions& options, std::string& error) {
-  using Setter = std::function<bool(const std::string&)>;
+// The options that take a value, each with what it sets in `options`; a setter refuses a
+// value it cannot use.
+std::map<std::string, Setter> ValueOptions(VexaBuildOptions& options) {
   const auto text = [](std::optional<std::string>& field) {
     return Setter([&field](const std::string& value) { field = value; return true; });
   };
@@ -114,7 +113,7 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
       return true;
     });
   };
-  const std::map<std::string, Setter> with_value = {
+  return {
       {"--friendly-name", text(options.friendly_name)},
       {"--company", text(options.company)},
       {"--web-site-url", text(options.web_site_url)},
@@ -153,6 +152,24 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
       {"--minimize-download-time", yes_or_no(options.minimize_download_time)},
       {"--sign-every-program", yes_or_no(options.sign_every_program)},
   };
+}
+
+// serve's --port N: a port number from 1 to 65535.
+bool ParsePort(const std::string& value, std::uint16_t& port) {
+  if (value.empty() || value.size() > 5 || value.find_first_not_of("0123456789") != std::string::npos ||
+      std::stoi(value) == 0 || std::stoi(value) > 65535) {
+    return false;
+  }
+  port = static_cast<std::uint16_t>(std::stoi(value));
+  return true;
+}
+
+}  // namespace
+
+std::string VexaBuildUsage() { return kUsage; }
+
+bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildOptions& options, std::string& error) {
+  const std::map<std::string, Setter> with_value = ValueOptions(options);
   bool command_seen = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -177,17 +194,15 @@ bool ParseVexaBuildOptions(const std::vector<std::string>& arguments, VexaBuildO
         error = "the value of " + argument + " cannot be used: " + arguments[i];
         return false;
       }
-    } else if (argument.rfind("--", 0) == 0) {
-      error = "unknown option " + argument;
-      return false;
     } else if (argument == "--port" && options.command == "serve") {
       const std::string value = i + 1 < arguments.size() ? arguments[++i] : std::string();
-      if (value.empty() || value.size() > 5 || value.find_first_not_of("0123456789") != std::string::npos ||
-          std::stoi(value) == 0 || std::stoi(value) > 65535) {
+      if (!ParsePort(value, options.port)) {
         error = "--port needs a port number from 1 to 65535";
         return false;
       }
-      options.port = static_cast<std::uint16_t>(std::stoi(value));
+    } else if (argument.rfind("--", 0) == 0) {
+      error = "unknown option " + argument;
+      return false;
     } else if (!command_seen) {
       if (argument != "build" && argument != "serve") {
         error = "unknown command " + argument + " (the commands are build and serve)";

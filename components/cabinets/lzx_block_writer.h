@@ -3,6 +3,7 @@
 // block, whichever is smaller (format notes in lzx_format.h).
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <span>
@@ -21,6 +22,23 @@ struct LzxItem {
   std::uint32_t value = 0;
 };
 
+// A match's position slot (0-2 are the repeated offsets).
+inline unsigned LzxMatchSlot(const LzxItem& match) {
+  return match.value < 3 ? match.value : LzxPositionSlot(match.value);
+}
+
+// A match's symbol in the main tree: its slot and its length, or the length header that
+// says the length tree follows.
+inline unsigned LzxMatchMainSymbol(const LzxItem& match) {
+  const unsigned header = std::min<unsigned>(match.length - kLzxMinMatch, kLzxLengthHeaders - 1);
+  return kLzxNumChars + LzxMatchSlot(match) * kLzxLengthHeaders + header;
+}
+
+// A match's symbol in the length tree, or -1 when its length fits in the main symbol.
+inline int LzxMatchLengthSymbol(const LzxItem& match) {
+  return static_cast<int>(match.length) - static_cast<int>(kLzxMinMatch + kLzxLengthHeaders - 1);
+}
+
 class LzxBlockWriter {
  public:
   explicit LzxBlockWriter(unsigned window_bits);
@@ -30,9 +48,8 @@ class LzxBlockWriter {
   void Write(std::span<const LzxItem> items, std::uint32_t uncompressed_size, LzxBitWriter& bits);
 
  private:
-  static constexpr std::size_t kMaxMainSymbols = kLzxNumChars + kLzxMaxPositionSlots * kLzxLengthHeaders;
   unsigned main_symbols_;
   // The trees' code lengths in the previous block, against which the next are coded.
-  std::array<std::uint8_t, kMaxMainSymbols> main_lengths_{};
+  std::array<std::uint8_t, kLzxMaxMainSymbols> main_lengths_{};
   std::array<std::uint8_t, kLzxLengthSymbols> length_lengths_{};
 };
