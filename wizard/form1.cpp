@@ -36,141 +36,191 @@ static void Name(Control& control, const char* name, const char* caption = "", c
   control.tool_tip = tool_tip;
 }
 
+// Names a control after its member, with its caption and tool tip if any.
+#define NAME(control, ...) Name(control, #control __VA_OPT__(, ) __VA_ARGS__)
+
 void Form1::SetUpControls() {
+  SetUpWindowControls();
+  SetUpIntroductionControls();
+  SetUpStep1Controls();
+  SetUpStep2Controls();
+  SetUpStep3Controls();
+  SetUpStep4Controls();
+  SetUpStep5Controls();
+  SetUpFinalStepControls();
+  SetUpWorkingControls();
+  SetUpMainButtons();
+  SetUpMenus();
+}
+
+// The window around the panels: the panels themselves, the logo, the status bar and what lies on it.
+void Form1::SetUpWindowControls() {
   for (int i = 0; i < kStepCount; ++i) {
     fraStep[static_cast<std::size_t>(i)].name = "fraStep(" + std::to_string(i) + ")";
     fraStep[static_cast<std::size_t>(i)].tag = (i >= 1 && i <= 5) ? "FULL" : "";
     fraStep[static_cast<std::size_t>(i)].placement = {kFullPanelLeft, 0, kFullPanelWidth, kStatusbarPlacement.top};
   }
-  Name(picLogo, "picLogo");
+  NAME(picLogo);
   picLogo.placement = kLogoPlacement;
-  Name(picStatusbar, "picStatusbar");
+  NAME(picStatusbar);
   picStatusbar.placement = kStatusbarPlacement;
-  Name(Label32, "Label32", kMakerWebAddress);
-  Name(VexaCB1, "VexaCB1");
-  Name(VexaDnld1, "VexaDnld1");
+  NAME(Label32, kMakerWebAddress);
+  NAME(VexaCB1);
+  NAME(VexaDnld1);
+}
 
-  Name(Label4, "Label4", "Welcome to");
-  Name(Label23, "Label23", kWizardTitle);
-  Name(Label5, "Label5", "Use this Wizard to create an Internet Setup program with great ease.");
-  Name(Label13, "Label13",
+// The introduction panel.
+void Form1::SetUpIntroductionControls() {
+  NAME(Label4, "Welcome to");
+  NAME(Label23, kWizardTitle);
+  NAME(Label5, "Use this Wizard to create an Internet Setup program with great ease.");
+  NAME(Label13,
        "Your program is downloaded and installed automatically, with its program group and an "
        "Uninstall program.");
-  Name(Label16, "Label16", "Only the files that are missing or older on the user's computer are downloaded.");
-  Name(Label17, "Label17", "An interrupted download resumes at the point where it was interrupted.");
-  Name(lblVersion, "lblVersion");
+  NAME(Label16, "Only the files that are missing or older on the user's computer are downloaded.");
+  NAME(Label17, "An interrupted download resumes at the point where it was interrupted.");
+  NAME(lblVersion);
+}
 
-  Name(Frame1, "Frame1", "Select the directory where your program files reside:");
-  Name(txtDirectoryName, "txtDirectoryName");
+// Step 1: the program directory, its names and the web addresses.
+void Form1::SetUpStep1Controls() {
+  NAME(Frame1, "Select the directory where your program files reside:");
+  NAME(txtDirectoryName);
   txtDirectoryName.read_only = true;
-  Name(cmdSelectDirectory, "cmdSelectDirectory", "...", "Select a directory");
-  Name(cmdCancel, "cmdCancel", "Cancel", "Cancel files selection");
+  NAME(cmdSelectDirectory, "...", "Select a directory");
+  NAME(cmdCancel, "Cancel", "Cancel files selection");
   cmdCancel.enabled = false;
-  Name(lblProgramFriendlyName, "lblProgramFriendlyName", "Type the program friendly name:");
-  Name(txtProgramFriendlyName, "txtProgramFriendlyName");
-  Name(lblCompanyName, "lblCompanyName", "Type your company name:");
-  Name(txtCompanyName, "txtCompanyName");
-  Name(lblWebSiteURL, "lblWebSiteURL", "Type the base URL of your web site:");
-  Name(txtWebSiteURL, "txtWebSiteURL");
-  Name(lblActiveXURL, "lblActiveXURL", "Type the ActiveX/DLL URL directory of your web site:");
-  Name(txtActiveXUrl, "txtActiveXUrl");
-  Name(lblPublicationURL, "lblPublicationURL", "Type the URL where the resultant Setup program will reside:");
-  Name(txtPublicationURL, "txtPublicationURL");
-  Name(cmdHelpSelectDirectory, "cmdHelpSelectDirectory", "Help...");
-  Name(cmdHelpProgramFriendlyName, "cmdHelpProgramFriendlyName", "Help...");
-  Name(cmdHelpCompanyName, "cmdHelpCompanyName", "Help...");
-  Name(cmdHelpWebSiteURL, "cmdHelpWebSiteURL", "Help...");
-  Name(cmdHelpActiveXURL, "cmdHelpActiveXURL", "Help...");
-  Name(cmdHelpPublicationURL, "cmdHelpPublicationURL", "Help...");
+  NAME(lblProgramFriendlyName, "Type the program friendly name:");
+  NAME(txtProgramFriendlyName);
+  NAME(lblCompanyName, "Type your company name:");
+  NAME(txtCompanyName);
+  NAME(lblWebSiteURL, "Type the base URL of your web site:");
+  NAME(txtWebSiteURL);
+  NAME(lblActiveXURL, "Type the ActiveX/DLL URL directory of your web site:");
+  NAME(txtActiveXUrl);
+  NAME(lblPublicationURL, "Type the URL where the resultant Setup program will reside:");
+  NAME(txtPublicationURL);
+  NAME(cmdHelpSelectDirectory, "Help...");
+  NAME(cmdHelpProgramFriendlyName, "Help...");
+  NAME(cmdHelpCompanyName, "Help...");
+  NAME(cmdHelpWebSiteURL, "Help...");
+  NAME(cmdHelpActiveXURL, "Help...");
+  NAME(cmdHelpPublicationURL, "Help...");
   SetStep1FieldsEnabled(false);
+}
 
-  Name(Label2, "Label2", "Select the files of your program");
-  Name(Label8, "Label8", "Example:");
-  Name(Label9, "Label9", "MyProgram.exe, MyProgram.hlp and MyData.mdb are the files of MyProgram.");
-  Name(List1, "List1");
+// Step 2: the program files.
+void Form1::SetUpStep2Controls() {
+  NAME(Label2, "Select the files of your program");
+  NAME(Label8, "Example:");
+  NAME(Label9, "MyProgram.exe, MyProgram.hlp and MyData.mdb are the files of MyProgram.");
+  NAME(List1);
   List1.has_check_boxes = true;
-  Name(List2, "List2");
+  NAME(List2);
   List2.visible = false;
-  Name(chkShowSelectedItemsOnly, "chkShowSelectedItemsOnly", "Show Selected Items Only");
-  Name(txtSelectedItem, "txtSelectedItem");
-  Name(lblStep2Note, "lblStep2Note", "Before you can move to the next step, you must select at least one file.");
-  Name(cmdHelpSelectProgramFiles, "cmdHelpSelectProgramFiles", "Help...");
+  NAME(chkShowSelectedItemsOnly, "Show Selected Items Only");
+  NAME(txtSelectedItem);
+  NAME(lblStep2Note, "Before you can move to the next step, you must select at least one file.");
+  NAME(cmdHelpSelectProgramFiles, "Help...");
+}
 
-  Name(Label3, "Label3", "Select the file to be executed at the end of the installation");
-  Name(List3, "List3");
-  Name(Label21, "Label21", "The file that will be executed at the end of the installation is:");
-  Name(txtExeFilename, "txtExeFilename");
+// Step 3: the file run at the end of the installation.
+void Form1::SetUpStep3Controls() {
+  NAME(Label3, "Select the file to be executed at the end of the installation");
+  NAME(List3);
+  NAME(Label21, "The file that will be executed at the end of the installation is:");
+  NAME(txtExeFilename);
   // The run file is the line chosen in List3, never typed: a typed text would become the
   // command the installation runs.
   txtExeFilename.read_only = true;
-  Name(lblExeParas, "lblExeParas", "File Parameters (if any):");
-  Name(txtExeParas, "txtExeParas");
-  Name(cmdHelpExeListbox, "cmdHelpExeListbox", "Help...");
+  NAME(lblExeParas, "File Parameters (if any):");
+  NAME(txtExeParas);
+  NAME(cmdHelpExeListbox, "Help...");
+}
 
-  Name(Label7, "Label7", "Specify the Program Group Structure of Your Program");
-  Name(TreeView1, "TreeView1");
-  Name(cmdHelpProgramGroup, "cmdHelpProgramGroup", "Help...");
-  Name(lstLinkTo, "lstLinkTo");
+// Step 4: the program group.
+void Form1::SetUpStep4Controls() {
+  NAME(Label7, "Specify the Program Group Structure of Your Program");
+  NAME(TreeView1);
+  NAME(cmdHelpProgramGroup, "Help...");
+  NAME(lstLinkTo);
   InitializeProgramGroupTree();
+}
 
-  Name(Label14, "Label14", "Specify the ActiveX (OCX) files your program uses (if any)");
-  Name(lstOCX, "lstOCX");
-  Name(cmdAddOCX, "cmdAddOCX", "Add OCX to List...");
-  Name(cmdRemoveOCX, "cmdRemoveOCX", "Remove OCX from List");
-  Name(cmdHelpOcxList, "cmdHelpOcxList", "Help...");
-  Name(Label15, "Label15", "Specify the DLL files your program uses (if any)");
-  Name(lstDLL, "lstDLL");
-  Name(cmdAddDLL, "cmdAddDLL", "Add DLL to List...");
-  Name(cmdRemoveDLL, "cmdRemoveDLL", "Remove DLL from List");
-  Name(cmdHelpDllList, "cmdHelpDllList", "Help...");
+// Step 5: the shared OCX and DLL files.
+void Form1::SetUpStep5Controls() {
+  NAME(Label14, "Specify the ActiveX (OCX) files your program uses (if any)");
+  NAME(lstOCX);
+  NAME(cmdAddOCX, "Add OCX to List...");
+  NAME(cmdRemoveOCX, "Remove OCX from List");
+  NAME(cmdHelpOcxList, "Help...");
+  NAME(Label15, "Specify the DLL files your program uses (if any)");
+  NAME(lstDLL);
+  NAME(cmdAddDLL, "Add DLL to List...");
+  NAME(cmdRemoveDLL, "Remove DLL from List");
+  NAME(cmdHelpDllList, "Help...");
+}
 
-  Name(Label18, "Label18", "Type the name of the resultant HTML page:");
-  Name(txtHtmlFilenameNoPath, "txtHtmlFilenameNoPath");
-  Name(cmdHelpResultantHtmlPage, "cmdHelpResultantHtmlPage", "Help...");
-  Name(Label24, "Label24", "Type the title of the resultant HTML file:");
-  Name(txtHtmlTitle, "txtHtmlTitle");
-  Name(cmdHelpTitleOfResultantHtml, "cmdHelpTitleOfResultantHtml", "Help...");
-  Name(Label33, "Label33", "Type the name of the resultant web setup program:");
-  Name(txtStandAloneExeFilenameNoPath, "txtStandAloneExeFilenameNoPath");
-  Name(cmdHelpStandAloneExeFilename, "cmdHelpStandAloneExeFilename", "Help...");
-  Name(fraMinimizeDownloadTime, "fraMinimizeDownloadTime");
+// The final step: the resultant page, web setup program and signing.
+void Form1::SetUpFinalStepControls() {
+  NAME(Label18, "Type the name of the resultant HTML page:");
+  NAME(txtHtmlFilenameNoPath);
+  NAME(cmdHelpResultantHtmlPage, "Help...");
+  NAME(Label24, "Type the title of the resultant HTML file:");
+  NAME(txtHtmlTitle);
+  NAME(cmdHelpTitleOfResultantHtml, "Help...");
+  NAME(Label33, "Type the name of the resultant web setup program:");
+  NAME(txtStandAloneExeFilenameNoPath);
+  NAME(cmdHelpStandAloneExeFilename, "Help...");
+  NAME(fraMinimizeDownloadTime);
   fraMinimizeDownloadTime.visible = false;
-  Name(chkCreateMultiProgramCabs, "chkCreateMultiProgramCabs", "Minimize Download Time",
+  NAME(chkCreateMultiProgramCabs, "Minimize Download Time",
        "When checked, download time is minimized, reusable files are used (things are downloaded only once).");
   chkCreateMultiProgramCabs.value = 1;
-  Name(cmdHelpMinimizeDownloadTime, "cmdHelpMinimizeDownloadTime", "Help...",
+  NAME(cmdHelpMinimizeDownloadTime, "Help...",
        "Click for Help about the Minimize Download Time feature...");
-  Name(Label27, "Label27", "Sign code command(s) to execute when done (optional):");
-  Name(txtSignCodeCommands, "txtSignCodeCommands");
-  Name(cmdSignCodeHelp, "cmdSignCodeHelp", "Help...");
-  Name(chkSignEveryProgram, "chkSignEveryProgram", "Sign every program",
+  NAME(Label27, "Sign code command(s) to execute when done (optional):");
+  NAME(txtSignCodeCommands);
+  NAME(cmdSignCodeHelp, "Help...");
+  NAME(chkSignEveryProgram, "Sign every program",
        "When checked, the sign code commands also sign Setup.exe, the web setup program and the loader's cabinet.");
+}
 
-  Name(lblWorkingTitle, "lblWorkingTitle", "Creating the Web Setup Program");
-  Name(lblWorkingNote, "lblWorkingNote", "The Wizard is now creating your Web Setup program...");
-  Name(txtWorkProgress, "txtWorkProgress");
-  Name(cmdCancelWork, "cmdCancelWork", "Cancel");
+// The Working panel.
+void Form1::SetUpWorkingControls() {
+  NAME(lblWorkingTitle, "Creating the Web Setup Program");
+  NAME(lblWorkingNote, "The Wizard is now creating your Web Setup program...");
+  NAME(txtWorkProgress);
+  NAME(cmdCancelWork, "Cancel");
+}
 
-  Name(cmdBack, "cmdBack", "< &Back", "Previous step");
-  Name(cmdNext, "cmdNext", "&Next >", "Next step");
-  Name(cmdFinish, "cmdFinish", "&Finish");
-  Name(cmdExit, "cmdExit", "E&xit", "Terminate this program");
-  Name(cmdSamples, "cmdSamples", "&Samples", "See samples in action...");
+// The buttons under the panels.
+void Form1::SetUpMainButtons() {
+  NAME(cmdBack, "< &Back", "Previous step");
+  NAME(cmdNext, "&Next >", "Next step");
+  NAME(cmdFinish, "&Finish");
+  NAME(cmdExit, "E&xit", "Terminate this program");
+  NAME(cmdSamples, "&Samples", "See samples in action...");
+}
 
+// The pop-up menus.
+void Form1::SetUpMenus() {
   // Pop-up menus hang on the window and are never shown in a menu bar.
   for (Control* menu : {&mnuSelectFiles, &mnuCreate}) menu->visible = false;
-  Name(mnuSelectFiles, "mnuSelectFiles");
-  Name(mnuSelectAllFiles, "mnuSelectAllFiles", "Select All Files");
-  Name(mnuClearAllFiles, "mnuClearAllFiles", "Clear All Files");
-  Name(mnuCreate, "mnuCreate");
-  Name(mnuCreateLeaf, "mnuCreateLeaf", "Create Child");
-  Name(mnuSep1, "mnuSep1", "-");
-  Name(mnuLinkTo, "mnuLinkTo", "Link To...");
-  Name(mnuUnlink, "mnuUnlink", "Unlink");
-  Name(mnuSep2, "mnuSep2", "-");
-  Name(mnuRenameLeaf, "mnuRenameLeaf", "Rename");
-  Name(mnuDeleteLeaf, "mnuDeleteLeaf", "Delete");
+  NAME(mnuSelectFiles);
+  NAME(mnuSelectAllFiles, "Select All Files");
+  NAME(mnuClearAllFiles, "Clear All Files");
+  NAME(mnuCreate);
+  NAME(mnuCreateLeaf, "Create Child");
+  NAME(mnuSep1, "-");
+  NAME(mnuLinkTo, "Link To...");
+  NAME(mnuUnlink, "Unlink");
+  NAME(mnuSep2, "-");
+  NAME(mnuRenameLeaf, "Rename");
+  NAME(mnuDeleteLeaf, "Delete");
 }
+
+#undef NAME
 
 void Form1::SetStep1FieldsEnabled(bool enabled) {
   for (TextBox* box : {&txtProgramFriendlyName, &txtCompanyName, &txtWebSiteURL, &txtActiveXUrl, &txtPublicationURL}) {

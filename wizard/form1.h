@@ -283,6 +283,17 @@ class Form1 {
 
  private:
   void SetUpControls();
+  void SetUpWindowControls();
+  void SetUpIntroductionControls();
+  void SetUpStep1Controls();
+  void SetUpStep2Controls();
+  void SetUpStep3Controls();
+  void SetUpStep4Controls();
+  void SetUpStep5Controls();
+  void SetUpFinalStepControls();
+  void SetUpWorkingControls();
+  void SetUpMainButtons();
+  void SetUpMenus();
   void PlacePanels();
   void ShowHelpMessage(const std::string& text);
   bool ValidateStep1();

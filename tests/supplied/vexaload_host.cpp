@@ -158,30 +158,141 @@ class User {
   std::thread thread_;
 };
 
-}  // namespace
+// A step of the host that went wrong: the call's name and its result; `what` is null when
+// the step went well.
+struct Failure {
+  const char* what = nullptr;
+  HRESULT result = S_OK;
+};
 
-int main(int argc, char** argv) {
+struct Options {
   MemoryPropertyBag bag;
   bool untrusted = false;
   std::wstring page_url;
   std::vector<bool> answers;
+};
+
+// The command line: NAME=VALUE properties, --untrusted, --page URL, --answer yes|no. Null,
+// or what is wrong with it.
+const char* ReadOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (argument == "--untrusted") {
-      untrusted = true;
+      options.untrusted = true;
       continue;
     }
     if ((argument == "--page" || argument == "--answer") && i + 1 < argc) {
       const std::string value = argv[++i];
-      if (argument == "--page") page_url = Wide(value.c_str());
-      else if (value == "yes" || value == "no") answers.push_back(value == "yes");
-      else return Fail("--answer yes|no expected");
+      if (argument == "--page") options.page_url = Wide(value.c_str());
+      else if (value == "yes" || value == "no") options.answers.push_back(value == "yes");
+      else return "--answer yes|no expected";
       continue;
     }
     const std::size_t equals = argument.find('=');
-    if (equals == std::string::npos) return Fail("argument NAME=VALUE expected");
-    bag.SetText(Wide(argument.substr(0, equals).c_str()), Wide(argument.substr(equals + 1).c_str()));
+    if (equals == std::string::npos) return "argument NAME=VALUE expected";
+    options.bag.SetText(Wide(argument.substr(0, equals).c_str()), Wide(argument.substr(equals + 1).c_str()));
   }
+  return nullptr;
+}
+
+// The control in the system's ActiveX container window.
+Failure CreateInContainer(AtlHost& atl, HWND host, IUnknown*& container, IUnknown*& control) {
+  if (!atl.Load() || !atl.AtlAxWinInit()) return {"atl.dll"};
+  HRESULT result = atl.AtlAxCreateControl(L"VexaLoad.VexaLoadCtrl", host, nullptr, &container);
+  if (FAILED(result)) return {"AtlAxCreateControl", result};
+  result = atl.AtlAxGetControl(host, &control);
+  if (FAILED(result) || control == nullptr) return {"AtlAxGetControl", result};
+  return {};
+}
+
+// The control on a page at `url`, sited the way browsers site it.
+Failure CreateOnPage(PageSite& site, const std::wstring& url, IUnknown*& control) {
+  HRESULT result = CreateURLMonikerEx(nullptr, url.c_str(), &site.page, URL_MK_UNIFORM);
+  if (FAILED(result)) return {"CreateURLMonikerEx", result};
+  CLSID clsid;
+  result = CLSIDFromProgID(L"VexaLoad.VexaLoadCtrl", &clsid);
+  if (FAILED(result)) return {"CLSIDFromProgID", result};
+  result = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&control));
+  if (FAILED(result)) return {"CoCreateInstance", result};
+  // The control asks for its site first (OLEMISC_SETCLIENTSITEFIRST), as browsers do it.
+  IOleObject* object = nullptr;
+  result = control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
+  if (FAILED(result)) return {"IOleObject", result};
+  result = object->SetClientSite(&site);
+  object->Release();
+  if (FAILED(result)) return {"SetClientSite", result};
+  return {};
+}
+
+// Tells the control that neither its caller nor its properties are trusted, as a browser's
+// Internet zone does.
+Failure TrustNeitherCallerNorData(IUnknown* control) {
+  IObjectSafety* safety = nullptr;
+  HRESULT result = control->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety));
+  if (FAILED(result)) return {"IObjectSafety", result};
+  const DWORD options = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
+  result = safety->SetInterfaceSafetyOptions(IID_IPersistPropertyBag, options, options);
+  safety->Release();
+  if (FAILED(result)) return {"SetInterfaceSafetyOptions", result};
+  return {};
+}
+
+Failure LoadProperties(IUnknown* control, IPropertyBag* bag) {
+  IPersistPropertyBag* persist = nullptr;
+  HRESULT result = control->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist));
+  if (FAILED(result)) return {"IPersistPropertyBag", result};
+  result = persist->Load(bag, nullptr);
+  persist->Release();
+  if (FAILED(result)) return {"IPersistPropertyBag::Load", result};
+  return {};
+}
+
+Failure ActivateInPlace(IUnknown* control, PageSite& site, HWND host) {
+  IOleObject* object = nullptr;
+  control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
+  RECT area{0, 0, 1, 1};
+  const HRESULT result = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, host, &area);
+  object->Release();
+  if (FAILED(result)) return {"DoVerb", result};
+  return {};
+}
+
+// Lets the control run, answering its boxes from `answers`, and reads how it ended.
+Failure RunToTheEnd(IDispatch* dispatch, const std::vector<bool>& answers, VARIANT& status, VARIANT& message) {
+  const User user(answers);
+  // The control's run pumps its own messages; this loop only hands it the start message
+  // and sees when it is done.
+  const ULONGLONG deadline = GetTickCount64() + 600000;
+  VARIANT state;
+  while (GetTickCount64() < deadline) {
+    MSG queued;
+    while (PeekMessageW(&queued, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&queued);
+      DispatchMessageW(&queued);
+    }
+    if (ReadProperty(dispatch, L"ReadyState", state) && state.vt == VT_I4 && state.lVal == READYSTATE_COMPLETE) break;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+  }
+  if (!ReadProperty(dispatch, L"ExitStatus", status) || !ReadProperty(dispatch, L"Result", message)) {
+    return {"ExitStatus/Result"};
+  }
+  return {};
+}
+
+void CloseOnPage(IUnknown* control) {
+  IOleObject* object = nullptr;
+  control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
+  object->Close(OLECLOSE_NOSAVE);
+  object->SetClientSite(nullptr);
+  object->Release();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (const char* usage = ReadOptions(argc, argv, options)) return Fail(usage);
+  const bool on_page = !options.page_url.empty();
   OleInitialize(nullptr);
   HWND host = CreateWindowExW(0, L"STATIC", L"loader host", WS_POPUP, 0, 0, 40, 40, nullptr, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
@@ -189,77 +300,20 @@ int main(int argc, char** argv) {
   PageSite site;
   IUnknown* container = nullptr;
   IUnknown* control = nullptr;
-  HRESULT result = S_OK;
-  if (page_url.empty()) {
-    if (!atl.Load() || !atl.AtlAxWinInit()) return Fail("atl.dll");
-    result = atl.AtlAxCreateControl(L"VexaLoad.VexaLoadCtrl", host, nullptr, &container);
-    if (FAILED(result)) return Fail("AtlAxCreateControl", result);
-    result = atl.AtlAxGetControl(host, &control);
-    if (FAILED(result) || control == nullptr) return Fail("AtlAxGetControl", result);
-  } else {
-    result = CreateURLMonikerEx(nullptr, page_url.c_str(), &site.page, URL_MK_UNIFORM);
-    if (FAILED(result)) return Fail("CreateURLMonikerEx", result);
-    CLSID clsid;
-    result = CLSIDFromProgID(L"VexaLoad.VexaLoadCtrl", &clsid);
-    if (FAILED(result)) return Fail("CLSIDFromProgID", result);
-    result = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&control));
-    if (FAILED(result)) return Fail("CoCreateInstance", result);
-    // The control asks for its site first (OLEMISC_SETCLIENTSITEFIRST), as browsers do it.
-    IOleObject* object = nullptr;
-    result = control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
-    if (FAILED(result)) return Fail("IOleObject", result);
-    result = object->SetClientSite(&site);
-    object->Release();
-    if (FAILED(result)) return Fail("SetClientSite", result);
-  }
-  if (untrusted) {
-    IObjectSafety* safety = nullptr;
-    result = control->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety));
-    if (FAILED(result)) return Fail("IObjectSafety", result);
-    const DWORD options = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
-    result = safety->SetInterfaceSafetyOptions(IID_IPersistPropertyBag, options, options);
-    safety->Release();
-    if (FAILED(result)) return Fail("SetInterfaceSafetyOptions", result);
-  }
-  IPersistPropertyBag* persist = nullptr;
-  result = control->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist));
-  if (FAILED(result)) return Fail("IPersistPropertyBag", result);
-  result = persist->Load(&bag, nullptr);
-  persist->Release();
-  if (FAILED(result)) return Fail("IPersistPropertyBag::Load", result);
-  if (!page_url.empty()) {
-    IOleObject* object = nullptr;
-    control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
-    RECT area{0, 0, 1, 1};
-    result = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, host, &area);
-    object->Release();
-    if (FAILED(result)) return Fail("DoVerb", result);
-  }
   IDispatch* dispatch = nullptr;
-  result = control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
-  if (FAILED(result)) return Fail("IDispatch", result);
-
   VARIANT status;
   VARIANT message;
-  {
-    const User user(answers);
-    // The control's run pumps its own messages; this loop only hands it the start
-    // message and sees when it is done.
-    const ULONGLONG deadline = GetTickCount64() + 600000;
-    VARIANT state;
-    while (GetTickCount64() < deadline) {
-      MSG queued;
-      while (PeekMessageW(&queued, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&queued);
-        DispatchMessageW(&queued);
-      }
-      if (ReadProperty(dispatch, L"ReadyState", state) && state.vt == VT_I4 && state.lVal == READYSTATE_COMPLETE)
-        break;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
-    if (!ReadProperty(dispatch, L"ExitStatus", status) || !ReadProperty(dispatch, L"Result", message))
-      return Fail("ExitStatus/Result");
+  Failure failure = on_page ? CreateOnPage(site, options.page_url, control) : CreateInContainer(atl, host, container, control);
+  if (!failure.what && options.untrusted) failure = TrustNeitherCallerNorData(control);
+  if (!failure.what) failure = LoadProperties(control, &options.bag);
+  if (!failure.what && on_page) failure = ActivateInPlace(control, site, host);
+  if (!failure.what) {
+    const HRESULT result = control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
+    if (FAILED(result)) failure = {"IDispatch", result};
   }
+  if (!failure.what) failure = RunToTheEnd(dispatch, options.answers, status, message);
+  if (failure.what) return Fail(failure.what, failure.result);
+
   char text[4096] = {};
   WideCharToMultiByte(CP_ACP, 0, message.bstrVal != nullptr ? message.bstrVal : L"", -1, text, sizeof text, nullptr,
                       nullptr);
@@ -267,13 +321,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   VariantClear(&message);
   dispatch->Release();
-  if (!page_url.empty()) {
-    IOleObject* object = nullptr;
-    control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
-    object->Close(OLECLOSE_NOSAVE);
-    object->SetClientSite(nullptr);
-    object->Release();
-  }
+  if (on_page) CloseOnPage(control);
   control->Release();
   DestroyWindow(host);
   if (container != nullptr) container->Release();
