@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "byte_reader.h"
+
 namespace {
 
 // File header.
@@ -21,48 +23,6 @@ constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kLargestInfoHeaderSize = 124;  // BITMAPV5HEADER
 constexpr std::uint32_t kUncompressed = 0;              // BI_RGB
 constexpr std::size_t kPaletteEntrySize = 4;
-
-// Bounded little-endian reads: every read checks its range and reports failure instead of
-// reading past the end of the data.
-class ByteReader {
- public:
-  explicit ByteReader(std::span<const std::uint8_t> data) : data_(data) {}
-
-  bool Has(std::size_t offset, std::size_t size) const {
-    return offset <= data_.size() && size <= data_.size() - offset;
-  }
-  bool U8(std::size_t offset, std::uint8_t& value) const {
-    if (!Has(offset, 1)) return false;
-    value = data_[offset];
-    return true;
-  }
-  bool U16(std::size_t offset, std::uint16_t& value) const {
-    if (!Has(offset, 2)) return false;
-    value = static_cast<std::uint16_t>(data_[offset] | (data_[offset + 1] << 8));
-    return true;
-  }
-  bool U32(std::size_t offset, std::uint32_t& value) const {
-    std::uint16_t low = 0;
-    std::uint16_t high = 0;
-    if (!U16(offset, low) || !U16(offset + 2, high)) return false;
-    value = low | (std::uint32_t{high} << 16);
-    return true;
-  }
-  bool I32(std::size_t offset, std::int32_t& value) const {
-    std::uint32_t bits = 0;
-    if (!U32(offset, bits)) return false;
-    value = static_cast<std::int32_t>(bits);
-    return true;
-  }
-  // `size` bytes from `offset`, or an empty span when they are not all there.
-  std::span<const std::uint8_t> Slice(std::size_t offset, std::size_t size) const {
-    if (!Has(offset, size)) return {};
-    return data_.subspan(offset, size);
-  }
-
- private:
-  std::span<const std::uint8_t> data_;
-};
 
 bool Fail(std::string& error, std::string text) {
   error = std::move(text);

@@ -9,8 +9,10 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <span>
 #include <unordered_set>
 
+#include "byte_reader.h"
 #include "cabinet_system.h"
 #include "text.h"
 #include "unique_file.h"
@@ -197,22 +199,19 @@ constexpr std::size_t kHeaderVersionMinor = 24;
 constexpr std::size_t kHeaderVersionMajor = 25;
 constexpr std::size_t kHeaderFileCount = 28;  // 16 bits
 
-unsigned ReadLittleEndian(const unsigned char* bytes, std::size_t count) {
-  unsigned value = 0;
-  for (std::size_t i = count; i-- > 0;) value = (value << 8) | bytes[i];
-  return value;
-}
-
 // libmspack refuses a cabinet that holds no files, but such a cabinet is sound: it
 // expands to nothing. The header is checked here as libmspack would check it.
 bool IsCabinetWithoutFiles(std::FILE* opened) {
   UniqueFile file(opened);
   if (!file) return false;
-  unsigned char header[kHeaderBytes];
+  std::uint8_t header[kHeaderBytes];
   if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) return false;
+  const ByteReader in{std::span<const std::uint8_t>(header)};
+  std::uint32_t cabinet_size = 0;
+  std::uint16_t file_count = 0;
   return std::memcmp(header, "MSCF", 4) == 0 && header[kHeaderVersionMajor] == 1 &&
-         header[kHeaderVersionMinor] == 3 && ReadLittleEndian(header + kHeaderCabinetSize, 4) >= kHeaderBytes &&
-         ReadLittleEndian(header + kHeaderFileCount, 2) == 0;
+         header[kHeaderVersionMinor] == 3 && in.U32(kHeaderCabinetSize, cabinet_size) && cabinet_size >= kHeaderBytes &&
+         in.U16(kHeaderFileCount, file_count) && file_count == 0;
 }
 
 struct Entry {

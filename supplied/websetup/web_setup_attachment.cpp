@@ -3,23 +3,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "byte_reader.h"
 #include "file_signature.h"
 #include "paths.h"
 #include "text.h"
 #include "web_url.h"
 
 namespace {
-
-std::uint32_t Le32(std::string_view bytes, std::size_t offset) {
-  std::uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[offset + static_cast<std::size_t>(i)]);
-  return value;
-}
-
-std::uint16_t Le16(std::string_view bytes, std::size_t offset) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[offset]) |
-                                    static_cast<unsigned char>(bytes[offset + 1]) << 8);
-}
 
 // PE header fields.
 constexpr std::size_t kNewHeaderOffsetField = 0x3C;
@@ -43,12 +33,13 @@ bool IsPrintable(std::string_view text) {
 }  // namespace
 
 std::uint64_t CertificateTableOffset(std::string_view header) {
-  if (header.size() < 0x40 || header.substr(0, 2) != "MZ") return 0;
-  const std::size_t pe = Le32(header, kNewHeaderOffsetField);
-  if (pe > header.size() || header.size() - pe < 4 + kCoffHeaderBytes + 2) return 0;
-  if (header.substr(pe, 4) != std::string_view("PE\0\0", 4)) return 0;
+  const ByteReader in(header);
+  std::uint32_t pe = 0;
+  if (header.size() < 0x40 || header.substr(0, 2) != "MZ" || !in.U32(kNewHeaderOffsetField, pe)) return 0;
+  if (!in.Has(pe, 4 + kCoffHeaderBytes + 2) || header.substr(pe, 4) != std::string_view("PE\0\0", 4)) return 0;
   const std::size_t optional = pe + 4 + kCoffHeaderBytes;
-  const std::uint16_t magic = Le16(header, optional);
+  std::uint16_t magic = 0;
+  if (!in.U16(optional, magic)) return 0;
   std::size_t directories = 0;
   if (magic == kPe32Magic) {
     directories = optional + kPe32DirectoriesOffset;
@@ -58,9 +49,9 @@ std::uint64_t CertificateTableOffset(std::string_view header) {
     return 0;
   }
   const std::size_t entry = directories + 8 * kCertificateDirectory;
-  if (entry + 8 > header.size()) return 0;
-  const std::uint32_t offset = Le32(header, entry);
-  const std::uint32_t size = Le32(header, entry + 4);
+  std::uint32_t offset = 0;
+  std::uint32_t size = 0;
+  if (!in.U32(entry, offset) || !in.U32(entry + 4, size)) return 0;
   return size == 0 ? 0 : offset;
 }
 
