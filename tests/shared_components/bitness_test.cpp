@@ -51,6 +51,7 @@ TEST(PeImageBitnessTest, DamagedOrForeignHeadersAreNoImage) {
   EXPECT_EQ(PeImageBitness(PeHead(600, 0x8664)), std::nullopt);
   EXPECT_EQ(PeImageBitness(PeHead(508, 0x8664)), std::nullopt);
   EXPECT_EQ(PeImageBitness(PeHead(0xFFFFFFF0u, 0x8664)), std::nullopt);
+  EXPECT_EQ(PeImageBitness(PeHead(0xFFFFFFFEu, 0x8664)), std::nullopt);  // offset + 4 wraps in 32 bits
   // The header fits exactly.
   EXPECT_EQ(PeImageBitness(PeHead(506, 0x8664)), Bitness::k64);
 }
