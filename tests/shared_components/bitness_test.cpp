@@ -14,7 +14,7 @@ std::string PeHead(std::uint32_t signature_at, std::uint16_t machine, std::size_
   head[0] = 'M';
   head[1] = 'Z';
   for (int i = 0; i < 4; ++i) head[0x3C + static_cast<std::size_t>(i)] = static_cast<char>((signature_at >> (8 * i)) & 0xFF);
-  if (signature_at + 6 <= size) {
+  if (std::uint64_t{signature_at} + 6 <= size) {
     head.replace(signature_at, 4, std::string("PE\0\0", 4));
     head[signature_at + 4] = static_cast<char>(machine & 0xFF);
     head[signature_at + 5] = static_cast<char>(machine >> 8);
