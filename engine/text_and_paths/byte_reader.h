@@ -30,10 +30,9 @@ class ByteReader {
     return true;
   }
   bool U32(std::size_t offset, std::uint32_t& value) const {
-    std::uint16_t low = 0;
-    std::uint16_t high = 0;
-    if (!U16(offset, low) || !U16(offset + 2, high)) return false;
-    value = low | (std::uint32_t{high} << 16);
+    if (!Has(offset, 4)) return false;
+    value = data_[offset] | (std::uint32_t{data_[offset + 1]} << 8) | (std::uint32_t{data_[offset + 2]} << 16) |
+            (std::uint32_t{data_[offset + 3]} << 24);
     return true;
   }
   bool I32(std::size_t offset, std::int32_t& value) const {
