@@ -34,7 +34,7 @@ check() {
   [ -n "$forbidden" ] || return 0
   while IFS=: read -r file header; do
     if grep -qxF "$header" <<<"$forbidden"; then
-      echo "FAIL: $file includes $header, a header of a layer above it (${upper[*]})"
+      echo "FAIL: $file includes $header, a header of ${upper[*]}, which its layer must not reach"
       failures=$((failures + 1))
     fi
   done < <(includes_of "${lower[@]}")
@@ -46,6 +46,7 @@ for ((i = 1; i < ${#layers[@]}; i++)); do
   check ${layers[i]} -- "${above[@]}"
 done
 check $end_user -- ${layers[*]}
+check ${layers[*]} -- $end_user
 
 [ "$failures" -eq 0 ] || exit 1
 echo "one-way layers: ok"
