@@ -20,11 +20,11 @@ includes_of() {  # FILE:HEADER for every quoted include in FOLDERS
     sed 's/:#include "\(.*\)"$/:\1/'
 }
 
-# check FOLDERS... -- UPPER FOLDERS...: no file of the first set includes a header that only
+# check FOLDERS... -- OUT_OF_REACH...: no file of the first set includes a header that only
 # the second set defines.
 failures=0
 check() {
-  local lower=() upper=()
+  local lower=() upper=()  # the checked folders, and those out of their reach
   while [ "$1" != "--" ]; do lower+=("$1"); shift; done
   shift
   upper=("$@")
