@@ -39,12 +39,27 @@ function(_vexa_delay_import_libraries out_dir)
   add_custom_target(vexa_delay_import_libraries DEPENDS ${_outputs})
 endfunction()
 
-function(vexa_system_dlls_from_system_directory target)
+# The target's system DLLs through delay-import libraries.
+function(_vexa_link_delay_import_libraries target)
   set(_dir "${CMAKE_BINARY_DIR}/delay-import")
   _vexa_delay_import_libraries("${_dir}")
   add_dependencies(${target} vexa_delay_import_libraries)
   # Searched before the toolchain's own directory, so -luser32 (also the compiler's
   # default libraries) finds the delay-import library.
   target_link_directories(${target} BEFORE PRIVATE "${_dir}")
+endfunction()
+
+function(vexa_system_dlls_from_system_directory target)
+  _vexa_link_delay_import_libraries(${target})
   target_sources(${target} PRIVATE "${PROJECT_SOURCE_DIR}/engine/windows/system_dll_search_win32.cpp")
+endfunction()
+
+#   vexa_module_system_dlls_from_system_directory(TARGET)
+#
+# The same for a DLL that runs in another program's process (a control in a browser): it
+# must leave its host's DLL search alone, so its delay-loaded system DLLs are each loaded
+# by full path from the system directory by a delay-load hook (system_dll_hook_win32.cpp).
+function(vexa_module_system_dlls_from_system_directory target)
+  _vexa_link_delay_import_libraries(${target})
+  target_sources(${target} PRIVATE "${PROJECT_SOURCE_DIR}/engine/windows/system_dll_hook_win32.cpp")
 endfunction()

@@ -59,9 +59,23 @@ rm -rf "$markers"
 
 # What Windows loads before the program's first instruction comes from its import table:
 # KERNEL32 and the C runtime only, for the engine and for every end-user program.
-for program in "$engine" "$VEXA_SOURCE_DIR/dist/Uninstall.exe"; do
+for program in "$engine" "$VEXA_SOURCE_DIR/dist/Uninstall.exe" "$VEXA_SOURCE_DIR/dist/VexaLoad.ocx"; do
   imports=$(i686-w64-mingw32-objdump -p "$program" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | LC_ALL=C sort -u | paste -sd ' ')
   expect_eq "$(basename "$program") imports only KERNEL32 and the C runtime" "KERNEL32.DLL MSVCRT.DLL" "$imports"
 done
+
+# The loader control runs inside a browser, loaded by its full path, so Windows looks for
+# the DLLs it needs beside it first. Registered from a folder with planted DLLs, it loads
+# none of them, neither when it is loaded nor when its registration calls the system.
+mkdir -p "$scratch/control-folder"
+cp "$VEXA_SOURCE_DIR/dist/VexaLoad.ocx" "$scratch/control-folder/"
+for name in "${planted[@]}" bcrypt; do cp "$canary" "$scratch/control-folder/$name.dll"; done
+control_path=$(wine_windows_path "$scratch/control-folder/VexaLoad.ocx")
+regsvr32='C:\windows\syswow64\regsvr32.exe'
+rm -rf "$markers"
+registered=$(WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$overrides;bcrypt=n,b" wine_run_timed 60 "$regsvr32" /s "$control_path")
+unregistered=$(WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$overrides;bcrypt=n,b" wine_run_timed 60 "$regsvr32" /s /u "$control_path")
+expect_eq "the loader control registers and unregisters beside planted DLLs" "0 0" "$registered $unregistered"
+expect_eq "the loader control loaded no planted DLL" "" "$(ls "$markers" 2>/dev/null | paste -sd ' ')"
 
 finish
