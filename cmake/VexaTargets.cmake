@@ -38,7 +38,13 @@ function(vexa_add_gtest name)
       FIXTURES_REQUIRED wine_session LABELS "wine;${ARG_LABELS}" RESOURCE_LOCK wine_temp_directory)
   else()
     include(GoogleTest)
-    gtest_discover_tests(${name} PROPERTIES LABELS "native;${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+    gtest_discover_tests(${name} PROPERTIES LABELS native DISCOVERY_TIMEOUT 60)
+    # PROPERTIES passes a list on as separate words, so the subsystem labels are set by a
+    # file ctest reads after the discovered tests, over the list discovery leaves.
+    set(_labels_file "${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake")
+    file(WRITE "${_labels_file}"
+      "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"native;${ARG_LABELS}\")\nendif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${_labels_file}")
   endif()
 endfunction()
 
