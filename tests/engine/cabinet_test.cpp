@@ -14,7 +14,6 @@
 
 #include "cab_writer.h"
 #include "scratch_directory.h"
-#include "test_files.h"
 
 namespace {
 
@@ -33,7 +32,7 @@ Listing ListTree(const fs::path& root) {
     } else if (it->is_directory()) {
       listing[relative] = "<dir>";
     } else {
-      listing[relative] = ReadBytes(it->path());
+      listing[relative] = ReadFileBytes(it->path());
     }
   }
   return listing;
@@ -80,12 +79,12 @@ TEST_F(CabinetTest, StoredFoldersAndMissingFoldersOfTheTargetAreCreatedAndListed
 // its bytes.
 TEST_F(CabinetTest, CabinetFromAnOpenerIsReadOnlyThroughIt) {
   const std::string cabinet = Cabinet({{"SUB\\FILE.DAT", "one"}, {"TOP.TXT", "two"}});
-  const std::string bytes = ReadBytes(cabinet);
+  const std::string bytes = ReadFileBytes(cabinet);
   fs::remove(cabinet);
   int opened = 0;
   const CabinetStreamOpener open = [&] {
     const fs::path copy = root_ / ("opened-" + std::to_string(++opened) + ".bin");
-    WriteBytes(copy, bytes);
+    WriteFileBytes(copy, bytes);
     return std::fopen(copy.string().c_str(), "rb");
   };
   std::vector<std::string> written;
@@ -97,9 +96,9 @@ TEST_F(CabinetTest, CabinetFromAnOpenerIsReadOnlyThroughIt) {
 
   // An opener that fails fails the expansion; one without files expands to nothing.
   EXPECT_FALSE(ExpandCabStream([] { return static_cast<std::FILE*>(nullptr); }, Target(), written, ""));
-  const std::string empty = ReadBytes(Cabinet({}, "empty.cab"));
+  const std::string empty = ReadFileBytes(Cabinet({}, "empty.cab"));
   const CabinetStreamOpener open_empty = [&] {
-    WriteBytes(root_ / "empty-copy.bin", empty);
+    WriteFileBytes(root_ / "empty-copy.bin", empty);
     return std::fopen((root_ / "empty-copy.bin").string().c_str(), "rb");
   };
   EXPECT_TRUE(ExpandCabStream(open_empty, WithSeparator(root_ / "e"), written, ""));
@@ -115,7 +114,7 @@ TEST_F(CabinetTest, FilterIsACaseBlindSuffixOfTheTargetPath) {
   EXPECT_FALSE(fs::exists(root_ / "t" / "C.DLL"));
 
   ASSERT_TRUE(ExtractFileFromCab(cabinet, Target(), "script.txt"));
-  EXPECT_EQ(ReadBytes(root_ / "t" / "SCRIPT.TXT"), "script");
+  EXPECT_EQ(ReadFileBytes(root_ / "t" / "SCRIPT.TXT"), "script");
 }
 
 TEST_F(CabinetTest, FilterThatTakesNothingFailsButStillMakesTheFoldersOfSkippedFiles) {
@@ -137,7 +136,7 @@ TEST_F(CabinetTest, CabinetWithoutFilesSucceedsWithoutFilterAndFailsWithOne) {
 }
 
 TEST_F(CabinetTest, ExistingFileIsReplacedAndTakesTheCabinetsTimeAndReadOnlyBit) {
-  WriteBytes(root_ / "t" / "KEEP.TXT", "old contents that are longer");
+  WriteFileBytes(root_ / "t" / "KEEP.TXT", "old contents that are longer");
   CabEntry entry{"KEEP.TXT", "new", 0x01 | 0x20 | 0x40 | 0x80};
   entry.dosDate = (44 << 9) | (1 << 5) | 20;             // 20 January 2024
   entry.dosTime = (13 << 11) | (45 << 5) | (58 / 2);     // 13:45:58
@@ -145,7 +144,7 @@ TEST_F(CabinetTest, ExistingFileIsReplacedAndTakesTheCabinetsTimeAndReadOnlyBit)
   ASSERT_TRUE(ExpandCabFile(Cabinet({entry}), Target(), written, ""));
 
   const fs::path file = root_ / "t" / "KEEP.TXT";
-  EXPECT_EQ(ReadBytes(file), "new");
+  EXPECT_EQ(ReadFileBytes(file), "new");
   EXPECT_EQ(fs::status(file).permissions() & fs::perms::owner_write, fs::perms::none);
   std::tm local{};
   local.tm_year = 124;
@@ -161,8 +160,8 @@ TEST_F(CabinetTest, ExistingFileIsReplacedAndTakesTheCabinetsTimeAndReadOnlyBit)
 }
 
 TEST_F(CabinetTest, NotACabinetOrAMissingCabinetFailsAndWritesNothing) {
-  WriteBytes(root_ / "plain.txt", std::string(4096, 'x'));
-  WriteBytes(root_ / "short.cab", "MSCF");
+  WriteFileBytes(root_ / "plain.txt", std::string(4096, 'x'));
+  WriteFileBytes(root_ / "short.cab", "MSCF");
   const Listing before = ListTree(root_);
   std::vector<std::string> written;
   EXPECT_FALSE(ExpandCabFile((root_ / "plain.txt").string(), Target(), written, ""));
@@ -214,7 +213,7 @@ const char* const kHostileNames[] = {
 TEST_F(CabinetTest, HostileStoredNamesWriteNothingAnywhere) {
   const fs::path deepTarget = root_ / "t" / "u" / "v";
   fs::create_directories(deepTarget);
-  WriteBytes(root_ / "t" / "u" / "sibling.txt", "untouched");
+  WriteFileBytes(root_ / "t" / "u" / "sibling.txt", "untouched");
   const Listing before = ListTree(root_);
   int index = 0;
   for (const char* name : kHostileNames) {
@@ -238,8 +237,8 @@ TEST_F(CabinetTest, UnusualButHarmlessNamesStayInsideTheTarget) {
   std::vector<std::string> written;
   ASSERT_TRUE(ExpandCabFile(Cabinet(entries), Target(), written, ""));
   EXPECT_EQ(written.size(), entries.size());
-  EXPECT_EQ(ReadBytes(root_ / "t" / "a" / "b.txt"), "1");
-  EXPECT_EQ(ReadBytes(root_ / "t" / "mixed" / "dir" / "c"), "9");
+  EXPECT_EQ(ReadFileBytes(root_ / "t" / "a" / "b.txt"), "1");
+  EXPECT_EQ(ReadFileBytes(root_ / "t" / "mixed" / "dir" / "c"), "9");
   EXPECT_EQ(ListTree(root_).size(), ListTree(root_ / "t").size() + 2);  // t itself and test.cab
 }
 
@@ -249,7 +248,7 @@ TEST_F(CabinetTest, LinkBelowTheTargetIsNotFollowed) {
   fs::create_directory_symlink(root_ / "outside", root_ / "t" / "link", error);
   if (error) GTEST_SKIP() << "cannot create a directory link here: " << error.message();
   fs::create_symlink(root_ / "outside" / "victim.txt", root_ / "t" / "file.txt", error);
-  WriteBytes(root_ / "outside" / "victim.txt", "victim");
+  WriteFileBytes(root_ / "outside" / "victim.txt", "victim");
 
   std::vector<std::string> written;
   EXPECT_FALSE(ExpandCabFile(Cabinet({{"link\\x.txt", "x"}}), Target(), written, ""));
@@ -258,9 +257,9 @@ TEST_F(CabinetTest, LinkBelowTheTargetIsNotFollowed) {
   // A link where a file goes is replaced by the file, never written through.
   if (!error) {
     ASSERT_TRUE(ExpandCabFile(Cabinet({{"file.txt", "mine"}}, "file.cab"), Target(), written, ""));
-    EXPECT_EQ(ReadBytes(root_ / "t" / "file.txt"), "mine");
+    EXPECT_EQ(ReadFileBytes(root_ / "t" / "file.txt"), "mine");
     EXPECT_FALSE(fs::is_symlink(root_ / "t" / "file.txt"));
-    EXPECT_EQ(ReadBytes(root_ / "outside" / "victim.txt"), "victim");
+    EXPECT_EQ(ReadFileBytes(root_ / "outside" / "victim.txt"), "victim");
   }
 }
 

@@ -14,26 +14,14 @@
 #include "cab_writer.h"
 #include "cabinet.h"
 #include "engine_size.h"
+#include "expansion_directories.h"
 #include "package.h"
 #include "scratch_directory.h"
 #include "system_temporary_path_win32.h"
-#include "test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::set<std::string> ExpansionDirectories() {
-  std::set<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((SystemTemporaryPath() + "~ts*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    names.insert(found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
 
 bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 
@@ -44,10 +32,10 @@ class EngineWin32Test : public ::testing::Test {
  protected:
   // Setup.exe as the release builder makes it: the shipped engine, then the attachment.
   std::string MakeSetup(const std::string& trailing = {}) {
-    const std::string engine = ReadBytes(kDist + "/VexaInstall.exe");
+    const std::string engine = ReadFileBytes(kDist + "/VexaInstall.exe");
     EXPECT_FALSE(engine.empty()) << "no " << kDist << "/VexaInstall.exe: run scripts/assemble-dist";
     const std::string setup = dir_ + "Setup.exe";
-    WriteBytes(setup, engine + ReadBytes(kFixtures + "/package/Attachment.CAB") + trailing);
+    WriteFileBytes(setup, engine + ReadFileBytes(kFixtures + "/package/Attachment.CAB") + trailing);
     return setup;
   }
 
@@ -100,17 +88,17 @@ TEST_F(EngineWin32Test, ShippedEngineKnowsItsOwnSizeAndAloneIsAnEmptyPackage) {
 }
 
 TEST_F(EngineWin32Test, RealPackageGivesBackItsCabinetByteForByte) {
-  const std::string cabinet = ReadBytes(kFixtures + "/package/Attachment.CAB");
+  const std::string cabinet = ReadFileBytes(kFixtures + "/package/Attachment.CAB");
   ASSERT_GT(cabinet.size(), 1000u);
   // Bytes after the cabinet, such as a signature added to Setup.exe, travel along.
   const std::string signature(5000, 'S');
   const std::string setup = MakeSetup(signature);
   std::string directory, error;
   ASSERT_TRUE(ExtractAttachment(setup, EngineFileSize(), directory, error)) << error;
-  EXPECT_EQ(ReadBytes(directory + "Attachment.CAB"), cabinet + signature);
+  EXPECT_EQ(ReadFileBytes(directory + "Attachment.CAB"), cabinet + signature);
 
   ASSERT_TRUE(ExtractFileFromCab(directory + "Attachment.CAB", directory, "Script.TXT"));
-  EXPECT_EQ(ReadBytes(directory + "Script.TXT"), ReadBytes(kFixtures + "/input/package/Script.TXT"));
+  EXPECT_EQ(ReadFileBytes(directory + "Script.TXT"), ReadFileBytes(kFixtures + "/input/package/Script.TXT"));
   fs::remove_all(directory);
 }
 
@@ -161,7 +149,7 @@ TEST_F(EngineWin32Test, ExpandedFilesGetTheMaskedAttributesAndTheCabinetTimeAsCr
 
 TEST_F(EngineWin32Test, FileInUseFailsTheExpansionAndKeepsEarlierFiles) {
   fs::create_directories(dir_ + "out");
-  WriteBytes(dir_ + "out\\BUSY.TXT", "old");
+  WriteFileBytes(dir_ + "out\\BUSY.TXT", "old");
   HANDLE busy = CreateFileA((dir_ + "out\\BUSY.TXT").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(busy, INVALID_HANDLE_VALUE);
   ASSERT_TRUE(WriteCabinet(dir_ + "b.cab", {{"FIRST.TXT", "1"}, {"BUSY.TXT", "new"}, {"LAST.TXT", "3"}}));
@@ -170,8 +158,8 @@ TEST_F(EngineWin32Test, FileInUseFailsTheExpansionAndKeepsEarlierFiles) {
   CloseHandle(busy);
   EXPECT_FALSE(result);
   EXPECT_EQ(written, (std::vector<std::string>{dir_ + "out\\FIRST.TXT", dir_ + "out\\BUSY.TXT"}));
-  EXPECT_EQ(ReadBytes(dir_ + "out\\FIRST.TXT"), "1");
-  EXPECT_EQ(ReadBytes(dir_ + "out\\BUSY.TXT"), "old");
+  EXPECT_EQ(ReadFileBytes(dir_ + "out\\FIRST.TXT"), "1");
+  EXPECT_EQ(ReadFileBytes(dir_ + "out\\BUSY.TXT"), "old");
   EXPECT_FALSE(fs::exists(dir_ + "out\\LAST.TXT"));
 }
 

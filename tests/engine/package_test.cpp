@@ -1,6 +1,6 @@
 #include "package.h"
+#include "expansion_directories.h"
 #include "scratch_directory.h"
-#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -26,15 +26,6 @@ std::string Pattern(std::size_t size, unsigned seed) {
     c = static_cast<char>(state >> 24);
   }
   return bytes;
-}
-
-std::set<std::string> ExpansionDirectories() {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(fs::temp_directory_path())) {
-    const std::string name = entry.path().filename().string();
-    if (name.rfind("~ts", 0) == 0) names.insert(name);
-  }
-  return names;
 }
 
 class PackageFile : public ::testing::Test {
@@ -64,9 +55,9 @@ TEST(AppendedLinesTrailerTest, CarriageReturnsSplitAndLineFeedsAndZerosAreLost) 
 
 TEST_F(PackageFile, WrittenLinesFollowTheBaseFileAndReadBack) {
   const std::string base = Pattern(123456, 1);
-  WriteBytes(dir_ / "Uninstall.EXE", base);
+  WriteFileBytes(dir_ / "Uninstall.EXE", base);
   ASSERT_TRUE(WriteAppendedLines(PathOf("Uninstall.EXE"), {"Product Vexa", "C:\\Program Files\\Vexa\\", ""}));
-  EXPECT_EQ(ReadBytes(dir_ / "Uninstall.EXE"),
+  EXPECT_EQ(ReadFileBytes(dir_ / "Uninstall.EXE"),
             base + "Product Vexa\r\nC:\\Program Files\\Vexa\\\r\n\r\nCORVANTAORGEXESIZE        123456");
   Lines lines = {"poison"};
   ASSERT_TRUE(ReadAppendedLines(PathOf("Uninstall.EXE"), lines));
@@ -75,20 +66,20 @@ TEST_F(PackageFile, WrittenLinesFollowTheBaseFileAndReadBack) {
 
 TEST_F(PackageFile, WritingAgainReplacesTheEarlierLinesAndNoLinesLeaveOnlyTheTrailer) {
   const std::string base = Pattern(40000, 2);
-  WriteBytes(dir_ / "u.exe", base);
+  WriteFileBytes(dir_ / "u.exe", base);
   ASSERT_TRUE(WriteAppendedLines(PathOf("u.exe"), {"first", "set", "of lines that is longer"}));
   ASSERT_TRUE(WriteAppendedLines(PathOf("u.exe"), {"second"}));
-  EXPECT_EQ(ReadBytes(dir_ / "u.exe"), base + "second\r\nCORVANTAORGEXESIZE         40000");
+  EXPECT_EQ(ReadFileBytes(dir_ / "u.exe"), base + "second\r\nCORVANTAORGEXESIZE         40000");
   ASSERT_TRUE(WriteAppendedLines(PathOf("u.exe"), {}));
-  EXPECT_EQ(ReadBytes(dir_ / "u.exe"), base + "CORVANTAORGEXESIZE         40000");
+  EXPECT_EQ(ReadFileBytes(dir_ / "u.exe"), base + "CORVANTAORGEXESIZE         40000");
   Lines lines = {"poison"};
   ASSERT_TRUE(ReadAppendedLines(PathOf("u.exe"), lines));
   EXPECT_TRUE(lines.empty());
 }
 
 TEST_F(PackageFile, FileWithoutTrailerReadsAsNoLinesAndMissingFileFails) {
-  WriteBytes(dir_ / "plain.exe", Pattern(5000, 3) + "corvantaorgexesize             1");
-  WriteBytes(dir_ / "tiny.exe", "CORVANTAORGEXESIZE");
+  WriteFileBytes(dir_ / "plain.exe", Pattern(5000, 3) + "corvantaorgexesize             1");
+  WriteFileBytes(dir_ / "tiny.exe", "CORVANTAORGEXESIZE");
   Lines lines = {"poison"};
   EXPECT_TRUE(ReadAppendedLines(PathOf("plain.exe"), lines));
   EXPECT_TRUE(lines.empty());
@@ -107,14 +98,14 @@ TEST_F(PackageFile, FileWithoutTrailerReadsAsNoLinesAndMissingFileFails) {
 TEST_F(PackageFile, TrailerPointingOutsideTheFileIsNotTrusted) {
   const std::string forged = Pattern(1000, 4) + "CORVANTAORGEXESIZE       9999999";
   const std::string negative = Pattern(1000, 5) + "CORVANTAORGEXESIZE          -500";
-  WriteBytes(dir_ / "forged.exe", forged);
-  WriteBytes(dir_ / "negative.exe", negative);
+  WriteFileBytes(dir_ / "forged.exe", forged);
+  WriteFileBytes(dir_ / "negative.exe", negative);
   for (const auto& [name, bytes] : {std::pair{"forged.exe", forged}, std::pair{"negative.exe", negative}}) {
     Lines lines = {"poison"};
     EXPECT_TRUE(ReadAppendedLines(PathOf(name), lines)) << name;
     EXPECT_TRUE(lines.empty()) << name;
     ASSERT_TRUE(WriteAppendedLines(PathOf(name), {"x"}));
-    EXPECT_EQ(ReadBytes(dir_ / name), bytes + "x\r\n" + AppendedLinesTrailer(1032)) << name;
+    EXPECT_EQ(ReadFileBytes(dir_ / name), bytes + "x\r\n" + AppendedLinesTrailer(1032)) << name;
   }
 }
 
@@ -123,21 +114,21 @@ TEST_F(PackageFile, AttachmentIsCopiedWholeAcrossChunkBoundaries) {
   for (std::size_t size : {std::size_t{1}, kAttachmentChunkBytes, kAttachmentChunkBytes + 1, 2 * kAttachmentChunkBytes + 7}) {
     SCOPED_TRACE(size);
     const std::string cabinet = ("MSCF" + Pattern(size, static_cast<unsigned>(size))).substr(0, size);
-    WriteBytes(dir_ / "Setup.exe", engine + cabinet);
+    WriteFileBytes(dir_ / "Setup.exe", engine + cabinet);
     std::string directory = "poison", error = "poison";
     ASSERT_TRUE(ExtractAttachment(PathOf("Setup.exe"), engine.size(), directory, error)) << error;
     EXPECT_EQ(error, "");
     ASSERT_FALSE(directory.empty());
     EXPECT_EQ(directory.back(), static_cast<char>(fs::path::preferred_separator));
     EXPECT_EQ(fs::path(directory).parent_path().filename().string().substr(0, 3), "~ts");
-    EXPECT_EQ(ReadBytes(fs::path(directory) / "Attachment.CAB"), cabinet);
+    EXPECT_EQ(ReadFileBytes(fs::path(directory) / "Attachment.CAB"), cabinet);
     EXPECT_EQ(std::distance(fs::directory_iterator(directory), fs::directory_iterator()), 1);
     fs::remove_all(directory);
   }
 }
 
 TEST_F(PackageFile, BareEngineAndMissingFileGiveTheirMessagesAndLeaveNoDirectory) {
-  WriteBytes(dir_ / "bare.exe", Pattern(70000, 7));
+  WriteFileBytes(dir_ / "bare.exe", Pattern(70000, 7));
   const std::set<std::string> before = ExpansionDirectories();
   std::string directory = "poison", error;
   EXPECT_FALSE(ExtractAttachment(PathOf("bare.exe"), 70000, directory, error));
