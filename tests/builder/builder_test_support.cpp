@@ -1,5 +1,7 @@
 #include "builder_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -113,4 +115,32 @@ std::string BuildCabinetOfTree(const fs::path& root, const std::string& cabinet,
   if (!builder.MakeCab(cabinet, 0)) return "not started";
   WaitForBuild(builder, build);
   return build.last_kind;
+}
+
+CabinetReader CabextractReader() {
+  return {"cabextract",
+          [](const std::string& cabinet, const std::string& directory) {
+            return "cabextract -q -d " + Quoted(directory) + " " + Quoted(cabinet);
+          }};
+}
+
+CabinetReader EngineReader(const std::string& oracle) {
+  return {"engine", [oracle](const std::string& cabinet, const std::string& directory) {
+            return oracle + " " + Quoted(cabinet) + " " + Quoted(directory);
+          }};
+}
+
+void ExpectReadersGiveBack(const fs::path& source, const std::string& cabinet, const fs::path& work,
+                           const std::vector<CabinetReader>& readers) {
+  const std::vector<std::string> files = FilesBelow(source);
+  for (const CabinetReader& reader : readers) {
+    const fs::path result = work / reader.name;
+    if (reader.needs_directory) fs::create_directories(result);
+    std::string output;
+    ASSERT_EQ(RunCommand(reader.command(cabinet, result.string()) + " 2>&1", &output), 0) << reader.name << ": " << output;
+    ASSERT_EQ(FilesBelow(result), files) << result;
+    for (const std::string& file : files) {
+      ASSERT_TRUE(ReadFileBytes(result / file) == ReadFileBytes(source / file)) << result / file;
+    }
+  }
 }

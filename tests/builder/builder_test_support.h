@@ -52,3 +52,22 @@ std::string BuildCabinetOfTree(const fs::path& root, const std::string& cabinet,
 
 // The files below `root`, relative, with "/" between folders, sorted.
 std::vector<std::string> FilesBelow(const fs::path& root);
+
+// A cabinet reader run from the shell: the folder below the work directory it expands
+// into, and the command that expands a cabinet into that folder.
+struct CabinetReader {
+  std::string name;
+  std::function<std::string(const std::string& cabinet, const std::string& directory)> command;
+  // The reader expands into its current directory, which must exist beforehand.
+  bool needs_directory = false;
+};
+
+// The readers every cabinet test trusts: cabextract, and the setup engine's own expansion
+// through the `oracle` program.
+CabinetReader CabextractReader();
+CabinetReader EngineReader(const std::string& oracle);
+
+// Expands `cabinet` with each reader into `work`/NAME and checks that each one gives back
+// every file of `source`, byte for byte.
+void ExpectReadersGiveBack(const fs::path& source, const std::string& cabinet, const fs::path& work,
+                           const std::vector<CabinetReader>& readers);

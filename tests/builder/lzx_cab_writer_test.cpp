@@ -15,24 +15,10 @@ namespace {
 #endif
 
 void ExpectEveryLzxReaderGivesBack(const fs::path& source, const std::string& cabinet, const fs::path& work) {
-  const std::vector<std::string> files = FilesBelow(source);
-  const fs::path by_cabextract = work / "cabextract";
-  const fs::path by_7z = work / "7z";
-  const fs::path by_engine = work / "engine";
-  std::string output;
-  ASSERT_EQ(RunCommand("cabextract -q -d " + Quoted(by_cabextract.string()) + " " + Quoted(cabinet) + " 2>&1", &output), 0)
-      << output;
-  ASSERT_EQ(RunCommand("7z x -y -o" + Quoted(by_7z.string()) + " " + Quoted(cabinet) + " 2>&1", &output), 0) << output;
-  ASSERT_EQ(RunCommand(std::string(VEXA_ENGINE_ORACLE) + " " + Quoted(cabinet) + " " + Quoted(by_engine.string()) + " 2>&1",
-                       &output),
-            0)
-      << output;
-  for (const fs::path& result : {by_cabextract, by_7z, by_engine}) {
-    ASSERT_EQ(FilesBelow(result), files) << result;
-    for (const std::string& file : files) {
-      ASSERT_TRUE(ReadFileBytes(result / file) == ReadFileBytes(source / file)) << result / file;
-    }
-  }
+  const CabinetReader seven_zip{"7z", [](const std::string& cab, const std::string& directory) {
+                                  return "7z x -y -o" + Quoted(directory) + " " + Quoted(cab);
+                                }};
+  ExpectReadersGiveBack(source, cabinet, work, {CabextractReader(), seven_zip, EngineReader(VEXA_ENGINE_ORACLE)});
 }
 
 std::uint16_t HeaderU16(const std::string& cabinet, std::size_t offset) {
