@@ -19,6 +19,8 @@
 //                           "dropped PATH OFFSET", so writing the file anew arms it again
 //   drop-always PATH OFFSET every answer of PATH: close the connection when its body
 //                           reaches the file offset OFFSET (a server that never finishes)
+//                           (both only touch an answer whose body holds OFFSET: a range
+//                           that begins past it or ends before it is sent whole)
 //   ignore-ranges           answer every request with the whole file (200)
 //   status PATH CODE        answer requests of PATH with CODE and no body
 //   rate PATH BYTES         send PATH at most BYTES bytes a second

@@ -253,7 +253,7 @@ int OpenRegularFile(const std::string& path, struct stat& info) {
 // Answers one request; false when the connection is to be closed.
 bool Answer(int socket, const std::string& method, const std::string& target, const std::string& headers) {
   std::string path = target.substr(0, target.find('?'));
-  const Faults faults = FaultsFor(path);
+  Faults faults = FaultsFor(path);
   const std::string range = Header(headers, "Range");
   const std::string if_range = Header(headers, "If-Range");
   long long sent = 0;
@@ -285,6 +285,9 @@ bool Answer(int socket, const std::string& method, const std::string& target, co
     close(fd);
     return plain(416, "Range Not Satisfiable", validators.Headers() + "Content-Range: bytes */" + std::to_string(size) + "\r\n");
   }
+  // A drop belongs to the answer whose body holds its offset: a range that begins past it
+  // (as a parallel download may ask for first) neither stops there nor uses a one-time drop.
+  if (faults.drop_at > last || faults.drop_at < first) faults.drop_at = -1;
   const bool partial = answer == RangeAnswer::kPartial;
   status = partial ? 206 : 200;
   std::string head = "HTTP/1.1 " + std::string(partial ? "206 Partial Content" : "200 OK") + "\r\n" + validators.Headers() +
